@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <array>
+
+namespace vantuke {
+
+enum class ConfirmAnswer { Yes, No, Cancel };
+enum class QueryResult { Ok, Ignore, Abort };
+
+// What the "ID3 Tag Query" dialog shows for one file: the path, the six values and which
+// of them the user may edit (the asked fields).
+struct TagQuery {
+    QString path;
+    std::array<QString, 5> texts; // SongName, Artist, Album, Year, Comment
+    int genre = -1;               // list position; -1 no selection
+    std::array<bool, 6> enabled{};
+
+    bool AnyAsked() const;
+};
+
+// How the engine talks to whoever runs it: the window with its controls and dialogs, the
+// command line, or a test with scripted answers.
+class BatchHost {
+public:
+    virtual ~BatchHost() = default;
+
+    virtual void LogLine(const QString& line) = 0;
+    virtual void ClearLog() = 0;
+    virtual void SetProgressMaximum(int maximum) = 0;
+    virtual void SetProgressPosition(int position) = 0;
+    // "Remove TAG from file: <path> ?" with Yes / No / Cancel.
+    virtual ConfirmAnswer ConfirmTagRemoval(const QString& path) = 0;
+    // Shows the query; on Ok the host has put the user's values into query.texts/genre.
+    // Only called when at least one field is asked.
+    virtual QueryResult AskTag(TagQuery& query) = 0;
+};
+
+} // namespace vantuke

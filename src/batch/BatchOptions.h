@@ -1,0 +1,60 @@
+#pragma once
+
+#include "convert/Adjust.h"
+#include "convert/FilenameToTag.h"
+#include "convert/ProgramOptions.h"
+
+#include <QList>
+#include <QString>
+#include <array>
+
+namespace vantuke {
+
+// The six processes, in the order of their tabs (the process index 0 to 5).
+enum class Process { TagToFilename = 0, FilenameToTag, Tag, UnTag, ListFiles, AdjustFileName };
+inline constexpr int kProcessCount = 6;
+
+// The tab caption of a process: "TAG>Filename", "Filename>TAG", "TAG", "UnTAG",
+// "List files/TAGs", "Adjust FileName".
+QString ProcessCaption(Process process);
+
+// Rows of the "TAG" page, in this order; the genre is the sixth row.
+inline constexpr int kTagFillRows = 6;
+inline constexpr int kGenreRow = 5;
+
+// The "TAG" page: a value, an "Ask:" box and a "Leave:" box per field.
+struct TagFillOptions {
+    std::array<QString, 5> values; // SongName, Artist, Album, Year, Comment
+    int genre = -1;                // the page's genre selection; -1 none
+    std::array<bool, kTagFillRows> ask{true, true, true, true, true, true};
+    std::array<bool, kTagFillRows> leave{};
+
+    // A field is asked when its "Ask:" box is checked and its "Leave:" box is not.
+    bool Asked(int row) const { return ask[row] && !leave[row]; }
+
+    bool operator==(const TagFillOptions&) const = default;
+};
+
+// Everything a run reads, collected from the window (or the command line) when it starts.
+struct BatchOptions {
+    Process process = Process::TagToFilename;
+    bool clearStatus = false; // "Every change/start clear status box"
+    ProgramOptions program;
+
+    // "TAG>Filename"
+    QString tagToFilenameTemplate = QStringLiteral("%2 - %1");
+    // "Filename>TAG"
+    FilenameToTagOptions filenameToTag;
+    bool writeTagOnlyWhenNotPresent = true;
+    // "TAG"
+    TagFillOptions tagFill;
+    // "UnTAG"
+    bool untagConfirmation = false;
+    // "List files/TAGs"
+    QString listTemplate = QStringLiteral("File %7.%9 were made by %2");
+    bool listShowProcessing = false; // "Display "Processing file ..." message"
+    // "Adjust FileName"
+    QList<Substitution> substitutions{Substitution{}};
+};
+
+} // namespace vantuke

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+namespace vantuke {
+
+// One open file, opened for reading and writing (an existing file only; others may open it
+// at the same time). Closed by the destructor on every path. Every failure throws IoError.
+// A file whose owner-write permission is missing counts as read-only and is refused with
+// "File access denied", also for root, which the kernel would let through.
+class OpenFile {
+public:
+    explicit OpenFile(const QString& path);
+    ~OpenFile();
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+
+    qint64 Size() const;
+    // Reads exactly n bytes at pos. A negative pos fails like a seek before the start
+    // ("I/O error 22"); fewer bytes than asked is "Read beyond end of file".
+    QByteArray ReadAt(qint64 pos, qint64 n) const;
+    // Writes all bytes at pos in one call; a short write is "Disk full".
+    void WriteAt(qint64 pos, const QByteArray& bytes);
+    // Cuts the file at size; a negative size fails like a seek before the start.
+    void Truncate(qint64 size);
+
+private:
+    int fd_ = -1;
+};
+
+// Reads a whole file opened for reading only (playlists). Throws IoError.
+QByteArray ReadWholeFile(const QString& path);
+
+// True when the file exists and lacks the owner's write permission.
+bool IsReadOnly(const QString& path);
+// Adds the owner's write permission; failures are ignored.
+void MakeWritable(const QString& path);
+
+// Renames a file; never replaces an existing file. Renaming to the file's own path
+// succeeds without touching anything. Returns false on any failure.
+bool RenameNoReplace(const QString& from, const QString& to);
+
+// The folder of the running executable, with a trailing "/".
+QString ProgramDir();
+
+} // namespace vantuke

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <array>
+
+namespace vantuke {
+
+inline constexpr int kGenreCount = 148;
+
+// The 148 genre names, index 0 to 147. Genre lists in the window hold them in this order,
+// so a list position is a genre index.
+extern const std::array<const char*, kGenreCount> GenreTable;
+
+// The table name for 0 to 147; an empty text for any other value (no name).
+QString GenreName(int index);
+// As GenreName, but "unknown style" for values without a name (templates, "Style" column).
+QString GenreDisplayName(int index);
+
+} // namespace vantuke

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+
+namespace vantuke {
+
+enum class TagField { SongName = 0, Artist, Album, Year, Comment };
+inline constexpr std::array<TagField, 5> kTextFields{TagField::SongName, TagField::Artist,
+                                                     TagField::Album, TagField::Year,
+                                                     TagField::Comment};
+
+constexpr int FieldCapacity(TagField field) {
+    return field == TagField::Year ? 4 : 30;
+}
+
+// The in-memory ID3v1 tag. Text fields hold raw bytes (never more than their capacity),
+// NULs and the bytes behind them included, exactly as read from a file.
+struct TTagRecord {
+    QByteArray SongName;
+    QByteArray Artist;
+    QByteArray Album;
+    QByteArray Year;
+    QByteArray Comment;
+    quint8 Genre = 0;
+
+    QByteArray& Field(TagField field);
+    const QByteArray& Field(TagField field) const;
+
+    bool operator==(const TTagRecord&) const = default;
+};
+
+// A field's text: its bytes before the first NUL, decoded from the single-byte code page
+// (Windows-1252).
+QString FieldText(const QByteArray& bytes);
+QString FieldText(const TTagRecord& record, TagField field);
+
+// Stores bytes into a field, keeping the first bytes up to the field's capacity.
+void SetFieldBytes(TTagRecord& record, TagField field, const QByteArray& bytes);
+// Encodes text into the code page (a character it lacks becomes "?") and stores it by the
+// same truncation rule.
+void SetFieldText(TTagRecord& record, TagField field, const QString& text);
+// The text's bytes in the code page, untruncated.
+QByteArray EncodeFieldText(const QString& text);
+
+// Empties all five text fields and sets the genre to 0 ("Blues").
+void ClearTag(TTagRecord& record);
+
+} // namespace vantuke

@@ -1,0 +1,69 @@
+#include "TestFiles.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace testsupport {
+
+TempDir::TempDir() {
+    EXPECT_TRUE(dir_.isValid());
+}
+
+QString TempDir::Path(const QString& name) const {
+    return name.isEmpty() ? dir_.path() : dir_.path() + '/' + name;
+}
+
+QString TempDir::Dir() const {
+    return dir_.path() + '/';
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+static QByteArray Padded(const QByteArray& bytes, int width) {
+    QByteArray out = bytes.left(width);
+    out.append(QByteArray(width - out.size(), '\0'));
+    return out;
+}
+
+QByteArray MakeTag(const QByteArray& songName, const QByteArray& artist, const QByteArray& album,
+                   const QByteArray& year, const QByteArray& comment, unsigned char genre) {
+    QByteArray tag("TAG");
+    tag += Padded(songName, 30);
+    tag += Padded(artist, 30);
+    tag += Padded(album, 30);
+    tag += Padded(year, 4);
+    tag += Padded(comment, 30);
+    tag += char(genre);
+    return tag;
+}
+
+QByteArray AudioBytes(int size) {
+    QByteArray out(size, '\0');
+    for (int i = 0; i < size; ++i)
+        out[i] = char(0x80 | (i * 37 % 101));
+    return out;
+}
+
+void WriteMp3(const QString& path, int audioSize, const QByteArray& tag) {
+    WriteFile(path, AudioBytes(audioSize) + tag);
+}
+
+void MakeReadOnly(const QString& path) {
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), st.st_mode & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH)), 0);
+}
+
+} // namespace testsupport

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+// Small helpers for tests that work on real files in a temporary folder.
+namespace testsupport {
+
+// A fresh temporary folder, removed with everything in it when the object dies.
+class TempDir {
+public:
+    TempDir();
+    // Full path of a name inside the folder (no separator added when name is empty).
+    QString Path(const QString& name = QString()) const;
+    // The folder's path with a trailing "/".
+    QString Dir() const;
+
+private:
+    QTemporaryDir dir_;
+};
+
+void WriteFile(const QString& path, const QByteArray& bytes);
+QByteArray ReadFile(const QString& path);
+
+// A 128-byte ID3v1 tag: "TAG", the five text fields NUL-padded to their widths, the genre.
+QByteArray MakeTag(const QByteArray& songName, const QByteArray& artist,
+                   const QByteArray& album = {}, const QByteArray& year = {},
+                   const QByteArray& comment = {}, unsigned char genre = 0);
+
+// Audio-like filler of the given size that never ends in a tag marker.
+QByteArray AudioBytes(int size);
+
+// Writes AudioBytes(audioSize) followed by the tag (if not empty) to path.
+void WriteMp3(const QString& path, int audioSize, const QByteArray& tag = {});
+
+// Removes the owner's write permission (the program's read-only attribute).
+void MakeReadOnly(const QString& path);
+
+} // namespace testsupport
