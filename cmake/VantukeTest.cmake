@@ -15,5 +15,8 @@ function(vantuke_add_test name)
     endif()
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VANTUKE_CLI=$<TARGET_FILE:vantuke-cli>")
+        # One variable per property: the discovered tests' ENVIRONMENT would keep only the
+        # first entry of a list.
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+                   ENVIRONMENT_MODIFICATION "VANTUKE_CLI=set:$<TARGET_FILE:vantuke-cli>")
 endfunction()

@@ -9,7 +9,8 @@ namespace vantuke {
 // One open file, opened for reading and writing (an existing file only; others may open it
 // at the same time). Closed by the destructor on every path. Every failure throws IoError.
 // A file whose owner-write permission is missing counts as read-only and is refused with
-// "File access denied", also for root, which the kernel would let through.
+// "File access denied", also for root, which the kernel would let through. Only regular
+// files are opened: folders, devices and pipes are refused the same way.
 class OpenFile {
 public:
     explicit OpenFile(const QString& path);
@@ -17,7 +18,8 @@ public:
     OpenFile(const OpenFile&) = delete;
     OpenFile& operator=(const OpenFile&) = delete;
 
-    qint64 Size() const;
+    // The size when the file was opened.
+    qint64 Size() const { return size_; }
     // Reads exactly n bytes at pos. A negative pos fails like a seek before the start
     // ("I/O error 22"); fewer bytes than asked is "Read beyond end of file".
     QByteArray ReadAt(qint64 pos, qint64 n) const;
@@ -25,12 +27,16 @@ public:
     void WriteAt(qint64 pos, const QByteArray& bytes);
     // Cuts the file at size; a negative size fails like a seek before the start.
     void Truncate(qint64 size);
+    // Closes the file now and reports a failure the system only gives at close time (a
+    // network file system may defer a write error until then). Nothing may follow it.
+    void Close();
 
 private:
     int fd_ = -1;
+    qint64 size_ = 0;
 };
 
-// Reads a whole file opened for reading only (playlists). Throws IoError.
+// Reads a whole regular file opened for reading only (playlists). Throws IoError.
 QByteArray ReadWholeFile(const QString& path);
 
 // True when the file exists and lacks the owner's write permission.

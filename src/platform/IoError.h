@@ -19,8 +19,9 @@ public:
 
     // Maps an errno value to the program's code and text:
     // ENOENT/ENOTDIR -> 2 "File not found"; ENAMETOOLONG/EILSEQ -> 3 "Invalid filename";
-    // EMFILE/ENFILE -> 4 "Too many open files"; EACCES/EPERM/EROFS/ETXTBSY -> 5 "File access
-    // denied"; ENOSPC/EDQUOT -> "Disk full"; anything else -> "I/O error %d" with errno.
+    // EMFILE/ENFILE -> 4 "Too many open files"; EACCES/EPERM/EROFS/ETXTBSY/EISDIR -> 5 "File
+    // access denied" (a folder cannot be opened as a file); ENOSPC/EDQUOT -> "Disk full";
+    // anything else -> "I/O error %d" with errno.
     static IoError FromErrno(int err);
     static IoError ReadBeyondEnd(); // a read that got fewer bytes than asked
     static IoError DiskFull();      // a write that put fewer bytes than asked

@@ -1,0 +1,115 @@
+// Times the step-1 page on the offscreen platform: listing a folder of tagged MP3 files,
+// "Add all", "Remove All", the status line of a large selection, and opening a folder with
+// many subfolders in the tree. Prints one line per figure.
+#include "selection/FileSelectionPage.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QListView>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QToolButton>
+#include <QTreeView>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+constexpr int kFiles = 10000;
+constexpr int kSelection = 100000;
+constexpr int kSubfolders = 5000;
+
+QByteArray TaggedMp3(int n) {
+    QByteArray bytes(2048, '\x55');
+    QByteArray tag("TAG");
+    const auto field = [&](const QByteArray& text, int width) {
+        tag += text.left(width) + QByteArray(width - qMin(width, int(text.size())), '\0');
+    };
+    field("Song " + QByteArray::number(n), 30);
+    field("Artist", 30);
+    field("Album", 30);
+    field("2001", 4);
+    field("Comment", 30);
+    tag += char(n % 148);
+    return bytes + tag;
+}
+
+double Milliseconds(const std::function<void()>& work) {
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+void Report(const char* what, double ms) {
+    std::printf("%-58s %9.1f ms\n", what, ms);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    QTemporaryDir temp;
+    const QString root = temp.path() + u'/';
+    const QString music = root + QStringLiteral("music/");
+    const QString many = root + QStringLiteral("many/");
+    QDir().mkpath(music);
+    QDir().mkpath(many);
+    for (int i = 0; i < kFiles; ++i) {
+        QFile file(music + QStringLiteral("Track %1.mp3").arg(i, 5, 10, QLatin1Char('0')));
+        file.open(QIODevice::WriteOnly);
+        file.write(TaggedMp3(i));
+    }
+    for (int i = 0; i < kSubfolders; ++i)
+        QDir().mkpath(many + QStringLiteral("folder %1/inner").arg(i));
+
+    using namespace vantuke;
+    const auto roots = [root] {
+        return QList<DirTreeRoot>{{root, QStringLiteral("Bench"), RootKind::Home, false}};
+    };
+    FileSelectionPage page(roots);
+    page.resize(900, 650);
+    page.show();
+    auto* list = page.findChild<QTreeView*>(QStringLiteral("ListView1"));
+    const auto click = [&](const char* name) {
+        page.findChild<QToolButton*>(QString::fromLatin1(name))->click();
+    };
+
+    std::printf("step-1 page, offscreen, %d tagged MP3 files\n", kFiles);
+    Report("select the folder in the tree (reads and lists it)",
+           Milliseconds([&] { page.DirTree()->SetDirectory(music); }));
+    Report("refill the file list", Milliseconds([&] { page.FillFileList(); }));
+    if (list->model()->rowCount() != kFiles)
+        std::printf("unexpected row count %d\n", list->model()->rowCount());
+    Report("\"Add all\" (empty selection)", Milliseconds([&] { click("SpeedButton12"); }));
+    Report("\"Remove All\"", Milliseconds([&] { click("SpeedButton15"); }));
+
+    QStringList entries;
+    entries.reserve(kSelection);
+    for (int i = 0; i < kSelection; ++i)
+        entries << music + QStringLiteral("Track %1.mp3").arg(i, 5, 10, QLatin1Char('0'));
+    page.SetSelectionEntries(entries);
+    char line[96];
+    std::snprintf(line, sizeof line, "status line of %d entries (%d files exist), first",
+                  kSelection, kFiles);
+    Report(line, Milliseconds([&] { page.Selection().StatusText(); }));
+    Report("status line again", Milliseconds([&] { page.Selection().StatusText(); }));
+    std::snprintf(line, sizeof line, "\"Add all\" onto %d entries (all present already)",
+                  kSelection);
+    Report(line, Milliseconds([&] { click("SpeedButton12"); }));
+    std::snprintf(line, sizeof line, "\"Remove All\" of %d entries", kSelection);
+    Report(line, Milliseconds([&] { click("SpeedButton15"); }));
+
+    std::snprintf(line, sizeof line, "tree: select a folder with %d subfolders", kSubfolders);
+    Report(line, Milliseconds([&] { page.DirTree()->SetDirectory(many); }));
+    std::snprintf(line, sizeof line, "tree: expand it (reads %d grandchildren levels)",
+                  kSubfolders);
+    Report(line, Milliseconds([&] { page.DirTree()->currentItem()->setExpanded(true); }));
+    return 0;
+}

@@ -1,0 +1,303 @@
+#include "CliRequest.h"
+#include "GenreText.h"
+
+#include <QSet>
+#include <algorithm>
+#include <initializer_list>
+
+namespace vantuke::cli {
+
+namespace {
+
+struct NamedProcess {
+    const char* name;
+    Process process;
+};
+
+// In the order of the processes, so that a process indexes its own name.
+constexpr NamedProcess kProcessNames[] = {
+    {"tag-to-filename", Process::TagToFilename},
+    {"filename-to-tag", Process::FilenameToTag},
+    {"tag", Process::Tag},
+    {"untag", Process::UnTag},
+    {"list", Process::ListFiles},
+    {"adjust", Process::AdjustFileName},
+};
+
+// The "TAG" page rows by their option names; the first five also take a page value.
+constexpr const char* kFieldNames[kTagFillRows] = {"song-name", "artist",  "album",
+                                                   "year",      "comment", "genre"};
+
+constexpr const char* kExtensions[] = {"Mp3", "mp3", "MP3", "mP3"};
+
+QString CommandName(Process process) {
+    return QString::fromLatin1(kProcessNames[static_cast<int>(process)].name);
+}
+
+int ParseInteger(const QString& option, const QString& value, int low, int high) {
+    bool ok = false;
+    const int number = value.toInt(&ok);
+    if (!ok || number < low || number > high) {
+        throw UsageError(QStringLiteral("%1 takes a number from %2 to %3, not \"%4\"")
+                             .arg(option)
+                             .arg(low)
+                             .arg(high)
+                             .arg(value));
+    }
+    return number;
+}
+
+int ParseGenre(const QString& value) {
+    if (const std::optional<int> genre = GenreFromText(value))
+        return *genre;
+    throw UsageError(QStringLiteral("--genre takes a number from 0 to 147 or a genre name, not "
+                                    "\"%1\"")
+                         .arg(value));
+}
+
+int ParseField(const QString& option, const QString& value) {
+    for (int row = 0; row < kTagFillRows; ++row) {
+        if (value == QLatin1String(kFieldNames[row]))
+            return row;
+    }
+    throw UsageError(QStringLiteral("%1 takes one of song-name, artist, album, year, comment, "
+                                    "genre, not \"%2\"")
+                         .arg(option, value));
+}
+
+// Walks the arguments one by one; options may stand before or after the process name.
+class Parser {
+public:
+    explicit Parser(const QStringList& args) : args_(args) {}
+
+    CliRequest Parse() {
+        while (next_ < args_.size()) {
+            const QString arg = args_.at(next_++);
+            if (optionsEnded_ || arg == QLatin1String("-") || !arg.startsWith(QLatin1Char('-')))
+                Positional(arg);
+            else if (arg == QLatin1String("--"))
+                optionsEnded_ = true;
+            else if (Option(arg))
+                return request_; // --help or --version: nothing else matters
+        }
+        if (!processGiven_)
+            throw UsageError(QStringLiteral("no PROCESS given"));
+        CheckOptionsFitProcess();
+        return request_;
+    }
+
+private:
+    void Positional(const QString& arg) {
+        if (!processGiven_) {
+            for (const auto& entry : kProcessNames) {
+                if (arg == QLatin1String(entry.name)) {
+                    request_.process = entry.process;
+                    processGiven_ = true;
+                    return;
+                }
+            }
+            throw UsageError(QStringLiteral("unknown PROCESS \"%1\"").arg(arg));
+        }
+        if (arg.isEmpty())
+            throw UsageError(QStringLiteral("an empty FILE name"));
+        request_.sources.append(Source{arg, false});
+    }
+
+    // Returns true when the run ends here (--help, --version).
+    bool Option(const QString& arg) {
+        QString name = arg;
+        std::optional<QString> inlineValue;
+        if (const qsizetype eq = arg.indexOf(QLatin1Char('=')); eq > 0) {
+            name = arg.left(eq);
+            inlineValue = arg.mid(eq + 1);
+        }
+        const auto value = [&]() -> QString {
+            if (inlineValue) {
+                const QString v = *inlineValue;
+                inlineValue.reset();
+                return v;
+            }
+            if (next_ >= args_.size())
+                throw UsageError(name + QStringLiteral(" needs a value"));
+            return args_.at(next_++);
+        };
+        seen_.insert(name);
+
+        if (name == QLatin1String("--help")) {
+            request_.action = CliRequest::Action::Help;
+            return true;
+        }
+        if (name == QLatin1String("--version")) {
+            request_.action = CliRequest::Action::Version;
+            return true;
+        }
+        if (name == QLatin1String("--ext")) {
+            const QString ext = value();
+            for (int i = 0; i < 4; ++i) {
+                if (ext == QLatin1String(kExtensions[i]))
+                    request_.extensionFormat = i;
+            }
+            if (!request_.extensionFormat)
+                throw UsageError(QStringLiteral("--ext takes Mp3, mp3, MP3 or mP3"));
+        } else if (name == QLatin1String("--digits")) {
+            request_.numberOfDigits = ParseInteger(name, value(), 1, 4) - 1;
+        } else if (name == QLatin1String("--keep-readonly")) {
+            request_.keepReadOnly = true;
+        } else if (name == QLatin1String("--settings")) {
+            request_.settingsFile = value();
+            if (request_.settingsFile.isEmpty())
+                throw UsageError(QStringLiteral("--settings needs a file name"));
+        } else if (name == QLatin1String("--playlist")) {
+            const QString path = value();
+            const QString ending = path.right(4).toUpper();
+            if (ending != QLatin1String(".M3U") && ending != QLatin1String(".PLS"))
+                throw UsageError(QStringLiteral("--playlist takes an .m3u or .pls file"));
+            request_.sources.append(Source{path, true});
+        } else if (name == QLatin1String("--template")) {
+            request_.tmpl = value();
+        } else if (name == QLatin1String("--show-processing")) {
+            request_.showProcessing = true;
+        } else if (name == QLatin1String("--old-style")) {
+            request_.oldStyle = true;
+        } else if (name == QLatin1String("--separator")) {
+            request_.separator = value();
+        } else if (name == QLatin1String("--format")) {
+            request_.format = ParseInteger(name, value(), -1, 7);
+        } else if (name == QLatin1String("--keep-spaces")) {
+            request_.keepSpaces = true;
+        } else if (name == QLatin1String("--overwrite")) {
+            request_.overwrite = true;
+        } else if (name == QLatin1String("--genre")) {
+            request_.genre = ParseGenre(value());
+        } else if (name == QLatin1String("--leave")) {
+            request_.leave[ParseField(name, value())] = true;
+        } else if (name == QLatin1String("--ask")) {
+            request_.ask[ParseField(name, value())] = true;
+        } else if (name == QLatin1String("--confirm")) {
+            request_.confirm = true;
+        } else if (name == QLatin1String("--replace")) {
+            if (inlineValue)
+                throw UsageError(QStringLiteral("--replace takes two values: WHAT WITH"));
+            const QString what = value();
+            request_.replacements.append(Substitution{what, value()});
+        } else if (!PageValue(name, value)) {
+            throw UsageError(QStringLiteral("unknown option \"%1\"").arg(name));
+        }
+        if (inlineValue)
+            throw UsageError(name + QStringLiteral(" takes no value"));
+        return false;
+    }
+
+    template <typename ValueFn> bool PageValue(const QString& name, ValueFn& value) {
+        for (int row = 0; row < kGenreRow; ++row) {
+            if (name == QStringLiteral("--") + QLatin1String(kFieldNames[row])) {
+                request_.values[row] = value();
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // Options that belong to one process may not be given with another.
+    void CheckOptionsFitProcess() const {
+        const auto only = [&](std::initializer_list<const char*> options,
+                              std::initializer_list<Process> processes) {
+            for (const char* option : options) {
+                const QString name = QString::fromLatin1(option);
+                if (seen_.contains(name) && std::find(processes.begin(), processes.end(),
+                                                      request_.process) == processes.end()) {
+                    throw UsageError(QStringLiteral("%1 does not apply to %2")
+                                         .arg(name, CommandName(request_.process)));
+                }
+            }
+        };
+        only({"--template"}, {Process::TagToFilename, Process::ListFiles, Process::FilenameToTag});
+        only({"--show-processing"}, {Process::ListFiles});
+        only({"--old-style", "--separator", "--format", "--keep-spaces", "--overwrite"},
+             {Process::FilenameToTag});
+        only({"--song-name", "--artist", "--album", "--year", "--comment", "--genre", "--leave",
+              "--ask"},
+             {Process::Tag});
+        only({"--confirm"}, {Process::UnTag});
+        only({"--replace"}, {Process::AdjustFileName});
+
+        // The two styles of filename-to-tag take different options; mixing them is a
+        // mistake that would silently write tags by the other style.
+        const bool oldStyleOption = seen_.contains(QStringLiteral("--separator")) ||
+                                    seen_.contains(QStringLiteral("--format")) ||
+                                    seen_.contains(QStringLiteral("--keep-spaces"));
+        if (oldStyleOption && !request_.oldStyle)
+            throw UsageError(QStringLiteral("--separator, --format and --keep-spaces need "
+                                            "--old-style"));
+        if (request_.oldStyle && request_.tmpl)
+            throw UsageError(QStringLiteral("--template cannot be used with --old-style"));
+    }
+
+    const QStringList& args_;
+    qsizetype next_ = 0;
+    bool optionsEnded_ = false;
+    bool processGiven_ = false;
+    QSet<QString> seen_;
+    CliRequest request_;
+};
+
+} // namespace
+
+CliRequest ParseArguments(const QStringList& args) {
+    return Parser(args).Parse();
+}
+
+QString UsageText() {
+    return QStringLiteral(
+        R"(Usage: vantuke-cli [OPTIONS] PROCESS [FILE...]
+
+Runs one process over the FILEs, in order, and prints the lines of the status box.
+
+Processes:
+  tag-to-filename   rename each tagged file after its tag
+  filename-to-tag   write a tag taken from each file's name
+  tag               write tag values to every file
+  untag             cut the tag off each file
+  list              print one line per tagged file
+  adjust            rename each file by text substitutions
+
+Options for every process:
+  --ext Mp3|mp3|MP3|mP3   letter case of the MP3 extension (default mp3)
+  --digits 1..4           least number of digits of %N (default 2)
+  --keep-readonly         do not make read-only files writable
+  --settings FILE         take the process's options from a Vantuke.Ini file;
+                          options given here win
+  --playlist FILE         add the files an .m3u or .pls playlist names
+                          (repeatable; in order with the FILEs)
+  --help                  show this help
+  --version               show the version
+
+tag-to-filename:
+  --template T            new name template (default "%2 - %1")
+list:
+  --template T            line template (default "File %7.%9 were made by %2")
+  --show-processing       also print a "Processing file:" line per file
+filename-to-tag:
+  --template T            New Style template (default empty)
+  --old-style             split the name at a separator instead
+  --separator S           Old Style separator (default "-")
+  --format N              Old Style format -1..7 (default 0)
+  --keep-spaces           keep the spaces around the separator
+  --overwrite             also convert files that already have a tag
+tag:
+  --song-name T  --artist T  --album T  --year T  --comment T
+  --genre N|NAME          genre number 0..147 or name (default none)
+  --leave FIELD           keep the file's own value (repeatable)
+  --ask FIELD             ask for the value of each file (repeatable)
+                          FIELD: song-name, artist, album, year, comment, genre
+untag:
+  --confirm               ask before each removal: y(es), n(o), c(ancel)
+adjust:
+  --replace WHAT WITH     a substitution row (repeatable, applied in order)
+
+Exit status: 0 done without errors, 1 done with errors, 2 ended by an I/O
+error, 64 wrong command line.
+)");
+}
+
+} // namespace vantuke::cli

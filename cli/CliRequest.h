@@ -1,0 +1,71 @@
+#pragma once
+
+#include "batch/BatchOptions.h"
+#include "convert/Adjust.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <optional>
+#include <stdexcept>
+
+namespace vantuke::cli {
+
+// A command line the program cannot run; main prints the message and the usage.
+class UsageError : public std::runtime_error {
+public:
+    explicit UsageError(const QString& message)
+        : std::runtime_error(message.toStdString()), message_(message) {}
+    const QString& Message() const { return message_; }
+
+private:
+    QString message_;
+};
+
+// One FILE argument or one --playlist, in command-line order.
+struct Source {
+    QString path;
+    bool playlist = false;
+};
+
+// What the command line asks for. Options that were not given stay empty, so that the
+// settings file (or the defaults) decide them.
+struct CliRequest {
+    enum class Action { Run, Help, Version };
+    Action action = Action::Run;
+
+    Process process = Process::TagToFilename;
+    QList<Source> sources;
+    QString settingsFile; // empty: the defaults of a first start
+
+    std::optional<int> extensionFormat;
+    std::optional<int> numberOfDigits;
+    bool keepReadOnly = false;
+
+    std::optional<QString> tmpl; // --template of the process
+    bool showProcessing = false;
+
+    bool oldStyle = false;
+    std::optional<QString> separator;
+    std::optional<int> format;
+    bool keepSpaces = false;
+    bool overwrite = false;
+
+    std::array<std::optional<QString>, 5> values; // SongName, Artist, Album, Year, Comment
+    std::optional<int> genre;
+    std::array<bool, kTagFillRows> leave{};
+    std::array<bool, kTagFillRows> ask{};
+
+    bool confirm = false;
+
+    QList<Substitution> replacements;
+};
+
+// Reads the arguments after the program name. Throws UsageError.
+CliRequest ParseArguments(const QStringList& args);
+
+// The help text of --help, also printed after a usage error.
+QString UsageText();
+
+} // namespace vantuke::cli

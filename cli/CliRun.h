@@ -1,0 +1,23 @@
+#pragma once
+
+#include "CliRequest.h"
+#include "batch/BatchOptions.h"
+
+#include <QStringList>
+
+namespace vantuke::cli {
+
+// The options of the run: the settings file's values (or those of a first start, with every
+// "Ask:" box off) overridden by the options given on the command line. The status box is
+// always cleared at the start, so the output holds exactly one run.
+BatchOptions BuildOptions(const CliRequest& request);
+
+// A FILE made absolute against the working directory (cwd, itself absolute). Empty and "."
+// parts are dropped; ".." parts stay, because a folder before them may be a symbolic link.
+QString AbsolutePath(const QString& cwd, const QString& path);
+
+// The selected-files list: FILEs and playlist entries in command-line order, exact
+// duplicates dropped. An unreadable .m3u playlist throws IoError.
+QStringList BuildSelection(const QList<Source>& sources, const QString& cwd);
+
+} // namespace vantuke::cli

@@ -1,0 +1,18 @@
+#include "GenreText.h"
+#include "tag/Genres.h"
+
+namespace vantuke::cli {
+
+std::optional<int> GenreFromText(const QString& text) {
+    bool isNumber = false;
+    const int number = text.toInt(&isNumber);
+    if (isNumber)
+        return number >= 0 && number < kGenreCount ? std::optional<int>(number) : std::nullopt;
+    for (int index = 0; index < kGenreCount; ++index) {
+        if (text.compare(QLatin1String(GenreTable[index]), Qt::CaseInsensitive) == 0)
+            return index;
+    }
+    return std::nullopt;
+}
+
+} // namespace vantuke::cli

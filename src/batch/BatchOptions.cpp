@@ -1,0 +1,19 @@
+#include "batch/BatchOptions.h"
+#include "batch/BatchHost.h"
+
+#include <algorithm>
+#include <array>
+
+namespace vantuke {
+
+QString ProcessCaption(Process process) {
+    static constexpr std::array<const char*, kProcessCount> kCaptions{
+        "TAG>Filename", "Filename>TAG", "TAG", "UnTAG", "List files/TAGs", "Adjust FileName"};
+    return QString::fromLatin1(kCaptions[static_cast<int>(process)]);
+}
+
+bool TagQuery::AnyAsked() const {
+    return std::any_of(enabled.begin(), enabled.end(), [](bool on) { return on; });
+}
+
+} // namespace vantuke

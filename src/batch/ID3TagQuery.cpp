@@ -1,0 +1,223 @@
+#include "batch/ID3TagQuery.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace vantuke {
+
+namespace {
+
+constexpr int kInitialWidth = 311;
+constexpr int kHeight = 253;
+constexpr int kMinimumWidth = 248;
+constexpr int kVisibleGenres = 12;
+constexpr int kButtonPadding = 24;
+
+struct RowLook {
+    const char* label;
+    const char* control;
+    int maxLength; // text rows only
+};
+
+constexpr std::array<RowLook, TForm2::kRows> kRowLooks{{
+    {"Song Name:", "Edit2", 30},
+    {"Artist:", "Edit3", 30},
+    {"Album:", "Edit4", 30},
+    {"Year:", "Edit5", 4},
+    {"Comment:", "Edit6", 30},
+    {"Genre:", "ComboBox1", 0},
+}};
+
+// The read-only path box: entering it, also by Tab, selects nothing; the path is there to be
+// read.
+class PathBox : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override {
+        QLineEdit::focusInEvent(event);
+        deselect();
+    }
+};
+
+bool ValidRow(int row) {
+    return row >= 0 && row < TForm2::kRows;
+}
+bool ValidTextRow(int row) {
+    return row >= 0 && row < TForm2::kTextRows;
+}
+
+} // namespace
+
+TForm2::TForm2(QWidget* parent)
+    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("ID3 Tag Query"));
+
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(3);
+    grid->setColumnStretch(1, 1);
+
+    auto* pathLabel = new QLabel(QStringLiteral("Processing file:"), this);
+    pathLabel->setObjectName(QStringLiteral("Label1"));
+    path_ = new PathBox(this);
+    path_->setObjectName(QStringLiteral("Edit1"));
+    path_->setReadOnly(true);
+    QPalette look = path_->palette();
+    look.setColor(QPalette::Base, look.color(QPalette::Button));
+    look.setColor(QPalette::Text, Qt::black);
+    path_->setPalette(look);
+    pathLabel->setBuddy(path_);
+    grid->addWidget(pathLabel, 0, 0);
+    grid->addWidget(path_, 0, 1);
+
+    genre_ = new QComboBox(this);
+    genre_->setEditable(false);
+    genre_->setMaxVisibleItems(kVisibleGenres);
+    // Styles that drop a pick-only list as a menu (Fusion among them) ignore the row count
+    // and open all 148 names at once; this keeps the list to its twelve rows.
+    genre_->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+    genre_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    genre_->setMinimumContentsLength(8);
+
+    for (int row = 0; row < kRows; ++row) {
+        const RowLook& rowLook = kRowLooks[row];
+        QWidget* control = genre_;
+        if (row < kTextRows) {
+            auto* edit = new QLineEdit(this);
+            edit->setMaxLength(rowLook.maxLength);
+            texts_[row] = edit;
+            control = edit;
+        }
+        control->setObjectName(QLatin1String(rowLook.control));
+        labels_[row] = new QLabel(QLatin1String(rowLook.label), this);
+        labels_[row]->setObjectName(QStringLiteral("Label%1").arg(row + 2));
+        labels_[row]->setBuddy(control);
+        grid->addWidget(labels_[row], row + 1, 0);
+        grid->addWidget(control, row + 1, 1);
+    }
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    const std::array<std::pair<const char*, QueryResult>, 3> kButtons{{
+        {"OK", QueryResult::Ok},
+        {"&Ignore", QueryResult::Ignore},
+        {"&Abort", QueryResult::Abort},
+    }};
+    int number = 1;
+    for (const auto& [caption, result] : kButtons) {
+        auto* button = new QPushButton(QLatin1String(caption), this);
+        button->setObjectName(QStringLiteral("BitBtn%1").arg(number++));
+        button->setDefault(result == QueryResult::Ok);
+        // The style makes buttons 80 pixels wide; at the dialog's smallest width they may
+        // shrink to what their captions need.
+        button->setMinimumWidth(
+            button->fontMetrics().horizontalAdvance(button->text().remove(QLatin1Char('&'))) +
+            kButtonPadding);
+        connect(button, &QPushButton::clicked, this, [this, answer = result] { Finish(answer); });
+        buttons->addWidget(button);
+    }
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 6, 8, 8);
+    layout->setSpacing(6);
+    layout->addLayout(grid);
+    layout->addStretch(1);
+    layout->addLayout(buttons);
+
+    // The height is fixed; it grows beyond the usual one only when a large system font would
+    // otherwise cut the rows off.
+    const int height = std::max(kHeight, layout->minimumSize().height());
+    setMinimumSize(std::max(kMinimumWidth, layout->minimumSize().width()), height);
+    setMaximumHeight(height);
+    resize(std::max(kInitialWidth, minimumWidth()), height);
+}
+
+void TForm2::CopyGenreList(const QComboBox& pageGenres) {
+    genre_->clear();
+    for (int position = 0; position < pageGenres.count(); ++position)
+        genre_->addItem(pageGenres.itemText(position));
+    genre_->setCurrentIndex(-1);
+}
+
+void TForm2::SetFieldText(int row, const QString& text) {
+    if (ValidTextRow(row))
+        texts_[row]->setText(text);
+}
+
+QString TForm2::FieldText(int row) const {
+    return ValidTextRow(row) ? texts_[row]->text() : QString();
+}
+
+void TForm2::SetGenre(int position) {
+    genre_->setCurrentIndex(position >= 0 && position < genre_->count() ? position : -1);
+}
+
+int TForm2::Genre() const {
+    return genre_->currentIndex();
+}
+
+QWidget* TForm2::ValueControl(int row) const {
+    return row < kTextRows ? static_cast<QWidget*>(texts_[row]) : genre_;
+}
+
+void TForm2::SetFieldEnabled(int row, bool enabled) {
+    if (!ValidRow(row))
+        return;
+    ValueControl(row)->setEnabled(enabled);
+    labels_[row]->setEnabled(enabled);
+}
+
+bool TForm2::FieldEnabled(int row) const {
+    return ValidRow(row) && ValueControl(row)->isEnabled();
+}
+
+void TForm2::Finish(QueryResult result) {
+    result_ = result;
+    if (result == QueryResult::Ok)
+        accept();
+    else
+        reject();
+}
+
+QueryResult TForm2::Ask(TagQuery& query) {
+    path_->setText(query.path);
+    path_->deselect();
+    for (int row = 0; row < kTextRows; ++row)
+        SetFieldText(row, query.texts[row]);
+    SetGenre(query.genre);
+    for (int row = 0; row < kRows; ++row)
+        SetFieldEnabled(row, query.enabled[row]);
+
+    QWidget* first = nullptr;
+    for (int row = 0; row < kRows && !first; ++row)
+        if (FieldEnabled(row))
+            first = ValueControl(row);
+
+    if (first) {
+        // Whatever ends the dialog other than "OK" or "&Abort" (Esc, the window manager)
+        // leaves this answer.
+        result_ = QueryResult::Ignore;
+        first->setFocus(Qt::OtherFocusReason);
+        exec();
+    } else {
+        result_ = QueryResult::Ok;
+    }
+
+    if (result_ == QueryResult::Ok) {
+        for (int row = 0; row < kTextRows; ++row)
+            query.texts[row] = FieldText(row);
+        query.genre = Genre();
+    }
+    return result_;
+}
+
+} // namespace vantuke

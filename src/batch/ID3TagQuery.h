@@ -1,0 +1,56 @@
+#pragma once
+
+#include "batch/BatchHost.h"
+
+#include <QDialog>
+#include <array>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace vantuke {
+
+// The "ID3 Tag Query" dialog: shows the file being processed and its six tag values, of which
+// the asked ones can be edited, and answers "OK", "&Ignore" or "&Abort". It has no close
+// button; Esc counts as "&Ignore".
+class TForm2 : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TForm2(QWidget* parent = nullptr);
+
+    // Rows 0..4 are the texts Song Name, Artist, Album, Year, Comment (Edit2..Edit6); row 5 is
+    // the genre (ComboBox1).
+    static constexpr int kTextRows = 5;
+    static constexpr int kRows = 6;
+
+    // Takes over the entries of the page's genre list, so a position is a genre index.
+    void CopyGenreList(const QComboBox& pageGenres);
+    void SetFieldText(int row, const QString& text);
+    QString FieldText(int row) const;
+    // A position outside the list leaves no entry selected (-1).
+    void SetGenre(int position);
+    int Genre() const;
+    // Enables or disables a row's value control together with its label.
+    void SetFieldEnabled(int row, bool enabled);
+    bool FieldEnabled(int row) const;
+
+    // Shows the query for one file modally, the focus in the first enabled value control, and
+    // returns the answer. On "OK" the controls' values are copied back into the query. When no
+    // field is enabled the dialog is not shown and the answer is Ok.
+    QueryResult Ask(TagQuery& query);
+
+private:
+    QWidget* ValueControl(int row) const;
+    void Finish(QueryResult result);
+
+    QLineEdit* path_;
+    std::array<QLineEdit*, kTextRows> texts_{};
+    QComboBox* genre_;
+    std::array<QLabel*, kRows> labels_{};
+    QueryResult result_ = QueryResult::Ignore;
+};
+
+} // namespace vantuke

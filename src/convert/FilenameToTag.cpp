@@ -1,0 +1,177 @@
+#include "convert/FilenameToTag.h"
+
+#include <QStringView>
+#include <algorithm>
+#include <optional>
+
+namespace vantuke {
+
+namespace {
+
+QStringView TrimSpaces(QStringView text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    return text.sliced(begin, end - begin);
+}
+
+// The field a "New Style" code character names; other characters name none.
+std::optional<TagField> FieldOfCode(QChar code) {
+    switch (code.unicode()) {
+    case u'1':
+        return TagField::SongName;
+    case u'2':
+        return TagField::Artist;
+    case u'3':
+        return TagField::Album;
+    case u'4':
+        return TagField::Year;
+    case u'5':
+        return TagField::Comment;
+    default:
+        return std::nullopt;
+    }
+}
+
+// A template read as literal 0, code 1, literal 1, ..., code k, literal k. The search for the
+// "%" that ends a literal starts at the code character before it, so in "%%1" the second "%"
+// is both the first code's character and the start of the code "%1".
+class TemplateReader {
+public:
+    explicit TemplateReader(const QString& tmpl) : tmpl_(tmpl) {}
+
+    struct Piece {
+        QStringView literal;
+        bool last = false;             // no code follows the literal
+        std::optional<QChar> codeChar; // the character of the code that follows, if any
+    };
+
+    bool AtEnd() const { return finished_; }
+
+    Piece Next() {
+        const qsizetype percent = tmpl_.indexOf(u'%', searchFrom_);
+        Piece piece;
+        if (percent < 0) {
+            piece.literal = Slice(literalFrom_, tmpl_.size());
+            piece.last = true;
+            finished_ = true;
+            return piece;
+        }
+        piece.literal = Slice(literalFrom_, percent);
+        if (percent + 1 < tmpl_.size())
+            piece.codeChar = tmpl_[percent + 1];
+        literalFrom_ = percent + 2;
+        searchFrom_ = percent + 1;
+        return piece;
+    }
+
+private:
+    QStringView Slice(qsizetype from, qsizetype to) const {
+        return from < to ? QStringView(tmpl_).sliced(from, to - from) : QStringView();
+    }
+
+    const QString& tmpl_;
+    qsizetype literalFrom_ = 0;
+    qsizetype searchFrom_ = 0;
+    bool finished_ = false;
+};
+
+} // namespace
+
+void OldStyleToTag(TTagRecord& tag, const QString& title, const OldStyleOptions& options) {
+    if (options.format == 6) {
+        SetFieldText(tag, TagField::SongName, title);
+        return;
+    }
+    if (options.format == 7) {
+        SetFieldText(tag, TagField::Artist, title);
+        return;
+    }
+    if (options.format < 0 || options.format > 5)
+        return;
+
+    // The split falls at the separator's first occurrence; when there is none, at the last
+    // place the separator could start, so a title without it loses as many final characters.
+    const QString& separator = options.separator;
+    const qsizetype lastStart = title.size() - separator.size();
+    qsizetype split = 0;
+    if (lastStart >= 1) {
+        split = title.indexOf(separator);
+        if (split < 0)
+            split = lastStart;
+    }
+    QStringView left = QStringView(title).first(split);
+    QStringView right = QStringView(title).sliced(std::min(split + separator.size(), title.size()));
+    if (options.clearSpaces) {
+        left = TrimSpaces(left);
+        right = TrimSpaces(right);
+    }
+
+    switch (options.format) {
+    case 0:
+        SetFieldText(tag, TagField::SongName, right.toString());
+        SetFieldText(tag, TagField::Artist, left.toString());
+        break;
+    case 1:
+        SetFieldText(tag, TagField::SongName, left.toString());
+        SetFieldText(tag, TagField::Artist, right.toString());
+        break;
+    case 2:
+        SetFieldText(tag, TagField::SongName, right.toString());
+        break;
+    case 3:
+        SetFieldText(tag, TagField::SongName, left.toString());
+        break;
+    case 4:
+        SetFieldText(tag, TagField::Artist, right.toString());
+        break;
+    case 5:
+        SetFieldText(tag, TagField::Artist, left.toString());
+        break;
+    }
+}
+
+void NewStyleToTag(TTagRecord& tag, const QString& title, const QString& tmpl) {
+    TemplateReader reader(tmpl);
+    const qsizetype size = title.size();
+    qsizetype pos = 0;
+    std::optional<QChar> pendingCode;
+    while (!reader.AtEnd() && pos < size) {
+        const TemplateReader::Piece piece = reader.Next();
+        const QStringView literal = piece.literal;
+        QStringView value;
+        if (literal.isEmpty()) {
+            if (piece.last) {
+                value = QStringView(title).sliced(pos);
+                pos = size;
+            }
+        } else if (size - pos > literal.size()) {
+            // A literal that is not found is taken to stand where it would end the title.
+            qsizetype found = title.indexOf(literal, pos);
+            if (found < 0)
+                found = size - literal.size();
+            value = QStringView(title).sliced(pos, found - pos);
+            pos = found + literal.size();
+        } else {
+            pos = size;
+        }
+
+        if (pendingCode) {
+            if (const std::optional<TagField> field = FieldOfCode(*pendingCode))
+                SetFieldText(tag, *field, value.toString());
+        }
+        pendingCode = piece.codeChar;
+    }
+}
+
+void FilenameToTag(TTagRecord& tag, const QString& title, const FilenameToTagOptions& options) {
+    if (options.oldStyle)
+        OldStyleToTag(tag, title, options.old);
+    else
+        NewStyleToTag(tag, title, options.newStyleTemplate);
+}
+
+} // namespace vantuke

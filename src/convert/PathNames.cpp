@@ -1,0 +1,126 @@
+#include "convert/PathNames.h"
+
+#include <QStringView>
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace vantuke {
+
+namespace {
+
+// Letter case is folded for a to z only, never for other letters.
+char16_t FoldAscii(char16_t c) {
+    return (c >= u'a' && c <= u'z') ? char16_t(c - (u'a' - u'A')) : c;
+}
+
+bool EndsWithMp3(const QString& path) {
+    static constexpr std::array<char16_t, 4> kSuffix{u'.', u'M', u'P', u'3'};
+    if (path.size() < qsizetype(kSuffix.size()))
+        return false;
+    const QChar* tail = path.constData() + path.size() - kSuffix.size();
+    return std::equal(kSuffix.begin(), kSuffix.end(), tail,
+                      [](char16_t want, QChar have) { return FoldAscii(have.unicode()) == want; });
+}
+
+bool IsUnsafeInFileName(QChar c) {
+    switch (c.unicode()) {
+    case u'"':
+    case u'*':
+    case u'/':
+    case u':':
+    case u'<':
+    case u'>':
+    case u'?':
+    case u'\\':
+    case u'|':
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+QString FilePathOf(const QString& path) {
+    return path.left(path.lastIndexOf(u'/') + 1);
+}
+
+QString FileTitleOf(const QString& path) {
+    const qsizetype start = path.lastIndexOf(u'/') + 1;
+    const qsizetype end = EndsWithMp3(path) ? path.size() - 4 : path.size();
+    return path.sliced(start, end - start);
+}
+
+QString ExtensionText(int extensionFormat) {
+    static const std::array<QString, 4> kForms{QStringLiteral("Mp3"), QStringLiteral("mp3"),
+                                               QStringLiteral("MP3"), QStringLiteral("mP3")};
+    return kForms[std::clamp(extensionFormat, 0, 3)];
+}
+
+// After a replacement at position k the scan resumes at k + len(with) - len(what) + 1, so the
+// tail of the inserted text (and, when with is much shorter than what, some text before it) is
+// scanned again. The text is kept as two parts: `done`, everything before the scan position,
+// and `pending[next..]`, everything from it on. A match consumes len(what) characters of
+// `pending` and gives back at most len(what) - 1 of them for rescanning, written into the room
+// the match freed; so `next` moves forward on every step and the loop ends. A resume position
+// before the start of the text is taken as the start.
+void ReplaceAll(QString& text, const QString& what, const QString& with) {
+    const qsizetype whatSize = what.size();
+    const qsizetype withSize = with.size();
+    if (whatSize == 0) {
+        if (withSize == 0)
+            return;
+        QString result;
+        result.reserve(text.size() * (withSize + 1) + withSize);
+        for (QChar c : std::as_const(text)) {
+            result += with;
+            result += c;
+        }
+        result += with;
+        text = std::move(result);
+        return;
+    }
+
+    QString done;
+    done.reserve(text.size());
+    QString pending = text;
+    QChar* buffer = pending.data();
+    const qsizetype size = pending.size();
+    qsizetype next = 0;
+    while (size - next >= whatSize) {
+        if (QStringView(buffer + next, whatSize) != QStringView(what)) {
+            done += buffer[next];
+            ++next;
+            continue;
+        }
+        const qsizetype resume = withSize - whatSize + 1;
+        qsizetype rescan = 0; // characters to put back in front of pending[next + whatSize..]
+        if (resume >= 0) {
+            done.append(with.constData(), resume);
+            rescan = withSize - resume;
+            std::copy_n(with.constData() + resume, rescan, buffer + next + whatSize - rescan);
+        } else {
+            const qsizetype stepBack = std::min(-resume, done.size());
+            rescan = stepBack + withSize;
+            QChar* front = buffer + next + whatSize - rescan;
+            std::copy_n(done.constData() + done.size() - stepBack, stepBack, front);
+            std::copy_n(with.constData(), withSize, front + stepBack);
+            done.chop(stepBack);
+        }
+        next += whatSize - rescan;
+    }
+    done.append(buffer + next, size - next);
+    text = std::move(done);
+}
+
+QString CleanFileName(const QString& name) {
+    QString result = name;
+    for (QChar& c : result) {
+        if (IsUnsafeInFileName(c))
+            c = u' ';
+    }
+    return result;
+}
+
+} // namespace vantuke

@@ -1,0 +1,73 @@
+#include "convert/Template.h"
+
+#include "convert/PathNames.h"
+#include "tag/Genres.h"
+
+#include <QStringView>
+#include <algorithm>
+
+namespace vantuke {
+
+namespace {
+
+bool IsCodeCharacter(QChar c) {
+    return (c >= u'1' && c <= u'9') || c == u'N' || c == u'n';
+}
+
+// The file number in decimal, zero-padded on the left to at least `digits` characters.
+QString NumberText(int number, int digits) {
+    return QString::number(number).rightJustified(digits, u'0');
+}
+
+QString CodeExpansion(QChar code, const TTagRecord& tag, const QString& path, int number,
+                      const ProgramOptions& options) {
+    switch (code.unicode()) {
+    case u'1':
+        return FieldText(tag, TagField::SongName);
+    case u'2':
+        return FieldText(tag, TagField::Artist);
+    case u'3':
+        return FieldText(tag, TagField::Album);
+    case u'4':
+        return FieldText(tag, TagField::Year);
+    case u'5':
+        return FieldText(tag, TagField::Comment);
+    case u'6':
+        return GenreDisplayName(tag.Genre);
+    case u'7':
+        return FileTitleOf(path);
+    case u'8':
+        return FilePathOf(path);
+    case u'9':
+        return ExtensionText(options.extensionFormat);
+    default: // N, n
+        return NumberText(number, std::clamp(options.numberOfDigits, 0, 3) + 1);
+    }
+}
+
+// Every piece of the result ends at its first NUL, as a tag field's text does.
+void AppendPiece(QString& result, QStringView piece) {
+    const qsizetype nul = piece.indexOf(QChar(0));
+    result += nul < 0 ? piece : piece.first(nul);
+}
+
+} // namespace
+
+QString ExpandTemplate(const TTagRecord& tag, const QString& tmpl, const QString& path, int number,
+                       const ProgramOptions& options) {
+    QString result;
+    result.reserve(tmpl.size() + 64);
+    const qsizetype size = tmpl.size();
+    for (qsizetype k = 0; k < size; ++k) {
+        const QChar c = tmpl[k];
+        if (c == u'%' && k + 1 < size && IsCodeCharacter(tmpl[k + 1])) {
+            ++k;
+            AppendPiece(result, CodeExpansion(tmpl[k], tag, path, number, options));
+        } else if (!c.isNull()) {
+            result += c;
+        }
+    }
+    return result;
+}
+
+} // namespace vantuke

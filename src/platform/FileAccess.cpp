@@ -1,0 +1,179 @@
+#include "platform/FileAccess.h"
+
+#include "platform/IoError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace vantuke {
+
+namespace {
+
+// The path as the file system sees it. An empty path or one holding a NUL character has no
+// valid native form (the NUL would silently cut it short), so it is an invalid name.
+QByteArray NativePath(const QString& path) {
+    if (path.isEmpty() || path.contains(QChar(0)))
+        throw IoError::FromErrno(EILSEQ);
+    return QFile::encodeName(path);
+}
+
+// Opens with the given access. O_NONBLOCK keeps a pipe or device from hanging the open; it
+// has no effect on the regular files that are let through.
+int OpenRegular(const QString& path, int access, struct stat& st) {
+    const QByteArray native = NativePath(path);
+    int fd;
+    do {
+        fd = ::open(native.constData(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        throw IoError::FromErrno(errno);
+    int err = 0;
+    if (::fstat(fd, &st) != 0)
+        err = errno;
+    else if (S_ISDIR(st.st_mode))
+        err = EISDIR;
+    else if (!S_ISREG(st.st_mode))
+        err = EACCES;
+    if (err != 0) {
+        ::close(fd);
+        throw IoError::FromErrno(err);
+    }
+    return fd;
+}
+
+void ThrowIfNegative(qint64 position) {
+    if (position < 0)
+        throw IoError::FromErrno(EINVAL);
+}
+
+bool StatPath(const QString& path, struct stat& st) {
+    if (path.isEmpty() || path.contains(QChar(0)))
+        return false;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+} // namespace
+
+OpenFile::OpenFile(const QString& path) {
+    struct stat st {};
+    fd_ = OpenRegular(path, O_RDWR, st);
+    // Root may write anything; the read-only attribute must hold for root as well.
+    if ((st.st_mode & S_IWUSR) == 0) {
+        ::close(std::exchange(fd_, -1));
+        throw IoError::FromErrno(EACCES);
+    }
+    size_ = st.st_size;
+}
+
+OpenFile::~OpenFile() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+QByteArray OpenFile::ReadAt(qint64 pos, qint64 n) const {
+    ThrowIfNegative(pos);
+    QByteArray bytes(n, Qt::Uninitialized);
+    qint64 done = 0;
+    while (done < n) {
+        const ssize_t got = ::pread(fd_, bytes.data() + done, size_t(n - done), pos + done);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            throw IoError::FromErrno(errno);
+        }
+        if (got == 0)
+            throw IoError::ReadBeyondEnd();
+        done += got;
+    }
+    return bytes;
+}
+
+void OpenFile::WriteAt(qint64 pos, const QByteArray& bytes) {
+    ThrowIfNegative(pos);
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const ssize_t put =
+            ::pwrite(fd_, bytes.constData() + done, size_t(bytes.size() - done), pos + done);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            throw IoError::FromErrno(errno);
+        }
+        if (put == 0)
+            throw IoError::DiskFull();
+        done += put;
+    }
+}
+
+void OpenFile::Truncate(qint64 size) {
+    ThrowIfNegative(size);
+    int rc;
+    do {
+        rc = ::ftruncate(fd_, size);
+    } while (rc != 0 && errno == EINTR);
+    if (rc != 0)
+        throw IoError::FromErrno(errno);
+}
+
+void OpenFile::Close() {
+    // Linux releases the descriptor even when close reports EINTR: never close it twice.
+    if (::close(std::exchange(fd_, -1)) != 0 && errno != EINTR)
+        throw IoError::FromErrno(errno);
+}
+
+QByteArray ReadWholeFile(const QString& path) {
+    struct stat st {};
+    const int fd = OpenRegular(path, O_RDONLY, st);
+    const auto closer = qScopeGuard([fd] { ::close(fd); });
+    QByteArray bytes;
+    // The size is only a hint: the file may grow or shrink while it is read.
+    bytes.reserve(qsizetype(st.st_size) + 1);
+    char chunk[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            throw IoError::FromErrno(errno);
+        }
+        if (got == 0)
+            return bytes;
+        bytes.append(chunk, got);
+    }
+}
+
+bool IsReadOnly(const QString& path) {
+    struct stat st {};
+    return StatPath(path, st) && (st.st_mode & S_IWUSR) == 0;
+}
+
+void MakeWritable(const QString& path) {
+    struct stat st {};
+    if (StatPath(path, st) && (st.st_mode & S_IWUSR) == 0)
+        ::chmod(QFile::encodeName(path).constData(), (st.st_mode & 07777) | S_IWUSR);
+}
+
+bool RenameNoReplace(const QString& from, const QString& to) {
+    if (from == to)
+        return true;
+    if (from.isEmpty() || to.isEmpty() || from.contains(QChar(0)) || to.contains(QChar(0)))
+        return false;
+    return QFile::rename(from, to);
+}
+
+QString ProgramDir() {
+    const QString exe = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+    // Without /proc the executable cannot be found; the working folder is the best guess.
+    const QString dir = exe.isEmpty() ? QDir::currentPath() : QFileInfo(exe).absolutePath();
+    return dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
+}
+
+} // namespace vantuke

@@ -1,0 +1,50 @@
+#include "platform/IoError.h"
+
+#include <cerrno>
+#include <utility>
+
+namespace vantuke {
+
+IoError::IoError(int code, QString text)
+    : code_(code), text_(std::move(text)), utf8_(text_.toUtf8()) {}
+
+IoError IoError::FromErrno(int err) {
+    switch (err) {
+    case ENOENT:
+    case ENOTDIR:
+        return IoError(2, QStringLiteral("File not found"));
+    case ENAMETOOLONG:
+    case EILSEQ:
+        return IoError(3, QStringLiteral("Invalid filename"));
+    case EMFILE:
+    case ENFILE:
+        return IoError(4, QStringLiteral("Too many open files"));
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY:
+    case EISDIR:
+        return IoError(5, QStringLiteral("File access denied"));
+    case ENOSPC:
+    case EDQUOT:
+        return DiskFull();
+    default:
+        return IoError(err, QStringLiteral("I/O error %1").arg(err));
+    }
+}
+
+IoError IoError::ReadBeyondEnd() {
+    return IoError(kReadBeyondEnd, QStringLiteral("Read beyond end of file"));
+}
+
+IoError IoError::DiskFull() {
+    return IoError(kDiskFull, QStringLiteral("Disk full"));
+}
+
+QString ErrorBoxText(const QString& message) {
+    if (!message.isEmpty() && message.back() > QLatin1Char('.'))
+        return message + QLatin1Char('.');
+    return message;
+}
+
+} // namespace vantuke

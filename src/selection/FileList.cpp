@@ -1,0 +1,136 @@
+#include "selection/FileList.h"
+
+#include "selection/FileDateText.h"
+#include "selection/NameOrder.h"
+#include "tag/Genres.h"
+#include "tag/TagFile.h"
+
+#include <QDirIterator>
+#include <QFileInfo>
+
+namespace vantuke {
+
+const std::array<FileListColumnInfo, kFileListColumnCount> FileListColumns{{
+    {"Filename", 100},
+    {"Filesize", 50},
+    {"Filedate", 50},
+    {"Tag?", 50},
+    {"SongName", 50},
+    {"Artist", 50},
+    {"Album", 50},
+    {"Year", 50},
+    {"Style", 50},
+    {"Comment", 50},
+}};
+
+namespace {
+
+struct FilterEntry {
+    const char* caption;
+    const char* mask;
+};
+
+constexpr std::array<FilterEntry, 4> kFilters{{
+    {"MP3 files (*.mp3)", "*.mp3"},
+    {"All files (*.*)", "*.*"},
+    {"Playlist (*.m3u)", "*.m3u"},
+    {"Playlist (*.pls)", "*.pls"},
+}};
+
+// A file shorter than this cannot end in a tag.
+constexpr qint64 kTagSize = 128;
+
+void ReadTagCells(const QString& path, FileListRow& row) {
+    if (row.size < kTagSize) {
+        row.tagCell = TagCell::Untagged;
+        return;
+    }
+    row.tagCell = ReadTagIfPresent(path, row.tag) ? TagCell::Tagged : TagCell::Untagged;
+}
+
+} // namespace
+
+QStringList FilterCaptions() {
+    QStringList captions;
+    for (const FilterEntry& filter : kFilters)
+        captions << QString::fromLatin1(filter.caption);
+    return captions;
+}
+
+QString FilterMask(int filterIndex) {
+    if (filterIndex < 0 || filterIndex >= int(kFilters.size()))
+        filterIndex = 0;
+    return QString::fromLatin1(kFilters[filterIndex].mask);
+}
+
+bool MatchesMask(const QString& name, const QString& mask) {
+    if (mask == u"*.*")
+        return true;
+    return name.endsWith(QStringView(mask).mid(1), Qt::CaseInsensitive);
+}
+
+bool EndsInMp3(const QString& name) {
+    return name.size() >= 3 && name.right(3).toUpper() == u"MP3";
+}
+
+void ReadFileList(const QString& dir, int filterIndex, std::vector<FileListRow>& rows) {
+    if (!QFileInfo(dir).isAbsolute())
+        return;
+    const QString mask = FilterMask(filterIndex);
+
+    // Gather the matching files first: the rows follow the sorted names, not the directory.
+    std::vector<FileListRow> found;
+    QStringList names;
+    QDirIterator it(dir, QDir::Files | QDir::Hidden);
+    while (it.hasNext()) {
+        const QFileInfo info = it.nextFileInfo();
+        if (!MatchesMask(info.fileName(), mask))
+            continue;
+        names << info.fileName();
+        found.push_back({info.fileName(), info.size(), info.lastModified(), TagCell::None, {}});
+    }
+
+    rows.reserve(rows.size() + found.size());
+    for (const qsizetype i : SortedOrder(names)) {
+        rows.push_back(std::move(found[i]));
+        if (EndsInMp3(rows.back().name))
+            ReadTagCells(dir + rows.back().name, rows.back());
+    }
+}
+
+QString FileListCell(const FileListRow& row, int column, const QLocale& locale) {
+    switch (column) {
+    case kColFilename:
+        return row.name;
+    case kColFilesize:
+        return QString::number(row.size);
+    case kColFiledate:
+        return FileDateText(row.lastWrite, locale);
+    case kColTag:
+        if (row.tagCell == TagCell::None)
+            return {};
+        return row.tagCell == TagCell::Tagged ? QStringLiteral("Yes") : QStringLiteral("No");
+    default:
+        break;
+    }
+    if (row.tagCell != TagCell::Tagged)
+        return {};
+    switch (column) {
+    case kColSongName:
+        return FieldText(row.tag, TagField::SongName);
+    case kColArtist:
+        return FieldText(row.tag, TagField::Artist);
+    case kColAlbum:
+        return FieldText(row.tag, TagField::Album);
+    case kColYear:
+        return FieldText(row.tag, TagField::Year);
+    case kColStyle:
+        return GenreDisplayName(row.tag.Genre);
+    case kColComment:
+        return FieldText(row.tag, TagField::Comment);
+    default:
+        return {};
+    }
+}
+
+} // namespace vantuke

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "tag/TagRecord.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <vector>
+
+namespace vantuke {
+
+// The columns of the file list, left to right.
+enum FileListColumn {
+    kColFilename,
+    kColFilesize,
+    kColFiledate,
+    kColTag,
+    kColSongName,
+    kColArtist,
+    kColAlbum,
+    kColYear,
+    kColStyle,
+    kColComment,
+    kFileListColumnCount
+};
+
+struct FileListColumnInfo {
+    const char* caption;
+    int width; // initial width in pixels
+};
+extern const std::array<FileListColumnInfo, kFileListColumnCount> FileListColumns;
+
+// The filter box's entries, in order; the list shows the files that entry's mask admits.
+QStringList FilterCaptions();
+// "*.mp3", "*.*", "*.m3u" or "*.pls" for the entries 0 to 3; any other index is entry 0.
+QString FilterMask(int filterIndex);
+// Whether a name matches "*.*" (every name, also one without a dot) or "*" followed by a
+// fixed ending, compared without regard to case.
+bool MatchesMask(const QString& name, const QString& mask);
+
+// Whether the last three characters of a name, upper-cased, read "MP3" (no dot needed).
+bool EndsInMp3(const QString& name);
+
+enum class TagCell {
+    None,     // no "Tag?" cell: not an MP3 name, or reading the tag failed
+    Untagged, // "No"
+    Tagged,   // "Yes" and the six tag cells
+};
+
+struct FileListRow {
+    QString name;
+    qint64 size = 0;
+    QDateTime lastWrite;
+    TagCell tagCell = TagCell::None;
+    TTagRecord tag; // meaningful when tagCell is Tagged
+};
+
+// Lists the regular files of dir (a full path ending in "/") that the filter admits, hidden
+// ones included, sorted by SortNames, and appends one row per file to rows. Folders, pipes,
+// devices and sockets are never listed, so reading a tag can never block. A dir that is not
+// an absolute path ("?" while the tree has no selection) or cannot be read lists nothing.
+// An IoError from reading a tag propagates; the rows appended before it, including the
+// failing file's own row without its tag cells, stay in rows.
+void ReadFileList(const QString& dir, int filterIndex, std::vector<FileListRow>& rows);
+
+// The text of one cell.
+QString FileListCell(const FileListRow& row, int column, const QLocale& locale);
+
+} // namespace vantuke

@@ -1,0 +1,347 @@
+#include "selection/FileSelectionPage.h"
+
+#include "selection/BusyScope.h"
+#include "selection/FileListModel.h"
+#include "selection/SelectedFilesModel.h"
+#include "ui/ErrorGuard.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListView>
+#include <QSplitter>
+#include <QStyle>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace vantuke {
+
+namespace {
+
+constexpr int kDirTreeWidth = 161;
+constexpr int kSelectionMinHeight = 46;
+
+// Group frames inside a page that starts at 372 by 471 pixels: keep the margins small so
+// the lists get the height.
+void Compact(QLayout* layout) {
+    layout->setContentsMargins(6, 4, 6, 6);
+    layout->setSpacing(4);
+}
+
+QIcon ThemeIcon(const char* name, const QStyle* style, QStyle::StandardPixmap fallback) {
+    return QIcon::fromTheme(QString::fromLatin1(name), style->standardIcon(fallback));
+}
+
+} // namespace
+
+FileSelectionPage::FileSelectionPage(QWidget* parent)
+    : FileSelectionPage(&SystemDirTreeRoots, parent) {}
+
+FileSelectionPage::FileSelectionPage(TDirTree::RootProvider roots, QWidget* parent)
+    : QWidget(parent), fileModel_(new FileListModel(this)),
+      selectionModel_(new SelectedFilesModel(selection_, this)) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
+    layout->addWidget(BuildPresetsGroup());
+
+    auto* upper = new QWidget;
+    auto* upperLayout = new QVBoxLayout(upper);
+    upperLayout->setContentsMargins(0, 0, 0, 0);
+    upperLayout->setSpacing(2);
+    upperLayout->addWidget(BuildFilesGroup(std::move(roots)), 1);
+    upperLayout->addWidget(BuildButtonBar());
+
+    pageSplitter_ = new QSplitter(Qt::Vertical);
+    pageSplitter_->setObjectName(QStringLiteral("Splitter2"));
+    pageSplitter_->setChildrenCollapsible(false);
+    pageSplitter_->addWidget(upper);
+    pageSplitter_->addWidget(BuildSelectionGroup());
+    pageSplitter_->setStretchFactor(0, 1);
+    pageSplitter_->setStretchFactor(1, 0);
+    layout->addWidget(pageSplitter_, 1);
+
+    connect(dirTree_, &TDirTree::OnChange, this, [this] { Guard([this] { FillFileList(); }); });
+    connect(filter_, &QComboBox::currentIndexChanged, this,
+            [this] { Guard([this] { FillFileList(); }); });
+    UpdateStatusLine();
+}
+
+QWidget* FileSelectionPage::BuildPresetsGroup() {
+    auto* group = new QGroupBox(QStringLiteral("Directory presets:"));
+    auto* row = new QHBoxLayout(group);
+    Compact(row);
+    presets_ = new QComboBox;
+    presets_->setObjectName(QStringLiteral("ComboBox4"));
+    presets_->setAccessibleName(QStringLiteral("Directory presets"));
+    presets_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    presets_->setMinimumContentsLength(8);
+    row->addWidget(presets_, 1);
+
+    const QStyle* style = this->style();
+    auto* add = NewButton(QStringLiteral("SpeedButton8"), QString(),
+                          ThemeIcon("list-add", style, QStyle::SP_FileDialogNewFolder));
+    add->setToolTip(QStringLiteral("Add the current folder to the presets"));
+    add->setAccessibleName(add->toolTip());
+    auto* remove = NewButton(QStringLiteral("SpeedButton9"), QString(),
+                             ThemeIcon("list-remove", style, QStyle::SP_DialogDiscardButton));
+    remove->setToolTip(QStringLiteral("Remove the chosen preset"));
+    remove->setAccessibleName(remove->toolTip());
+    row->addWidget(add);
+    row->addWidget(remove);
+
+    connect(presets_, &QComboBox::activated, this,
+            [this](int index) { Guard([this, index] { ChoosePreset(index); }); });
+    connect(add, &QToolButton::clicked, this, [this] { Guard([this] { AddPreset(); }); });
+    connect(remove, &QToolButton::clicked, this, [this] { Guard([this] { RemovePreset(); }); });
+    return group;
+}
+
+QWidget* FileSelectionPage::BuildFilesGroup(TDirTree::RootProvider roots) {
+    // "&&" shows one ampersand in a group title.
+    auto* group = new QGroupBox(QStringLiteral("Directories&&Files:"));
+    auto* layout = new QVBoxLayout(group);
+    Compact(layout);
+
+    dirTree_ = new TDirTree(std::move(roots));
+    dirTree_->setObjectName(QStringLiteral("DirTree1"));
+    dirTree_->setAccessibleName(QStringLiteral("Directories"));
+
+    fileList_ = new QTreeView;
+    fileList_->setObjectName(QStringLiteral("ListView1"));
+    fileList_->setAccessibleName(QStringLiteral("Files"));
+    fileList_->setModel(fileModel_);
+    fileList_->setRootIsDecorated(false);
+    fileList_->setItemsExpandable(false);
+    fileList_->setUniformRowHeights(true);
+    fileList_->setAllColumnsShowFocus(true);
+    fileList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    fileList_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    fileList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    fileList_->setSortingEnabled(false);
+    fileList_->header()->setSectionsClickable(false);
+    fileList_->header()->setSectionsMovable(false);
+    fileList_->header()->setStretchLastSection(true);
+    for (int column = 0; column < kFileListColumnCount; ++column)
+        fileList_->header()->resizeSection(column, FileListColumns[size_t(column)].width);
+    connect(fileList_, &QTreeView::doubleClicked, this,
+            [this] { Guard([this] { AddSelectedFiles(); }); });
+
+    auto* filterGroup = new QGroupBox(QStringLiteral("Filter:"));
+    auto* filterLayout = new QHBoxLayout(filterGroup);
+    Compact(filterLayout);
+    filter_ = new QComboBox;
+    filter_->setObjectName(QStringLiteral("FilterComboBox1"));
+    filter_->setAccessibleName(QStringLiteral("Filter"));
+    filter_->addItems(FilterCaptions());
+    filter_->setCurrentIndex(0);
+    filterLayout->addWidget(filter_);
+    filterLayout->addStretch(1);
+
+    auto* right = new QWidget;
+    auto* rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    rightLayout->setSpacing(4);
+    rightLayout->addWidget(fileList_, 1);
+    rightLayout->addWidget(filterGroup);
+
+    dirSplitter_ = new QSplitter(Qt::Horizontal);
+    dirSplitter_->setObjectName(QStringLiteral("Splitter1"));
+    dirSplitter_->setChildrenCollapsible(false);
+    dirSplitter_->addWidget(dirTree_);
+    dirSplitter_->addWidget(right);
+    dirSplitter_->setStretchFactor(0, 0);
+    dirSplitter_->setStretchFactor(1, 1);
+    layout->addWidget(dirSplitter_);
+    return group;
+}
+
+QToolButton* FileSelectionPage::NewButton(const QString& name, const QString& caption,
+                                          const QIcon& icon) {
+    auto* button = new QToolButton;
+    button->setObjectName(name);
+    button->setAutoRaise(true);
+    button->setIcon(icon);
+    if (!caption.isEmpty()) {
+        button->setText(caption);
+        button->setAccessibleName(caption);
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    }
+    return button;
+}
+
+QWidget* FileSelectionPage::BuildButtonBar() {
+    const QStyle* style = this->style();
+    auto* bar = new QWidget;
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(0, 0, 0, 0);
+    struct ButtonLook {
+        const char* name;
+        const char* caption;
+        const char* themeIcon;
+        QStyle::StandardPixmap fallback;
+        void (FileSelectionPage::*command)();
+    };
+    const ButtonLook looks[] = {
+        {"SpeedButton12", "Add all", "go-bottom", QStyle::SP_ArrowDown,
+         &FileSelectionPage::AddAllFiles},
+        {"SpeedButton13", "Add", "go-down", QStyle::SP_ArrowDown,
+         &FileSelectionPage::AddSelectedFiles},
+        {"SpeedButton14", "Remove", "go-up", QStyle::SP_ArrowUp,
+         &FileSelectionPage::RemoveSelectedFiles},
+        {"SpeedButton15", "Remove All", "edit-clear", QStyle::SP_DialogResetButton,
+         &FileSelectionPage::RemoveAllFiles},
+    };
+    for (const ButtonLook& look : looks) {
+        auto* button = NewButton(QString::fromLatin1(look.name), QString::fromLatin1(look.caption),
+                                 ThemeIcon(look.themeIcon, style, look.fallback));
+        const auto command = look.command;
+        connect(button, &QToolButton::clicked, this,
+                [this, command] { Guard([this, command] { (this->*command)(); }); });
+        row->addWidget(button);
+    }
+    row->addStretch(1);
+    return bar;
+}
+
+QWidget* FileSelectionPage::BuildSelectionGroup() {
+    auto* group = new QGroupBox(QStringLiteral("Selected files to process:"));
+    group->setMinimumHeight(kSelectionMinHeight);
+    auto* layout = new QVBoxLayout(group);
+    Compact(layout);
+    layout->setSpacing(2);
+
+    status_ = new QLabel(QStringLiteral("Status"));
+    status_->setObjectName(QStringLiteral("Label4"));
+    status_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    layout->addWidget(status_);
+
+    selectedList_ = new QListView;
+    selectedList_->setObjectName(QStringLiteral("ListBox1"));
+    selectedList_->setAccessibleName(QStringLiteral("Selected files to process"));
+    selectedList_->setModel(selectionModel_);
+    // Equal line heights let the view lay out 100,000 entries without measuring each one.
+    selectedList_->setUniformItemSizes(true);
+    selectedList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    selectedList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    selectedList_->setMinimumHeight(0);
+    connect(selectedList_, &QListView::doubleClicked, this,
+            [this] { Guard([this] { RemoveSelectedFiles(); }); });
+    layout->addWidget(selectedList_, 1);
+    return group;
+}
+
+void FileSelectionPage::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (sized_)
+        return;
+    // The splitters take their first sizes once the page has its own.
+    sized_ = true;
+    const int treeWidth = std::min(kDirTreeWidth, dirSplitter_->width() / 2);
+    dirSplitter_->setSizes({treeWidth, dirSplitter_->width() - treeWidth});
+    const int total = pageSplitter_->height();
+    const int lower = std::max(kSelectionMinHeight, total * 3 / 10);
+    pageSplitter_->setSizes({total - lower, lower});
+}
+
+void FileSelectionPage::Guard(const std::function<void()>& action) {
+    RunGuarded(this, action);
+}
+
+void FileSelectionPage::FillFileList() {
+    BusyScope busy(fileList_);
+    fileModel_->Refill(dirTree_->GetDirectory(), filter_->currentIndex());
+}
+
+void FileSelectionPage::ChangeSelection(const std::function<void()>& change) {
+    BusyScope busy(selectedList_);
+    struct ShowAfterwards {
+        FileSelectionPage* page;
+        ~ShowAfterwards() {
+            page->selectionModel_->Refresh();
+            page->UpdateStatusLine();
+        }
+    } show{this};
+    change();
+}
+
+void FileSelectionPage::AddAllFiles() {
+    QStringList names;
+    names.reserve(fileModel_->rowCount());
+    for (int row = 0; row < fileModel_->rowCount(); ++row)
+        names << fileModel_->Row(row).name;
+    const QString dir = dirTree_->GetDirectory();
+    ChangeSelection([&] { selection_.AddRows(dir, names, false); });
+}
+
+void FileSelectionPage::AddSelectedFiles() {
+    QModelIndexList rows = fileList_->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    QStringList names;
+    for (const QModelIndex& index : std::as_const(rows))
+        names << fileModel_->Row(index.row()).name;
+    const QString dir = dirTree_->GetDirectory();
+    ChangeSelection([&] { selection_.AddRows(dir, names, true); });
+}
+
+void FileSelectionPage::RemoveSelectedFiles() {
+    QList<int> rows;
+    for (const QModelIndex& index : selectedList_->selectionModel()->selectedIndexes())
+        rows << index.row();
+    ChangeSelection([&] { selection_.RemoveRows(rows); });
+}
+
+void FileSelectionPage::RemoveAllFiles() {
+    ChangeSelection([&] { selection_.Clear(); });
+}
+
+void FileSelectionPage::UpdateStatusLine() {
+    status_->setText(selection_.StatusText());
+}
+
+void FileSelectionPage::SetSelectionEntries(const QStringList& entries) {
+    selection_.SetEntries(entries);
+    selectionModel_->Refresh();
+}
+
+PresetList FileSelectionPage::DirPresets() const {
+    PresetList presets;
+    for (int i = 0; i < presets_->count(); ++i)
+        presets.entries << presets_->itemText(i);
+    presets.active = presets_->currentIndex();
+    return presets;
+}
+
+void FileSelectionPage::SetDirPresets(const PresetList& presets) {
+    presets_->clear();
+    presets_->addItems(presets.entries);
+    const bool valid = presets.active >= 0 && presets.active < presets_->count();
+    presets_->setCurrentIndex(valid ? presets.active : -1);
+}
+
+void FileSelectionPage::AddPreset() {
+    // The box would select a first entry by itself; the chosen preset stays as it was.
+    const int active = presets_->currentIndex();
+    presets_->addItem(dirTree_->GetDirectory());
+    presets_->setCurrentIndex(active);
+    emit PresetsChanged();
+}
+
+void FileSelectionPage::RemovePreset() {
+    if (const int active = presets_->currentIndex(); active >= 0)
+        presets_->removeItem(active);
+    presets_->setCurrentIndex(-1);
+    emit PresetsChanged();
+}
+
+void FileSelectionPage::ChoosePreset(int index) {
+    dirTree_->SetDirectory(presets_->itemText(index));
+}
+
+} // namespace vantuke

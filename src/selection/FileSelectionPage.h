@@ -1,0 +1,86 @@
+#pragma once
+
+#include "selection/SelectedFiles.h"
+#include "selection/dirtree.h"
+#include "settings/PresetList.h"
+
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+class QListView;
+class QSplitter;
+class QToolButton;
+class QTreeView;
+
+namespace vantuke {
+
+class FileListModel;
+class SelectedFilesModel;
+
+// The page "Step1: Select files to process": the directory presets, the folder tree beside
+// the file list with its filter, the four selection buttons and the selected-files list with
+// its status line. Every user action on it runs inside the error guard.
+class FileSelectionPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit FileSelectionPage(QWidget* parent = nullptr);
+    // The tree's top-level nodes come from roots (tests point them at their own folders).
+    explicit FileSelectionPage(TDirTree::RootProvider roots, QWidget* parent = nullptr);
+
+    TDirTree* DirTree() const { return dirTree_; }
+    // The list behind ListBox1; the batch run works on its entries.
+    SelectedFiles& Selection() { return selection_; }
+    // Replaces the entries (after a run renamed files) and shows them; the status line is
+    // left as it is.
+    void SetSelectionEntries(const QStringList& entries);
+    // Refills the file list for the tree's folder and the filter. May throw IoError; the
+    // rows read before the failure stay.
+    void FillFileList();
+    PresetList DirPresets() const;
+    // Fills ComboBox4 (settings load). The tree does not move.
+    void SetDirPresets(const PresetList& presets);
+
+signals:
+    // A directory preset was added or removed: the window saves the settings.
+    void PresetsChanged();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QWidget* BuildPresetsGroup();
+    QWidget* BuildFilesGroup(TDirTree::RootProvider roots);
+    QWidget* BuildButtonBar();
+    QWidget* BuildSelectionGroup();
+    QToolButton* NewButton(const QString& name, const QString& caption, const QIcon& icon);
+    void Guard(const std::function<void()>& action);
+
+    void AddAllFiles();
+    void AddSelectedFiles();
+    void RemoveSelectedFiles();
+    void RemoveAllFiles();
+    // Runs a change of the selection and shows the result, also when the change fails.
+    void ChangeSelection(const std::function<void()>& change);
+    void UpdateStatusLine();
+
+    void AddPreset();
+    void RemovePreset();
+    void ChoosePreset(int index);
+
+    SelectedFiles selection_;
+    FileListModel* fileModel_;
+    SelectedFilesModel* selectionModel_;
+    bool sized_ = false;
+
+    QComboBox* presets_ = nullptr;
+    TDirTree* dirTree_ = nullptr;
+    QTreeView* fileList_ = nullptr;
+    QComboBox* filter_ = nullptr;
+    QLabel* status_ = nullptr;
+    QListView* selectedList_ = nullptr;
+    QSplitter* dirSplitter_ = nullptr;
+    QSplitter* pageSplitter_ = nullptr;
+};
+
+} // namespace vantuke

@@ -1,0 +1,120 @@
+#include "selection/SelectedFiles.h"
+
+#include "selection/Playlist.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+#include <sys/stat.h>
+
+namespace vantuke {
+namespace {
+
+// The last four characters of a name, ASCII letters upper-cased.
+QString UpperSuffix(const QString& name) {
+    QString suffix = name.right(4);
+    for (QChar& c : suffix) {
+        if (c >= u'a' && c <= u'z') {
+            c = QChar(c.unicode() - (u'a' - u'A'));
+        }
+    }
+    return suffix;
+}
+
+} // namespace
+
+bool SelectedFiles::IsInSelection(const QString& path) const {
+    return counts_.contains(path);
+}
+
+bool SelectedFiles::Add(const QString& path) {
+    if (IsInSelection(path)) {
+        return false;
+    }
+    entries_.append(path);
+    counts_.insert(path, 1);
+    return true;
+}
+
+void SelectedFiles::AddRows(const QString& dir, const QStringList& names, bool expandPlaylists) {
+    for (const QString& name : names) {
+        const QString path = dir + name;
+        const QString suffix = expandPlaylists ? UpperSuffix(name) : QString();
+        if (suffix == QLatin1String(".M3U")) {
+            for (const QString& entry : ReadM3u(path)) {
+                Add(entry);
+            }
+        } else if (suffix == QLatin1String(".PLS")) {
+            for (const QString& entry : ReadPls(path)) {
+                Add(entry);
+            }
+        } else {
+            Add(path);
+        }
+    }
+}
+
+void SelectedFiles::RemoveRows(const QList<int>& rows) {
+    QList<bool> remove(entries_.size(), false);
+    for (const int row : rows) {
+        if (row >= 0 && row < entries_.size()) {
+            remove[row] = true;
+        }
+    }
+    QStringList kept;
+    kept.reserve(entries_.size());
+    for (qsizetype i = 0; i < entries_.size(); ++i) {
+        if (!remove[i]) {
+            kept.append(entries_[i]);
+        }
+    }
+    SetEntries(kept);
+}
+
+void SelectedFiles::Clear() {
+    entries_.clear();
+    counts_.clear();
+}
+
+void SelectedFiles::ReplaceEntry(int i, const QString& text) {
+    if (i < 0 || i >= entries_.size()) {
+        return;
+    }
+    QString& entry = entries_[i];
+    if (--counts_[entry] == 0) {
+        counts_.remove(entry);
+    }
+    entry = text;
+    ++counts_[entry];
+}
+
+void SelectedFiles::SetEntries(const QStringList& entries) {
+    entries_ = entries;
+    Reindex();
+}
+
+void SelectedFiles::Reindex() {
+    counts_.clear();
+    counts_.reserve(entries_.size());
+    for (const QString& entry : entries_) {
+        ++counts_[entry];
+    }
+}
+
+QString SelectedFiles::StatusText() const {
+    const QString workingDir = QDir::currentPath() + u'/';
+    qint64 total = 0;
+    for (const QString& entry : entries_) {
+        const QString path = entry.startsWith(u'/') ? entry : workingDir + entry;
+        struct stat info {};
+        // One lookup per entry, nothing cached: the files may change between refreshes.
+        if (::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode)) {
+            total += info.st_size;
+        }
+    }
+    return QStringLiteral("Status: ") + QString::number(entries_.size()) +
+           QStringLiteral(" files selected (") + QString::number(total) + QStringLiteral(" bytes)");
+}
+
+} // namespace vantuke

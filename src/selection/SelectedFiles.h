@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace vantuke {
+
+// The list of files a batch run works on: texts (normally full paths) in the order added,
+// no two exactly equal. An index beside the entries keeps IsInSelection constant-time.
+class SelectedFiles {
+public:
+    const QStringList& Entries() const { return entries_; }
+    int Count() const { return static_cast<int>(entries_.size()); }
+    bool IsInSelection(const QString& path) const;
+
+    // Appends path unless an entry with exactly the same text is present; true when added.
+    bool Add(const QString& path);
+    // "Add all" (expandPlaylists false): dir + name for every name. "Add" (expandPlaylists
+    // true): names ending in ".m3u"/".pls" (any case) add the playlist's entries instead.
+    // An ".m3u" read error propagates as IoError; entries added before it stay.
+    void AddRows(const QString& dir, const QStringList& names, bool expandPlaylists);
+    // Removes the entries at the given rows (any order, duplicates and bad rows ignored).
+    void RemoveRows(const QList<int>& rows);
+    void Clear();
+    // Puts a new text into entry i (after a rename).
+    void ReplaceEntry(int i, const QString& text);
+    // Replaces the whole list (after a run), entries taken as they are.
+    void SetEntries(const QStringList& entries);
+
+    // "Status: " n " files selected (" bytes " bytes)", sizes summed as 64-bit.
+    QString StatusText() const;
+
+private:
+    void Reindex();
+
+    QStringList entries_;
+    // How many entries hold each text: Add keeps it at one, but a rename may bring an
+    // entry's new text next to an equal one.
+    QHash<QString, int> counts_;
+};
+
+} // namespace vantuke

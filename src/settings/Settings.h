@@ -1,0 +1,45 @@
+#pragma once
+
+#include "batch/BatchOptions.h"
+#include "convert/Adjust.h"
+#include "convert/FilenameToTag.h"
+#include "convert/ProgramOptions.h"
+#include "settings/PresetList.h"
+
+#include <QList>
+#include <QString>
+
+namespace vantuke {
+
+// Every value the settings file "Vantuke.Ini" keeps, as plain data. The window copies it into
+// its controls after loading and collects it from them before saving.
+struct Settings {
+    ProgramOptions program;         // "ExtensionFormat","NumberOfDigits","EraseReadOnlyAttr"
+    QString lastDir;                // "LastDir"; default: the user's home folder + "/"
+    bool clearStatus = false;       // "ClearStatus"
+    bool untagConfirmation = false; // "UnTag"/"Confirmation"
+    OldStyleOptions oldStyle;       // "Separator","ClearSpaces","Format"
+    bool writeTagOnlyWhenNotPresent = true;            // "WriteTAGonlyWhenNotPresent"
+    PresetList newStylePresets;                        // section "FilenameTAG"
+    TagFillOptions tagFill;                            // section "TAG"
+    PresetList tagToFilenamePresets;                   // "TagToFilename"
+    PresetList listPresets;                            // "ListFilesTags"
+    bool listShowProcessing = false;                   // "DisplayMessage"
+    QList<Substitution> substitutions{Substitution{}}; // at least one row
+    PresetList dirPresets;                             // "DirPresets"
+
+    bool operator==(const Settings&) const = default;
+};
+
+// The values of a first start: defaults everywhere, the two template boxes holding their
+// built-in entries with none selected.
+Settings DefaultSettings();
+// Reads the file; a missing file gives DefaultSettings(). Never fails.
+Settings LoadSettings(const QString& iniPath);
+// Writes every key, keeping every other line of the file; replaces the file atomically.
+// Throws IoError "Unable to write to <path>" on failure.
+void SaveSettings(const QString& iniPath, const Settings& settings);
+// programDir + "Vantuke.Ini"; programDir ends in "/".
+QString SettingsPath(const QString& programDir);
+
+} // namespace vantuke

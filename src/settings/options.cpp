@@ -1,0 +1,164 @@
+#include "settings/options.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace vantuke {
+
+namespace {
+
+constexpr int kWidth = 236;
+constexpr int kHeight = 177;
+constexpr int kLastPosition = 3;
+
+// A slider with one tick per position and a caption centred under each tick.
+class TickCaptionSlider : public QWidget {
+public:
+    TickCaptionSlider(const QString& sliderName, const QStringList& captions,
+                      const QString& firstLabelName, int firstLabelNumber, QWidget* parent)
+        : QWidget(parent), slider_(new QSlider(Qt::Horizontal, this)) {
+        slider_->setObjectName(sliderName);
+        slider_->setRange(0, int(captions.size()) - 1);
+        slider_->setTickPosition(QSlider::TicksBelow);
+        slider_->setTickInterval(1);
+        slider_->setPageStep(1);
+        int number = firstLabelNumber;
+        for (const QString& caption : captions) {
+            auto* label = new QLabel(caption, this);
+            label->setObjectName(firstLabelName + QString::number(number++));
+            captions_.append(label);
+        }
+        setFocusProxy(slider_);
+    }
+
+    QSlider* Slider() const { return slider_; }
+
+    QSize sizeHint() const override {
+        return {slider_->sizeHint().width(), SliderHeight() + CaptionHeight()};
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void resizeEvent(QResizeEvent*) override {
+        QStyleOptionSlider option;
+        option.initFrom(slider_);
+        option.orientation = Qt::Horizontal;
+        option.minimum = slider_->minimum();
+        option.maximum = slider_->maximum();
+        option.tickPosition = slider_->tickPosition();
+        const int handle = style()->pixelMetric(QStyle::PM_SliderLength, &option, slider_);
+        // The slider is narrowed so that the outer captions, too, can stand centred under
+        // their ticks.
+        int widest = 0;
+        for (QLabel* label : captions_) {
+            label->adjustSize();
+            widest = std::max(widest, label->width());
+        }
+        const int inset = std::max(0, (widest - handle + 1) / 2);
+        const int span = std::max(handle, width() - 2 * inset);
+        slider_->setGeometry(inset, 0, span, SliderHeight());
+        for (int value = 0; value < captions_.size(); ++value) {
+            QLabel* label = captions_[value];
+            const int centre = inset + handle / 2 +
+                               QStyle::sliderPositionFromValue(
+                                   slider_->minimum(), slider_->maximum(), value, span - handle);
+            label->move(centre - label->width() / 2, SliderHeight());
+        }
+    }
+
+private:
+    int SliderHeight() const { return slider_->sizeHint().height(); }
+    int CaptionHeight() const {
+        return captions_.isEmpty() ? 0 : captions_[0]->sizeHint().height();
+    }
+
+    QSlider* slider_;
+    QList<QLabel*> captions_;
+};
+
+QGroupBox* MakeGroup(const QString& name, const QString& title, TickCaptionSlider* content,
+                     QWidget* parent) {
+    auto* group = new QGroupBox(title, parent);
+    group->setObjectName(name);
+    auto* layout = new QVBoxLayout(group);
+    layout->setContentsMargins(6, 2, 6, 2);
+    layout->addWidget(content);
+    // The group's title names the slider for screen readers; no label stands in front of it.
+    QString accessible = title;
+    accessible.chop(1);
+    content->Slider()->setAccessibleName(accessible);
+    return group;
+}
+
+} // namespace
+
+TForm4::TForm4(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint) {
+    setObjectName(QStringLiteral("Form4"));
+    setWindowTitle(QStringLiteral("Options"));
+
+    auto* extension = new TickCaptionSlider(QStringLiteral("TrackBar1"),
+                                            {QStringLiteral("Mp3"), QStringLiteral("mp3"),
+                                             QStringLiteral("MP3"), QStringLiteral("mP3")},
+                                            QStringLiteral("Label"), 1, this);
+    auto* digits = new TickCaptionSlider(
+        QStringLiteral("TrackBar2"),
+        {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")},
+        QStringLiteral("Label"), 5, this);
+    extensionFormat_ = extension->Slider();
+    numberOfDigits_ = digits->Slider();
+
+    eraseReadOnlyAttr_ = new QCheckBox(QStringLiteral("Erase R/O attrib. if possible"), this);
+    eraseReadOnlyAttr_->setObjectName(QStringLiteral("CheckBox1"));
+
+    auto* ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
+                               QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("SpeedButton1"));
+    ok->setFlat(true);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* okRow = new QHBoxLayout;
+    okRow->addStretch(1);
+    okRow->addWidget(ok);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 3, 2, 3);
+    layout->setSpacing(1);
+    layout->addWidget(MakeGroup(QStringLiteral("GroupBox1"), QStringLiteral("Format of extension:"),
+                                extension, this));
+    layout->addWidget(MakeGroup(QStringLiteral("GroupBox2"),
+                                QStringLiteral("Number of digits when using %N:"), digits, this));
+    layout->addWidget(eraseReadOnlyAttr_);
+    layout->addStretch(1);
+    layout->addLayout(okRow);
+
+    // Finishing in any way (OK, the close box, Esc) ends in done(), which emits finished().
+    connect(this, &QDialog::finished, this, &TForm4::Closed);
+
+    SetOptions(ProgramOptions{});
+    // A larger system font must not cut the controls off, so the fixed size grows with it.
+    setFixedSize(layout->minimumSize().expandedTo(QSize(kWidth, kHeight)));
+}
+
+ProgramOptions TForm4::Options() const {
+    return {extensionFormat_->value(), numberOfDigits_->value(), eraseReadOnlyAttr_->isChecked()};
+}
+
+void TForm4::SetOptions(const ProgramOptions& options) {
+    extensionFormat_->setValue(std::clamp(options.extensionFormat, 0, kLastPosition));
+    numberOfDigits_->setValue(std::clamp(options.numberOfDigits, 0, kLastPosition));
+    eraseReadOnlyAttr_->setChecked(options.eraseReadOnlyAttr);
+}
+
+} // namespace vantuke

@@ -1,0 +1,104 @@
+#include "tag/TagRecord.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace vantuke {
+
+namespace {
+
+constexpr const char* kCodePage = "windows-1252";
+// What the encoder writes for a character the code page lacks.
+constexpr char kSubstitute = 0x1A;
+
+// The code page's character for each byte, looked up once: decoding is a hot path of a file
+// list refill, and a single-byte code page maps every byte on its own.
+const std::array<QChar, 256>& DecodeTable() {
+    static const std::array<QChar, 256> table = [] {
+        std::array<QChar, 256> t{};
+        QStringDecoder decoder(kCodePage);
+        if (!decoder.isValid())
+            qFatal("Code page %s missing: Qt was built without ICU", kCodePage);
+        for (int byte = 0; byte < 256; ++byte) {
+            const QString text = decoder.decode(QByteArray(1, char(byte)));
+            t[byte] = text.isEmpty() ? QChar(QChar::ReplacementCharacter) : text.front();
+        }
+        return t;
+    }();
+    return table;
+}
+
+QByteArray EncodeRun(QStringView text) {
+    QStringEncoder encoder(kCodePage);
+    if (!encoder.isValid())
+        qFatal("Code page %s missing: Qt was built without ICU", kCodePage);
+    QByteArray bytes = encoder.encode(text);
+    // Within a run holding no U+001A, every substitute byte stands for a missing character.
+    bytes.replace(kSubstitute, '?');
+    return bytes;
+}
+
+} // namespace
+
+// The text fields in the order of TagField.
+constexpr std::array<QByteArray TTagRecord::*, kTextFields.size()> kFieldMembers{
+    &TTagRecord::SongName, &TTagRecord::Artist, &TTagRecord::Album, &TTagRecord::Year,
+    &TTagRecord::Comment};
+
+QByteArray& TTagRecord::Field(TagField field) {
+    return this->*kFieldMembers[std::size_t(field)];
+}
+
+const QByteArray& TTagRecord::Field(TagField field) const {
+    return this->*kFieldMembers[std::size_t(field)];
+}
+
+QString FieldText(const QByteArray& bytes) {
+    const auto& table = DecodeTable();
+    QString text;
+    text.reserve(bytes.size());
+    for (const char byte : bytes) {
+        if (byte == '\0')
+            break;
+        text.append(table[quint8(byte)]);
+    }
+    return text;
+}
+
+QString FieldText(const TTagRecord& record, TagField field) {
+    return FieldText(record.Field(field));
+}
+
+void SetFieldBytes(TTagRecord& record, TagField field, const QByteArray& bytes) {
+    record.Field(field) = bytes.left(FieldCapacity(field));
+}
+
+void SetFieldText(TTagRecord& record, TagField field, const QString& text) {
+    SetFieldBytes(record, field, EncodeFieldText(text));
+}
+
+QByteArray EncodeFieldText(const QString& text) {
+    // A genuine U+001A encodes to the substitute byte as well; encode the runs between such
+    // characters apart so that only the substitutes become "?".
+    const QChar substitute(kSubstitute);
+    if (!text.contains(substitute))
+        return EncodeRun(text);
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    qsizetype start = 0;
+    for (qsizetype at = text.indexOf(substitute); at >= 0;
+         start = at + 1, at = text.indexOf(substitute, start)) {
+        bytes += EncodeRun(QStringView(text).mid(start, at - start));
+        bytes += kSubstitute;
+    }
+    bytes += EncodeRun(QStringView(text).mid(start));
+    return bytes;
+}
+
+void ClearTag(TTagRecord& record) {
+    for (const TagField field : kTextFields)
+        record.Field(field).clear();
+    record.Genre = 0;
+}
+
+} // namespace vantuke

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDialog>
+
+namespace vantuke {
+
+// Where the About box's links lead. Packagers who publish Vantuke put their own addresses
+// here: the home page shown and opened by the first link (the maker's link opens it too), and
+// the mail link, which opens an empty message in the user's mail program.
+inline constexpr char kHomePageUrl[] = "https://vantuke.example/";
+inline constexpr char kMailUrl[] = "mailto:";
+
+// The About box: the program's name, version, credits, links and release history.
+class TForm3 : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TForm3(QWidget* parent = nullptr);
+
+protected:
+    // The box opens with the focus on "OK", so Enter closes it rather than opening a link.
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QWidget* ok_;
+};
+
+} // namespace vantuke

@@ -1,0 +1,6 @@
+vantuke_add_test(batch_core_test
+    SOURCES
+        ExecuteBatchTest.cpp
+        ProcessStepsTest.cpp
+        TagFillTest.cpp
+    LIBS vantuke_batch)

@@ -1,0 +1,182 @@
+#include "convert/FilenameToTag.h"
+
+#include <gtest/gtest.h>
+
+namespace vantuke {
+namespace {
+
+// The record as it arrives from a file's existing tag: every field set, so a field that the
+// conversion leaves alone is told apart from one it empties.
+TTagRecord ArrivingTag() {
+    TTagRecord tag;
+    SetFieldText(tag, TagField::SongName, QStringLiteral("old song"));
+    SetFieldText(tag, TagField::Artist, QStringLiteral("old artist"));
+    SetFieldText(tag, TagField::Album, QStringLiteral("old album"));
+    SetFieldText(tag, TagField::Year, QStringLiteral("1900"));
+    SetFieldText(tag, TagField::Comment, QStringLiteral("old comment"));
+    tag.Genre = 42;
+    return tag;
+}
+
+struct OldStyleCase {
+    const char* title;
+    const char* separator;
+    bool clearSpaces;
+    int format;
+    const char* songName;
+    const char* artist;
+};
+
+class OldStyleTest : public testing::TestWithParam<OldStyleCase> {};
+
+TEST_P(OldStyleTest, SplitsAtTheSeparator) {
+    const OldStyleCase& c = GetParam();
+    OldStyleOptions options;
+    options.separator = QString::fromUtf8(c.separator);
+    options.clearSpaces = c.clearSpaces;
+    options.format = c.format;
+    TTagRecord tag = ArrivingTag();
+    OldStyleToTag(tag, QString::fromUtf8(c.title), options);
+
+    TTagRecord expected = ArrivingTag();
+    SetFieldText(expected, TagField::SongName, QString::fromUtf8(c.songName));
+    SetFieldText(expected, TagField::Artist, QString::fromUtf8(c.artist));
+    EXPECT_EQ(tag, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, OldStyleTest,
+    testing::Values(
+        OldStyleCase{"Dj Star - Morning Light", "-", true, 0, "Morning Light", "Dj Star"},
+        OldStyleCase{"Dj Star - Morning Light", "-", false, 0, " Morning Light", "Dj Star "},
+        OldStyleCase{"Dj Star - Morning Light", "-", true, 1, "Dj Star", "Morning Light"},
+        OldStyleCase{"Dj Star - Morning Light", "-", true, 2, "Morning Light", "old artist"},
+        OldStyleCase{"Dj Star - Morning Light", "-", true, 3, "Dj Star", "old artist"},
+        OldStyleCase{"Dj Star - Morning Light", "-", true, 4, "old song", "Morning Light"},
+        OldStyleCase{"Dj Star - Morning Light", "-", true, 5, "old song", "Dj Star"},
+        OldStyleCase{"  Whole  ", "-", true, 6, "  Whole  ", "old artist"},
+        OldStyleCase{"  Whole  ", "-", true, 7, "old song", "  Whole  "},
+        OldStyleCase{"Dj Star - Morning Light", "-", true, -1, "old song", "old artist"},
+        OldStyleCase{"Dj Star - Morning Light", "-", true, 8, "old song", "old artist"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    SplitPositions, OldStyleTest,
+    testing::Values(
+        OldStyleCase{"Dj Star - Morning Light", " - ", false, 0, "Morning Light", "Dj Star"},
+        OldStyleCase{"A - B - C", "-", false, 0, " B - C", "A "},
+        OldStyleCase{"A - B - C", "-", true, 0, "B - C", "A"},
+        // No separator: the split falls where the separator would end the title.
+        OldStyleCase{"Intro", "-", true, 0, "", "Intr"},
+        OldStyleCase{"Intro", "xyz", true, 0, "", "In"},
+        OldStyleCase{"Intro-", "-", true, 0, "", "Intro"},
+        OldStyleCase{"- Song", "-", true, 0, "Song", ""},
+        OldStyleCase{"Title", "", true, 0, "Title", ""}, OldStyleCase{"-", "-", true, 0, "", ""},
+        OldStyleCase{"ab", "abcdefghij", true, 1, "", ""}, OldStyleCase{"", "-", true, 0, "", ""},
+        // Only spaces are trimmed, and only at the ends of each half.
+        OldStyleCase{"\tA  B - C D\t", "-", true, 0, "C D\t", "\tA  B"},
+        OldStyleCase{"   -   ", "-", true, 0, "", ""},
+        // Separators are compared case-sensitively.
+        OldStyleCase{"aXbxc", "x", true, 0, "c", "aXb"}));
+
+TEST(OldStyleTruncationTest, StoresTheFirstThirtyCharacters) {
+    OldStyleOptions options;
+    options.format = 6;
+    TTagRecord tag = ArrivingTag();
+    const QString title = QStringLiteral("0123456789").repeated(4);
+    OldStyleToTag(tag, title, options);
+    EXPECT_EQ(FieldText(tag, TagField::SongName), title.left(30));
+}
+
+struct NewStyleCase {
+    const char* tmpl;
+    const char* title;
+    // Expected SongName, Artist, Album, Year, Comment; nullptr: keeps the arriving value.
+    const char* fields[5];
+};
+
+class NewStyleTest : public testing::TestWithParam<NewStyleCase> {};
+
+TEST_P(NewStyleTest, MatchesTheTemplate) {
+    const NewStyleCase& c = GetParam();
+    TTagRecord tag = ArrivingTag();
+    NewStyleToTag(tag, QString::fromUtf8(c.title), QString::fromUtf8(c.tmpl));
+
+    TTagRecord expected = ArrivingTag();
+    for (TagField field : kTextFields) {
+        if (const char* text = c.fields[int(field)])
+            SetFieldText(expected, field, QString::fromUtf8(text));
+    }
+    EXPECT_EQ(tag, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Templates, NewStyleTest,
+    testing::Values(
+        NewStyleCase{"%2 - %1", "Dj Star - Morning Light", {"Morning Light", "Dj Star"}},
+        NewStyleCase{"(%2) - %1 (%4)",
+                     "(Dj Star) - Morning Light (1994)",
+                     {"Morning Light", "Dj Star", nullptr, "1994"}},
+        NewStyleCase{"%2 - %1", "A - B - C", {"B - C", "A"}},
+        NewStyleCase{"%N-%2 - %1", "07-Dj Star - Morning Light", {"Morning Light", "Dj Star"}},
+        // " (" never occurs: the song name is the rest less two characters, the year stays.
+        NewStyleCase{"%2 - %1 (%4)", "Dj Star - Morning Light", {"Morning Lig", "Dj Star"}},
+        NewStyleCase{"%2 - %1", "Dj Star - ", {nullptr, "Dj Star"}},
+        NewStyleCase{"%1%2", "Whole Title", {"", "Whole Title"}},
+        NewStyleCase{"%U - %1", "Intro Track - Theme", {"Theme"}},
+        NewStyleCase{"%4%5", "19981", {nullptr, nullptr, nullptr, "", "19981"}},
+        NewStyleCase{"%3 %4", "Best Of 1999", {nullptr, nullptr, "Best", "Of 1"}},
+        NewStyleCase{"%2 - %1",
+                     "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWX",
+                     {nullptr, "abcdefghijklmnopqrstuvwxyzABCD"}},
+        // Text before the first literal is skipped.
+        NewStyleCase{"[%3] %1", "junk[Album] Song", {"Song", nullptr, "Album"}},
+        // A "%" that is a code character also starts the next code.
+        NewStyleCase{"%%1", "Song", {"Song"}}, NewStyleCase{"%1%%2", "A%B", {"", "A%B"}},
+        // Codes 6 to 9 and letters name no field here.
+        NewStyleCase{"%6-%7-%8-%9-%1", "a-b-c-d-e", {"e"}},
+        NewStyleCase{"%1 - %3 - %5", "x - y - z", {"x", nullptr, "y", nullptr, "z"}},
+        // The literal is compared case-sensitively.
+        NewStyleCase{"%2 x %1", "A X B x C", {"C", "A X B"}},
+        // What is left is not longer than the literal: the pending field becomes empty.
+        NewStyleCase{"%1 - %2", "ab", {""}}, NewStyleCase{"%1abc", "abc", {""}},
+        // A final "%" begins a code without a character, which names no field.
+        NewStyleCase{"%1-%", "a-b", {"a"}}, NewStyleCase{"%", "abc", {}},
+        NewStyleCase{"", "abc", {}}, NewStyleCase{"%1", "", {}},
+        NewStyleCase{"literal only", "some literal only text", {}}));
+
+TEST(FilenameToTagTest, ChoosesTheStyle) {
+    FilenameToTagOptions options;
+    options.old.separator = QStringLiteral("_");
+    options.old.format = 1;
+    options.newStyleTemplate = QStringLiteral("%3_%4");
+
+    TTagRecord oldStyle = ArrivingTag();
+    options.oldStyle = true;
+    FilenameToTag(oldStyle, QStringLiteral("left_right"), options);
+    EXPECT_EQ(FieldText(oldStyle, TagField::SongName), "left");
+    EXPECT_EQ(FieldText(oldStyle, TagField::Artist), "right");
+    EXPECT_EQ(FieldText(oldStyle, TagField::Album), "old album");
+
+    TTagRecord newStyle = ArrivingTag();
+    options.oldStyle = false;
+    FilenameToTag(newStyle, QStringLiteral("left_right"), options);
+    EXPECT_EQ(FieldText(newStyle, TagField::SongName), "old song");
+    EXPECT_EQ(FieldText(newStyle, TagField::Album), "left");
+    EXPECT_EQ(FieldText(newStyle, TagField::Year), "righ");
+}
+
+TEST(FilenameToTagTest, LongTitlesAndTemplatesFinish) {
+    const QString title = QStringLiteral("ab - ").repeated(50000);
+    TTagRecord tag = ArrivingTag();
+    NewStyleToTag(tag, title, QStringLiteral("%1 - ").repeated(20000) + u'%');
+    EXPECT_EQ(FieldText(tag, TagField::SongName), "ab");
+
+    OldStyleOptions options;
+    options.separator = QStringLiteral("zz");
+    OldStyleToTag(tag, title, options);
+    EXPECT_EQ(FieldText(tag, TagField::Artist), title.left(30));
+    EXPECT_EQ(FieldText(tag, TagField::SongName), "");
+}
+
+} // namespace
+} // namespace vantuke

@@ -1,0 +1,106 @@
+#include "convert/Template.h"
+
+#include <QByteArray>
+#include <climits>
+#include <gtest/gtest.h>
+
+namespace vantuke {
+namespace {
+
+const QString kPath = QStringLiteral("/Music/The Band - Lovely Day.MP3");
+
+TTagRecord SampleTag(quint8 genre = 17) {
+    TTagRecord tag;
+    SetFieldText(tag, TagField::SongName, QStringLiteral("Lovely Day"));
+    SetFieldText(tag, TagField::Artist, QStringLiteral("The Band"));
+    SetFieldText(tag, TagField::Album, QStringLiteral("Best Of"));
+    SetFieldText(tag, TagField::Year, QStringLiteral("1998"));
+    SetFieldText(tag, TagField::Comment, QStringLiteral("Live"));
+    tag.Genre = genre;
+    return tag;
+}
+
+struct ExpandCase {
+    const char* tmpl;
+    const char* expected;
+    int number = 1;
+    int numberOfDigits = 1;
+    int extensionFormat = 1;
+    int genre = 17;
+};
+
+class ExpandTemplateTest : public testing::TestWithParam<ExpandCase> {};
+
+TEST_P(ExpandTemplateTest, Expands) {
+    const ExpandCase& c = GetParam();
+    ProgramOptions options;
+    options.numberOfDigits = c.numberOfDigits;
+    options.extensionFormat = c.extensionFormat;
+    EXPECT_EQ(ExpandTemplate(SampleTag(quint8(c.genre)), QString::fromUtf8(c.tmpl), kPath, c.number,
+                             options),
+              QString::fromUtf8(c.expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, ExpandTemplateTest,
+    testing::Values(ExpandCase{"%2 - %1 (%4,%6)", "The Band - Lovely Day (1998,Rock)"},
+                    ExpandCase{"%3|%5", "Best Of|Live"},
+                    ExpandCase{"Song %2 - %1 is %6", "Song The Band - Lovely Day is Blues", 1, 1, 1,
+                               0},
+                    ExpandCase{"%6", "SynthPop", 1, 1, 1, 147},
+                    ExpandCase{"%6", "unknown style", 1, 1, 1, 148},
+                    ExpandCase{"%6", "unknown style", 1, 1, 1, 255},
+                    ExpandCase{"%8%7.%9", "/Music/The Band - Lovely Day.MP3", 1, 1, 2},
+                    ExpandCase{"%7.%9", "The Band - Lovely Day.Mp3", 1, 1, 0},
+                    ExpandCase{"%9", "mP3", 1, 1, 3}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Numbers, ExpandTemplateTest,
+    testing::Values(ExpandCase{"%N_%2 - %1", "04_The Band - Lovely Day", 4, 1},
+                    ExpandCase{"%N_%2 - %1", "4_The Band - Lovely Day", 4, 0},
+                    ExpandCase{"%N_%2 - %1", "1234_The Band - Lovely Day", 1234, 1},
+                    ExpandCase{"%n", "007", 7, 2}, ExpandCase{"%N", "0012", 12, 3},
+                    ExpandCase{"%N", "123", 123, 1}, ExpandCase{"%N", "2147483647", INT_MAX, 3},
+                    // Out-of-range digit counts are held to 1 to 4 digits.
+                    ExpandCase{"%N", "0005", 5, 1000}, ExpandCase{"%N", "5", 5, -3}));
+
+INSTANTIATE_TEST_SUITE_P(Literals, ExpandTemplateTest,
+                         testing::Values(ExpandCase{"100%", "100%"}, ExpandCase{"%0%x", "%0%x"},
+                                         ExpandCase{"%%1", "%Lovely Day"}, ExpandCase{"%", "%"},
+                                         ExpandCase{"%%", "%%"}, ExpandCase{"% 1", "% 1"},
+                                         ExpandCase{"50%%N", "50%01"}, ExpandCase{"", ""},
+                                         ExpandCase{"no codes", "no codes"},
+                                         ExpandCase{"ü%Ü", "ü%Ü"}, ExpandCase{"a/b:c?", "a/b:c?"}));
+
+TEST(ExpandTemplateFieldsTest, FieldsEndAtTheirFirstNul) {
+    TTagRecord tag = SampleTag();
+    tag.SongName = QByteArray("Love\0x", 6);
+    tag.Artist = QByteArray("\0hidden", 7);
+    EXPECT_EQ(ExpandTemplate(tag, QStringLiteral("[%1][%2]"), kPath, 1, {}), "[Love][]");
+}
+
+TEST(ExpandTemplateFieldsTest, NoPieceCarriesANul) {
+    const QString tmpl = QStringLiteral("a") + QChar(0) + QStringLiteral("b[%7]");
+    const QString path = QStringLiteral("/m/ti") + QChar(0) + QStringLiteral("tle.mp3");
+    EXPECT_EQ(ExpandTemplate(SampleTag(), tmpl, path, 1, {}), "ab[ti]");
+}
+
+TEST(ExpandTemplateFieldsTest, PathsWithoutFolderOrMp3Ending) {
+    const TTagRecord tag = SampleTag();
+    EXPECT_EQ(
+        ExpandTemplate(tag, QStringLiteral("%7.%9"), QStringLiteral("/Music/clip.wav"), 1, {}),
+        "clip.wav.mp3");
+    EXPECT_EQ(ExpandTemplate(tag, QStringLiteral("[%8][%7]"), QStringLiteral("song.MP3"), 1, {}),
+              "[][song]");
+}
+
+TEST(ExpandTemplateFieldsTest, LongTemplatesAndFieldsAreCopiedWhole) {
+    TTagRecord tag = SampleTag();
+    SetFieldText(tag, TagField::Comment, QString(30, u'c'));
+    const QString tmpl = QStringLiteral("%5%").repeated(10000);
+    const QString expected = (QString(30, u'c') + u'%').repeated(10000);
+    EXPECT_EQ(ExpandTemplate(tag, tmpl, kPath, 1, {}), expected);
+}
+
+} // namespace
+} // namespace vantuke

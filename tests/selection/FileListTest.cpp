@@ -1,0 +1,209 @@
+#include "selection/FileList.h"
+#include "selection/FileDateText.h"
+#include "support/TestFiles.h"
+
+#include "platform/IoError.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
+using namespace vantuke;
+using testsupport::MakeTag;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+using testsupport::WriteMp3;
+
+namespace {
+
+std::vector<FileListRow> List(const QString& dir, int filterIndex) {
+    std::vector<FileListRow> rows;
+    ReadFileList(dir, filterIndex, rows);
+    return rows;
+}
+
+QStringList Names(const std::vector<FileListRow>& rows) {
+    QStringList names;
+    for (const FileListRow& row : rows)
+        names << row.name;
+    return names;
+}
+
+QStringList Cells(const FileListRow& row) {
+    QStringList cells;
+    for (int column = 0; column < kFileListColumnCount; ++column)
+        cells << FileListCell(row, column, QLocale::c());
+    return cells;
+}
+
+void SetModified(const QString& path, const QDateTime& when) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(when, QFileDevice::FileModificationTime));
+}
+
+// a.mp3 tagged, B.MP3 untagged, c.wav, a playlist, a hidden file, a name without a dot,
+// and a subfolder that must never show.
+class FileListFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteMp3(dir.Path("a.mp3"), 1000,
+                 MakeTag("Song", "Artist", "Album", "1999", "Comment", 255));
+        WriteMp3(dir.Path("B.MP3"), 1000);
+        WriteFile(dir.Path("c.wav"), "RIFF");
+        WriteFile(dir.Path("list.m3u"), "a.mp3\n");
+        WriteFile(dir.Path(".hidden.mp3"), testsupport::AudioBytes(300));
+        WriteFile(dir.Path("demomp3"), testsupport::AudioBytes(300));
+        ASSERT_TRUE(QDir(dir.Path()).mkdir("folder.mp3"));
+    }
+    TempDir dir;
+};
+
+} // namespace
+
+TEST_F(FileListFolder, Mp3FilterListsTaggedAndUntaggedFilesWithTheirCells) {
+    const auto rows = List(dir.Dir(), 0);
+    ASSERT_EQ(Names(rows), (QStringList{".hidden.mp3", "a.mp3", "B.MP3"}));
+
+    const QStringList tagged = Cells(rows[1]);
+    EXPECT_EQ(tagged[kColFilename], "a.mp3");
+    EXPECT_EQ(tagged[kColFilesize], "1128");
+    EXPECT_EQ(tagged.mid(kColTag),
+              (QStringList{"Yes", "Song", "Artist", "Album", "1999", "unknown style", "Comment"}));
+
+    const QStringList untagged = Cells(rows[2]);
+    EXPECT_EQ(untagged[kColFilesize], "1000");
+    EXPECT_EQ(untagged.mid(kColTag), (QStringList{"No", "", "", "", "", "", ""}));
+}
+
+TEST_F(FileListFolder, EachFilterListsWhatItsMaskAdmits) {
+    const struct {
+        int filter;
+        QStringList names;
+    } cases[] = {
+        {1, {".hidden.mp3", "a.mp3", "B.MP3", "c.wav", "demomp3", "list.m3u"}},
+        {2, {"list.m3u"}},
+        {3, {}},
+        {-1, {".hidden.mp3", "a.mp3", "B.MP3"}}, // no entry chosen: the first one
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Names(List(dir.Dir(), c.filter)), c.names) << "filter " << c.filter;
+}
+
+TEST_F(FileListFolder, OnlyNamesEndingInMp3GetATagCell) {
+    const auto rows = List(dir.Dir(), 1);
+    QStringList tagCells;
+    for (const FileListRow& row : rows)
+        tagCells << FileListCell(row, kColTag, QLocale::c());
+    // .hidden.mp3 and demomp3 are shorter than a tag: they cannot hold one.
+    EXPECT_EQ(tagCells, (QStringList{"No", "Yes", "No", "", "No", ""}));
+    EXPECT_EQ(FileListCell(rows[5], kColSongName, QLocale::c()), "");
+}
+
+TEST(FileList, NamesAreSortedByCollationWithoutRegardToCase) {
+    TempDir dir;
+    for (const char* name : {"gamma.mp3", "Beta.mp3", "alpha.mp3", "B.mp3", "b.mp3"})
+        WriteFile(dir.Path(name), testsupport::AudioBytes(200));
+    EXPECT_EQ(Names(List(dir.Dir(), 0)),
+              (QStringList{"alpha.mp3", "B.mp3", "b.mp3", "Beta.mp3", "gamma.mp3"}));
+}
+
+TEST(FileList, PipesAreNeverListedSoNoTagReadCanBlock) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.Path("pipe.mp3")).constData(), 0644), 0);
+    WriteMp3(dir.Path("song.mp3"), 500);
+    EXPECT_EQ(Names(List(dir.Dir(), 1)), QStringList{"song.mp3"});
+}
+
+TEST(FileList, NoFolderSelectedOrAMissingFolderListsNothing) {
+    TempDir dir;
+    WriteMp3(dir.Path("song.mp3"), 500);
+    EXPECT_TRUE(List("?", 0).empty());
+    EXPECT_TRUE(List(dir.Path("missing") + "/", 0).empty());
+}
+
+TEST(FileList, AnUnreadableTagStopsTheListingAndKeepsTheRowsBefore) {
+    TempDir dir;
+    WriteMp3(dir.Path("1.mp3"), 500, MakeTag("One", "A"));
+    WriteMp3(dir.Path("2.mp3"), 500, MakeTag("Two", "B"));
+    WriteMp3(dir.Path("3.mp3"), 500, MakeTag("Three", "C"));
+    testsupport::MakeReadOnly(dir.Path("2.mp3"));
+
+    std::vector<FileListRow> rows;
+    try {
+        ReadFileList(dir.Dir(), 0, rows);
+        FAIL() << "no error";
+    } catch (const IoError& e) {
+        EXPECT_EQ(e.Text(), "File access denied");
+    }
+    ASSERT_EQ(Names(rows), (QStringList{"1.mp3", "2.mp3"}));
+    EXPECT_EQ(Cells(rows[0])[kColSongName], "One");
+    // The failing file keeps its name, size and date, but no tag cells.
+    EXPECT_EQ(Cells(rows[1]).mid(kColTag), (QStringList{"", "", "", "", "", "", ""}));
+}
+
+TEST(FileList, AppendsToRowsAlreadyThere) {
+    TempDir dir;
+    WriteMp3(dir.Path("x.mp3"), 500);
+    std::vector<FileListRow> rows(1);
+    ReadFileList(dir.Dir(), 0, rows);
+    EXPECT_EQ(rows.size(), 2u);
+}
+
+TEST(FileList, MasksAndMp3EndingsIgnoreCase) {
+    const struct {
+        const char* name;
+        const char* mask;
+        bool matches;
+    } cases[] = {
+        {"A.MP3", "*.mp3", true},  {"song.Mp3", "*.mp3", true},   {"songmp3", "*.mp3", false},
+        {".mp3", "*.mp3", true},   {"x.mp3.bak", "*.mp3", false}, {"README", "*.*", true},
+        {".profile", "*.*", true}, {"LIST.M3U", "*.m3u", true},   {"a.pls", "*.m3u", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MatchesMask(c.name, c.mask), c.matches) << c.name << " " << c.mask;
+
+    EXPECT_TRUE(EndsInMp3("demomp3"));
+    EXPECT_TRUE(EndsInMp3("SONG.mP3"));
+    EXPECT_FALSE(EndsInMp3("mp"));
+    EXPECT_FALSE(EndsInMp3("song.mp4"));
+}
+
+TEST(FileDateText, EvenSecondsLocalTimeAndMidnightAlone) {
+    const QLocale c = QLocale::c();
+    const QLocale us(QLocale::English, QLocale::UnitedStates);
+    const QDate day(2024, 3, 5);
+    const struct {
+        QTime time;
+        QLocale locale;
+        const char* text;
+    } cases[] = {
+        {QTime(13, 4, 6), c, "5 Mar 2024 13:04:06"},
+        {QTime(13, 4, 7, 900), c, "5 Mar 2024 13:04:06"}, // down to even, no fraction
+        {QTime(0, 0), c, "5 Mar 2024"},
+        {QTime(0, 0, 1), c, "5 Mar 2024"}, // rounds down to midnight
+        {QTime(0, 0, 2), c, "5 Mar 2024 00:00:02"},
+        {QTime(13, 4, 6), us, "3/5/24 1:04:06 PM"}, // no time-zone name
+    };
+    for (const auto& t : cases)
+        EXPECT_EQ(FileDateText(QDateTime(day, t.time), t.locale), t.text)
+            << t.time.toString().toStdString();
+}
+
+TEST(FileList, DateCellShowsTheFilesLocalModificationTime) {
+    TempDir dir;
+    WriteMp3(dir.Path("midnight.mp3"), 200);
+    WriteMp3(dir.Path("noon.mp3"), 200);
+    SetModified(dir.Path("midnight.mp3"), QDateTime(QDate(2020, 1, 31), QTime(0, 0)));
+    SetModified(dir.Path("noon.mp3"), QDateTime(QDate(2020, 1, 31), QTime(12, 0, 31)));
+    const auto rows = List(dir.Dir(), 0);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(FileListCell(rows[0], kColFiledate, QLocale::c()), "31 Jan 2020");
+    EXPECT_EQ(FileListCell(rows[1], kColFiledate, QLocale::c()), "31 Jan 2020 12:00:30");
+}

@@ -1,0 +1,332 @@
+#include "selection/FileSelectionPage.h"
+#include "support/TestFiles.h"
+
+#include "ui/ErrorGuard.h"
+
+#include <QAbstractItemModel>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListView>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
+using namespace vantuke;
+using testsupport::MakeTag;
+using testsupport::WriteFile;
+using testsupport::WriteMp3;
+
+namespace {
+
+// A double click as a user makes it: a click, then the second press that the system reports
+// as a double click.
+void DoubleClick(QWidget* widget, QPoint where) {
+    QTest::mouseClick(widget, Qt::LeftButton, {}, where);
+    QTest::mouseDClick(widget, Qt::LeftButton, {}, where);
+}
+
+// A home folder with music/: a.mp3 (tagged, 1128 bytes), B.MP3 (untagged, 1000 bytes),
+// c.wav, and two playlists naming B.MP3 and a file that does not exist.
+class PageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        home = temp.Dir();
+        music = home + "music/";
+        ASSERT_TRUE(QDir().mkpath(music + "sub"));
+        WriteMp3(music + "a.mp3", 1000, MakeTag("Song", "Artist", "Album", "2001", "Note", 2));
+        WriteMp3(music + "B.MP3", 1000);
+        WriteFile(music + "c.wav", "RIFF");
+        WriteFile(music + "list.m3u", "B.MP3\r\nmissing.mp3\r\n");
+        WriteFile(music + "other.m3u", "B.MP3\r\n");
+        page = std::make_unique<FileSelectionPage>([this] {
+            return QList<DirTreeRoot>{{home, "Home", RootKind::Home, false}};
+        });
+        page->resize(900, 650);
+        page->show();
+        SetErrorBoxHandler([this](QWidget*, const QString& text) { errors << text; });
+    }
+    void TearDown() override { SetErrorBoxHandler({}); }
+
+    template <class T> T* Find(const char* name) {
+        T* widget = page->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    QAbstractItemModel* Files() { return Find<QTreeView>("ListView1")->model(); }
+    QStringList FileNames() {
+        QStringList names;
+        for (int row = 0; row < Files()->rowCount(); ++row)
+            names << Files()->index(row, 0).data().toString();
+        return names;
+    }
+    QStringList Row(int row) {
+        QStringList cells;
+        for (int column = 0; column < Files()->columnCount(); ++column)
+            cells << Files()->index(row, column).data().toString();
+        return cells;
+    }
+    QStringList ShownEntries() {
+        QAbstractItemModel* model = Find<QListView>("ListBox1")->model();
+        QStringList entries;
+        for (int row = 0; row < model->rowCount(); ++row)
+            entries << model->index(row, 0).data().toString();
+        return entries;
+    }
+    void SelectFileRows(const QList<int>& rows) {
+        auto* view = Find<QTreeView>("ListView1");
+        view->clearSelection();
+        for (int row : rows)
+            view->selectionModel()->select(Files()->index(row, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    void Click(const char* button) { Find<QToolButton>(button)->click(); }
+    QString Status() { return Find<QLabel>("Label4")->text(); }
+    void ChooseFilter(int index) { Find<QComboBox>("FilterComboBox1")->setCurrentIndex(index); }
+
+    testsupport::TempDir temp;
+    QString home, music;
+    std::unique_ptr<FileSelectionPage> page;
+    QStringList errors;
+};
+
+} // namespace
+
+TEST_F(PageTest, ControlsCarryTheirNamesAndCaptions) {
+    EXPECT_EQ(page->DirTree(), Find<TDirTree>("DirTree1"));
+    const struct {
+        const char* name;
+        const char* caption;
+    } buttons[] = {{"SpeedButton12", "Add all"},
+                   {"SpeedButton13", "Add"},
+                   {"SpeedButton14", "Remove"},
+                   {"SpeedButton15", "Remove All"}};
+    for (const auto& b : buttons) {
+        EXPECT_EQ(Find<QToolButton>(b.name)->text(), b.caption);
+        EXPECT_TRUE(Find<QToolButton>(b.name)->autoRaise()) << b.name;
+    }
+    EXPECT_FALSE(Find<QToolButton>("SpeedButton8")->accessibleName().isEmpty());
+    EXPECT_FALSE(Find<QToolButton>("SpeedButton9")->accessibleName().isEmpty());
+    EXPECT_FALSE(Find<QComboBox>("ComboBox4")->isEditable());
+
+    QComboBox* filter = Find<QComboBox>("FilterComboBox1");
+    QStringList filters;
+    for (int i = 0; i < filter->count(); ++i)
+        filters << filter->itemText(i);
+    EXPECT_EQ(filters, (QStringList{"MP3 files (*.mp3)", "All files (*.*)", "Playlist (*.m3u)",
+                                    "Playlist (*.pls)"}));
+    EXPECT_EQ(filter->currentIndex(), 0);
+
+    QStringList captions;
+    QHeaderView* header = Find<QTreeView>("ListView1")->header();
+    for (int column = 0; column < Files()->columnCount(); ++column)
+        captions << Files()->headerData(column, Qt::Horizontal).toString();
+    EXPECT_EQ(captions, (QStringList{"Filename", "Filesize", "Filedate", "Tag?", "SongName",
+                                     "Artist", "Album", "Year", "Style", "Comment"}));
+    EXPECT_EQ(header->sectionSize(0), 100);
+    EXPECT_EQ(header->sectionSize(5), 50);
+    EXPECT_EQ(Find<QTreeView>("ListView1")->selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_EQ(Find<QListView>("ListBox1")->selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_EQ(Status(), "Status: 0 files selected (0 bytes)");
+}
+
+TEST_F(PageTest, TheTreesFolderAndTheFilterDecideTheRows) {
+    EXPECT_EQ(Files()->rowCount(), 0);
+    page->DirTree()->SetDirectory(music);
+    EXPECT_EQ(FileNames(), (QStringList{"a.mp3", "B.MP3"}));
+    EXPECT_EQ(Row(0).mid(3),
+              (QStringList{"Yes", "Song", "Artist", "Album", "2001", "Country", "Note"}));
+    EXPECT_EQ(Row(1).mid(1, 1), QStringList{"1000"});
+    EXPECT_EQ(Row(1)[3], "No");
+
+    ChooseFilter(1);
+    EXPECT_EQ(FileNames(), (QStringList{"a.mp3", "B.MP3", "c.wav", "list.m3u", "other.m3u"}));
+    ChooseFilter(2);
+    EXPECT_EQ(FileNames(), (QStringList{"list.m3u", "other.m3u"}));
+
+    // A run ends with a refill: new files show.
+    WriteFile(music + "new.m3u", "");
+    page->FillFileList();
+    EXPECT_EQ(FileNames(), (QStringList{"list.m3u", "new.m3u", "other.m3u"}));
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(PageTest, AddAllTakesPlaylistsAsFilesAndAddExpandsThem) {
+    page->DirTree()->SetDirectory(music);
+    ChooseFilter(2);
+
+    Click("SpeedButton12");
+    EXPECT_EQ(ShownEntries(), (QStringList{music + "list.m3u", music + "other.m3u"}));
+    Click("SpeedButton15");
+    EXPECT_TRUE(ShownEntries().isEmpty());
+    EXPECT_EQ(Status(), "Status: 0 files selected (0 bytes)");
+
+    SelectFileRows({0, 1});
+    Click("SpeedButton13");
+    // other.m3u names B.MP3 again: it is added once.
+    EXPECT_EQ(ShownEntries(), (QStringList{music + "B.MP3", music + "missing.mp3"}));
+    EXPECT_EQ(Status(), "Status: 2 files selected (1000 bytes)");
+    Click("SpeedButton13");
+    EXPECT_EQ(page->Selection().Count(), 2);
+}
+
+TEST_F(PageTest, DoubleClicksAddAndRemove) {
+    page->DirTree()->SetDirectory(music);
+    auto* files = Find<QTreeView>("ListView1");
+    const QRect row = files->visualRect(Files()->index(1, 0));
+    DoubleClick(files->viewport(), row.center());
+    EXPECT_EQ(ShownEntries(), QStringList{music + "B.MP3"});
+
+    SelectFileRows({0});
+    Click("SpeedButton13");
+    EXPECT_EQ(ShownEntries(), (QStringList{music + "B.MP3", music + "a.mp3"}));
+    EXPECT_EQ(Status(), "Status: 2 files selected (2128 bytes)");
+
+    auto* selected = Find<QListView>("ListBox1");
+    const QRect first = selected->visualRect(selected->model()->index(0, 0));
+    DoubleClick(selected->viewport(), first.center());
+    EXPECT_EQ(ShownEntries(), QStringList{music + "a.mp3"});
+    EXPECT_EQ(Status(), "Status: 1 files selected (1128 bytes)");
+}
+
+TEST_F(PageTest, RemoveTakesTheHighlightedEntriesAndAlwaysRefreshesTheStatus) {
+    page->DirTree()->SetDirectory(music);
+    ChooseFilter(1);
+    Click("SpeedButton12");
+    ASSERT_EQ(page->Selection().Count(), 5);
+
+    auto* selected = Find<QListView>("ListBox1");
+    for (int row : {0, 2, 4})
+        selected->selectionModel()->select(selected->model()->index(row, 0),
+                                           QItemSelectionModel::Select);
+    Click("SpeedButton14");
+    EXPECT_EQ(ShownEntries(), (QStringList{music + "B.MP3", music + "list.m3u"}));
+
+    // Nothing highlighted: nothing removed, but the status line is worked out again.
+    QFile::remove(music + "B.MP3");
+    Click("SpeedButton14");
+    EXPECT_EQ(page->Selection().Count(), 2);
+    EXPECT_EQ(Status(), "Status: 2 files selected (20 bytes)");
+}
+
+TEST_F(PageTest, AnUnreadableTagShowsTheErrorAndKeepsTheRowsBefore) {
+    WriteMp3(music + "c.mp3", 1000, MakeTag("Three", "C"));
+    testsupport::MakeReadOnly(music + "B.MP3");
+    page->DirTree()->SetDirectory(music);
+
+    EXPECT_EQ(errors, QStringList{"File access denied."});
+    EXPECT_EQ(FileNames(), (QStringList{"a.mp3", "B.MP3"}));
+    EXPECT_EQ(Row(0)[4], "Song");
+    // The tree moved all the same, and the page still works.
+    EXPECT_EQ(page->DirTree()->GetDirectory(), music);
+    ChooseFilter(2);
+    EXPECT_EQ(FileNames(), (QStringList{"list.m3u", "other.m3u"}));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(PageTest, AnUnreadablePlaylistStopsAddKeepingWhatWasAdded) {
+    page->DirTree()->SetDirectory(music);
+    ChooseFilter(2);
+    QFile::remove(music + "other.m3u"); // still listed, gone when read
+    SelectFileRows({0, 1});
+    Click("SpeedButton13");
+
+    EXPECT_EQ(errors, QStringList{"File not found."});
+    EXPECT_EQ(ShownEntries(), (QStringList{music + "B.MP3", music + "missing.mp3"}));
+    EXPECT_EQ(Status(), "Status: 2 files selected (1000 bytes)");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(PageTest, SetSelectionEntriesShowsThemButLeavesTheStatusLine) {
+    page->DirTree()->SetDirectory(music);
+    Click("SpeedButton12");
+    const QString status = Status();
+    page->SetSelectionEntries({music + "renamed.mp3"});
+    EXPECT_EQ(ShownEntries(), QStringList{music + "renamed.mp3"});
+    EXPECT_EQ(Status(), status);
+}
+
+TEST_F(PageTest, DirectoryPresetsAddRemoveAndChoose) {
+    QSignalSpy saves(page.get(), &FileSelectionPage::PresetsChanged);
+    QSignalSpy moves(page->DirTree(), &TDirTree::OnChange);
+    auto* box = Find<QComboBox>("ComboBox4");
+
+    // Adding with no folder selected adds "?"; the box selects nothing by itself.
+    Click("SpeedButton8");
+    EXPECT_EQ(page->DirPresets(), (PresetList{{"?"}, -1}));
+    emit box->activated(0); // choosing "?" leaves the tree alone
+    EXPECT_EQ(page->DirTree()->GetDirectory(), "?");
+
+    // Loading the settings does not move the tree.
+    page->SetDirPresets({{music, home + "missing/", home}, 1});
+    EXPECT_EQ(page->DirPresets(), (PresetList{{music, home + "missing/", home}, 1}));
+    EXPECT_EQ(moves.count(), 0);
+
+    emit box->activated(0);
+    EXPECT_EQ(page->DirTree()->GetDirectory(), music);
+    EXPECT_EQ(FileNames(), (QStringList{"a.mp3", "B.MP3"}));
+    box->setCurrentIndex(1);
+    emit box->activated(1); // a folder that is gone: nothing happens
+    EXPECT_EQ(page->DirTree()->GetDirectory(), music);
+
+    Click("SpeedButton8"); // the same folder twice is allowed
+    EXPECT_EQ(page->DirPresets(), (PresetList{{music, home + "missing/", home, music}, 1}));
+    Click("SpeedButton9");
+    EXPECT_EQ(page->DirPresets(), (PresetList{{music, home, music}, -1}));
+    Click("SpeedButton9"); // none selected: nothing removed, still saved
+    EXPECT_EQ(page->DirPresets(), (PresetList{{music, home, music}, -1}));
+    EXPECT_EQ(saves.count(), 4);
+
+    page->SetDirPresets({{music}, 5});
+    EXPECT_EQ(page->DirPresets(), (PresetList{{music}, -1}));
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+// The page at the main window's first size and at a roomy one: every control visible and
+// inside the page. VANTUKE_SCREENSHOT_DIR, when set, receives the pictures.
+TEST_F(PageTest, LayoutFitsSmallAndLargeWindows) {
+    for (int i = 1; i <= 12; ++i)
+        WriteMp3(music + QString("Artist %1 - Title %1.mp3").arg(i), 2000,
+                 MakeTag("Title " + QByteArray::number(i), "Artist " + QByteArray::number(i),
+                         "Album", "1999", "", static_cast<unsigned char>(i)));
+    for (const QSize size : {QSize(372, 471), QSize(900, 650)}) {
+        FileSelectionPage shown([this] {
+            return QList<DirTreeRoot>{{home, "Home", RootKind::Home, false}};
+        });
+        shown.resize(size);
+        shown.show();
+        shown.DirTree()->SetDirectory(music);
+        shown.findChild<QToolButton*>("SpeedButton12")->click();
+        const QRect area = shown.rect();
+        for (const char* name : {"ComboBox4", "SpeedButton8", "SpeedButton9", "DirTree1",
+                                 "ListView1", "FilterComboBox1", "SpeedButton12", "SpeedButton13",
+                                 "SpeedButton14", "SpeedButton15", "Label4", "ListBox1"}) {
+            auto* widget = shown.findChild<QWidget*>(QString::fromLatin1(name));
+            ASSERT_NE(widget, nullptr) << name;
+            const QRect where(widget->mapTo(&shown, QPoint(0, 0)), widget->size());
+            EXPECT_TRUE(widget->isVisible()) << name;
+            EXPECT_TRUE(area.contains(where)) << name << " at " << size.width();
+            EXPECT_GT(where.height(), 10) << name << " at " << size.width();
+        }
+        auto* group = shown.findChild<QListView*>("ListBox1")->parentWidget();
+        EXPECT_GE(group->height(), 46);
+        if (size.width() >= 900) {
+            EXPECT_EQ(shown.DirTree()->width(), 161);
+        }
+
+        const QString dir = qEnvironmentVariable("VANTUKE_SCREENSHOT_DIR");
+        if (!dir.isEmpty())
+            shown.grab().save(
+                dir + QStringLiteral("/step1-%1x%2.png").arg(size.width()).arg(size.height()));
+    }
+}

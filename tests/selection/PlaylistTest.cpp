@@ -1,0 +1,129 @@
+#include "selection/Playlist.h"
+
+#include "platform/IoError.h"
+
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+#include <ostream>
+
+using testsupport::TempDir;
+using testsupport::WriteFile;
+using vantuke::IoError;
+
+namespace {
+
+struct PlaylistCase {
+    const char* name;
+    QByteArray content;
+    QStringList expected; // read with the playlist in /music/lists/
+};
+
+void PrintTo(const PlaylistCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+const QString kListDir = QStringLiteral("/music/lists/");
+
+class M3uTest : public ::testing::TestWithParam<PlaylistCase> {};
+
+TEST_P(M3uTest, YieldsTheFilesItNames) {
+    EXPECT_EQ(vantuke::ParseM3u(GetParam().content, kListDir), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, M3uTest,
+    ::testing::Values(
+        PlaylistCase{"ExtendedWinampCrLf",
+                     "#EXTM3U\r\n#EXTINF:215,Artist - One\r\n/abs/One.mp3\r\n"
+                     "#EXTINF:-1,Two\r\nTwo.mp3\r\n",
+                     {"/abs/One.mp3", "/music/lists/Two.mp3"}},
+        PlaylistCase{"Utf8BomBeforeHeader",
+                     "\xEF\xBB\xBF#EXTM3U\n#EXTINF:1,\xC3\xA9\n\xC3\xA9t\xC3\xA9.mp3\n",
+                     {QStringLiteral("/music/lists/\u00E9t\u00E9.mp3")}},
+        PlaylistCase{"Windows1252Text",
+                     "\xE9t\xE9.mp3\r\n",
+                     {QStringLiteral("/music/lists/\u00E9t\u00E9.mp3")}},
+        PlaylistCase{
+            "BlankLinesAndIndentation", "\n\n   \t/a.mp3\n\r\n\t\t/b.mp3", {"/a.mp3", "/b.mp3"}},
+        PlaylistCase{"TrailingBlanksStay", "/a.mp3  \n", {"/a.mp3  "}},
+        PlaylistCase{
+            "BareLfAndBareCrEndLines", "/a.mp3\n/b.mp3\r/c.mp3", {"/a.mp3", "/b.mp3", "/c.mp3"}},
+        PlaylistCase{"CtrlZEndsTheFile", "/a.mp3\r\n\x1a/b.mp3\r\n", {"/a.mp3"}},
+        PlaylistCase{"CtrlZEndsALine", "/a.mp3\x1a/b.mp3\n", {"/a.mp3"}},
+        PlaylistCase{"RelativeEntriesCleaned",
+                     "../x.mp3\n./sub//y.mp3\n/abs/../z.mp3\n",
+                     {"/music/x.mp3", "/music/lists/sub/y.mp3", "/z.mp3"}},
+        PlaylistCase{"BackslashesAreSeparators",
+                     "Music\\a.mp3\r\n..\\b.mp3\r\nC:\\Music\\c.mp3\r\n",
+                     {"/music/lists/Music/a.mp3", "/music/b.mp3", "C:/Music/c.mp3"}},
+        PlaylistCase{"FileUrlsBecomePaths",
+                     "file:///home/u/My%20Song.mp3\nfile://localhost/srv/a%23b.mp3\n",
+                     {"/home/u/My Song.mp3", "/srv/a#b.mp3"}},
+        PlaylistCase{"FileUrlOfAnotherHostSkipped", "file://server/share/a.mp3\n", {}},
+        PlaylistCase{"StreamsAreSkipped",
+                     "http://radio.example/stream\nHTTPS://x.example/a.mp3\nmms://m/x\n/ok.mp3\n",
+                     {"/ok.mp3"}},
+        PlaylistCase{"OnlyCommentsAndBlanks", "#EXTM3U\n\n#EXTINF:1,x\n", {}},
+        PlaylistCase{"Empty", "", {}}),
+    [](const auto& info) { return info.param.name; });
+
+class PlsTest : public ::testing::TestWithParam<PlaylistCase> {};
+
+TEST_P(PlsTest, YieldsTheFilesItNames) {
+    EXPECT_EQ(vantuke::ParsePls(GetParam().content, kListDir), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, PlsTest,
+    ::testing::Values(
+        PlaylistCase{"CountLimitsTheEntries",
+                     "[playlist]\nNumberOfEntries=2\nFile1=/a.mp3\nFile2=/b.mp3\nFile3=/c.mp3\n",
+                     {"/a.mp3", "/b.mp3"}},
+        PlaylistCase{"WinampStyleCrLfWithTitlesAndBom",
+                     "\xEF\xBB\xBF[Playlist]\r\nFile1=C:\\Music\\a.mp3\r\nTitle1=A\r\n"
+                     "Length1=215\r\nFile2=rel\\b.mp3\r\nTitle2=B\r\nLength2=-1\r\n"
+                     "NumberOfEntries=2\r\nVersion=2\r\n",
+                     {"C:/Music/a.mp3", "/music/lists/rel/b.mp3"}},
+        PlaylistCase{"VlcStyleUrls",
+                     "[playlist]\nFile1=file:///srv/My%20Song.mp3\nTitle1=x\n"
+                     "File2=http://stream.example:8000/\nNumberOfEntries=2\n",
+                     {"/srv/My Song.mp3"}},
+        PlaylistCase{"EmptyAndMissingEntriesSkipped",
+                     "[playlist]\nnumberofentries=4\nfile1=\nfile2=\"/q.mp3\"\nFile4= /r.mp3 \n",
+                     {"/q.mp3", "/r.mp3"}},
+        PlaylistCase{
+            "HexCount", "[playlist]\nNumberOfEntries=$1\nFile1=/a.mp3\nFile2=/b.mp3\n", {"/a.mp3"}},
+        PlaylistCase{"NoCount", "[playlist]\nFile1=/a.mp3\n", {}},
+        PlaylistCase{"OrderByNumberNotByLine",
+                     "[playlist]\nFile3=/c.mp3\nFile1=/a.mp3\nFile01=/z.mp3\nFile+2=/y.mp3\n"
+                     "NumberOfEntries=3\n",
+                     {"/a.mp3", "/c.mp3"}},
+        PlaylistCase{"HugeDamagedCountReadsOnlyPresentKeys",
+                     "[playlist]\nNumberOfEntries=0x7FFFFFFF\nFile2147483647=/last.mp3\n",
+                     {"/last.mp3"}},
+        PlaylistCase{"OtherSection", "[other]\nNumberOfEntries=1\nFile1=/a.mp3\n", {}},
+        PlaylistCase{"NotAPlaylist", "\x01garbage\xff", {}}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(PlaylistFiles, RelativeEntriesResolveAgainstThePlaylistsFolder) {
+    TempDir dir;
+    WriteFile(dir.Path("list.m3u"), "#EXTM3U\nsong.mp3\n");
+    WriteFile(dir.Path("list.pls"), "[playlist]\nNumberOfEntries=1\nFile1=other.mp3\n");
+    EXPECT_EQ(vantuke::ReadM3u(dir.Path("list.m3u")), QStringList{dir.Path("song.mp3")});
+    EXPECT_EQ(vantuke::ReadPls(dir.Path("list.pls")), QStringList{dir.Path("other.mp3")});
+}
+
+TEST(PlaylistFiles, UnreadableM3uThrowsButUnreadablePlsIsEmpty) {
+    TempDir dir;
+    try {
+        vantuke::ReadM3u(dir.Path("missing.m3u"));
+        FAIL() << "no error for a missing playlist";
+    } catch (const IoError& e) {
+        EXPECT_EQ(e.Text(), "File not found");
+    }
+    EXPECT_TRUE(vantuke::ReadPls(dir.Path("missing.pls")).isEmpty());
+    EXPECT_TRUE(vantuke::ReadPls(dir.Path()).isEmpty()); // a folder, not a file
+}
+
+} // namespace

@@ -1,0 +1,128 @@
+#include "settings/options.h"
+
+#include "ui/LayoutCheck.h"
+#include "ui/ModalAnswer.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using vantuke::ProgramOptions;
+using vantuke::TForm4;
+
+namespace {
+
+class OptionsDialogTest : public ::testing::Test {
+protected:
+    template <typename T> T* Find(const QString& name) {
+        T* widget = dialog.findChild<T*>(name);
+        EXPECT_NE(widget, nullptr) << name.toStdString();
+        return widget;
+    }
+
+    TForm4 dialog;
+};
+
+TEST_F(OptionsDialogTest, OptionsComeBackAsSetAndSlidersAreClamped) {
+    EXPECT_EQ(dialog.Options(), (ProgramOptions{1, 1, true}));
+    struct Case {
+        ProgramOptions set;
+        ProgramOptions expected;
+    };
+    const Case cases[] = {
+        {{0, 0, false}, {0, 0, false}},  {{3, 3, true}, {3, 3, true}},
+        {{2, 0, true}, {2, 0, true}},    {{-1, 4, false}, {0, 3, false}},
+        {{99, -50, true}, {3, 0, true}},
+    };
+    for (const Case& c : cases) {
+        dialog.SetOptions(c.set);
+        EXPECT_EQ(dialog.Options(), c.expected)
+            << c.set.extensionFormat << " " << c.set.numberOfDigits;
+    }
+}
+
+TEST_F(OptionsDialogTest, EveryWayOfClosingEmitsClosed) {
+    struct Case {
+        const char* name;
+        std::function<void(QDialog&)> close;
+    };
+    const Case cases[] = {
+        {"OK", [](QDialog& d) { modalanswer::ClickButton(d, QStringLiteral("OK")); }},
+        {"close box", [](QDialog& d) { d.close(); }},
+        {"Escape", [](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); }},
+        {"Enter",
+         [](QDialog& d) {
+             EXPECT_TRUE(QTest::qWaitForWindowActive(&d));
+             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QSignalSpy closed(&dialog, &TForm4::Closed);
+        modalanswer::AnswerModal(dialog, [&](QDialog& d) {
+            // A change made before closing counts, whichever way the dialog is closed.
+            QTest::keyClick(Find<QSlider>(QStringLiteral("TrackBar2")), Qt::Key_Right);
+            c.close(d);
+        });
+        dialog.SetOptions({1, 1, true});
+        dialog.exec();
+        EXPECT_EQ(closed.count(), 1);
+        EXPECT_EQ(dialog.Options().numberOfDigits, 2);
+    }
+}
+
+// Each caption stands centred under the tick of its position and inside its group, at the
+// dialog's fixed size.
+TEST_F(OptionsDialogTest, CaptionsStandUnderTheirTicks) {
+    dialog.show();
+    EXPECT_EQ(dialog.size(), QSize(236, 177));
+    EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
+    layoutcheck::ExpectNothingClipped(dialog);
+    layoutcheck::SaveScreenshot(dialog, QStringLiteral("Options-236x177"));
+
+    struct Row {
+        const char* slider;
+        QStringList captions;
+        int firstLabel;
+    };
+    const Row rows[] = {
+        {"TrackBar1", {"Mp3", "mp3", "MP3", "mP3"}, 1},
+        {"TrackBar2", {"1", "2", "3", "4"}, 5},
+    };
+    for (const Row& row : rows) {
+        auto* slider = Find<QSlider>(QLatin1String(row.slider));
+        QStyleOptionSlider option;
+        option.initFrom(slider);
+        option.orientation = Qt::Horizontal;
+        option.minimum = slider->minimum();
+        option.maximum = slider->maximum();
+        option.tickPosition = slider->tickPosition();
+        ASSERT_EQ(slider->maximum(), 3);
+        int previousRight = -1;
+        for (int value = 0; value <= 3; ++value) {
+            auto* label = Find<QLabel>(QStringLiteral("Label%1").arg(row.firstLabel + value));
+            EXPECT_EQ(label->text(), row.captions[value]);
+            // Where the handle's centre is when the slider stands at this value.
+            option.sliderPosition = value;
+            option.sliderValue = value;
+            const QRect handle = slider->style()->subControlRect(QStyle::CC_Slider, &option,
+                                                                 QStyle::SC_SliderHandle, slider);
+            const int tick = slider->mapTo(&dialog, handle.center()).x();
+            const QRect caption(label->mapTo(&dialog, QPoint(0, 0)), label->size());
+            EXPECT_LE(std::abs(caption.center().x() - tick), 2) << row.slider << value;
+            EXPECT_GE(caption.top(), slider->mapTo(&dialog, QPoint(0, slider->height())).y());
+            EXPECT_GT(caption.left(), previousRight) << "captions overlap";
+            previousRight = caption.right();
+        }
+    }
+    dialog.hide();
+}
+
+} // namespace

@@ -1,0 +1,260 @@
+#include "settings/Settings.h"
+
+#include "platform/IoError.h"
+#include "settings/BuiltInPresets.h"
+#include "settings/IniFile.h"
+
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <functional>
+#include <gtest/gtest.h>
+#include <ostream>
+
+using namespace vantuke;
+using testsupport::ReadFile;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+namespace {
+
+// Every value differs from its default, and every text survives the reading rules.
+Settings FullyPopulated() {
+    Settings s;
+    s.program = ProgramOptions{3, 0, false};
+    s.lastDir = QStringLiteral("/srv/music/Bj\u00F6rk/");
+    s.clearStatus = true;
+    s.untagConfirmation = true;
+    s.oldStyle = OldStyleOptions{QStringLiteral("_-_"), false, -1};
+    s.writeTagOnlyWhenNotPresent = false;
+    s.newStylePresets = PresetList{{"%2 - %1", "%N. %1"}, 1};
+    s.tagFill.values = {"Song", "Artist", "Album", "1999", "a comment"};
+    s.tagFill.genre = 147;
+    s.tagFill.ask = {false, true, false, true, false, true};
+    s.tagFill.leave = {true, false, true, false, true, false};
+    s.tagToFilenamePresets = PresetList{{"%1", "%1", "%N-%2"}, 2};
+    s.listPresets = PresetList{{"%8%7.%9"}, 0};
+    s.listShowProcessing = true;
+    s.substitutions = {Substitution{" ", "_"}, Substitution{"", ""}, Substitution{"\"", "'"},
+                       Substitution{"\"Live\"", " (live) "}};
+    s.dirPresets = PresetList{{"/home/a/", "?"}, -1};
+    return s;
+}
+
+TEST(Settings, DefaultsOfAFirstStart) {
+    const Settings s = DefaultSettings();
+    EXPECT_EQ(s.program, ProgramOptions{});
+    EXPECT_EQ(s.lastDir, QDir::homePath() + "/");
+    EXPECT_EQ(s.oldStyle.separator, "-");
+    EXPECT_EQ(s.oldStyle.format, 0);
+    EXPECT_EQ(s.substitutions, QList<Substitution>{Substitution{}});
+    EXPECT_EQ(s.tagFill.genre, -1);
+
+    EXPECT_EQ(s.tagToFilenamePresets.entries.size(), 20);
+    EXPECT_EQ(s.tagToFilenamePresets.entries.front(), kTagToFilenameInitialText);
+    EXPECT_EQ(s.tagToFilenamePresets.entries.back(), "%N_%2 - %1");
+    EXPECT_EQ(s.listPresets.entries.size(), 16);
+    EXPECT_EQ(s.listPresets.entries[8], kListInitialText);
+    EXPECT_EQ(s.listPresets.entries.back(), "%2 - %1");
+    EXPECT_EQ(s.tagToFilenamePresets.active, -1);
+    EXPECT_EQ(s.listPresets.active, -1);
+    EXPECT_TRUE(s.newStylePresets.entries.isEmpty());
+    EXPECT_TRUE(s.dirPresets.entries.isEmpty());
+}
+
+TEST(Settings, MissingFileKeepsBuiltInListsButExistingFileWins) {
+    TempDir dir;
+    EXPECT_EQ(LoadSettings(dir.Path("Vantuke.Ini")), DefaultSettings());
+
+    WriteFile(dir.Path("Vantuke.Ini"), "; nothing stored yet\n");
+    const Settings s = LoadSettings(dir.Path("Vantuke.Ini"));
+    EXPECT_TRUE(s.tagToFilenamePresets.entries.isEmpty());
+    EXPECT_TRUE(s.listPresets.entries.isEmpty());
+    Settings expected = DefaultSettings();
+    expected.tagToFilenamePresets = {};
+    expected.listPresets = {};
+    EXPECT_EQ(s, expected);
+}
+
+TEST(Settings, SaveThenLoadGivesEverythingBack) {
+    TempDir dir;
+    const QString path = SettingsPath(dir.Dir());
+    EXPECT_EQ(path, dir.Dir() + "Vantuke.Ini");
+    const Settings s = FullyPopulated();
+    SaveSettings(path, s);
+    EXPECT_EQ(LoadSettings(path), s);
+
+    // A second save over the file changes nothing and adds no key twice.
+    const QByteArray first = ReadFile(path);
+    SaveSettings(path, s);
+    EXPECT_EQ(ReadFile(path), first);
+}
+
+TEST(Settings, NewFileHoldsSectionsAndKeysInOrder) {
+    TempDir dir;
+    const QString path = dir.Path("Vantuke.Ini");
+    SaveSettings(path, DefaultSettings());
+    const QString text = QString::fromUtf8(ReadFile(path));
+    QStringList sections;
+    for (const auto& m : QRegularExpression("^\\[(.*)\\]$", QRegularExpression::MultilineOption)
+                             .globalMatch(text)) {
+        sections << m.captured(1);
+    }
+    EXPECT_EQ(sections,
+              (QStringList{"ProgramOptions", "UnTag", "FilenameTAG", "TAG", "TagToFilename",
+                           "ListFilesTags", "AdjustFilename", "DirPresets"}));
+    EXPECT_TRUE(text.startsWith("[ProgramOptions]\nExtensionFormat=1\nNumberOfDigits=1\n"
+                                "EraseReadOnlyAttr=1\nLastDir=" +
+                                QDir::homePath() + "/\nClearStatus=0\n"));
+    EXPECT_TRUE(text.contains("[FilenameTAG]\nSeparator=-\nClearSpaces=1\n"
+                              "WriteTAGonlyWhenNotPresent=1\nFormat=0\nNoOfPresets=0\n"
+                              "ActivePreset=-1\n"));
+    EXPECT_TRUE(text.contains("Genre=-1\nAskSongName=1\n"));
+    EXPECT_TRUE(text.contains("AskGenre=1\nLeaveSongName=0\n"));
+    EXPECT_TRUE(text.contains("[TagToFilename]\nNoOfPresets=20\nActivePreset=-1\n"
+                              "Preset1=%2 - %1\n"));
+    EXPECT_TRUE(text.contains("Preset16=%2 - %1\nDisplayMessage=0\n"));
+    EXPECT_TRUE(text.contains("[AdjustFilename]\nNoOfReplaceDefinitions=1\n"
+                              "Replace1What=\"\"\nReplace1With=\"\"\n"));
+}
+
+struct LoadCase {
+    const char* name;
+    QByteArray file;
+    std::function<bool(const Settings&)> check;
+};
+
+void PrintTo(const LoadCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class SettingsLoadTest : public ::testing::TestWithParam<LoadCase> {};
+
+TEST_P(SettingsLoadTest, ClampsAndFilters) {
+    TempDir dir;
+    WriteFile(dir.Path("Vantuke.Ini"), GetParam().file);
+    EXPECT_TRUE(GetParam().check(LoadSettings(dir.Path("Vantuke.Ini"))));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, SettingsLoadTest,
+    ::testing::Values(
+        LoadCase{"SlidersClampHigh", "[ProgramOptions]\nExtensionFormat=9\nNumberOfDigits=0x7\n",
+                 [](const Settings& s) {
+                     return s.program.extensionFormat == 3 && s.program.numberOfDigits == 3;
+                 }},
+        LoadCase{"SlidersClampLow", "[programoptions]\nextensionformat=-2\nnumberofdigits=-1\n",
+                 [](const Settings& s) {
+                     return s.program.extensionFormat == 0 && s.program.numberOfDigits == 0;
+                 }},
+        LoadCase{"NotANumberIsTheDefault", "[ProgramOptions]\nExtensionFormat=two\n",
+                 [](const Settings& s) { return s.program.extensionFormat == 1; }},
+        LoadCase{"FormatClampsHigh", "[FilenameTAG]\nFormat=12\n",
+                 [](const Settings& s) { return s.oldStyle.format == 7; }},
+        LoadCase{"FormatClampsLow", "[FilenameTAG]\nFormat=-5\n",
+                 [](const Settings& s) { return s.oldStyle.format == -1; }},
+        LoadCase{"SeparatorLosesBlanks", "[FilenameTAG]\nSeparator=  ~  \n",
+                 [](const Settings& s) { return s.oldStyle.separator == "~"; }},
+        LoadCase{"GenrePastTableIsNone", "[TAG]\nGenre=200\n",
+                 [](const Settings& s) { return s.tagFill.genre == -1; }},
+        LoadCase{"GenreBelowZeroIsNone", "[TAG]\nGenre=-3\n",
+                 [](const Settings& s) { return s.tagFill.genre == -1; }},
+        LoadCase{"LastGenreKept", "[TAG]\nGenre=147\n",
+                 [](const Settings& s) { return s.tagFill.genre == 147; }},
+        LoadCase{"HexPresetCount", "[DirPresets]\nNoOfPresets=0x2\nPreset1=/a/\nPreset2=/b/\n",
+                 [](const Settings& s) {
+                     return s.dirPresets == PresetList{{"/a/", "/b/"}, 0};
+                 }},
+        LoadCase{"ShrunkListIgnoresOldKeys",
+                 "[TagToFilename]\nNoOfPresets=2\nActivePreset=1\nPreset1=a\nPreset2=b\n"
+                 "Preset3=c\n",
+                 [](const Settings& s) {
+                     return s.tagToFilenamePresets == PresetList{{"a", "b"}, 1};
+                 }},
+        LoadCase{"EmptyEntryDroppedAndActiveShifts",
+                 "[ListFilesTags]\nNoOfPresets=3\nActivePreset=2\nPreset1=a\nPreset2=\n"
+                 "Preset3=c\n",
+                 [](const Settings& s) {
+                     return s.listPresets == PresetList{{"a", "c"}, -1};
+                 }},
+        LoadCase{"ActivePastEndSelectsNothing",
+                 "[FilenameTAG]\nNoOfPresets=1\nActivePreset=1\nPreset1=%1\n",
+                 [](const Settings& s) {
+                     return s.newStylePresets == PresetList{{"%1"}, -1};
+                 }},
+        LoadCase{"ActiveMinusOneSelectsNothing",
+                 "[FilenameTAG]\nNoOfPresets=1\nActivePreset=-1\nPreset1=%1\n",
+                 [](const Settings& s) { return s.newStylePresets.active == -1; }},
+        LoadCase{"NegativeCountReadsNothing", "[DirPresets]\nNoOfPresets=-4\nPreset1=/a/\n",
+                 [](const Settings& s) { return s.dirPresets.entries.isEmpty(); }},
+        LoadCase{"AtLeastOneSubstitutionRow", "[AdjustFilename]\nNoOfReplaceDefinitions=-3\n",
+                 [](const Settings& s) {
+                     return s.substitutions == QList<Substitution>{Substitution{}};
+                 }},
+        LoadCase{"MissingCellsAreEmpty",
+                 "[AdjustFilename]\nNoOfReplaceDefinitions=3\nReplace2What=\"a\"\n",
+                 [](const Settings& s) {
+                     return s.substitutions ==
+                            QList<Substitution>{{}, Substitution{"a", ""}, Substitution{}};
+                 }},
+        LoadCase{"QuotedCellKeepsBlanks",
+                 "[AdjustFilename]\nNoOfReplaceDefinitions=1\nReplace1What=\" \"\n"
+                 "Replace1With=\"\"\n",
+                 [](const Settings& s) {
+                     return s.substitutions == QList<Substitution>{Substitution{" ", ""}};
+                 }},
+        LoadCase{"DamagedCountsStayBounded",
+                 "[AdjustFilename]\nNoOfReplaceDefinitions=2000000000\n[DirPresets]\n"
+                 "NoOfPresets=2000000000\nPreset1=/a/\n",
+                 [](const Settings& s) {
+                     return s.substitutions.size() == 10000 &&
+                            s.dirPresets.entries == QStringList{"/a/"};
+                 }},
+        LoadCase{"BooleansAndFlags",
+                 "[TAG]\nAskYear=0\nLeaveGenre=1\n[UnTag]\nConfirmation=1\n[ListFilesTags]\n"
+                 "DisplayMessage=1\n",
+                 [](const Settings& s) {
+                     return !s.tagFill.ask[3] && s.tagFill.ask[0] && s.tagFill.leave[5] &&
+                            !s.tagFill.leave[0] && s.untagConfirmation && s.listShowProcessing;
+                 }}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(Settings, SaveKeepsForeignLinesAndStaleKeys) {
+    TempDir dir;
+    const QString path = dir.Path("Vantuke.Ini");
+    Settings s = DefaultSettings();
+    s.dirPresets = PresetList{{"/1/", "/2/", "/3/", "/4/", "/5/", "/6/", "/7/"}, 6};
+    SaveSettings(path, s);
+    QByteArray text = ReadFile(path);
+    WriteFile(path, "; kept comment\n" + text + "\n[Mine]\nx = y \n");
+
+    s.dirPresets.entries.resize(5);
+    s.dirPresets.active = 6; // no longer an entry: saved as none
+    SaveSettings(path, s);
+    text = ReadFile(path);
+    EXPECT_TRUE(text.startsWith("; kept comment\n[ProgramOptions]\n"));
+    EXPECT_TRUE(text.endsWith("\n[Mine]\nx = y \n"));
+    EXPECT_TRUE(text.contains("NoOfPresets=5\nActivePreset=-1\nPreset1=/1/\n"));
+    EXPECT_TRUE(text.contains("Preset7=/7/\n"));
+    EXPECT_EQ(LoadSettings(path).dirPresets, (PresetList{{"/1/", "/2/", "/3/", "/4/", "/5/"}, -1}));
+}
+
+TEST(Settings, FailedSaveReportsThePathAndKeepsTheOldFile) {
+    TempDir dir;
+    const QString path = dir.Path("missing/Vantuke.Ini");
+    try {
+        SaveSettings(path, DefaultSettings());
+        FAIL() << "saved into a missing folder";
+    } catch (const IoError& e) {
+        EXPECT_EQ(e.Text(), "Unable to write to " + path);
+    }
+
+    const QString locked = dir.Path("Vantuke.Ini");
+    WriteFile(locked, "[UnTag]\nConfirmation=1\n");
+    testsupport::MakeReadOnly(locked);
+    EXPECT_THROW(SaveSettings(locked, DefaultSettings()), IoError);
+    EXPECT_EQ(ReadFile(locked), "[UnTag]\nConfirmation=1\n");
+}
+
+} // namespace

@@ -1,0 +1,95 @@
+#include "tag/TagRecord.h"
+#include "tag/Genres.h"
+
+#include <QSet>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace vantuke;
+
+TEST(TagRecordTest, AssignmentKeepsTheFirstBytesUpToCapacity) {
+    const struct {
+        TagField field;
+        QString text;
+        QByteArray stored;
+    } cases[] = {
+        {TagField::SongName, QString(30, 'a'), QByteArray(30, 'a')},
+        {TagField::SongName, QString(30, 'a') + "b", QByteArray(30, 'a')},
+        {TagField::Year, "19981", "1998"},
+        {TagField::Year, "2001a", "2001"},
+        {TagField::Comment, "", ""},
+        // Capacity counts bytes of the code page, one per character.
+        {TagField::Album, QString(31, QChar(0xE9)), QByteArray(30, '\xE9')},
+    };
+    for (const auto& c : cases) {
+        TTagRecord record;
+        SetFieldText(record, c.field, c.text);
+        EXPECT_EQ(record.Field(c.field), c.stored) << c.text.toStdString();
+    }
+}
+
+TEST(TagRecordTest, FieldTextEndsAtTheFirstNulButTheBytesStay) {
+    TTagRecord record;
+    SetFieldBytes(record, TagField::Artist, QByteArray("Abc\0xyz", 7));
+    EXPECT_EQ(FieldText(record, TagField::Artist), "Abc");
+    EXPECT_EQ(record.Artist.size(), 7);
+    EXPECT_EQ(FieldText(QByteArray("\0abc", 4)), "");
+}
+
+TEST(TagRecordTest, TextBecomesWindows1252Bytes) {
+    const struct {
+        QString text;
+        QByteArray bytes;
+    } cases[] = {
+        {QString::fromUtf8("Caf\u00e9"), "Caf\xE9"},
+        {QString::fromUtf8("\u20ac5"), "\x80"
+                                       "5"},
+        {QString::fromUtf8("\u0436ar"), "?ar"},     // not in the code page
+        {QString::fromUtf8("a\U0001F3B5b"), "a?b"}, // one character in two UTF-16 units
+        // A real U+001A is a byte of the code page, not a missing character.
+        {QString::fromUtf8("\u0436\x1a\u0436\x1a"), "?\x1A?\x1A"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(EncodeFieldText(c.text), c.bytes) << c.text.toStdString();
+    for (int byte = 1; byte < 256; ++byte) {
+        const QString text = FieldText(QByteArray(1, char(byte)));
+        ASSERT_EQ(text.size(), 1) << byte;
+        EXPECT_EQ(EncodeFieldText(text), QByteArray(1, char(byte))) << byte;
+    }
+    EXPECT_EQ(FieldText(QByteArray("\xE9\x80")), QString::fromUtf8("\u00e9\u20ac"));
+}
+
+TEST(TagRecordTest, ClearTagEmptiesEveryFieldAndPicksBlues) {
+    TTagRecord record;
+    for (const TagField field : kTextFields)
+        SetFieldText(record, field, "value");
+    record.Genre = 17;
+    ClearTag(record);
+    EXPECT_EQ(record, TTagRecord{});
+    EXPECT_EQ(GenreName(record.Genre), "Blues");
+}
+
+TEST(GenresTest, NamesSitAtTheirIndicesWithTheirOwnSpelling) {
+    const std::pair<int, const char*> cases[] = {
+        {0, "Blues"},         {14, "R&B"},           {29, "Jazz+Funk"}, {60, "Top 40"},
+        {67, "Psychadelic"},  {78, "Rock & Roll"},   {85, "Bebob"},     {93, "Psychedelic Rock"},
+        {100, "Humour"},      {118, "Rhytmic Soul"}, {123, "Acapella"}, {133, "Negerpunk"},
+        {144, "Trash Metal"}, {147, "SynthPop"},
+    };
+    for (const auto& [index, name] : cases)
+        EXPECT_EQ(GenreName(index), QString::fromLatin1(name)) << index;
+    QSet<QString> distinct;
+    for (const char* name : GenreTable) {
+        EXPECT_LE(qstrlen(name), 50u) << name;
+        distinct.insert(QString::fromLatin1(name));
+    }
+    EXPECT_EQ(distinct.size(), kGenreCount);
+    for (const int index : {148, 255, -1}) {
+        EXPECT_EQ(GenreName(index), "") << index;
+        EXPECT_EQ(GenreDisplayName(index), "unknown style") << index;
+    }
+    EXPECT_EQ(GenreDisplayName(147), "SynthPop");
+}
+
+} // namespace

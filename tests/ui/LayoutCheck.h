@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace layoutcheck {
+
+// Adds a test failure for every visible control of the window that sticks out of its parent
+// or is smaller than its minimum size (a label or button whose text is cut, an edit or list
+// that is squeezed).
+void ExpectNothingClipped(QWidget& window);
+
+// Saves the window as <name>.png into the folder named by VANTUKE_SCREENSHOT_DIR, when it is
+// set, so the dialogs can be looked at as a user would see them.
+void SaveScreenshot(QWidget& window, const QString& name);
+
+} // namespace layoutcheck
