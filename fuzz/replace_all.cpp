@@ -1,32 +1,13 @@
 #include "FuzzSupport.h"
 #include "convert/PathNames.h"
+#include "support/ReplaceByRule.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
 using namespace vantuke;
+using testsupport::ReplaceByRule;
 
-namespace {
-
-// The scan rule step by step on the 1-based text, replacing in place; a resume position
-// before the start is the start. Quadratic, so only for short texts.
-QString ReplaceByRule(QString text, const QString& what, const QString& with) {
-    const qsizetype l = what.size();
-    const qsizetype m = with.size();
-    if (l == 0 && m == 0)
-        return text;
-    qsizetype k = 1;
-    while (k <= text.size() - l + 1) {
-        if (text.mid(k - 1, l) == what) {
-            text.replace(k - 1, l, with);
-            k = std::max<qsizetype>(1, k + m - l + 1);
-        } else {
-            ++k;
-        }
-    }
-    return text;
-}
-
-} // namespace
+namespace {} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);

@@ -1,10 +1,13 @@
 #include "convert/PathNames.h"
+#include "support/ReplaceByRule.h"
 
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
 
 namespace vantuke {
 namespace {
+
+using testsupport::ReplaceByRule;
 
 struct PathCase {
     const char* path;
@@ -84,25 +87,6 @@ INSTANTIATE_TEST_SUITE_P(
                     ReplaceCase{"abcdeabcde", "abcde", "Z", "ZZ"},
                     ReplaceCase{"Aa", "a", "b", "Ab"}, ReplaceCase{"ab", "abc", "x", "ab"},
                     ReplaceCase{"é_é", "_", "ü", "éüé"}));
-
-// The scan rule written out position by position on the 1-based text, clamping a resume
-// position before the start to the start. The two-part scan of ReplaceAll must agree with it.
-QString ReplaceByRule(QString text, const QString& what, const QString& with) {
-    const qsizetype l = what.size();
-    const qsizetype m = with.size();
-    if (l == 0 && m == 0)
-        return text;
-    qsizetype k = 1;
-    while (k <= text.size() - l + 1) {
-        if (text.mid(k - 1, l) == what) {
-            text.replace(k - 1, l, with);
-            k = std::max<qsizetype>(1, k + m - l + 1);
-        } else {
-            ++k;
-        }
-    }
-    return text;
-}
 
 QString RandomText(QRandomGenerator& random, int maxLength) {
     static const QString alphabet = QStringLiteral("ab ");

@@ -17,19 +17,8 @@ using testsupport::ReadFile;
 using testsupport::TempDir;
 using testsupport::WriteFile;
 
-int OpenDescriptors() {
-    return int(QDir("/proc/self/fd").entryList(QDir::NoDotAndDotDot | QDir::System).size());
-}
-
-// The code of the IoError the action throws; -1 when it throws none.
-int ErrorCodeOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const IoError& e) {
-        return e.Code();
-    }
-    return -1;
-}
+using testsupport::ErrorCodeOf;
+using testsupport::OpenDescriptors;
 
 void MakeFifo(const QString& path) {
     ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);

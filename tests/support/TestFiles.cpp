@@ -1,5 +1,8 @@
 #include "TestFiles.h"
 
+#include "platform/IoError.h"
+
+#include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -63,7 +66,22 @@ void WriteMp3(const QString& path, int audioSize, const QByteArray& tag) {
 void MakeReadOnly(const QString& path) {
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
-    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), st.st_mode & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH)), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(),
+                      st.st_mode & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH)),
+              0);
+}
+
+int OpenDescriptors() {
+    return int(QDir("/proc/self/fd").entryList(QDir::NoDotAndDotDot | QDir::System).size());
+}
+
+int ErrorCodeOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const vantuke::IoError& e) {
+        return e.Code();
+    }
+    return -1;
 }
 
 } // namespace testsupport

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 
 // Small helpers for tests that work on real files in a temporary folder.
 namespace testsupport {
@@ -33,6 +34,12 @@ QByteArray AudioBytes(int size);
 
 // Writes AudioBytes(audioSize) followed by the tag (if not empty) to path.
 void WriteMp3(const QString& path, int audioSize, const QByteArray& tag = {});
+
+// The number of file descriptors this process holds open (to catch leaked handles).
+int OpenDescriptors();
+
+// The code of the IoError the action throws; -1 when it throws none.
+int ErrorCodeOf(const std::function<void()>& action);
 
 // Removes the owner's write permission (the program's read-only attribute).
 void MakeReadOnly(const QString& path);
