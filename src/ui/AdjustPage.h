@@ -1,0 +1,47 @@
+#pragma once
+
+#include "convert/Adjust.h"
+
+#include <QList>
+#include <QWidget>
+
+class QLineEdit;
+class QTableWidget;
+class QToolButton;
+
+namespace vantuke {
+
+// The "Adjust FileName" page: the substitution table and the fields and buttons that
+// change its rows. Cells are never edited in place.
+class AdjustPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit AdjustPage(QWidget* parent = nullptr);
+
+    QTableWidget* Table() const { return table_; }
+
+    QList<Substitution> Rows() const;
+    // Settings load: one row per substitution (at least one), with empty "Number" cells.
+    void SetRows(const QList<Substitution>& rows);
+
+    // The three buttons.
+    void AddRow();
+    void RemoveRow();
+    void ClearTable();
+
+signals:
+    // After add and remove (the window saves the settings); clear does not signal.
+    void RowsChanged();
+
+private:
+    QString Cell(int row, int column) const;
+    void SetCell(int row, int column, const QString& text);
+    void SetRowCount(int count);
+    bool IsEmptyTable() const;
+
+    QTableWidget* table_;
+    QLineEdit* what_;
+    QLineEdit* with_;
+};
+
+} // namespace vantuke

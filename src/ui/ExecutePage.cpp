@@ -1,0 +1,93 @@
+#include "ui/ExecutePage.h"
+
+#include "ui/Glyphs.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace vantuke {
+
+namespace {
+constexpr int kStatusFontPixels = 8;
+constexpr int kStatusMinimumHeight = 80;
+constexpr int kProgressHeight = 8;
+} // namespace
+
+ExecutePage::ExecutePage(QWidget* parent) : QWidget(parent) {
+    auto* statusGroup = new QGroupBox(QStringLiteral("Status:"), this);
+    statusGroup->setObjectName(QStringLiteral("GroupBox4"));
+    statusGroup->setMinimumHeight(kStatusMinimumHeight);
+    status_ = new QPlainTextEdit(statusGroup);
+    status_->setObjectName(QStringLiteral("Memo1"));
+    status_->setAccessibleName(QStringLiteral("Status"));
+    status_->setReadOnly(true);
+    status_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    status_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    status_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    status_->setUndoRedoEnabled(false);
+    QFont small = status_->font();
+    small.setPixelSize(kStatusFontPixels);
+    status_->setFont(small);
+
+    auto* optionsGroup = new QGroupBox(QStringLiteral("Options:"), statusGroup);
+    optionsGroup->setObjectName(QStringLiteral("GroupBox5"));
+    clearStatus_ =
+        new QCheckBox(QStringLiteral("Every change/start clear status box"), optionsGroup);
+    clearStatus_->setObjectName(QStringLiteral("CheckBox19"));
+    options_ = MakeGlyphButton(Glyph::Options, QStringLiteral("Options"),
+                               QStringLiteral("SpeedButton20"), optionsGroup);
+    saveStatus_ = MakeGlyphButton(Glyph::SaveText, QStringLiteral("Save status to txt"),
+                                  QStringLiteral("SpeedButton22"), optionsGroup);
+    about_ = MakeGlyphButton(Glyph::About, QStringLiteral("About"), QStringLiteral("SpeedButton21"),
+                             optionsGroup);
+    auto* optionsRow = new QHBoxLayout(optionsGroup);
+    optionsRow->setContentsMargins(6, 0, 6, 2);
+    optionsRow->setSpacing(2);
+    optionsRow->addWidget(clearStatus_, 1);
+    optionsRow->addWidget(options_);
+    optionsRow->addWidget(saveStatus_);
+    optionsRow->addWidget(about_);
+
+    auto* statusLayout = new QVBoxLayout(statusGroup);
+    statusLayout->setContentsMargins(6, 2, 6, 6);
+    statusLayout->setSpacing(4);
+    statusLayout->addWidget(status_, 1);
+    statusLayout->addWidget(optionsGroup);
+
+    auto* startGroup = new QGroupBox(QStringLiteral("Start process:"), this);
+    startGroup->setObjectName(QStringLiteral("GroupBox6"));
+    execute_ = new QPushButton(QStringLiteral("EXECUTE!"), startGroup);
+    execute_->setObjectName(QStringLiteral("SpeedButton19"));
+    execute_->setAutoDefault(true);
+    QFont bold = execute_->font();
+    bold.setBold(true);
+    execute_->setFont(bold);
+    execute_->setMinimumHeight(execute_->sizeHint().height() + 6);
+    progress_ = new QProgressBar(startGroup);
+    progress_->setObjectName(QStringLiteral("ProgressBar1"));
+    progress_->setAccessibleName(QStringLiteral("Progress"));
+    progress_->setRange(0, 100);
+    progress_->setValue(0);
+    progress_->setTextVisible(false);
+    progress_->setFixedHeight(kProgressHeight);
+
+    auto* startLayout = new QVBoxLayout(startGroup);
+    startLayout->setContentsMargins(6, 2, 6, 6);
+    startLayout->setSpacing(3);
+    startLayout->addWidget(execute_);
+    startLayout->addWidget(progress_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
+    layout->addWidget(statusGroup, 1);
+    layout->addWidget(startGroup);
+}
+
+} // namespace vantuke

@@ -1,0 +1,157 @@
+#include "ui/FilenameTagPage.h"
+
+#include "ui/InfoGroup.h"
+#include "ui/PresetBox.h"
+#include "ui/WrapTabs.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include <array>
+
+namespace vantuke {
+
+namespace {
+
+constexpr int kSeparatorMaxLength = 10;
+
+const std::array<const char*, 8> kFormats{
+    "Artist,Separator,Songname",
+    "Songname,Separator,Artist",
+    "Useless,Separator,Songname",
+    "Songname,Separator,Useless",
+    "Useless,Separator,Artist",
+    "Artist,Separator,Useless",
+    "Only Songname",
+    "Only Artist",
+};
+
+} // namespace
+
+FilenameTagPage::FilenameTagPage(QWidget* parent)
+    : QWidget(parent), subMethods_(new WrapTabs(this)) {
+    subMethods_->setObjectName(QStringLiteral("PageControl2"));
+    subMethods_->AddPage(MakeOldStylePage(), QStringLiteral("Old Style"));
+    subMethods_->AddPage(MakeNewStylePage(), QStringLiteral("New Style"));
+    subMethods_->SetCurrentIndex(kNewStyle);
+
+    writeOnlyWhenNotPresent_ =
+        new QCheckBox(QStringLiteral("Write TAG only when is not present in file"), this);
+    writeOnlyWhenNotPresent_->setObjectName(QStringLiteral("CheckBox14"));
+    writeOnlyWhenNotPresent_->setChecked(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 4, 6, 4);
+    layout->setSpacing(4);
+    layout->addWidget(subMethods_, 1);
+    layout->addWidget(writeOnlyWhenNotPresent_);
+}
+
+QWidget* FilenameTagPage::MakeOldStylePage() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheet7"));
+
+    auto* separatorLabel = new QLabel(QStringLiteral("Separator:"), page);
+    separator_ = new QLineEdit(QStringLiteral("-"), page);
+    separator_->setObjectName(QStringLiteral("Edit8"));
+    separator_->setMaxLength(kSeparatorMaxLength);
+    separator_->setMaximumWidth(separator_->fontMetrics().horizontalAdvance(QLatin1Char('W')) * 5);
+    separatorLabel->setBuddy(separator_);
+    clearSpaces_ = new QCheckBox(QStringLiteral("Erase all spaces"), page);
+    clearSpaces_->setObjectName(QStringLiteral("CheckBox17"));
+    clearSpaces_->setChecked(true);
+    auto* amongLabel = new QLabel(QStringLiteral("among separator"), page);
+    clearSpaces_->setAccessibleName(QStringLiteral("Erase all spaces among separator"));
+
+    auto* separatorRow = new QHBoxLayout;
+    separatorRow->setSpacing(4);
+    separatorRow->addWidget(separatorLabel);
+    separatorRow->addWidget(separator_);
+    separatorRow->addSpacing(8);
+    separatorRow->addWidget(clearSpaces_);
+    separatorRow->addWidget(amongLabel);
+    separatorRow->addStretch(1);
+
+    auto* group = new QGroupBox(QStringLiteral("Format of filename:"), page);
+    group->setObjectName(QStringLiteral("RadioGroup1"));
+    format_ = new QButtonGroup(group);
+    auto* lines = new QVBoxLayout(group);
+    lines->setContentsMargins(6, 2, 6, 4);
+    lines->setSpacing(0);
+    for (int i = 0; i < int(kFormats.size()); ++i) {
+        auto* line = new QRadioButton(QLatin1String(kFormats[i]), group);
+        format_->addButton(line, i);
+        lines->addWidget(line);
+    }
+    format_->button(0)->setChecked(true);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(4, 2, 4, 2);
+    layout->setSpacing(4);
+    layout->addLayout(separatorRow);
+    layout->addWidget(group);
+    layout->addStretch(1);
+    return page;
+}
+
+QWidget* FilenameTagPage::MakeNewStylePage() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheet8"));
+    newStyle_ = new PresetBox(QStringLiteral("Filename to Tag convert string:"),
+                              QStringLiteral("ComboBox5"), QStringLiteral("SpeedButton10"),
+                              QStringLiteral("SpeedButton11"), QString(), page);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(4, 2, 4, 2);
+    layout->setSpacing(4);
+    layout->addWidget(newStyle_);
+    layout->addWidget(MakeInfoGroup({QStringLiteral("%1 - Song Name"),
+                                     QStringLiteral("%2 - Artist"), QStringLiteral("%3 - Album"),
+                                     QStringLiteral("%4 - Year"), QStringLiteral("%5 - Comment"),
+                                     QStringLiteral("%U - Useless (or any other letter)")},
+                                    page));
+    layout->addStretch(1);
+    return page;
+}
+
+FilenameToTagOptions FilenameTagPage::Options() const {
+    FilenameToTagOptions options;
+    options.oldStyle = subMethods_->CurrentIndex() == kOldStyle;
+    options.old = OldStyle();
+    options.newStyleTemplate = newStyle_->Text();
+    return options;
+}
+
+OldStyleOptions FilenameTagPage::OldStyle() const {
+    return OldStyleOptions{separator_->text(), clearSpaces_->isChecked(), format_->checkedId()};
+}
+
+void FilenameTagPage::SetOldStyle(const OldStyleOptions& options) {
+    separator_->setText(options.separator);
+    clearSpaces_->setChecked(options.clearSpaces);
+    if (QAbstractButton* line = format_->button(options.format)) {
+        line->setChecked(true);
+    } else {
+        // No line chosen: an exclusive group cannot uncheck its last line by itself.
+        format_->setExclusive(false);
+        for (QAbstractButton* each : format_->buttons())
+            each->setChecked(false);
+        format_->setExclusive(true);
+    }
+}
+
+bool FilenameTagPage::WriteOnlyWhenNotPresent() const {
+    return writeOnlyWhenNotPresent_->isChecked();
+}
+
+void FilenameTagPage::SetWriteOnlyWhenNotPresent(bool on) {
+    writeOnlyWhenNotPresent_->setChecked(on);
+}
+
+} // namespace vantuke

@@ -1,0 +1,77 @@
+#include "ui/Glyphs.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QPixmap>
+#include <QStyle>
+#include <QToolButton>
+
+namespace vantuke {
+
+namespace {
+
+// A 16x16 plus, minus or cross in a solid colour.
+QIcon DrawnIcon(Glyph glyph) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor colour = glyph == Glyph::Add ? QColor(0, 128, 0) : QColor(192, 0, 0);
+    painter.setPen(QPen(colour, 3, Qt::SolidLine, Qt::RoundCap));
+    switch (glyph) {
+    case Glyph::Add:
+        painter.drawLine(QPointF(8, 3), QPointF(8, 13));
+        painter.drawLine(QPointF(3, 8), QPointF(13, 8));
+        break;
+    case Glyph::Remove:
+        painter.drawLine(QPointF(3, 8), QPointF(13, 8));
+        break;
+    default:
+        painter.drawLine(QPointF(4, 4), QPointF(12, 12));
+        painter.drawLine(QPointF(12, 4), QPointF(4, 12));
+        break;
+    }
+    return QIcon(pixmap);
+}
+
+QIcon StandardIcon(QStyle::StandardPixmap pixmap) {
+    return QApplication::style()->standardIcon(pixmap);
+}
+
+} // namespace
+
+QIcon GlyphIcon(Glyph glyph) {
+    switch (glyph) {
+    case Glyph::Add:
+        return QIcon::fromTheme(QStringLiteral("list-add"), DrawnIcon(glyph));
+    case Glyph::Remove:
+        return QIcon::fromTheme(QStringLiteral("list-remove"), DrawnIcon(glyph));
+    case Glyph::Clear:
+        return QIcon::fromTheme(QStringLiteral("edit-clear"), DrawnIcon(glyph));
+    case Glyph::Options:
+        return QIcon::fromTheme(QStringLiteral("preferences-system"),
+                                StandardIcon(QStyle::SP_FileDialogDetailedView));
+    case Glyph::SaveText:
+        return QIcon::fromTheme(QStringLiteral("document-save"),
+                                StandardIcon(QStyle::SP_DialogSaveButton));
+    case Glyph::About:
+        return QIcon::fromTheme(QStringLiteral("help-about"),
+                                StandardIcon(QStyle::SP_MessageBoxInformation));
+    }
+    return {};
+}
+
+QToolButton* MakeGlyphButton(Glyph glyph, const QString& hint, const QString& objectName,
+                             QWidget* parent) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(objectName);
+    button->setIcon(GlyphIcon(glyph));
+    button->setIconSize(QSize(16, 16));
+    button->setAutoRaise(true);
+    button->setToolTip(hint);
+    button->setAccessibleName(hint);
+    button->setFocusPolicy(Qt::StrongFocus);
+    return button;
+}
+
+} // namespace vantuke

@@ -1,0 +1,213 @@
+#include "ui/MainWindow.h"
+
+#include "platform/FileAccess.h"
+#include "selection/FileSelectionPage.h"
+#include "settings/options.h"
+#include "ui/About.h"
+#include "ui/ErrorGuard.h"
+#include "ui/ExecutePage.h"
+#include "ui/FilenameTagPage.h"
+#include "ui/ProcessPages.h"
+#include "ui/SettingsBinding.h"
+#include "ui/ShortInfo.h"
+#include "ui/StatusFile.h"
+#include "ui/TagPage.h"
+#include "ui/WrapTabs.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace vantuke {
+
+namespace {
+
+constexpr QSize kWindowSize(372, 471);
+constexpr int kStepProcess = 1;
+
+QString RunFileDialog(QFileDialog& dialog) {
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+void OpenWithPlayer(const QString& path) {
+    // Returns at once; a file type without a program is ignored.
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent) : TForm1(TDirTree::RootProvider(), parent) {}
+
+TForm1::TForm1(TDirTree::RootProvider roots, QWidget* parent)
+    : QWidget(parent), steps_(new WrapTabs(this)),
+      files_(roots ? new FileSelectionPage(std::move(roots)) : new FileSelectionPage),
+      execute_(new ExecutePage), fileDialogRunner_(&RunFileDialog), mp3Player_(&OpenWithPlayer) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Vantuke"));
+    resize(kWindowSize);
+
+    steps_->setObjectName(QStringLiteral("PageControl3"));
+    steps_->AddPage(files_, QStringLiteral("Step1: Select files to process"));
+    steps_->AddPage(MakeProcessStep(), QStringLiteral("Step2: Select process"));
+    steps_->AddPage(execute_, QStringLiteral("Step3: Execute"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(steps_);
+
+    // The selection's status line is shown by the step-1 page as it is built; the genre
+    // list and the substitution table's header are filled by their pages.
+    settingsPath_ = vantuke::SettingsPath(ProgramDir());
+    AppendStatusLine(QStringLiteral("Process selected: ") + processes_->CurrentCaption());
+    ConnectControls();
+}
+
+TForm1::~TForm1() = default;
+
+QWidget* TForm1::MakeProcessStep() {
+    auto* page = new QWidget;
+    processes_ = new ProcessPages(page);
+    auto* group = new QGroupBox(QStringLiteral("Short info:"), page);
+    group->setObjectName(QStringLiteral("GroupBox3"));
+    shortInfo_ = new QPlainTextEdit(group);
+    shortInfo_->setObjectName(QStringLiteral("Memo2"));
+    shortInfo_->setAccessibleName(QStringLiteral("Short info"));
+    shortInfo_->setReadOnly(true);
+    shortInfo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    shortInfo_->setUndoRedoEnabled(false);
+    // The process page takes the height it wants; the short help gets the rest, and never
+    // less than a few lines.
+    shortInfo_->setMinimumHeight(shortInfo_->fontMetrics().lineSpacing() * 3 +
+                                 2 * shortInfo_->frameWidth() + 4);
+    group->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
+    auto* groupLayout = new QVBoxLayout(group);
+    groupLayout->setContentsMargins(6, 2, 6, 6);
+    groupLayout->addWidget(shortInfo_);
+    group->setMinimumHeight(group->minimumSizeHint().height());
+
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(4);
+    layout->addWidget(processes_);
+    layout->addWidget(group, 1);
+    return page;
+}
+
+void TForm1::ConnectControls() {
+    connect(steps_, &WrapTabs::CurrentChanged, this, &TForm1::StepChanged);
+    connect(processes_->Tabs(), &WrapTabs::CurrentChanged, this, &TForm1::ProcessChanged);
+    connect(processes_->FilenameTag()->SubMethods(), &WrapTabs::CurrentChanged, this,
+            &TForm1::SubMethodChanged);
+    connect(processes_, &ProcessPages::StoredListChanged, this, &TForm1::SaveSettingsGuarded);
+    connect(files_, &FileSelectionPage::PresetsChanged, this, &TForm1::SaveSettingsGuarded);
+    connect(execute_->ExecuteButton(), &QAbstractButton::clicked, this, &TForm1::Execute);
+    connect(execute_->SaveStatusButton(), &QAbstractButton::clicked, this, &TForm1::SaveStatusBox);
+    connect(execute_->OptionsButton(), &QAbstractButton::clicked, this, [this] {
+        if (options_)
+            RunGuarded(this, [this] { options_->exec(); });
+    });
+    connect(execute_->AboutButton(), &QAbstractButton::clicked, this, [this] {
+        if (about_)
+            RunGuarded(this, [this] { about_->exec(); });
+    });
+}
+
+void TForm1::AttachDialogs(TForm2* query, TForm3* about, TForm4* options) {
+    query_ = query;
+    about_ = about;
+    options_ = options;
+    processes_->Tag()->AttachQueryDialog(query);
+    if (options_)
+        connect(options_, &TForm4::Closed, this, &TForm1::SaveSettingsGuarded);
+}
+
+const QComboBox& TForm1::GenreList() const {
+    return *processes_->Tag()->GenreList();
+}
+
+void TForm1::LoadSettings() {
+    ApplySettings(vantuke::LoadSettings(settingsPath_),
+                  SettingsControls{*files_, *processes_, *execute_->ClearStatusBox(), options_});
+}
+
+void TForm1::SaveSettings() {
+    vantuke::SaveSettings(settingsPath_, CurrentSettings());
+}
+
+Settings TForm1::CurrentSettings() const {
+    return CollectSettings(
+        SettingsControls{*files_, *processes_, *execute_->ClearStatusBox(), options_});
+}
+
+void TForm1::SaveSettingsGuarded() {
+    RunGuarded(this, [this] { SaveSettings(); });
+}
+
+void TForm1::ShowShortInfo() {
+    QStringList lines{QStringLiteral("Process selected: ") + processes_->CurrentCaption()};
+    lines += ShortInfoLines(processes_->CurrentProcess());
+    shortInfo_->setPlainText(lines.join(QLatin1Char('\n')));
+}
+
+void TForm1::AppendStatusLine(const QString& line) {
+    execute_->StatusBox()->appendPlainText(line);
+}
+
+void TForm1::ClearStatusIfAsked() {
+    if (execute_->ClearStatusBox()->isChecked())
+        execute_->StatusBox()->clear();
+}
+
+void TForm1::ProcessChanged() {
+    ClearStatusIfAsked();
+    AppendStatusLine(QStringLiteral("Process selected: ") + processes_->CurrentCaption());
+    ShowShortInfo();
+}
+
+void TForm1::SubMethodChanged(int index) {
+    if (execute_->ClearStatusBox()->isChecked()) {
+        execute_->StatusBox()->clear();
+        AppendStatusLine(QStringLiteral("Process selected: ") + processes_->CurrentCaption());
+    }
+    AppendStatusLine(QStringLiteral("Sub-Method selected: ") +
+                     processes_->FilenameTag()->SubMethods()->Caption(index));
+}
+
+void TForm1::StepChanged(int index) {
+    if (index == kStepProcess)
+        ShowShortInfo();
+}
+
+QStringList TForm1::StatusLines() const {
+    return vantuke::StatusLines(*execute_->StatusBox());
+}
+
+void TForm1::SaveStatusBox() {
+    RunGuarded(this, [this] {
+        QFileDialog dialog(this);
+        ConfigureStatusFileDialog(dialog);
+        const QString path = fileDialogRunner_(dialog);
+        if (path.isEmpty())
+            return;
+        if (!WriteStatusFile(path, StatusLines()))
+            ShowErrorBox(this, QStringLiteral("Cannot create file ") + path);
+    });
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // A run cannot be left half-way; the window closes once it has ended.
+    if (running_) {
+        event->ignore();
+        return;
+    }
+    SaveSettingsGuarded();
+    event->accept();
+}
+
+} // namespace vantuke

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "batch/BatchOptions.h"
+#include "selection/dirtree.h"
+#include "settings/Settings.h"
+#include "ui/WindowBatchHost.h"
+
+#include <QWidget>
+#include <functional>
+
+class QComboBox;
+class QFileDialog;
+class QPlainTextEdit;
+
+namespace vantuke {
+
+class ExecutePage;
+class FileSelectionPage;
+class ProcessPages;
+class TForm2;
+class TForm3;
+class TForm4;
+class WrapTabs;
+
+// The main window: three steps on wrapping tabs (select files, select and set up a process,
+// execute it while watching the status box), the short help of the chosen process, and the
+// settings file, loaded once at start-up and saved when the window closes.
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    // Shows the answer of a file dialog: the chosen path, or an empty text when cancelled.
+    using FileDialogRunner = std::function<QString(QFileDialog& dialog)>;
+
+    explicit TForm1(QWidget* parent = nullptr);
+    // The directory tree's top-level nodes come from roots (tests use their own folders).
+    explicit TForm1(TDirTree::RootProvider roots, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The tag query dialog, About box and Options dialog, created after this window.
+    void AttachDialogs(TForm2* query, TForm3* about, TForm4* options);
+
+    // "Vantuke.Ini" in the program's folder, unless set otherwise.
+    QString SettingsPath() const { return settingsPath_; }
+    void SetSettingsPath(const QString& path) { settingsPath_ = path; }
+    // Reads the settings file into every stored control; never fails.
+    void LoadSettings();
+    // Writes every stored control into the settings file. Throws IoError.
+    void SaveSettings();
+    Settings CurrentSettings() const;
+
+    // Fills "Short info:" for the current process.
+    void ShowShortInfo();
+    // "EXECUTE!": runs the current process over the selected files.
+    void Execute();
+    // "Save status to txt".
+    void SaveStatusBox();
+    QStringList StatusLines() const;
+
+    void SetFileDialogRunner(FileDialogRunner runner) { fileDialogRunner_ = std::move(runner); }
+    // How "Play mp3 when asking for TAG" starts the player.
+    void SetMp3Player(WindowBatchHost::Player player) { mp3Player_ = std::move(player); }
+
+    const QComboBox& GenreList() const;
+    WrapTabs* Steps() const { return steps_; }
+    FileSelectionPage* FileSelection() const { return files_; }
+    ProcessPages* Processes() const { return processes_; }
+    QPlainTextEdit* ShortInfoBox() const { return shortInfo_; }
+    ExecutePage* ExecuteControls() const { return execute_; }
+    bool Running() const { return running_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* MakeProcessStep();
+    void ConnectControls();
+    void AppendStatusLine(const QString& line);
+    void ClearStatusIfAsked();
+    void ProcessChanged();
+    void SubMethodChanged(int index);
+    void StepChanged(int index);
+    void SaveSettingsGuarded();
+    BatchOptions CollectBatchOptions() const;
+    void RunBatch();
+
+    WrapTabs* steps_;
+    FileSelectionPage* files_;
+    ProcessPages* processes_ = nullptr;
+    QPlainTextEdit* shortInfo_ = nullptr;
+    ExecutePage* execute_;
+    TForm2* query_ = nullptr;
+    TForm3* about_ = nullptr;
+    TForm4* options_ = nullptr;
+    QString settingsPath_;
+    bool running_ = false;
+    FileDialogRunner fileDialogRunner_;
+    WindowBatchHost::Player mp3Player_;
+};
+
+} // namespace vantuke

@@ -1,0 +1,58 @@
+// "EXECUTE!": collecting the options and running the batch from the main window.
+#include "batch/ExecuteBatch.h"
+#include "selection/FileSelectionPage.h"
+#include "settings/options.h"
+#include "ui/ErrorGuard.h"
+#include "ui/ExecutePage.h"
+#include "ui/InputBlocker.h"
+#include "ui/MainWindow.h"
+#include "ui/ProcessPages.h"
+#include "ui/TagPage.h"
+#include "ui/WindowBatchHost.h"
+
+#include <QCheckBox>
+
+namespace vantuke {
+
+BatchOptions TForm1::CollectBatchOptions() const {
+    BatchOptions options;
+    processes_->CollectOptions(options);
+    options.clearStatus = execute_->ClearStatusBox()->isChecked();
+    if (options_)
+        options.program = options_->Options();
+    return options;
+}
+
+void TForm1::Execute() {
+    if (running_)
+        return;
+    running_ = true;
+    {
+        InputBlocker blocker(*this);
+        RunBatch();
+        blocker.Drain();
+    }
+    running_ = false;
+}
+
+void TForm1::RunBatch() {
+    const BatchOptions options = CollectBatchOptions();
+    QStringList entries = files_->Selection().Entries();
+    WindowBatchHost host(*this, *execute_->StatusBox(), *execute_->Progress(), query_,
+                         *processes_->Tag()->PlayMp3Box(), mp3Player_);
+    RunGuarded(this, [&] {
+        try {
+            ExecuteBatch(entries, options, host);
+        } catch (...) {
+            // The lines so far and the files renamed before the failure must show.
+            host.Flush();
+            files_->SetSelectionEntries(entries);
+            throw;
+        }
+        host.Flush();
+        files_->SetSelectionEntries(entries);
+        files_->FillFileList();
+    });
+}
+
+} // namespace vantuke

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "batch/BatchOptions.h"
+
+#include <QWidget>
+
+class QCheckBox;
+
+namespace vantuke {
+
+class AdjustPage;
+class FilenameTagPage;
+class PresetBox;
+class TagPage;
+class WrapTabs;
+
+// The process page control of step 2 ("PageControl1"): the six process pages in process
+// order, each with its options.
+class ProcessPages : public QWidget {
+    Q_OBJECT
+public:
+    explicit ProcessPages(QWidget* parent = nullptr);
+
+    WrapTabs* Tabs() const { return tabs_; }
+    Process CurrentProcess() const;
+    QString CurrentCaption() const;
+
+    PresetBox* TagToFilenameBox() const { return tagToFilename_; }
+    FilenameTagPage* FilenameTag() const { return filenameTag_; }
+    TagPage* Tag() const { return tag_; }
+    QCheckBox* UnTagConfirmation() const { return untagConfirmation_; }
+    PresetBox* ListBox() const { return list_; }
+    QCheckBox* ListShowProcessing() const { return listShowProcessing_; }
+    AdjustPage* Adjust() const { return adjust_; }
+
+    // The options of every process as the controls hold them now.
+    void CollectOptions(BatchOptions& options) const;
+
+signals:
+    // A preset list or the substitution table changed through its buttons.
+    void StoredListChanged();
+
+private:
+    QWidget* MakeTagToFilenamePage();
+    QWidget* MakeUnTagPage();
+    QWidget* MakeListPage();
+
+    WrapTabs* tabs_;
+    PresetBox* tagToFilename_ = nullptr;
+    FilenameTagPage* filenameTag_ = nullptr;
+    TagPage* tag_ = nullptr;
+    QCheckBox* untagConfirmation_ = nullptr;
+    PresetBox* list_ = nullptr;
+    QCheckBox* listShowProcessing_ = nullptr;
+    AdjustPage* adjust_ = nullptr;
+};
+
+} // namespace vantuke

@@ -1,0 +1,37 @@
+#include "ui/ProgramWindows.h"
+
+#include "batch/ID3TagQuery.h"
+#include "settings/options.h"
+#include "ui/About.h"
+#include "ui/MainWindow.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace vantuke {
+
+ProgramWindows::ProgramWindows(const QString& settingsPath, TDirTree::RootProvider roots)
+    : main_(std::make_unique<TForm1>(std::move(roots))) {
+    if (!settingsPath.isEmpty())
+        main_->SetSettingsPath(settingsPath);
+    // The dialogs belong to the main window, so the desktop keeps them in front of it.
+    query_ = new TForm2(main_.get());
+    query_->CopyGenreList(main_->GenreList());
+    about_ = new TForm3(main_.get());
+    options_ = new TForm4(main_.get());
+    main_->AttachDialogs(query_, about_, options_);
+    main_->LoadSettings();
+}
+
+ProgramWindows::~ProgramWindows() = default;
+
+void ProgramWindows::Show() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = main_->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        main_->move(frame.topLeft());
+    }
+    main_->show();
+}
+
+} // namespace vantuke

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "batch/BatchOptions.h"
+
+#include <QStringList>
+
+namespace vantuke {
+
+// The short help of a process, as the "Short info:" box shows it below the line
+// "Process selected: " + caption.
+QStringList ShortInfoLines(Process process);
+
+} // namespace vantuke

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QStringList>
+
+class QFileDialog;
+class QPlainTextEdit;
+class QWidget;
+
+namespace vantuke {
+
+// The lines of a status box; an empty box has none.
+QStringList StatusLines(const QPlainTextEdit& box);
+
+// Writes the lines, each followed by CR LF, replacing the file's contents. False when the
+// file cannot be created or written whole.
+bool WriteStatusFile(const QString& path, const QStringList& lines);
+
+// Sets up the "Save status box" dialog: the two filters, the "txt" default extension and a
+// warning before an existing file is replaced.
+void ConfigureStatusFileDialog(QFileDialog& dialog);
+
+} // namespace vantuke

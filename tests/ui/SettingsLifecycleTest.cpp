@@ -1,0 +1,180 @@
+// Settings across a restart of the window, saving when the window or the Options dialog
+// closes, and "Save status to txt".
+#include "WindowFixture.h"
+
+#include "selection/FileSelectionPage.h"
+#include "settings/Settings.h"
+#include "settings/options.h"
+#include "ui/About.h"
+#include "ui/ExecutePage.h"
+#include "ui/MainWindow.h"
+#include "ui/ModalAnswer.h"
+#include "ui/ProcessPages.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QPlainTextEdit>
+#include <QToolButton>
+
+using namespace vantuke;
+
+namespace windowtest {
+namespace {
+
+// Settings that differ from the defaults in every value.
+Settings Changed(const QString& lastDir) {
+    Settings s;
+    s.program = ProgramOptions{3, 0, false};
+    s.lastDir = lastDir;
+    s.clearStatus = true;
+    s.untagConfirmation = true;
+    s.oldStyle = OldStyleOptions{QStringLiteral("_x_"), false, -1};
+    s.writeTagOnlyWhenNotPresent = false;
+    s.newStylePresets = PresetList{{QStringLiteral("%1 (%4)"), QStringLiteral("%2")}, 1};
+    s.tagFill.values = {QStringLiteral("S"), QStringLiteral("A"), QStringLiteral("B"),
+                        QStringLiteral("2001"), QStringLiteral("C")};
+    s.tagFill.genre = 147;
+    s.tagFill.ask = {false, true, false, true, false, true};
+    s.tagFill.leave = {true, true, false, false, false, false};
+    s.tagToFilenamePresets = PresetList{{QStringLiteral("%N-%1")}, 0};
+    s.listPresets = PresetList{{QStringLiteral("%7"), QStringLiteral("%8")}, -1};
+    s.listShowProcessing = true;
+    s.substitutions = {{QStringLiteral("_"), QStringLiteral(" ")},
+                       {QStringLiteral(" "), QString()}};
+    s.dirPresets = PresetList{{QStringLiteral("/tmp/"), QStringLiteral("?")}, 0};
+    return s;
+}
+
+class LifecycleTest : public WindowTest {};
+
+TEST_F(LifecycleTest, ClosingWritesTheSettingsEvenWhenNothingChanged) {
+    ASSERT_FALSE(QFile::exists(SettingsFile()));
+    ASSERT_TRUE(Close());
+    ASSERT_TRUE(QFile::exists(SettingsFile()));
+    Settings first = DefaultSettings();
+    first.lastDir = QStringLiteral("?");
+    EXPECT_EQ(LoadSettings(SettingsFile()), first);
+}
+
+TEST_F(LifecycleTest, EveryStoredValueSurvivesARestart) {
+    ASSERT_TRUE(QDir().mkpath(FilesDir() + QStringLiteral("Music/Rock")));
+    const Settings stored = Changed(FilesDir() + QStringLiteral("Music/Rock/"));
+    SaveSettings(SettingsFile(), stored);
+
+    Start();
+    EXPECT_EQ(Form1().CurrentSettings(), stored);
+    ASSERT_TRUE(Close());
+    Start();
+    EXPECT_EQ(Form1().CurrentSettings(), stored);
+    EXPECT_EQ(LoadSettings(SettingsFile()), stored);
+}
+
+TEST_F(LifecycleTest, LoadedTemplatesAreWhatAProcessUses) {
+    SaveSettings(SettingsFile(), Changed(QStringLiteral("?")));
+    Start();
+    // An entry named as active shows; a list with none active keeps the window's text.
+    EXPECT_EQ(Find<QComboBox>(QStringLiteral("ComboBox2"))->currentText(), QStringLiteral("%N-%1"));
+    EXPECT_EQ(Find<QComboBox>(QStringLiteral("ComboBox3"))->currentText(),
+              QStringLiteral("File %7.%9 were made by %2"));
+    EXPECT_EQ(Find<QComboBox>(QStringLiteral("ComboBox5"))->currentText(), QStringLiteral("%2"));
+}
+
+TEST_F(LifecycleTest, AFailedSaveOnCloseIsReportedAndTheWindowStillCloses) {
+    const QString unreachable = FilesDir() + QStringLiteral("missing/Vantuke.Ini");
+    Form1().SetSettingsPath(unreachable);
+    Form1().show();
+    EXPECT_TRUE(Close());
+    EXPECT_FALSE(Form1().isVisible());
+    EXPECT_EQ(errors_, QStringList{QStringLiteral("Unable to write to ") + unreachable + '.'});
+}
+
+TEST_F(LifecycleTest, ClosingTheOptionsDialogSavesItsValues) {
+    windows_->Options().SetOptions(ProgramOptions{2, 3, false});
+    windows_->Options().show();
+    windows_->Options().close();
+    EXPECT_EQ(LoadSettings(SettingsFile()).program, (ProgramOptions{2, 3, false}));
+}
+
+TEST_F(LifecycleTest, TheOptionsButtonShowsTheDialogModallyAndSavesOnClose) {
+    modalanswer::AnswerModal(windows_->Options(), [](QDialog& dialog) { dialog.close(); });
+    Find<QToolButton>(QStringLiteral("SpeedButton20"))->click();
+    EXPECT_TRUE(QFile::exists(SettingsFile()));
+}
+
+TEST_F(LifecycleTest, TheAboutButtonShowsTheAboutBoxModally) {
+    bool shown = false;
+    modalanswer::AnswerModal(windows_->About(), [&shown](QDialog& dialog) {
+        shown = true;
+        dialog.accept();
+    });
+    Find<QToolButton>(QStringLiteral("SpeedButton21"))->click();
+    EXPECT_TRUE(shown);
+}
+
+class StatusFileTest : public WindowTest {
+protected:
+    // Answers the save dialog with path, after checking how it is set up.
+    void AnswerWith(const QString& path) {
+        Form1().SetFileDialogRunner([path, this](QFileDialog& dialog) {
+            asked_ = true;
+            EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Save status box"));
+            EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
+            EXPECT_EQ(dialog.nameFilters(), (QStringList{QStringLiteral("All files (*.*)"),
+                                                         QStringLiteral("Text files (*.txt)")}));
+            EXPECT_EQ(dialog.defaultSuffix(), QStringLiteral("txt"));
+            EXPECT_FALSE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
+            return path;
+        });
+    }
+    void PressSave() { Find<QToolButton>(QStringLiteral("SpeedButton22"))->click(); }
+    QPlainTextEdit& Status() { return *Find<QPlainTextEdit>(QStringLiteral("Memo1")); }
+
+    bool asked_ = false;
+};
+
+TEST_F(StatusFileTest, EveryLineEndsInCarriageReturnLineFeedAndReplacesTheFile) {
+    const QString path = folder_.Path(QStringLiteral("status.txt"));
+    testsupport::WriteFile(path, QByteArray(500, 'x'));
+    Status().appendPlainText(QStringLiteral("Müller - Ärger"));
+    AnswerWith(path);
+    PressSave();
+    EXPECT_TRUE(asked_);
+    EXPECT_EQ(testsupport::ReadFile(path), QByteArray("Process selected: TAG>Filename\r\n") +
+                                               QStringLiteral("Müller - Ärger\r\n").toUtf8());
+    EXPECT_TRUE(errors_.isEmpty());
+}
+
+TEST_F(StatusFileTest, AnEmptyStatusBoxGivesAnEmptyFile) {
+    const QString path = folder_.Path(QStringLiteral("empty.txt"));
+    Status().clear();
+    AnswerWith(path);
+    PressSave();
+    EXPECT_TRUE(QFile::exists(path));
+    EXPECT_EQ(testsupport::ReadFile(path), QByteArray());
+}
+
+TEST_F(StatusFileTest, CancellingWritesNothing) {
+    AnswerWith(QString());
+    PressSave();
+    EXPECT_TRUE(asked_);
+    EXPECT_TRUE(errors_.isEmpty());
+}
+
+TEST_F(StatusFileTest, FailuresAreReportedAndLeaveTheStatusBoxAlone) {
+    const QString paths[] = {FilesDir() + QStringLiteral("no/such/folder.txt"),
+                             // Opens fine; every write fails ("disk full").
+                             QStringLiteral("/dev/full")};
+    for (const QString& path : paths) {
+        errors_.clear();
+        AnswerWith(path);
+        PressSave();
+        EXPECT_EQ(errors_, QStringList{QStringLiteral("Cannot create file ") + path + '.'})
+            << path.toStdString();
+        EXPECT_EQ(Form1().StatusLines().size(), 1);
+    }
+}
+
+} // namespace
+} // namespace windowtest

@@ -1,0 +1,430 @@
+// "EXECUTE!" from the window, compared with vantuke-cli running the same process with the
+// same options over the same files: the status box must hold exactly the lines the CLI
+// prints, and the files must end up byte for byte the same.
+#include "WindowFixture.h"
+
+#include "batch/ID3TagQuery.h"
+#include "selection/FileSelectionPage.h"
+#include "ui/ExecutePage.h"
+#include "ui/FilenameTagPage.h"
+#include "ui/MainWindow.h"
+#include "ui/ProcessPages.h"
+#include "ui/WrapTabs.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QMap>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QToolButton>
+#include <deque>
+#include <functional>
+
+using namespace vantuke;
+using testsupport::MakeTag;
+using testsupport::WriteMp3;
+
+namespace windowtest {
+namespace {
+
+struct CliResult {
+    int exitCode = -1;
+    QStringList lines;
+    QString error;
+};
+
+CliResult RunCli(const QStringList& args, const QByteArray& input = {}) {
+    QProcess cli;
+    cli.start(qEnvironmentVariable("VANTUKE_CLI"), args);
+    EXPECT_TRUE(cli.waitForStarted()) << "VANTUKE_CLI is not runnable";
+    cli.write(input);
+    cli.closeWriteChannel();
+    EXPECT_TRUE(cli.waitForFinished(120000));
+    CliResult result;
+    result.exitCode = cli.exitCode();
+    QString out = QString::fromUtf8(cli.readAllStandardOutput());
+    if (out.endsWith(QLatin1Char('\n')))
+        out.chop(1);
+    result.lines = out.isEmpty() ? QStringList() : out.split(QLatin1Char('\n'));
+    result.error = QString::fromUtf8(cli.readAllStandardError()).trimmed();
+    return result;
+}
+
+using Snapshot = QMap<QString, QByteArray>;
+
+// Answers the modal dialogs a run opens, one step per dialog, in order.
+class ModalScript : public QObject {
+public:
+    using Step = std::function<void(QWidget& dialog)>;
+    explicit ModalScript(std::deque<Step> steps) : steps_(std::move(steps)) {
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (!dialog || !dialog->isVisible())
+                return;
+            if (steps_.empty()) {
+                // A dialog nobody expected: fail rather than wait for ever.
+                ADD_FAILURE() << "unexpected dialog " << dialog->windowTitle().toStdString();
+                if (auto* unexpected = qobject_cast<QDialog*>(dialog))
+                    unexpected->reject();
+                return;
+            }
+            Step step = std::move(steps_.front());
+            steps_.pop_front();
+            step(*dialog);
+        });
+        timer_.start(5);
+    }
+    bool Done() const { return steps_.empty(); }
+
+private:
+    std::deque<Step> steps_;
+    QTimer timer_;
+};
+
+void Click(QWidget& dialog, const QString& caption) {
+    for (QAbstractButton* button : dialog.findChildren<QAbstractButton*>()) {
+        if (button->text() == caption) {
+            button->click();
+            return;
+        }
+    }
+    ADD_FAILURE() << "no button " << caption.toStdString();
+}
+
+class RunTest : public WindowTest {
+protected:
+    QString Path(const QString& name) const { return FilesDir() + name; }
+
+    Snapshot Files() const {
+        Snapshot files;
+        const QDir dir(FilesDir());
+        for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden))
+            files.insert(name, testsupport::ReadFile(dir.filePath(name)));
+        return files;
+    }
+    void Restore(const Snapshot& files) const {
+        QDir dir(FilesDir());
+        for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden))
+            dir.remove(name);
+        for (auto it = files.begin(); it != files.end(); ++it)
+            testsupport::WriteFile(dir.filePath(it.key()), it.value());
+    }
+
+    static void ExpectSameFiles(const Snapshot& window, const Snapshot& cli) {
+        EXPECT_EQ(window.keys(), cli.keys());
+        for (auto it = window.begin(); it != window.end(); ++it)
+            EXPECT_EQ(it.value(), cli.value(it.key())) << it.key().toStdString();
+    }
+
+    void ChooseProcess(Process process) {
+        Form1().Processes()->Tabs()->SetCurrentIndex(int(process));
+    }
+    // Runs from the window as the user does, with the status box cleared at the start.
+    QStringList RunWindow(const QStringList& entries) {
+        Form1().FileSelection()->SetSelectionEntries(entries);
+        Find<QCheckBox>(QStringLiteral("CheckBox19"))->setChecked(true);
+        Find<QPushButton>(QStringLiteral("SpeedButton19"))->click();
+        return Form1().StatusLines();
+    }
+
+    // Runs the window, puts the files back, runs the CLI, and compares lines and files.
+    void ExpectSameAsCli(const QStringList& names, const QStringList& cliArgs,
+                         const QByteArray& cliInput = {}) {
+        QStringList entries;
+        for (const QString& name : names)
+            entries.append(Path(name));
+        const Snapshot before = Files();
+        const QStringList windowLines = RunWindow(entries);
+        const Snapshot afterWindow = Files();
+        const QStringList selection = Form1().FileSelection()->Selection().Entries();
+
+        Restore(before);
+        const CliResult cli = RunCli(cliArgs + entries, cliInput);
+        ASSERT_TRUE(cli.exitCode == 0 || cli.exitCode == 1) << cli.error.toStdString();
+        EXPECT_EQ(windowLines, cli.lines);
+        ExpectSameFiles(afterWindow, Files());
+        EXPECT_TRUE(errors_.isEmpty()) << errors_.join(' ').toStdString();
+        // Renamed entries point at the new names.
+        if (cli.exitCode == 0) {
+            for (const QString& entry : selection)
+                EXPECT_TRUE(QFile::exists(entry)) << entry.toStdString();
+        }
+        EXPECT_EQ(Find<QProgressBar>(QStringLiteral("ProgressBar1"))->value(), 0);
+    }
+
+    void MakeTaggedFiles() {
+        WriteMp3(Path(QStringLiteral("one.mp3")), 300,
+                 MakeTag("Song One", "Artist", "Album", "1999", "c", 17));
+        WriteMp3(Path(QStringLiteral("Two Dots.MP3")), 200,
+                 MakeTag("Second", "Band", {}, "2001", {}, 200));
+        WriteMp3(Path(QStringLiteral("untagged.mp3")), 150);
+        WriteMp3(Path(QStringLiteral("Band - Third.mp3")), 100, MakeTag("Third", "Band"));
+    }
+    const QStringList kTagged{QStringLiteral("one.mp3"), QStringLiteral("Two Dots.MP3"),
+                              QStringLiteral("untagged.mp3"), QStringLiteral("Band - Third.mp3")};
+};
+
+TEST_F(RunTest, TagToFilenameMatchesTheCli) {
+    MakeTaggedFiles();
+    ChooseProcess(Process::TagToFilename);
+    Find<QComboBox>(QStringLiteral("ComboBox2"))->setEditText(QStringLiteral("%N %2 - %1 (%6)"));
+    ExpectSameAsCli(kTagged, {QStringLiteral("tag-to-filename"), QStringLiteral("--template"),
+                              QStringLiteral("%N %2 - %1 (%6)")});
+}
+
+TEST_F(RunTest, TagToFilenameCollisionsAreCountedLikeTheCli) {
+    WriteMp3(Path(QStringLiteral("a.mp3")), 100, MakeTag("Same", "Name"));
+    WriteMp3(Path(QStringLiteral("b.mp3")), 100, MakeTag("Same", "Name"));
+    ChooseProcess(Process::TagToFilename);
+    ExpectSameAsCli({QStringLiteral("a.mp3"), QStringLiteral("b.mp3")},
+                    {QStringLiteral("tag-to-filename")});
+    EXPECT_TRUE(Form1().StatusLines().last().startsWith(QStringLiteral("Process Complete! (1 ")));
+}
+
+TEST_F(RunTest, FilenameToTagNewStyleMatchesTheCli) {
+    MakeTaggedFiles();
+    ChooseProcess(Process::FilenameToTag);
+    Find<QComboBox>(QStringLiteral("ComboBox5"))->setEditText(QStringLiteral("%2 - %1"));
+    Find<QCheckBox>(QStringLiteral("CheckBox14"))->setChecked(false);
+    ExpectSameAsCli(kTagged, {QStringLiteral("filename-to-tag"), QStringLiteral("--template"),
+                              QStringLiteral("%2 - %1"), QStringLiteral("--overwrite")});
+}
+
+TEST_F(RunTest, FilenameToTagOldStyleMatchesTheCli) {
+    MakeTaggedFiles();
+    ChooseProcess(Process::FilenameToTag);
+    Form1().Processes()->FilenameTag()->SubMethods()->SetCurrentIndex(FilenameTagPage::kOldStyle);
+    Find<QLineEdit>(QStringLiteral("Edit8"))->setText(QStringLiteral(" - "));
+    Find<QCheckBox>(QStringLiteral("CheckBox17"))->setChecked(false);
+    Form1().Processes()->FilenameTag()->findChildren<QRadioButton*>().at(1)->setChecked(true);
+    ExpectSameAsCli(kTagged, {QStringLiteral("filename-to-tag"), QStringLiteral("--old-style"),
+                              QStringLiteral("--separator"), QStringLiteral(" - "),
+                              QStringLiteral("--keep-spaces"), QStringLiteral("--format"),
+                              QStringLiteral("1")});
+}
+
+TEST_F(RunTest, TagWithPageValuesAndLeftFieldsMatchesTheCli) {
+    MakeTaggedFiles();
+    ChooseProcess(Process::Tag);
+    for (int box = 1; box <= 6; ++box)
+        Find<QCheckBox>(QStringLiteral("CheckBox%1").arg(box))->setChecked(false);
+    Find<QLineEdit>(QStringLiteral("Edit2"))->setText(QStringLiteral("Page Song"));
+    Find<QLineEdit>(QStringLiteral("Edit5"))->setText(QStringLiteral("2024"));
+    Find<QComboBox>(QStringLiteral("ComboBox1"))->setCurrentIndex(9);
+    Find<QCheckBox>(QStringLiteral("CheckBox8"))->setChecked(true);  // leave artist
+    Find<QCheckBox>(QStringLiteral("CheckBox11"))->setChecked(true); // leave comment
+    ExpectSameAsCli(
+        kTagged, {QStringLiteral("tag"), QStringLiteral("--song-name"), QStringLiteral("Page Song"),
+                  QStringLiteral("--year"), QStringLiteral("2024"), QStringLiteral("--genre"),
+                  QStringLiteral("9"), QStringLiteral("--leave"), QStringLiteral("artist"),
+                  QStringLiteral("--leave"), QStringLiteral("comment")});
+}
+
+TEST_F(RunTest, TagAskedInTheDialogMatchesTheCliAnswers) {
+    MakeTaggedFiles();
+    ChooseProcess(Process::Tag);
+    for (int box : {1, 2, 3, 5, 6}) // only the year is asked
+        Find<QCheckBox>(QStringLiteral("CheckBox%1").arg(box))->setChecked(false);
+    Find<QLineEdit>(QStringLiteral("Edit3"))->setText(QStringLiteral("Page Artist"));
+    QStringList played;
+    Form1().SetMp3Player([&played](const QString& path) { played.append(path); });
+    Find<QCheckBox>(QStringLiteral("CheckBox13"))->setChecked(true);
+    QStringList shownPaths;
+    QStringList shownYears;
+    auto note = [&](QWidget& dialog) {
+        shownPaths.append(dialog.findChild<QLineEdit*>(QStringLiteral("Edit1"))->text());
+        shownYears.append(dialog.findChild<QLineEdit*>(QStringLiteral("Edit5"))->text());
+    };
+    ModalScript script({
+        [&](QWidget& dialog) {
+            note(dialog);
+            dialog.findChild<QLineEdit*>(QStringLiteral("Edit5"))->setText(QStringLiteral("1901"));
+            Click(dialog, QStringLiteral("OK"));
+        },
+        [&](QWidget& dialog) {
+            note(dialog);
+            Click(dialog, QStringLiteral("&Ignore"));
+        },
+        [&](QWidget& dialog) {
+            note(dialog);
+            Click(dialog, QStringLiteral("OK")); // keeps the pre-filled page year (empty)
+        },
+        [&](QWidget& dialog) {
+            note(dialog);
+            Click(dialog, QStringLiteral("&Abort"));
+        },
+    });
+    ExpectSameAsCli(kTagged,
+                    {QStringLiteral("tag"), QStringLiteral("--artist"),
+                     QStringLiteral("Page Artist"), QStringLiteral("--ask"),
+                     QStringLiteral("year")},
+                    "1901\n!ignore\n\n!abort\n");
+    EXPECT_TRUE(script.Done());
+    QStringList expectedPaths;
+    for (const QString& name : kTagged)
+        expectedPaths.append(Path(name));
+    EXPECT_EQ(shownPaths, expectedPaths);
+    EXPECT_EQ(played, expectedPaths);
+    EXPECT_EQ(shownYears,
+              (QStringList{QStringLiteral("1999"), QStringLiteral("2001"), QString(), QString()}));
+}
+
+TEST_F(RunTest, UnTagMatchesTheCli) {
+    MakeTaggedFiles();
+    ChooseProcess(Process::UnTag);
+    ExpectSameAsCli(kTagged, {QStringLiteral("untag")});
+}
+
+TEST_F(RunTest, UnTagConfirmationAnswersMatchTheCli) {
+    MakeTaggedFiles();
+    ChooseProcess(Process::UnTag);
+    Find<QCheckBox>(QStringLiteral("CheckBox15"))->setChecked(true);
+    QStringList questions;
+    auto answer = [&questions](const QString& caption) {
+        return [&questions, caption](QWidget& dialog) {
+            auto* box = qobject_cast<QMessageBox*>(&dialog);
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->windowTitle(), QStringLiteral("Confirm"));
+            EXPECT_EQ(box->icon(), QMessageBox::Question);
+            EXPECT_EQ(box->defaultButton()->text(), QStringLiteral("&Yes"));
+            EXPECT_EQ(box->escapeButton()->text(), QStringLiteral("Cancel"));
+            questions.append(box->text());
+            Click(dialog, caption);
+        };
+    };
+    ModalScript script({answer(QStringLiteral("&Yes")), answer(QStringLiteral("&No")),
+                        answer(QStringLiteral("Cancel"))});
+    ExpectSameAsCli(kTagged, {QStringLiteral("untag"), QStringLiteral("--confirm")}, "y\nn\nc\n");
+    EXPECT_TRUE(script.Done());
+    ASSERT_EQ(questions.size(), 3);
+    EXPECT_EQ(questions.first(), QStringLiteral("Remove TAG from file: ") +
+                                     Path(QStringLiteral("one.mp3")) + QStringLiteral(" ?"));
+}
+
+TEST_F(RunTest, ListFilesMatchesTheCli) {
+    MakeTaggedFiles();
+    ChooseProcess(Process::ListFiles);
+    Find<QComboBox>(QStringLiteral("ComboBox3"))
+        ->setEditText(QStringLiteral("%N|%1|%2|%6|%7.%9|%8"));
+    Find<QCheckBox>(QStringLiteral("CheckBox18"))->setChecked(true);
+    ExpectSameAsCli(kTagged,
+                    {QStringLiteral("list"), QStringLiteral("--template"),
+                     QStringLiteral("%N|%1|%2|%6|%7.%9|%8"), QStringLiteral("--show-processing")});
+}
+
+TEST_F(RunTest, AdjustFileNameMatchesTheCli) {
+    WriteMp3(Path(QStringLiteral("a_b__c.mp3")), 10);
+    WriteMp3(Path(QStringLiteral("x:y.MP3")), 10);
+    WriteMp3(Path(QStringLiteral("clip.wav")), 10);
+    ChooseProcess(Process::AdjustFileName);
+    for (const auto& [what, with] : {std::pair{QStringLiteral("_"), QStringLiteral("-")},
+                                     std::pair{QStringLiteral("--"), QStringLiteral("-")},
+                                     std::pair{QStringLiteral("y"), QStringLiteral("/")}}) {
+        Find<QLineEdit>(QStringLiteral("Edit1"))->setText(what);
+        Find<QLineEdit>(QStringLiteral("Edit9"))->setText(with);
+        Find<QToolButton>(QStringLiteral("SpeedButton18"))->click();
+    }
+    ExpectSameAsCli({QStringLiteral("a_b__c.mp3"), QStringLiteral("x:y.MP3"),
+                     QStringLiteral("clip.wav"), QStringLiteral("gone.mp3")},
+                    {QStringLiteral("adjust"), QStringLiteral("--replace"), QStringLiteral("_"),
+                     QStringLiteral("-"), QStringLiteral("--replace"), QStringLiteral("--"),
+                     QStringLiteral("-"), QStringLiteral("--replace"), QStringLiteral("y"),
+                     QStringLiteral("/")});
+    EXPECT_TRUE(QFile::exists(Path(QStringLiteral("a-b-c.mp3"))));
+}
+
+TEST_F(RunTest, AnEmptySelectionIsCountedAsAnError) {
+    ChooseProcess(Process::UnTag);
+    const QStringList lines = RunWindow({});
+    EXPECT_EQ(lines, RunCli({QStringLiteral("untag")}).lines);
+    EXPECT_EQ(lines, (QStringList{QStringLiteral("Process selected: UnTAG"),
+                                  QStringLiteral("Error #1: No files to process"),
+                                  QStringLiteral("Process Complete! (1 errors)")}));
+    // An empty run leaves a still bar, not a busy indicator.
+    EXPECT_GT(Find<QProgressBar>(QStringLiteral("ProgressBar1"))->maximum(), 0);
+}
+
+TEST_F(RunTest, AnIoErrorEndsTheRunKeepsTheRenamesAndShowsTheErrorBox) {
+    WriteMp3(Path(QStringLiteral("first.mp3")), 100, MakeTag("Song", "Artist"));
+    testsupport::WriteFile(Path(QStringLiteral("short.mp3")), "tiny");
+    WriteMp3(Path(QStringLiteral("third.mp3")), 100, MakeTag("Other", "Artist"));
+    const QStringList entries{Path(QStringLiteral("first.mp3")), Path(QStringLiteral("short.mp3")),
+                              Path(QStringLiteral("third.mp3"))};
+    ChooseProcess(Process::TagToFilename);
+    const Snapshot before = Files();
+    const QStringList lines = RunWindow(entries);
+
+    ASSERT_EQ(errors_.size(), 1);
+    EXPECT_FALSE(lines.last().startsWith(QStringLiteral("Process Complete!")));
+    EXPECT_EQ(
+        Form1().FileSelection()->Selection().Entries(),
+        (QStringList{Path(QStringLiteral("Artist - Song.mp3")), entries.at(1), entries.at(2)}));
+    EXPECT_EQ(Find<QProgressBar>(QStringLiteral("ProgressBar1"))->value(), 1);
+
+    Restore(before);
+    const CliResult cli = RunCli(QStringList{QStringLiteral("tag-to-filename")} + entries);
+    EXPECT_EQ(cli.exitCode, 2);
+    EXPECT_EQ(errors_.first(), cli.error);
+    EXPECT_EQ(lines, cli.lines);
+}
+
+TEST_F(RunTest, InputDuringARunIsNeitherNestedNorReplayed) {
+    MakeTaggedFiles();
+    ChooseProcess(Process::Tag); // every field asked: one dialog per file
+    QPushButton* execute = Find<QPushButton>(QStringLiteral("SpeedButton19"));
+    auto clickLater = [execute] {
+        const QPointF centre = QRectF(execute->rect()).center();
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QCoreApplication::postEvent(
+                execute,
+                new QMouseEvent(type, centre, execute->mapToGlobal(centre), Qt::LeftButton,
+                                type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                Qt::NoModifier));
+        }
+    };
+    std::deque<ModalScript::Step> steps;
+    for (int file = 0; file < 4; ++file) {
+        steps.push_back([&](QWidget& dialog) {
+            execute->click(); // the run is going on: no second run starts inside it
+            clickLater();     // queued behind the dialog: dropped, not run afterwards
+            Click(dialog, QStringLiteral("&Ignore"));
+        });
+    }
+    ModalScript script(std::move(steps));
+    const QStringList lines = RunWindow([this] {
+        QStringList entries;
+        for (const QString& name : kTagged)
+            entries.append(Path(name));
+        return entries;
+    }());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(script.Done());
+    EXPECT_FALSE(Form1().Running());
+    EXPECT_EQ(Form1().StatusLines(), lines);
+    EXPECT_EQ(lines.count(QStringLiteral("Process Complete! (0 errors)")), 1);
+}
+
+TEST_F(RunTest, TheWindowDoesNotCloseDuringARun) {
+    MakeTaggedFiles();
+    ChooseProcess(Process::Tag);
+    bool closed = true;
+    ModalScript script({[&](QWidget& dialog) {
+        closed = Form1().close();
+        Click(dialog, QStringLiteral("&Abort"));
+    }});
+    RunWindow({Path(QStringLiteral("one.mp3"))});
+    EXPECT_TRUE(script.Done());
+    EXPECT_FALSE(closed);
+    EXPECT_FALSE(QFile::exists(SettingsFile()));
+}
+
+} // namespace
+} // namespace windowtest
