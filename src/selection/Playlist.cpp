@@ -62,7 +62,11 @@ QString EntryPath(const QString& entry, const QString& playlistDir) {
     // "C:/Music/a.mp3" from Windows names no file here and is no path relative to the list.
     const bool windowsDrive =
         path.size() >= 2 && path[1] == u':' && path[0].isLetter() && path[0].unicode() < 128;
-    if (!path.startsWith(u'/') && !windowsDrive) {
+    // Such a path is kept as written: cleaning "C:/../x" would turn it into a relative path.
+    if (windowsDrive) {
+        return path;
+    }
+    if (!path.startsWith(u'/')) {
         path.prepend(playlistDir);
     }
     return QDir::cleanPath(path);
