@@ -3,6 +3,7 @@
 #include "batch/BatchOptions.h"
 #include "tag/Genres.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -23,9 +24,18 @@ QString ShownValue(const TagQuery& query, int row) {
 } // namespace
 
 void TerminalHost::LogLine(const QString& line) {
-    const QByteArray bytes = line.toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), output_);
-    std::fputc('\n', output_);
+    const size_t room = static_cast<size_t>(utf8_.requiredSpace(line.size())) + 1;
+    if (lineBytes_.size() < room)
+        lineBytes_.resize(room);
+    char* end = utf8_.appendToBuffer(lineBytes_.data(), line);
+    if (utf8_.hasError()) {
+        // A lone surrogate: the encoder wrote U+FFFD for it, the output has "?" for it.
+        utf8_.resetState();
+        const QByteArray bytes = line.toUtf8();
+        end = std::copy(bytes.cbegin(), bytes.cend(), lineBytes_.data());
+    }
+    *end++ = '\n';
+    std::fwrite(lineBytes_.data(), 1, static_cast<size_t>(end - lineBytes_.data()), output_);
 }
 
 void TerminalHost::Prompt(const QString& text) {

@@ -3,8 +3,10 @@
 #include "batch/BatchHost.h"
 
 #include <QString>
+#include <QStringEncoder>
 #include <cstdio>
 #include <optional>
+#include <vector>
 
 namespace vantuke::cli {
 
@@ -32,6 +34,9 @@ private:
     std::FILE* output_;
     std::FILE* prompts_;
     std::FILE* answers_;
+    // A status line's UTF-8 bytes and its line end, reused from line to line.
+    QStringEncoder utf8_{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
+    std::vector<char> lineBytes_;
 };
 
 } // namespace vantuke::cli

@@ -47,8 +47,7 @@ QString CodeExpansion(QChar code, const TTagRecord& tag, const QString& path, in
 
 // Every piece of the result ends at its first NUL, as a tag field's text does.
 void AppendPiece(QString& result, QStringView piece) {
-    const qsizetype nul = piece.indexOf(QChar(0));
-    result += nul < 0 ? piece : piece.first(nul);
+    result += QStringView(piece.begin(), std::find(piece.begin(), piece.end(), QChar(0)));
 }
 
 } // namespace
@@ -57,16 +56,27 @@ QString ExpandTemplate(const TTagRecord& tag, const QString& tmpl, const QString
                        const ProgramOptions& options) {
     QString result;
     result.reserve(tmpl.size() + 64);
-    const qsizetype size = tmpl.size();
+    const QStringView text(tmpl);
+    const qsizetype size = text.size();
+    // Literal text is copied in runs, up to the next code or NUL (a NUL is dropped).
+    qsizetype literal = 0;
+    const auto copyLiteral = [&](qsizetype end) {
+        if (end > literal)
+            result += text.sliced(literal, end - literal);
+    };
     for (qsizetype k = 0; k < size; ++k) {
-        const QChar c = tmpl[k];
-        if (c == u'%' && k + 1 < size && IsCodeCharacter(tmpl[k + 1])) {
+        const QChar c = text[k];
+        if (c.isNull()) {
+            copyLiteral(k);
+            literal = k + 1;
+        } else if (c == u'%' && k + 1 < size && IsCodeCharacter(text[k + 1])) {
+            copyLiteral(k);
             ++k;
-            AppendPiece(result, CodeExpansion(tmpl[k], tag, path, number, options));
-        } else if (!c.isNull()) {
-            result += c;
+            AppendPiece(result, CodeExpansion(text[k], tag, path, number, options));
+            literal = k + 1;
         }
     }
+    copyLiteral(size);
     return result;
 }
 

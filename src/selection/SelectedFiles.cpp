@@ -29,15 +29,24 @@ bool SelectedFiles::IsInSelection(const QString& path) const {
 }
 
 bool SelectedFiles::Add(const QString& path) {
-    if (IsInSelection(path)) {
+    // One look-up: a text already present has a count of at least one.
+    int& count = counts_[path];
+    if (count > 0) {
         return false;
     }
+    count = 1;
     entries_.append(path);
-    counts_.insert(path, 1);
     return true;
 }
 
 void SelectedFiles::AddRows(const QString& dir, const QStringList& names, bool expandPlaylists) {
+    // Room for one entry per name, so that adding thousands of files grows the list and the
+    // index once. Growth stays geometric when many small batches arrive one after another.
+    const qsizetype needed = entries_.size() + names.size();
+    if (needed > entries_.capacity()) {
+        entries_.reserve(std::max(needed, 2 * entries_.capacity()));
+    }
+    counts_.reserve(needed);
     for (const QString& name : names) {
         const QString path = dir + name;
         const QString suffix = expandPlaylists ? UpperSuffix(name) : QString();

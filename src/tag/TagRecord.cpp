@@ -3,6 +3,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
+
 namespace vantuke {
 
 namespace {
@@ -28,14 +30,27 @@ const std::array<QChar, 256>& DecodeTable() {
     return table;
 }
 
-QByteArray EncodeRun(QStringView text) {
+QStringEncoder OpenEncoder() {
     QStringEncoder encoder(kCodePage);
     if (!encoder.isValid())
         qFatal("Code page %s missing: Qt was built without ICU", kCodePage);
+    return encoder;
+}
+
+QByteArray EncodeRun(QStringView text) {
+    // Opening a code page converter costs far more than converting a field, so each thread
+    // keeps one. Its state is reset first: a text that ends half-way through a surrogate pair
+    // must not change how the next text starts.
+    thread_local QStringEncoder encoder = OpenEncoder();
+    encoder.resetState();
     QByteArray bytes = encoder.encode(text);
     // Within a run holding no U+001A, every substitute byte stands for a missing character.
     bytes.replace(kSubstitute, '?');
     return bytes;
+}
+
+bool IsAscii(QStringView text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
 }
 
 } // namespace
@@ -55,13 +70,11 @@ const QByteArray& TTagRecord::Field(TagField field) const {
 
 QString FieldText(const QByteArray& bytes) {
     const auto& table = DecodeTable();
-    QString text;
-    text.reserve(bytes.size());
-    for (const char byte : bytes) {
-        if (byte == '\0')
-            break;
-        text.append(table[quint8(byte)]);
-    }
+    const qsizetype length = qstrnlen(bytes.constData(), size_t(bytes.size()));
+    QString text(length, Qt::Uninitialized);
+    QChar* out = text.data();
+    for (qsizetype k = 0; k < length; ++k)
+        out[k] = table[quint8(bytes[k])];
     return text;
 }
 
@@ -78,6 +91,9 @@ void SetFieldText(TTagRecord& record, TagField field, const QString& text) {
 }
 
 QByteArray EncodeFieldText(const QString& text) {
+    // Most tag texts are plain ASCII, which the code page keeps as it is.
+    if (IsAscii(text))
+        return text.toLatin1();
     // A genuine U+001A encodes to the substitute byte as well; encode the runs between such
     // characters apart so that only the substitutes become "?".
     const QChar substitute(kSubstitute);

@@ -85,6 +85,24 @@ TEST(ExpandTemplateFieldsTest, NoPieceCarriesANul) {
     EXPECT_EQ(ExpandTemplate(SampleTag(), tmpl, path, 1, {}), "ab[ti]");
 }
 
+TEST(ExpandTemplateFieldsTest, NulsInTheTemplateAreDroppedWithoutJoiningCodes) {
+    const QChar nul(0);
+    const struct {
+        QString tmpl;
+        QString expected;
+    } cases[] = {
+        {QString("a") + nul + nul + "b", "ab"},
+        {nul + QString("%1") + nul, "Lovely Day"},
+        {QString("%1") + nul + "%2", "Lovely DayThe Band"},
+        // A NUL between "%" and a code character leaves both as text.
+        {QString("%") + nul + "1", "%1"},
+        {QString("x%") + nul, "x%"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ExpandTemplate(SampleTag(), c.tmpl, kPath, 1, {}), c.expected)
+            << c.expected.toStdString();
+}
+
 TEST(ExpandTemplateFieldsTest, PathsWithoutFolderOrMp3Ending) {
     const TTagRecord tag = SampleTag();
     EXPECT_EQ(

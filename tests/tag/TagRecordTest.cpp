@@ -60,6 +60,27 @@ TEST(TagRecordTest, TextBecomesWindows1252Bytes) {
     EXPECT_EQ(FieldText(QByteArray("\xE9\x80")), QString::fromUtf8("\u00e9\u20ac"));
 }
 
+TEST(TagRecordTest, EachTextIsEncodedOnItsOwn) {
+    const QString e = QString::fromUtf8("\u00e9");
+    const QChar high(0xD83D);
+    const QChar low(0xDE00);
+    // In this order: a text ending half-way through a surrogate pair must not change the
+    // texts after it, whether they are plain ASCII or not.
+    const struct {
+        QString text;
+        QByteArray bytes;
+    } cases[] = {
+        {e + high, "\xE9"},
+        {e, "\xE9"},
+        {QString("A") + high, "A"},
+        {"plain", "plain"},
+        {QString("a") + QChar(0) + QChar(0x1A) + QChar(0x7F), QByteArray("a\0\x1A\x7F", 4)},
+        {QString(high) + low + e, "?\xE9"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(EncodeFieldText(c.text), c.bytes) << c.text.toStdString();
+}
+
 TEST(TagRecordTest, ClearTagEmptiesEveryFieldAndPicksBlues) {
     TTagRecord record;
     for (const TagField field : kTextFields)
