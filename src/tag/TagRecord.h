@@ -7,9 +7,8 @@
 namespace vantuke {
 
 enum class TagField { SongName = 0, Artist, Album, Year, Comment };
-inline constexpr std::array<TagField, 5> kTextFields{TagField::SongName, TagField::Artist,
-                                                     TagField::Album, TagField::Year,
-                                                     TagField::Comment};
+inline constexpr std::array<TagField, 5> kTextFields{
+    TagField::SongName, TagField::Artist, TagField::Album, TagField::Year, TagField::Comment};
 
 constexpr int FieldCapacity(TagField field) {
     return field == TagField::Year ? 4 : 30;
