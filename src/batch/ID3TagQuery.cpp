@@ -1,5 +1,7 @@
 #include "batch/ID3TagQuery.h"
 
+#include "batch/TagRows.h"
+
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -19,20 +21,9 @@ constexpr int kMinimumWidth = 248;
 constexpr int kVisibleGenres = 12;
 constexpr int kButtonPadding = 24;
 
-struct RowLook {
-    const char* label;
-    const char* control;
-    int maxLength; // text rows only
-};
-
-constexpr std::array<RowLook, TForm2::kRows> kRowLooks{{
-    {"Song Name:", "Edit2", 30},
-    {"Artist:", "Edit3", 30},
-    {"Album:", "Edit4", 30},
-    {"Year:", "Edit5", 4},
-    {"Comment:", "Edit6", 30},
-    {"Genre:", "ComboBox1", 0},
-}};
+// The object name of each row's value control.
+constexpr std::array<const char*, TForm2::kRows> kRowControls{"Edit2", "Edit3", "Edit4",
+                                                              "Edit5", "Edit6", "ComboBox1"};
 
 // The read-only path box: entering it, also by Tab, selects nothing; the path is there to be
 // read.
@@ -89,16 +80,15 @@ TForm2::TForm2(QWidget* parent)
     genre_->setMinimumContentsLength(8);
 
     for (int row = 0; row < kRows; ++row) {
-        const RowLook& rowLook = kRowLooks[row];
         QWidget* control = genre_;
         if (row < kTextRows) {
             auto* edit = new QLineEdit(this);
-            edit->setMaxLength(rowLook.maxLength);
+            edit->setMaxLength(TagRowMaxLength(row));
             texts_[row] = edit;
             control = edit;
         }
-        control->setObjectName(QLatin1String(rowLook.control));
-        labels_[row] = new QLabel(QLatin1String(rowLook.label), this);
+        control->setObjectName(QLatin1String(kRowControls[row]));
+        labels_[row] = new QLabel(QLatin1String(kTagRowLabels[row]), this);
         labels_[row]->setObjectName(QStringLiteral("Label%1").arg(row + 2));
         labels_[row]->setBuddy(control);
         grid->addWidget(labels_[row], row + 1, 0);

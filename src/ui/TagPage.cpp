@@ -1,5 +1,7 @@
 #include "ui/TagPage.h"
 
+#include "batch/TagRows.h"
+
 #include "batch/ID3TagQuery.h"
 #include "tag/Genres.h"
 
@@ -15,20 +17,9 @@ namespace vantuke {
 
 namespace {
 
-struct FieldRow {
-    const char* label;
-    const char* name; // spoken after "Ask" / "Leave" for the caption-less boxes
-    int maxLength;    // 0 for the genre list
-};
-
-constexpr std::array<FieldRow, kTagFillRows> kRows{{
-    {"Song Name:", "Song Name", 30},
-    {"Artist:", "Artist", 30},
-    {"Album:", "Album", 30},
-    {"Year:", "Year", 4},
-    {"Comment:", "Comment", 30},
-    {"Genre:", "Genre", 0},
-}};
+// Spoken after "Ask" / "Leave" for the caption-less boxes of each row.
+constexpr std::array<const char*, kTagFillRows> kRowNames{"Song Name", "Artist",  "Album",
+                                                          "Year",      "Comment", "Genre"};
 
 constexpr int kVisibleGenres = 12;
 
@@ -70,16 +61,16 @@ TagPage::TagPage(QWidget* parent) : QWidget(parent), genre_(new QComboBox) {
         if (row < 5) {
             texts_[row] = new QLineEdit(this);
             texts_[row]->setObjectName(QStringLiteral("Edit%1").arg(row + 2));
-            texts_[row]->setMaxLength(kRows[row].maxLength);
+            texts_[row]->setMaxLength(TagRowMaxLength(row));
             value = texts_[row];
         } else {
             genre_->setParent(this);
         }
-        labels_[row] = new QLabel(QLatin1String(kRows[row].label), this);
+        labels_[row] = new QLabel(QLatin1String(kTagRowLabels[row]), this);
         labels_[row]->setObjectName(QStringLiteral("Label%1").arg(row + 5));
         labels_[row]->setBuddy(value);
 
-        const QString field = QLatin1String(kRows[row].name);
+        const QString field = QLatin1String(kRowNames[row]);
         ask_[row] = new QCheckBox(this);
         ask_[row]->setObjectName(QStringLiteral("CheckBox%1").arg(row + 1));
         ask_[row]->setAccessibleName(tr("Ask %1").arg(field));
