@@ -1,6 +1,7 @@
 #include "platform/FileAccess.h"
 
 #include "platform/IoError.h"
+#include "platform/NameBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,12 +18,14 @@ namespace vantuke {
 
 namespace {
 
-// The path as the file system sees it. An empty path or one holding a NUL character has no
-// valid native form (the NUL would silently cut it short), so it is an invalid name.
+// The path as the file system sees it. An empty path, one holding a NUL character (it would
+// silently cut the path short) or one no bytes stand for has no native form: an invalid name.
 QByteArray NativePath(const QString& path) {
-    if (path.isEmpty() || path.contains(QChar(0)))
+    bool ok = false;
+    QByteArray native = NameToBytes(path, &ok);
+    if (!ok || path.isEmpty() || path.contains(QChar(0)))
         throw IoError::FromErrno(EILSEQ);
-    return QFile::encodeName(path);
+    return native;
 }
 
 // Opens with the given access. O_NONBLOCK keeps a pipe or device from hanging the open; it

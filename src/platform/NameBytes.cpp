@@ -1,0 +1,125 @@
+#include "platform/NameBytes.h"
+
+namespace vantuke {
+
+namespace {
+
+bool IsAscii(QByteArrayView bytes) {
+    for (const char c : bytes) {
+        if (quint8(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+bool IsAscii(QStringView text) {
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+bool IsContinuation(quint8 byte) {
+    return (byte & 0xC0) == 0x80;
+}
+
+// The length of the valid UTF-8 sequence at bytes[at], with its code point; 0 when the byte
+// there starts no valid sequence (stray continuation byte, overlong form, encoded surrogate,
+// beyond U+10FFFF, or cut short).
+int ValidSequence(QByteArrayView bytes, qsizetype at, char32_t& codePoint) {
+    const quint8 lead = quint8(bytes[at]);
+    int length;
+    char32_t min;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, min = 0x80, codePoint = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, min = 0x800, codePoint = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, min = 0x10000, codePoint = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (bytes.size() - at < length)
+        return 0;
+    for (int k = 1; k < length; ++k) {
+        const quint8 byte = quint8(bytes[at + k]);
+        if (!IsContinuation(byte))
+            return 0;
+        codePoint = (codePoint << 6) | (byte & 0x3F);
+    }
+    if (codePoint < min || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
+        return 0;
+    return length;
+}
+
+void AppendUtf8(QByteArray& out, char32_t c) {
+    if (c < 0x80) {
+        out += char(c);
+    } else if (c < 0x800) {
+        out += char(0xC0 | (c >> 6));
+        out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += char(0xE0 | (c >> 12));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    } else {
+        out += char(0xF0 | (c >> 18));
+        out += char(0x80 | ((c >> 12) & 0x3F));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    }
+}
+
+} // namespace
+
+QString NameFromBytes(QByteArrayView bytes) {
+    if (IsAscii(bytes))
+        return QString::fromLatin1(bytes);
+    QString text;
+    text.reserve(bytes.size());
+    for (qsizetype at = 0; at < bytes.size();) {
+        char32_t codePoint = 0;
+        if (const int length = ValidSequence(bytes, at, codePoint); length > 0) {
+            if (codePoint < 0x10000) {
+                text += QChar(char16_t(codePoint));
+            } else {
+                text += QChar::highSurrogate(codePoint);
+                text += QChar::lowSurrogate(codePoint);
+            }
+            at += length;
+        } else {
+            const quint8 byte = quint8(bytes[at]);
+            text += byte < 0x80 ? QChar(byte) : QChar(char16_t(kEscapeBase + byte));
+            ++at;
+        }
+    }
+    return text;
+}
+
+QByteArray NameToBytes(QStringView text, bool* ok) {
+    if (ok)
+        *ok = true;
+    if (IsAscii(text))
+        return text.toLatin1();
+    QByteArray bytes;
+    bytes.reserve(text.size() * 3);
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        const QChar c = text[at];
+        if (c.isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate()) {
+            AppendUtf8(bytes, QChar::surrogateToUcs4(c, text[at + 1]));
+            ++at;
+        } else if (const int byte = EscapedByte(c); byte >= 0) {
+            bytes += char(byte);
+        } else if (c.isSurrogate()) {
+            if (ok)
+                *ok = false;
+            bytes += '?';
+        } else {
+            AppendUtf8(bytes, c.unicode());
+        }
+    }
+    return bytes;
+}
+
+} // namespace vantuke
