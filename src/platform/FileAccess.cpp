@@ -52,9 +52,9 @@ int OpenRegular(const QString& path, int access, struct stat& st) {
     return fd;
 }
 
-void ThrowIfNegative(qint64 position) {
+void ThrowIfNegative(qint64 position, const QString& path) {
     if (position < 0)
-        throw IoError::FromErrno(EINVAL);
+        throw IoError::FromErrno(EINVAL).WithPath(path);
 }
 
 bool StatPath(const QString& path, struct stat& st) {
@@ -65,13 +65,17 @@ bool StatPath(const QString& path, struct stat& st) {
 
 } // namespace
 
-OpenFile::OpenFile(const QString& path) {
+OpenFile::OpenFile(const QString& path) : path_(path) {
     struct stat st {};
-    fd_ = OpenRegular(path, O_RDWR, st);
+    try {
+        fd_ = OpenRegular(path, O_RDWR, st);
+    } catch (const IoError& error) {
+        throw error.WithPath(path);
+    }
     // Root may write anything; the read-only attribute must hold for root as well.
     if ((st.st_mode & S_IWUSR) == 0) {
         ::close(std::exchange(fd_, -1));
-        throw IoError::FromErrno(EACCES);
+        throw IoError::FromErrno(EACCES).WithPath(path);
     }
     size_ = st.st_size;
 }
@@ -82,7 +86,7 @@ OpenFile::~OpenFile() {
 }
 
 QByteArray OpenFile::ReadAt(qint64 pos, qint64 n) const {
-    ThrowIfNegative(pos);
+    ThrowIfNegative(pos, path_);
     QByteArray bytes(n, Qt::Uninitialized);
     qint64 done = 0;
     while (done < n) {
@@ -90,17 +94,17 @@ QByteArray OpenFile::ReadAt(qint64 pos, qint64 n) const {
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            throw IoError::FromErrno(errno);
+            throw IoError::FromErrno(errno).WithPath(path_);
         }
         if (got == 0)
-            throw IoError::ReadBeyondEnd();
+            throw IoError::ReadBeyondEnd().WithPath(path_);
         done += got;
     }
     return bytes;
 }
 
 void OpenFile::WriteAt(qint64 pos, const QByteArray& bytes) {
-    ThrowIfNegative(pos);
+    ThrowIfNegative(pos, path_);
     qint64 done = 0;
     while (done < bytes.size()) {
         const ssize_t put =
@@ -108,33 +112,38 @@ void OpenFile::WriteAt(qint64 pos, const QByteArray& bytes) {
         if (put < 0) {
             if (errno == EINTR)
                 continue;
-            throw IoError::FromErrno(errno);
+            throw IoError::FromErrno(errno).WithPath(path_);
         }
         if (put == 0)
-            throw IoError::DiskFull();
+            throw IoError::DiskFull().WithPath(path_);
         done += put;
     }
 }
 
 void OpenFile::Truncate(qint64 size) {
-    ThrowIfNegative(size);
+    ThrowIfNegative(size, path_);
     int rc;
     do {
         rc = ::ftruncate(fd_, size);
     } while (rc != 0 && errno == EINTR);
     if (rc != 0)
-        throw IoError::FromErrno(errno);
+        throw IoError::FromErrno(errno).WithPath(path_);
 }
 
 void OpenFile::Close() {
     // Linux releases the descriptor even when close reports EINTR: never close it twice.
     if (::close(std::exchange(fd_, -1)) != 0 && errno != EINTR)
-        throw IoError::FromErrno(errno);
+        throw IoError::FromErrno(errno).WithPath(path_);
 }
 
 QByteArray ReadWholeFile(const QString& path) {
     struct stat st {};
-    const int fd = OpenRegular(path, O_RDONLY, st);
+    int fd;
+    try {
+        fd = OpenRegular(path, O_RDONLY, st);
+    } catch (const IoError& error) {
+        throw error.WithPath(path);
+    }
     const auto closer = qScopeGuard([fd] { ::close(fd); });
     QByteArray bytes;
     // The size is only a hint: the file may grow or shrink while it is read.
@@ -145,7 +154,7 @@ QByteArray ReadWholeFile(const QString& path) {
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            throw IoError::FromErrno(errno);
+            throw IoError::FromErrno(errno).WithPath(path);
         }
         if (got == 0)
             return bytes;

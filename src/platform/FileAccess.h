@@ -18,6 +18,7 @@ public:
     OpenFile(const OpenFile&) = delete;
     OpenFile& operator=(const OpenFile&) = delete;
 
+    const QString& Path() const { return path_; }
     // The size when the file was opened.
     qint64 Size() const { return size_; }
     // Reads exactly n bytes at pos. A negative pos fails like a seek before the start
@@ -32,6 +33,7 @@ public:
     void Close();
 
 private:
+    QString path_; // named by every error
     int fd_ = -1;
     qint64 size_ = 0;
 };

@@ -8,6 +8,12 @@ namespace vantuke {
 IoError::IoError(int code, QString text)
     : code_(code), text_(std::move(text)), utf8_(text_.toUtf8()) {}
 
+IoError IoError::WithPath(const QString& path) const {
+    IoError error = *this;
+    error.path_ = path;
+    return error;
+}
+
 IoError IoError::FromErrno(int err) {
     switch (err) {
     case ENOENT:

@@ -17,6 +17,10 @@ public:
 
     IoError(int code, QString text);
 
+    // The same error, naming the file (or playlist, or settings file) it came from. The
+    // error box shows the path under the message; the message itself stays as it is.
+    IoError WithPath(const QString& path) const;
+
     // Maps an errno value to the program's code and text:
     // ENOENT/ENOTDIR -> 2 "File not found"; ENAMETOOLONG/EILSEQ -> 3 "Invalid filename";
     // EMFILE/ENFILE -> 4 "Too many open files"; EACCES/EPERM/EROFS/ETXTBSY/EISDIR -> 5 "File
@@ -28,11 +32,14 @@ public:
 
     int Code() const { return code_; }
     const QString& Text() const { return text_; }
+    // The file the error came from; empty when unknown.
+    const QString& Path() const { return path_; }
     const char* what() const noexcept override { return utf8_.constData(); }
 
 private:
     int code_;
     QString text_;
+    QString path_;
     QByteArray utf8_;
 };
 

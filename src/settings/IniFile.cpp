@@ -94,7 +94,8 @@ bool ParseInteger(const QString& text, int& result) {
 }
 
 [[noreturn]] void FailSave(const QString& path, int err) {
-    throw IoError(IoError::FromErrno(err).Code(), QStringLiteral("Unable to write to ") + path);
+    throw IoError(IoError::FromErrno(err).Code(), QStringLiteral("Unable to write to ") + path)
+        .WithPath(path);
 }
 
 bool WriteAll(int fd, const QByteArray& bytes) {

@@ -52,7 +52,7 @@ QByteArray BuildTag(const TTagRecord& record) {
 qint64 TagStart(const OpenFile& file) {
     const qint64 start = file.Size() - kTagSize;
     if (start < 0)
-        throw IoError::FromErrno(EINVAL);
+        throw IoError::FromErrno(EINVAL).WithPath(file.Path());
     return start;
 }
 

@@ -50,6 +50,22 @@ TEST(FileAccessTest, RefusesWhatIsNotAWritableRegularFile) {
     EXPECT_EQ(OpenDescriptors(), before) << "a refused open left a descriptor behind";
 }
 
+TEST(FileAccessTest, ErrorsNameTheFileTheyCameFrom) {
+    TempDir dir;
+    WriteFile(dir.Path("short"), "abc");
+    const auto pathOf = [](const std::function<void()>& action) {
+        try {
+            action();
+        } catch (const IoError& error) {
+            return error.Path();
+        }
+        return QStringLiteral("no error");
+    };
+    EXPECT_EQ(pathOf([&] { OpenFile f(dir.Path("missing")); }), dir.Path("missing"));
+    EXPECT_EQ(pathOf([&] { OpenFile(dir.Path("short")).ReadAt(2, 5); }), dir.Path("short"));
+    EXPECT_EQ(pathOf([&] { ReadWholeFile(dir.Path("gone.m3u")); }), dir.Path("gone.m3u"));
+}
+
 TEST(FileAccessTest, BlockTransfersFailAtBadPositions) {
     TempDir dir;
     WriteFile(dir.Path("f"), "0123456789");
