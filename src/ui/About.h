@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+class QLineEdit;
+
 namespace vantuke {
 
 // Where the About box's links lead. Packagers who publish Vantuke put their own addresses
@@ -17,12 +19,16 @@ class TForm3 : public QDialog {
 public:
     explicit TForm3(QWidget* parent = nullptr);
 
+    // Shows where the settings are kept, the file name in view.
+    void ShowSettingsPath(const QString& path);
+
 protected:
     // The box opens with the focus on "OK", so Enter closes it rather than opening a link.
     void showEvent(QShowEvent* event) override;
 
 private:
     QWidget* ok_;
+    QLineEdit* settingsPath_;
 };
 
 } // namespace vantuke
