@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
@@ -148,6 +149,9 @@ QFrame* MakeButtonPanel(TForm3* box, QWidget** ok, QLineEdit** settingsPath) {
     path->setObjectName(QStringLiteral("Edit1"));
     path->setReadOnly(true);
     path->setFrame(false);
+    QPalette palette = path->palette(); // read as text of the panel, not as an input field
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    path->setPalette(palette);
     path->setFocusPolicy(Qt::ClickFocus); // Tab goes from the links to "OK"
     path->setMinimumWidth(0);
     label->setBuddy(path);
