@@ -6,10 +6,10 @@ class QLineEdit;
 
 namespace vantuke {
 
-// Where the About box's links lead. Packagers who publish Vantuke put their own addresses
-// here: the home page shown and opened by the first link (the maker's link opens it too), and
-// the mail link, which opens an empty message in the user's mail program.
-inline constexpr char kHomePageUrl[] = "https://vantuke.example/";
+// Where the About box's links lead: the home page shown and opened by the first link (the
+// maker's link opens it too; packagers set it in the build, VANTUKE_HOME_PAGE), and the mail
+// link, which opens an empty message in the user's mail program.
+inline constexpr char kHomePageUrl[] = VANTUKE_HOME_PAGE;
 inline constexpr char kMailUrl[] = "mailto:";
 
 // The About box: the program's name, version, credits, links and release history.
