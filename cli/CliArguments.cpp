@@ -270,7 +270,7 @@ Options for every process:
   --playlist FILE         add the files an .m3u or .pls playlist names
                           (repeatable; in order with the FILEs)
   --help                  show this help
-  --version               show the version
+  --version               show the version and the settings file
 
 tag-to-filename:
   --template T            new name template (default "%2 - %1")

@@ -5,6 +5,8 @@
 #include "TerminalHost.h"
 #include "batch/ExecuteBatch.h"
 #include "platform/IoError.h"
+#include "platform/NameBytes.h"
+#include "settings/Settings.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,6 +32,16 @@ bool FlushOutput() {
     PrintError(QStringLiteral("vantuke-cli: cannot write standard output: ") +
                QString::fromLocal8Bit(std::strerror(errno)));
     return false;
+}
+
+// The version, then the settings file: the one --settings names, or else the window's.
+void PrintVersion(const CliRequest& request) {
+    const QString settings = request.settingsFile.isEmpty()
+                                 ? FindSettingsFile().path
+                                 : AbsolutePath(QDir::currentPath(), request.settingsFile);
+    const QByteArray line =
+        "vantuke-cli " VANTUKE_VERSION "\nSettings file: " + NameToBytes(settings) + '\n';
+    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
 }
 
 int Run(const CliRequest& request) {
@@ -60,7 +72,7 @@ int main(int argc, char* argv[]) {
             return FlushOutput() ? kDone : kIoError;
         }
         if (request.action == CliRequest::Action::Version) {
-            std::fputs("vantuke-cli " VANTUKE_VERSION "\n", stdout);
+            PrintVersion(request);
             return FlushOutput() ? kDone : kIoError;
         }
         return Run(request);

@@ -181,11 +181,4 @@ bool RenameNoReplace(const QString& from, const QString& to) {
     return QFile::rename(from, to);
 }
 
-QString ProgramDir() {
-    const QString exe = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
-    // Without /proc the executable cannot be found; the working folder is the best guess.
-    const QString dir = exe.isEmpty() ? QDir::currentPath() : QFileInfo(exe).absolutePath();
-    return dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
-}
-
 } // namespace vantuke

@@ -50,7 +50,4 @@ void MakeWritable(const QString& path);
 // succeeds without touching anything. Returns false on any failure.
 bool RenameNoReplace(const QString& from, const QString& to);
 
-// The folder of the running executable, with a trailing "/".
-QString ProgramDir();
-
 } // namespace vantuke

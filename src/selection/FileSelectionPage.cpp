@@ -301,6 +301,10 @@ void FileSelectionPage::RemoveAllFiles() {
     ChangeSelection([&] { selection_.Clear(); });
 }
 
+void FileSelectionPage::AddPaths(const QStringList& paths) {
+    Guard([&] { ChangeSelection([&] { selection_.AddRows(QString(), paths, true); }); });
+}
+
 void FileSelectionPage::UpdateStatusLine() {
     status_->setText(selection_.StatusText());
 }

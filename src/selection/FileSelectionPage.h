@@ -37,6 +37,9 @@ public:
     // Refills the file list for the tree's folder and the filter. May throw IoError; the
     // rows read before the failure stay.
     void FillFileList();
+    // Adds files named from outside the window (the command line, a file manager's "Open
+    // With"), each as "Add" adds a listed row: a playlist adds the files it lists.
+    void AddPaths(const QStringList& paths);
     PresetList DirPresets() const;
     // Fills ComboBox4 (settings load). The tree does not move.
     void SetDirPresets(const PresetList& presets);

@@ -1,5 +1,7 @@
 #include "settings/Settings.h"
 
+#include "platform/IoError.h"
+#include "platform/Locations.h"
 #include "settings/BuiltInPresets.h"
 #include "settings/IniFile.h"
 #include "tag/Genres.h"
@@ -186,8 +188,32 @@ void SaveSettings(const QString& iniPath, const Settings& settings) {
     ini.Save(iniPath);
 }
 
-QString SettingsPath(const QString& programDir) {
-    return programDir + QStringLiteral("Vantuke.Ini");
+QString SettingsPath(const QString& dir) {
+    return dir + QStringLiteral("Vantuke.Ini");
+}
+
+SettingsFile FindSettingsFile(const QString& programDir, const QString& configHome) {
+    const bool installed = programDir.startsWith(QLatin1String("/usr/"));
+    const QString besideProgram = SettingsPath(programDir);
+    if (!installed && (PathExists(besideProgram) || IsWritableFolder(programDir)))
+        return SettingsFile{besideProgram, false};
+    return SettingsFile{SettingsPath(configHome + QStringLiteral("Vantuke/")), true};
+}
+
+SettingsFile FindSettingsFile() {
+    return FindSettingsFile(ProgramDir(), ConfigHome());
+}
+
+void SaveSettings(const SettingsFile& file, const Settings& settings) {
+    if (file.createFolder) {
+        try {
+            MakeFolders(file.path.left(file.path.lastIndexOf(u'/') + 1));
+        } catch (const IoError& error) {
+            throw IoError(error.Code(), QStringLiteral("Unable to write to ") + file.path)
+                .WithPath(file.path);
+        }
+    }
+    SaveSettings(file.path, settings);
 }
 
 } // namespace vantuke

@@ -39,7 +39,25 @@ Settings LoadSettings(const QString& iniPath);
 // Writes every key, keeping every other line of the file; replaces the file atomically.
 // Throws IoError "Unable to write to <path>" on failure.
 void SaveSettings(const QString& iniPath, const Settings& settings);
-// programDir + "Vantuke.Ini"; programDir ends in "/".
-QString SettingsPath(const QString& programDir);
+// dir + "Vantuke.Ini"; dir ends in "/".
+QString SettingsPath(const QString& dir);
+
+// The one settings file the program reads and writes.
+struct SettingsFile {
+    QString path;
+    bool createFolder = false; // the first save creates the file's folder and those above it
+
+    bool operator==(const SettingsFile&) const = default;
+};
+// "Vantuke.Ini" beside the program when its folder already holds one or the user may write
+// there (a build tree, a portable copy); otherwise configHome + "Vantuke/Vantuke.Ini". A
+// program installed under /usr always uses configHome: nothing there is the user's, and a
+// file one user (root, say) left beside the program would then be every user's, unwritable.
+SettingsFile FindSettingsFile(const QString& programDir, const QString& configHome);
+// The settings file of the running program and its user.
+SettingsFile FindSettingsFile();
+// SaveSettings into the file, first creating its folder when it has to. The folder failing
+// is reported like the file failing: "Unable to write to <path>".
+void SaveSettings(const SettingsFile& file, const Settings& settings);
 
 } // namespace vantuke

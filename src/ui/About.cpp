@@ -6,6 +6,8 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
@@ -133,13 +135,29 @@ QPlainTextEdit* MakeHistory(QWidget* parent) {
     return history;
 }
 
-QFrame* MakeButtonPanel(TForm3* box, QWidget** ok) {
+// Beside "OK": the settings file in use, in a read-only field that can be scrolled, selected
+// and copied.
+QFrame* MakeButtonPanel(TForm3* box, QWidget** ok, QLineEdit** settingsPath) {
     auto* panel = new QFrame(box);
     panel->setObjectName(QStringLiteral("Panel3"));
     panel->setFixedHeight(kButtonPanelHeight);
     auto* layout = new QHBoxLayout(panel);
     layout->setContentsMargins(kPanelMargin, 1, kPanelMargin, 1);
-    layout->addStretch(1);
+
+    QLabel* label = MakeLabel(QStringLiteral("Label5"), QStringLiteral("Settings:"), panel);
+    auto* path = new QLineEdit(panel);
+    path->setObjectName(QStringLiteral("Edit1"));
+    path->setReadOnly(true);
+    path->setFrame(false);
+    QPalette palette = path->palette(); // read as text of the panel, not as an input field
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    path->setPalette(palette);
+    path->setFocusPolicy(Qt::ClickFocus); // Tab goes from the links to "OK"
+    path->setMinimumWidth(0);
+    label->setBuddy(path);
+    layout->addWidget(label);
+    layout->addWidget(path, 1);
+    *settingsPath = path;
 
     auto* button = new QPushButton(box->style()->standardIcon(QStyle::SP_DialogOkButton),
                                    QStringLiteral("OK"), panel);
@@ -166,10 +184,16 @@ TForm3::TForm3(QWidget* parent)
     layout->addWidget(MakeTitlePanel(this));
     layout->addWidget(MakeCreditsPanel(this));
     layout->addWidget(MakeHistory(this), 1);
-    layout->addWidget(MakeButtonPanel(this, &ok_));
+    layout->addWidget(MakeButtonPanel(this, &ok_, &settingsPath_));
 
     setMinimumSize(kWidth, kMinimumHeight);
     resize(kWidth, kHeight);
+}
+
+void TForm3::ShowSettingsPath(const QString& path) {
+    settingsPath_->setText(path);
+    settingsPath_->setToolTip(path);
+    settingsPath_->end(false);
 }
 
 void TForm3::showEvent(QShowEvent* event) {

@@ -2,12 +2,14 @@
 
 #include <QDialog>
 
+class QLineEdit;
+
 namespace vantuke {
 
-// Where the About box's links lead. Packagers who publish Vantuke put their own addresses
-// here: the home page shown and opened by the first link (the maker's link opens it too), and
-// the mail link, which opens an empty message in the user's mail program.
-inline constexpr char kHomePageUrl[] = "https://vantuke.example/";
+// Where the About box's links lead: the home page shown and opened by the first link (the
+// maker's link opens it too; packagers set it in the build, VANTUKE_HOME_PAGE), and the mail
+// link, which opens an empty message in the user's mail program.
+inline constexpr char kHomePageUrl[] = VANTUKE_HOME_PAGE;
 inline constexpr char kMailUrl[] = "mailto:";
 
 // The About box: the program's name, version, credits, links and release history.
@@ -17,12 +19,16 @@ class TForm3 : public QDialog {
 public:
     explicit TForm3(QWidget* parent = nullptr);
 
+    // Shows where the settings are kept, the file name in view.
+    void ShowSettingsPath(const QString& path);
+
 protected:
     // The box opens with the focus on "OK", so Enter closes it rather than opening a link.
     void showEvent(QShowEvent* event) override;
 
 private:
     QWidget* ok_;
+    QLineEdit* settingsPath_;
 };
 
 } // namespace vantuke

@@ -1,6 +1,5 @@
 #include "ui/MainWindow.h"
 
-#include "platform/FileAccess.h"
 #include "selection/FileSelectionPage.h"
 #include "settings/options.h"
 #include "ui/About.h"
@@ -63,7 +62,7 @@ TForm1::TForm1(TDirTree::RootProvider roots, QWidget* parent)
 
     // The selection's status line is shown by the step-1 page as it is built; the genre
     // list and the substitution table's header are filled by their pages.
-    settingsPath_ = vantuke::SettingsPath(ProgramDir());
+    settingsFile_ = FindSettingsFile();
     AppendStatusLine(QStringLiteral("Process selected: ") + processes_->CurrentCaption());
     ConnectControls();
 }
@@ -113,8 +112,10 @@ void TForm1::ConnectControls() {
             RunGuarded(this, [this] { options_->exec(); });
     });
     connect(execute_->AboutButton(), &QAbstractButton::clicked, this, [this] {
-        if (about_)
+        if (about_) {
+            about_->ShowSettingsPath(settingsFile_.path);
             RunGuarded(this, [this] { about_->exec(); });
+        }
     });
 }
 
@@ -132,12 +133,12 @@ const QComboBox& TForm1::GenreList() const {
 }
 
 void TForm1::LoadSettings() {
-    ApplySettings(vantuke::LoadSettings(settingsPath_),
+    ApplySettings(vantuke::LoadSettings(settingsFile_.path),
                   SettingsControls{*files_, *processes_, *execute_->ClearStatusBox(), options_});
 }
 
 void TForm1::SaveSettings() {
-    vantuke::SaveSettings(settingsPath_, CurrentSettings());
+    vantuke::SaveSettings(settingsFile_, CurrentSettings());
 }
 
 Settings TForm1::CurrentSettings() const {

@@ -39,9 +39,9 @@ public:
     // The tag query dialog, About box and Options dialog, created after this window.
     void AttachDialogs(TForm2* query, TForm3* about, TForm4* options);
 
-    // "Vantuke.Ini" in the program's folder, unless set otherwise.
-    QString SettingsPath() const { return settingsPath_; }
-    void SetSettingsPath(const QString& path) { settingsPath_ = path; }
+    // The file FindSettingsFile() chooses, unless set otherwise.
+    QString SettingsPath() const { return settingsFile_.path; }
+    void SetSettingsPath(const QString& path) { settingsFile_ = SettingsFile{path}; }
     // Reads the settings file into every stored control; never fails.
     void LoadSettings();
     // Writes every stored control into the settings file. Throws IoError.
@@ -91,7 +91,7 @@ private:
     TForm2* query_ = nullptr;
     TForm3* about_ = nullptr;
     TForm4* options_ = nullptr;
-    QString settingsPath_;
+    SettingsFile settingsFile_;
     bool running_ = false;
     FileDialogRunner fileDialogRunner_;
     WindowBatchHost::Player mp3Player_;

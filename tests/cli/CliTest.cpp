@@ -59,7 +59,13 @@ TEST(Cli, VersionAndHelp) {
     TempDir dir;
     const CliResult version = RunCli({"--version"}, dir.Path());
     EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(version.out, QStringList{"vantuke-cli 1.35"});
+    // Second line: the settings file; the build folder takes it beside the program.
+    const QString programDir = QFileInfo(qEnvironmentVariable("VANTUKE_CLI")).absolutePath();
+    EXPECT_EQ(version.out,
+              (QStringList{"vantuke-cli 1.35", "Settings file: " + programDir + "/Vantuke.Ini"}));
+    // The file --settings names, before --version, made absolute.
+    EXPECT_EQ(RunCli({"--settings", "./my.ini", "--version"}, dir.Path()).out.value(1),
+              "Settings file: " + QFileInfo(dir.Path()).canonicalFilePath() + "/my.ini");
 
     const CliResult help = RunCli({"list", "--help"}, dir.Path());
     EXPECT_EQ(help.exitCode, 0);

@@ -247,6 +247,19 @@ TEST_F(PageTest, AnUnreadablePlaylistStopsAddKeepingWhatWasAdded) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
+TEST_F(PageTest, PathsFromOutsideAreAddedLikeListedRows) {
+    page->AddPaths({music + "a.mp3", music + "list.m3u", music + "a.mp3", music + "c.wav"});
+    EXPECT_EQ(ShownEntries(), (QStringList{music + "a.mp3", music + "B.MP3", music + "missing.mp3",
+                                           music + "c.wav"}));
+    EXPECT_EQ(Status(), "Status: 4 files selected (2132 bytes)");
+    EXPECT_TRUE(errors.isEmpty());
+
+    // A playlist that cannot be read is reported; what came before it stays.
+    page->AddPaths({music + "sub/gone.m3u"});
+    EXPECT_EQ(errors, QStringList{"File not found."});
+    EXPECT_EQ(page->Selection().Count(), 4);
+}
+
 TEST_F(PageTest, SetSelectionEntriesShowsThemButLeavesTheStatusLine) {
     page->DirTree()->SetDirectory(music);
     Click("SpeedButton12");

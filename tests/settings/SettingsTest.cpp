@@ -7,6 +7,7 @@
 #include "support/TestFiles.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <functional>
 #include <gtest/gtest.h>
@@ -238,6 +239,52 @@ TEST(Settings, SaveKeepsForeignLinesAndStaleKeys) {
     EXPECT_TRUE(text.contains("NoOfPresets=5\nActivePreset=-1\nPreset1=/1/\n"));
     EXPECT_TRUE(text.contains("Preset7=/7/\n"));
     EXPECT_EQ(LoadSettings(path).dirPresets, (PresetList{{"/1/", "/2/", "/3/", "/4/", "/5/"}, -1}));
+}
+
+TEST(Settings, TheSettingsFileIsBesideTheProgramOnlyWhereTheUserKeepsIt) {
+    TempDir config;
+    const QString configFile = config.Dir() + "Vantuke/Vantuke.Ini";
+    TempDir writable;
+    EXPECT_EQ(FindSettingsFile(writable.Dir(), config.Dir()),
+              (SettingsFile{writable.Dir() + "Vantuke.Ini", false}));
+    // Under /usr even root, who may write there, keeps the settings in his own folder.
+    EXPECT_EQ(FindSettingsFile("/usr/bin/", config.Dir()), (SettingsFile{configFile, true}));
+    EXPECT_EQ(FindSettingsFile("/usr/local/bin/", config.Dir()), (SettingsFile{configFile, true}));
+    EXPECT_EQ(FindSettingsFile(writable.Dir() + "gone/", config.Dir()),
+              (SettingsFile{configFile, true}));
+
+    const testsupport::ReadOnlyFolder portable({"Vantuke.Ini"});
+    const testsupport::ReadOnlyFolder installed;
+    if (!portable.Ready())
+        GTEST_SKIP() << portable.Why().toStdString();
+    EXPECT_EQ(FindSettingsFile(portable.Dir(), config.Dir()),
+              (SettingsFile{portable.Dir() + "Vantuke.Ini", false}));
+    EXPECT_EQ(FindSettingsFile(installed.Dir(), config.Dir()), (SettingsFile{configFile, true}));
+}
+
+TEST(Settings, TheFirstSaveCreatesTheConfigurationFolder) {
+    TempDir home;
+    const SettingsFile file{home.Dir() + ".config/Vantuke/Vantuke.Ini", true};
+    Settings s = DefaultSettings();
+    s.untagConfirmation = true;
+    SaveSettings(file, s);
+    EXPECT_EQ(LoadSettings(file.path), s);
+    SaveSettings(file, DefaultSettings()); // the folder is there now
+    EXPECT_EQ(LoadSettings(file.path), DefaultSettings());
+
+    // A file where the folder should be fails like the settings file itself.
+    WriteFile(home.Path("blocked"), "x");
+    const SettingsFile blocked{home.Dir() + "blocked/Vantuke/Vantuke.Ini", true};
+    try {
+        SaveSettings(blocked, s);
+        FAIL() << "saved below a file";
+    } catch (const IoError& e) {
+        EXPECT_EQ(e.Text(), "Unable to write to " + blocked.path);
+        EXPECT_EQ(e.Path(), blocked.path);
+    }
+    // Without createFolder, a missing folder stays an error.
+    EXPECT_THROW(SaveSettings(SettingsFile{home.Dir() + "other/Vantuke.Ini"}, s), IoError);
+    EXPECT_FALSE(QFileInfo::exists(home.Path("other")));
 }
 
 TEST(Settings, FailedSaveReportsThePathAndKeepsTheOldFile) {

@@ -4,8 +4,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <cerrno>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace testsupport {
 
@@ -69,6 +73,38 @@ void MakeReadOnly(const QString& path) {
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(),
                       st.st_mode & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH)),
               0);
+}
+
+ReadOnlyFolder::ReadOnlyFolder(const QStringList& files) {
+    for (const QString& name : files)
+        WriteFile(source_.Path(name), {});
+    const QByteArray source = QFile::encodeName(source_.Path());
+    if (::geteuid() != 0) {
+        if (::chmod(source.constData(), 0555) != 0)
+            why_ = QStringLiteral("cannot take the write permission off a folder");
+        return;
+    }
+    const QByteArray target = QFile::encodeName(mountPoint_.Path());
+    if (::mount(source.constData(), target.constData(), nullptr, MS_BIND, nullptr) != 0) {
+        why_ = QStringLiteral("no bind mount here: ") + QString::fromLocal8Bit(strerror(errno));
+        return;
+    }
+    mounted_ = true;
+    if (::mount(nullptr, target.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) !=
+        0)
+        why_ = QStringLiteral("cannot make a bind mount read-only: ") +
+               QString::fromLocal8Bit(strerror(errno));
+}
+
+ReadOnlyFolder::~ReadOnlyFolder() {
+    if (mounted_)
+        ::umount2(QFile::encodeName(mountPoint_.Path()).constData(), MNT_DETACH);
+    else
+        ::chmod(QFile::encodeName(source_.Path()).constData(), 0755);
+}
+
+QString ReadOnlyFolder::Dir() const {
+    return mounted_ ? mountPoint_.Dir() : source_.Dir();
 }
 
 int OpenDescriptors() {

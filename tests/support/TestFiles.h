@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
 
@@ -43,5 +44,28 @@ int ErrorCodeOf(const std::function<void()>& action);
 
 // Removes the owner's write permission (the program's read-only attribute).
 void MakeReadOnly(const QString& path);
+
+// A folder in which nothing can be created, holding the files named at construction (empty
+// files). For root, whom permissions do not stop, it is a read-only bind mount of a temporary
+// folder; for other users a temporary folder without write permission. When neither can be
+// set up, Ready() is false and Why() says why: the test skips.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(const QStringList& files = {});
+    ~ReadOnlyFolder();
+    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+
+    bool Ready() const { return why_.isEmpty(); }
+    const QString& Why() const { return why_; }
+    // The folder with a trailing "/".
+    QString Dir() const;
+
+private:
+    TempDir source_;
+    TempDir mountPoint_;
+    bool mounted_ = false;
+    QString why_;
+};
 
 } // namespace testsupport

@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -105,6 +106,22 @@ TEST_F(AboutTest, EnterClosesTheBoxWithoutOpeningALink) {
         EXPECT_EQ(box.exec(), QDialog::Accepted);
     }
     EXPECT_TRUE(opened.isEmpty());
+}
+
+TEST_F(AboutTest, ShowsTheSettingsFileWithItsNameInView) {
+    const QString path =
+        QStringLiteral("/home/someone-with-a-long-name/.config/Vantuke/Vantuke.Ini");
+    box.ShowSettingsPath(path);
+    box.show();
+    auto* field = Find<QLineEdit>("Edit1");
+    EXPECT_EQ(field->text(), path);
+    EXPECT_EQ(field->toolTip(), path);
+    EXPECT_TRUE(field->isReadOnly());
+    EXPECT_EQ(field->cursorPosition(), path.size());
+    EXPECT_EQ(Find<QLabel>("Label5")->buddy(), field); // read out under "Settings:"
+    layoutcheck::ExpectNothingClipped(box);
+    layoutcheck::SaveScreenshot(box, QStringLiteral("About-settings-path"));
+    box.hide();
 }
 
 TEST_F(AboutTest, PanelsKeepTheirHeightsAndOkStaysRight) {

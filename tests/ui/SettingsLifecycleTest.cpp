@@ -15,7 +15,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSettings>
 #include <QToolButton>
 
 using namespace vantuke;
@@ -113,6 +115,19 @@ TEST_F(LifecycleTest, TheAboutButtonShowsTheAboutBoxModally) {
     EXPECT_TRUE(shown);
 }
 
+TEST_F(LifecycleTest, TheAboutBoxShowsTheSettingsFileInUse) {
+    for (const QString& path : {SettingsFile(), FilesDir() + QStringLiteral("elsewhere.ini")}) {
+        Form1().SetSettingsPath(path);
+        QString shown;
+        modalanswer::AnswerModal(windows_->About(), [&shown](QDialog& dialog) {
+            shown = dialog.findChild<QLineEdit*>(QStringLiteral("Edit1"))->text();
+            dialog.accept();
+        });
+        Find<QToolButton>(QStringLiteral("SpeedButton21"))->click();
+        EXPECT_EQ(shown, path);
+    }
+}
+
 class StatusFileTest : public WindowTest {
 protected:
     // Answers the save dialog with path, after checking how it is set up.
@@ -174,6 +189,65 @@ TEST_F(StatusFileTest, FailuresAreReportedAndLeaveTheStatusBoxAlone) {
             << path.toStdString();
         EXPECT_EQ(Form1().StatusLines().size(), 1);
     }
+}
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray& value) : name_(name), old_(qgetenv(name)) {
+        had_ = qEnvironmentVariableIsSet(name);
+        qputenv(name, value);
+    }
+    ~ScopedEnv() {
+        if (had_)
+            qputenv(name_, old_);
+        else
+            qunsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    QByteArray old_;
+    bool had_ = false;
+};
+
+// Qt's file dialog keeps its history in ~/.config/QtProject.conf, shared by every Qt
+// program. The program neither reads nor writes it.
+TEST_F(StatusFileTest, TheSaveDialogKeepsNoStateOfItsOwn) {
+    testsupport::TempDir home;
+    const QString config = home.Dir() + QStringLiteral(".config/");
+    const ScopedEnv homeVar("HOME", QFile::encodeName(home.Path()));
+    const ScopedEnv configVar("XDG_CONFIG_HOME", QFile::encodeName(config));
+    ASSERT_TRUE(QDir().mkpath(config));
+    const QString qtFile = config + QStringLiteral("QtProject.conf");
+    const testsupport::TempDir visited; // a folder another Qt program's dialog was in
+    const QByteArray planted = "[FileDialog]\nhistory=file://" + QFile::encodeName(visited.Path()) +
+                               "\nlastVisited=file://" + QFile::encodeName(visited.Path()) +
+                               "\nsidebarWidth=90\n";
+    testsupport::WriteFile(qtFile, planted);
+    Start(); // as a program start would, with this user's folders
+
+    QStringList history;
+    Form1().SetFileDialogRunner([&](QFileDialog& dialog) {
+        dialog.show(); // the dialog takes up its stored state as it appears
+        history = dialog.history() << dialog.directory().path();
+        dialog.hide();
+        return folder_.Path(QStringLiteral("status.txt"));
+    });
+    PressSave();
+    EXPECT_TRUE(testsupport::ReadFile(folder_.Path(QStringLiteral("status.txt"))).size() > 0);
+    EXPECT_FALSE(history.contains(visited.Path())) << history.join(',').toStdString();
+    EXPECT_EQ(testsupport::ReadFile(qtFile), planted);
+    EXPECT_EQ(QDir(config).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{QStringLiteral("QtProject.conf")});
+    EXPECT_EQ(QDir(home.Path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{QStringLiteral(".config")});
+
+    // The check above can see a write: a file dialog that may use the store rewrites it.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config);
+    { QFileDialog other; }
+    EXPECT_NE(testsupport::ReadFile(qtFile), planted);
+    Start(); // puts the store away again for the tests after this one
 }
 
 } // namespace

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+
+class QSocketNotifier;
+
+namespace vantuke {
+
+// SIGTERM, SIGINT and SIGHUP (a logout, "kill", Ctrl+C or a closed terminal) as a request to
+// close, delivered on the event loop's thread: the desktop program then closes as if its
+// window were closed, saving its settings. Each signal is caught once; a second one of the
+// same kind ends the program at once, as it would have without this. One object at a time;
+// the signals' default actions come back when it is destroyed.
+class StopSignals : public QObject {
+public:
+    explicit StopSignals(std::function<void()> onStop, QObject* parent = nullptr);
+    ~StopSignals() override;
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+private:
+    std::function<void()> onStop_;
+    QSocketNotifier* notifier_ = nullptr;
+};
+
+} // namespace vantuke
