@@ -21,6 +21,7 @@
 #include <QGroupBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -101,6 +102,14 @@ QWidget* TForm1::MakeProcessStep() {
 
 void TForm1::ConnectControls() {
     connect(steps_, &WrapTabs::CurrentChanged, this, &TForm1::StepChanged);
+    // Ctrl+Tab and Ctrl+Shift+Tab move between the steps from any control, as in every
+    // tabbed window.
+    auto* nextStep = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
+    connect(nextStep, &QShortcut::activated, steps_, [this] { steps_->ShowNeighbour(1); });
+    auto* previousStep = new QShortcut(this);
+    previousStep->setKeys({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)});
+    connect(previousStep, &QShortcut::activated, steps_, [this] { steps_->ShowNeighbour(-1); });
     connect(processes_->Tabs(), &WrapTabs::CurrentChanged, this, &TForm1::ProcessChanged);
     connect(processes_->FilenameTag()->SubMethods(), &WrapTabs::CurrentChanged, this,
             &TForm1::SubMethodChanged);

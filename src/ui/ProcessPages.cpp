@@ -30,6 +30,8 @@ class PageScroller : public QScrollArea {
 public:
     explicit PageScroller(QWidget* page) {
         setFrameShape(QFrame::NoFrame);
+        // The page's own controls take the focus; the area scrolls to show them.
+        setFocusPolicy(Qt::NoFocus);
         setWidgetResizable(true);
         setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         setWidget(page);

@@ -11,6 +11,7 @@ vantuke_add_test(mainwindow_test
         SettingsLifecycleTest.cpp
         WindowRunTest.cpp
         WindowLookTest.cpp
+        KeyboardTest.cpp
     LIBS vantuke_mainwindow vantuke_dialog_test_tools
     WIDGETS)
 # The runs are compared with the command-line program.
