@@ -12,6 +12,7 @@ vantuke_add_test(mainwindow_test
         WindowRunTest.cpp
         WindowLookTest.cpp
         KeyboardTest.cpp
+        TabCaptionsTest.cpp
     LIBS vantuke_mainwindow vantuke_dialog_test_tools
     WIDGETS)
 # The runs are compared with the command-line program.
