@@ -13,6 +13,7 @@ vantuke_add_test(mainwindow_test
         WindowLookTest.cpp
         KeyboardTest.cpp
         TabCaptionsTest.cpp
+        ErrorBoxTest.cpp
     LIBS vantuke_mainwindow vantuke_dialog_test_tools
     WIDGETS)
 # The runs are compared with the command-line program.
