@@ -68,6 +68,8 @@ FileSelectionPage::FileSelectionPage(TDirTree::RootProvider roots, QWidget* pare
     layout->addWidget(pageSplitter_, 1);
 
     connect(dirTree_, &TDirTree::OnChange, this, [this] { Guard([this] { FillFileList(); }); });
+    // F5 reads the selected folder again wherever the focus is on the page.
+    addAction(dirTree_->ReloadAction());
     connect(filter_, &QComboBox::currentIndexChanged, this,
             [this] { Guard([this] { FillFileList(); }); });
     UpdateStatusLine();

@@ -4,6 +4,7 @@
 #include "ui/ErrorGuard.h"
 
 #include <QAbstractItemModel>
+#include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -384,4 +385,34 @@ TEST_F(PageTest, LongNamesCanBeReadWhole) {
     page->SetSelectionEntries({music + "B.MP3"});
     QApplication::processEvents();
     EXPECT_EQ(sideways->maximum(), 0);
+}
+
+// F5 anywhere on the page, or "Reload" in the tree's menu: what changed in the selected folder
+// while the program ran shows in the tree and in the file list.
+TEST_F(PageTest, F5ShowsWhatChangedInTheSelectedFolder) {
+    page->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(page.get())) << "the page cannot be made active";
+    page->DirTree()->SetDirectory(music);
+    auto* files = Find<QTreeView>("ListView1");
+    files->setFocus();
+    WriteMp3(music + "new.mp3", 1000);
+    ASSERT_TRUE(QDir().mkpath(music + "fresh"));
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);
+    EXPECT_EQ(FileNames(), (QStringList{"a.mp3", "B.MP3", "new.mp3"}));
+    EXPECT_EQ(page->DirTree()->GetDirectory(), music);
+    QTreeWidgetItem* node = page->DirTree()->currentItem();
+    ASSERT_NE(node, nullptr);
+    QStringList folders;
+    for (int i = 0; i < node->childCount(); ++i)
+        folders << node->child(i)->text(0);
+    EXPECT_EQ(folders, (QStringList{"fresh", "sub"}));
+
+    // The folder shown is removed: the one above it is shown instead.
+    page->DirTree()->SetDirectory(music + "sub");
+    ASSERT_TRUE(QDir(music + "sub").removeRecursively());
+    page->DirTree()->ReloadAction()->trigger();
+    EXPECT_EQ(page->DirTree()->GetDirectory(), music);
+    EXPECT_EQ(FileNames(), (QStringList{"a.mp3", "B.MP3", "new.mp3"}));
+    EXPECT_TRUE(errors.isEmpty());
 }
