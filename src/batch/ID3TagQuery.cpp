@@ -184,6 +184,8 @@ void TForm2::Finish(QueryResult result) {
 
 QueryResult TForm2::Ask(TagQuery& query) {
     path_->setText(query.path);
+    // A path longer than the box is wide can be read whole.
+    path_->setToolTip(query.path);
     path_->deselect();
     for (int row = 0; row < kTextRows; ++row)
         SetFieldText(row, query.texts[row]);

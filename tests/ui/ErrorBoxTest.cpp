@@ -8,11 +8,15 @@
 #include "ui/ErrorGuard.h"
 #include "ui/LayoutCheck.h"
 #include "ui/MainWindow.h"
+#include "ui/WindowBatchHost.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
@@ -144,6 +148,25 @@ TEST_F(ErrorBoxTest, AFailedRunNamesTheFile) {
     Form1().Execute();
     // Too short to hold a tag: the seek to where a tag would start fails.
     EXPECT_EQ(boxes_, (std::vector<ShownBox>{Box("I/O error 22.", tiny)}));
+}
+
+// The question before a tag is cut shows the file's name as it is too.
+TEST_F(ErrorBoxTest, TheUnTagQuestionShowsTheNameAsItIs) {
+    const QString path = QStringLiteral("/music/<i>live</i>/Track 01.mp3");
+    QString shown;
+    QTimer::singleShot(0, &Form1(), [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr) << "no question";
+        EXPECT_EQ(box->textFormat(), Qt::PlainText);
+        shown = box->text();
+        box->reject();
+    });
+    QPlainTextEdit status;
+    QProgressBar progress;
+    QCheckBox play;
+    WindowBatchHost host(Form1(), status, progress, nullptr, play, {});
+    EXPECT_EQ(host.ConfirmTagRemoval(path), ConfirmAnswer::Cancel);
+    EXPECT_EQ(shown, QStringLiteral("Remove TAG from file: ") + path + QStringLiteral(" ?"));
 }
 
 } // namespace
