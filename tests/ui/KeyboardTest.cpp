@@ -1,8 +1,8 @@
 // The window used from the keyboard alone: Tab walks every view in reading order, each stop
 // has a name a screen reader can speak, and Ctrl+Tab / Ctrl+Shift+Tab move between the steps.
 #include "WindowFixture.h"
+#include "WindowViews.h"
 
-#include "ui/FilenameTagPage.h"
 #include "ui/MainWindow.h"
 #include "ui/ProcessPages.h"
 #include "ui/WrapTabs.h"
@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QTest>
 #include <algorithm>
+#include <map>
 
 using namespace vantuke;
 
@@ -41,67 +42,34 @@ QString StopName(QWidget* widget) {
     return widget->objectName().isEmpty() ? SpokenName(widget) : widget->objectName();
 }
 
-struct FocusView {
-    const char* name;
-    int step;
-    int process;   // -1: not on step 2
-    int subMethod; // -1: not "Filename>TAG"
-    QStringList stops;
-};
-
-void PrintTo(const FocusView& view, std::ostream* out) {
-    *out << view.name;
-}
-
+// The stops of each view, in the order Tab reaches them from the step's tab.
 const QString kStep2 = QStringLiteral("Step2: Select process");
 
-const FocusView kFocusViews[] = {
+const std::map<std::string, QStringList> kStops{
     {"step1",
-     0,
-     -1,
-     -1,
      {"Step1: Select files to process", "ComboBox4", "SpeedButton8", "SpeedButton9", "DirTree1",
       "ListView1", "FilterComboBox1", "SpeedButton12", "SpeedButton13", "SpeedButton14",
       "SpeedButton15", "ListBox1"}},
     {"tag_to_filename",
-     1,
-     0,
-     -1,
      {kStep2, "TAG>Filename", "ComboBox2", "SpeedButton6", "SpeedButton7", "Memo2"}},
     {"old_style",
-     1,
-     1,
-     FilenameTagPage::kOldStyle,
      {kStep2, "Filename>TAG", "Old Style", "Edit8", "CheckBox17", "Artist,Separator,Songname",
       "CheckBox14", "Memo2"}},
     {"new_style",
-     1,
-     1,
-     FilenameTagPage::kNewStyle,
      {kStep2, "Filename>TAG", "New Style", "ComboBox5", "SpeedButton10", "SpeedButton11",
       "CheckBox14", "Memo2"}},
-    {"tag", 1, 2, -1, {kStep2,       "TAG",        "Edit2",     "CheckBox1",  "CheckBox7",
-                       "Edit3",      "CheckBox2",  "CheckBox8", "Edit4",      "CheckBox3",
-                       "CheckBox9",  "Edit5",      "CheckBox4", "CheckBox10", "Edit6",
-                       "CheckBox5",  "CheckBox11", "ComboBox1", "CheckBox6",  "CheckBox12",
-                       "CheckBox13", "Memo2"}},
-    {"untag", 1, 3, -1, {kStep2, "UnTAG", "CheckBox15", "Memo2"}},
+    {"tag", {kStep2,      "TAG",        "Edit2",      "CheckBox1", "CheckBox7",  "Edit3",
+             "CheckBox2", "CheckBox8",  "Edit4",      "CheckBox3", "CheckBox9",  "Edit5",
+             "CheckBox4", "CheckBox10", "Edit6",      "CheckBox5", "CheckBox11", "ComboBox1",
+             "CheckBox6", "CheckBox12", "CheckBox13", "Memo2"}},
+    {"untag", {kStep2, "UnTAG", "CheckBox15", "Memo2"}},
     {"list",
-     1,
-     4,
-     -1,
      {kStep2, "List files/TAGs", "ComboBox3", "SpeedButton4", "SpeedButton5", "CheckBox18",
       "Memo2"}},
     {"adjust",
-     1,
-     5,
-     -1,
      {kStep2, "Adjust FileName", "StringGrid1", "Edit1", "Edit9", "SpeedButton18", "SpeedButton17",
       "SpeedButton16", "Memo2"}},
     {"step3",
-     2,
-     -1,
-     -1,
      {"Step3: Execute", "Memo1", "CheckBox19", "SpeedButton20", "SpeedButton22", "SpeedButton21",
       "SpeedButton19"}},
 };
@@ -115,15 +83,6 @@ protected:
     }
     ~KeyboardTest() override { Form1().hide(); }
 
-    // Shows a view by clicking its tabs, as a user would.
-    void Show(const FocusView& view) {
-        Form1().Steps()->TabButton(view.step)->click();
-        if (view.process >= 0)
-            Form1().Processes()->Tabs()->TabButton(view.process)->click();
-        if (view.subMethod >= 0)
-            Form1().Processes()->FilenameTag()->SubMethods()->TabButton(view.subMethod)->click();
-        QApplication::processEvents();
-    }
     // Presses the key on the focused control and names where the focus went.
     QString Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QWidget* focus = QApplication::focusWidget();
@@ -148,28 +107,29 @@ protected:
     bool active_ = false;
 };
 
-class FocusOrderTest : public KeyboardTest, public ::testing::WithParamInterface<FocusView> {};
+class FocusOrderTest : public KeyboardTest, public ::testing::WithParamInterface<WindowView> {};
 
 TEST_P(FocusOrderTest, TabWalksTheViewAsItIsReadAndShiftTabWalksBack) {
     ASSERT_TRUE(active_) << "the window cannot be made active on this platform";
-    const FocusView& view = GetParam();
-    Show(view);
+    const WindowView& view = GetParam();
+    const QStringList& stops = kStops.at(view.name);
+    ShowView(Form1(), view);
     Form1().Steps()->TabButton(view.step)->setFocus(Qt::TabFocusReason);
 
-    EXPECT_EQ(Line(Walk(Qt::Key_Tab)), Line(view.stops));
+    EXPECT_EQ(Line(Walk(Qt::Key_Tab)), Line(stops));
 
-    QStringList back = view.stops.mid(1);
+    QStringList back = stops.mid(1);
     std::reverse(back.begin(), back.end());
-    back.prepend(view.stops.first());
+    back.prepend(stops.first());
     EXPECT_EQ(Line(Walk(Qt::Key_Backtab)), Line(back));
 }
 
 TEST_P(FocusOrderTest, EveryStopHasASpokenName) {
     ASSERT_TRUE(active_) << "the window cannot be made active on this platform";
-    const FocusView& view = GetParam();
-    Show(view);
+    const WindowView& view = GetParam();
+    ShowView(Form1(), view);
     Form1().Steps()->TabButton(view.step)->setFocus(Qt::TabFocusReason);
-    for (int i = 0; i < int(view.stops.size()); ++i) {
+    for (int i = 0; i < int(kStops.at(view.name).size()); ++i) {
         QWidget* focus = QApplication::focusWidget();
         ASSERT_NE(focus, nullptr);
         EXPECT_FALSE(SpokenName(focus).trimmed().isEmpty())
@@ -178,7 +138,7 @@ TEST_P(FocusOrderTest, EveryStopHasASpokenName) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Views, FocusOrderTest, ::testing::ValuesIn(kFocusViews),
+INSTANTIATE_TEST_SUITE_P(Views, FocusOrderTest, ::testing::ValuesIn(kWindowViews),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(KeyboardTest, CtrlTabMovesBetweenTheStepsFromAnyControl) {

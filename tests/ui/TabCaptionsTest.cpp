@@ -2,6 +2,7 @@
 // can take: each tab is as large as its caption asks, lies inside everything around it, and
 // overlaps neither another tab nor the page under the bar.
 #include "WindowFixture.h"
+#include "WindowViews.h"
 
 #include "ui/FilenameTagPage.h"
 #include "ui/MainWindow.h"
@@ -16,29 +17,6 @@ using namespace vantuke;
 
 namespace windowtest {
 namespace {
-
-struct TabView {
-    const char* name;
-    int step;
-    int process;   // -1: not on step 2
-    int subMethod; // -1: not "Filename>TAG"
-};
-
-const TabView kTabViews[] = {
-    {"step1", 0, -1, -1},
-    {"tag_to_filename", 1, 0, -1},
-    {"old_style", 1, 1, FilenameTagPage::kOldStyle},
-    {"new_style", 1, 1, FilenameTagPage::kNewStyle},
-    {"tag", 1, 2, -1},
-    {"untag", 1, 3, -1},
-    {"list", 1, 4, -1},
-    {"adjust", 1, 5, -1},
-    {"step3", 2, -1, -1},
-};
-
-void PrintTo(const TabView& view, std::ostream* out) {
-    *out << view.name;
-}
 
 // What of the widget the window shows: its rectangle cut by every widget around it.
 QRect ShownPart(const QWidget& widget, const QWidget& window) {
@@ -77,17 +55,12 @@ void ExpectWholeCaptions(const WrapTabs& tabs, const QWidget& window, int width)
 }
 
 class TabCaptionsTest : public WindowTest,
-                        public ::testing::WithParamInterface<std::tuple<QSize, TabView>> {};
+                        public ::testing::WithParamInterface<std::tuple<QSize, WindowView>> {};
 
 TEST_P(TabCaptionsTest, EveryCaptionStaysWhole) {
     const auto& [size, view] = GetParam();
     Form1().show();
-    Form1().Steps()->SetCurrentIndex(view.step);
-    if (view.process >= 0)
-        Form1().Processes()->Tabs()->SetCurrentIndex(view.process);
-    if (view.subMethod >= 0)
-        Form1().Processes()->FilenameTag()->SubMethods()->SetCurrentIndex(view.subMethod);
-    QApplication::processEvents();
+    ShowView(Form1(), view);
     // The user drags the window to the size while the view is shown. The window manager
     // decides: it may keep to the window's smallest size, or give it less; a page that
     // needs more room then takes its width back.
@@ -125,7 +98,7 @@ TEST_F(WindowTest, TheSmallestWindowKeepsTheProcessPageControlsSize) {
 INSTANTIATE_TEST_SUITE_P(Views, TabCaptionsTest,
                          ::testing::Combine(::testing::Values(QSize(250, 300), QSize(372, 471),
                                                               QSize(900, 650)),
-                                            ::testing::ValuesIn(kTabViews)),
+                                            ::testing::ValuesIn(kWindowViews)),
                          [](const auto& info) {
                              const QSize size = std::get<0>(info.param);
                              return std::to_string(size.width()) + "x" +

@@ -4,6 +4,7 @@
 vantuke_add_test(mainwindow_test
     SOURCES
         WindowFixture.cpp
+        WindowViews.cpp
         WrapTabsTest.cpp
         StartupAndTabsTest.cpp
         TagPageTest.cpp
