@@ -47,6 +47,16 @@ bool ValidTextRow(int row) {
 
 } // namespace
 
+void SetUpGenreList(QComboBox& list) {
+    list.setEditable(false);
+    list.setMaxVisibleItems(kVisibleGenres);
+    // Styles that drop a pick-only list as a menu (Fusion among them) ignore the row count
+    // and open all 148 names at once; this keeps the list to its twelve rows.
+    list.setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+    list.setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    list.setMinimumContentsLength(8);
+}
+
 TForm2::TForm2(QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("Form2"));
@@ -71,13 +81,7 @@ TForm2::TForm2(QWidget* parent)
     grid->addWidget(path_, 0, 1);
 
     genre_ = new QComboBox(this);
-    genre_->setEditable(false);
-    genre_->setMaxVisibleItems(kVisibleGenres);
-    // Styles that drop a pick-only list as a menu (Fusion among them) ignore the row count
-    // and open all 148 names at once; this keeps the list to its twelve rows.
-    genre_->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
-    genre_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    genre_->setMinimumContentsLength(8);
+    SetUpGenreList(*genre_);
 
     for (int row = 0; row < kRows; ++row) {
         QWidget* control = genre_;
@@ -180,6 +184,8 @@ void TForm2::Finish(QueryResult result) {
 
 QueryResult TForm2::Ask(TagQuery& query) {
     path_->setText(query.path);
+    // A path longer than the box is wide can be read whole.
+    path_->setToolTip(query.path);
     path_->deselect();
     for (int row = 0; row < kTextRows; ++row)
         SetFieldText(row, query.texts[row]);

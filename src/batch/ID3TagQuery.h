@@ -12,6 +12,10 @@ class QPushButton;
 
 namespace vantuke {
 
+// Makes a pick-only genre list as the "TAG" page and the query dialog both show it: twelve
+// rows when dropped down, in every style, and narrow enough for a small window.
+void SetUpGenreList(QComboBox& list);
+
 // The "ID3 Tag Query" dialog: shows the file being processed and its six tag values, of which
 // the asked ones can be edited, and answers "OK", "&Ignore" or "&Abort". It has no close
 // button; Esc counts as "&Ignore".

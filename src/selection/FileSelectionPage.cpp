@@ -3,6 +3,7 @@
 #include "selection/BusyScope.h"
 #include "selection/FileListModel.h"
 #include "selection/SelectedFilesModel.h"
+#include "selection/WholeTextDelegate.h"
 #include "ui/ErrorGuard.h"
 
 #include <QComboBox>
@@ -67,6 +68,8 @@ FileSelectionPage::FileSelectionPage(TDirTree::RootProvider roots, QWidget* pare
     layout->addWidget(pageSplitter_, 1);
 
     connect(dirTree_, &TDirTree::OnChange, this, [this] { Guard([this] { FillFileList(); }); });
+    // F5 reads the selected folder again wherever the focus is on the page.
+    addAction(dirTree_->ReloadAction());
     connect(filter_, &QComboBox::currentIndexChanged, this,
             [this] { Guard([this] { FillFileList(); }); });
     UpdateStatusLine();
@@ -129,6 +132,7 @@ QWidget* FileSelectionPage::BuildFilesGroup(TDirTree::RootProvider roots) {
     fileList_->header()->setStretchLastSection(true);
     for (int column = 0; column < kFileListColumnCount; ++column)
         fileList_->header()->resizeSection(column, FileListColumns[size_t(column)].width);
+    fileList_->setItemDelegate(new WholeTextDelegate(*fileList_, false));
     connect(fileList_, &QTreeView::doubleClicked, this,
             [this] { Guard([this] { AddSelectedFiles(); }); });
 
@@ -225,8 +229,10 @@ QWidget* FileSelectionPage::BuildSelectionGroup() {
     selectedList_->setObjectName(QStringLiteral("ListBox1"));
     selectedList_->setAccessibleName(QStringLiteral("Selected files to process"));
     selectedList_->setModel(selectionModel_);
-    // Equal line heights let the view lay out 100,000 entries without measuring each one.
+    // Equal line heights let the view lay out 100,000 entries without measuring each one;
+    // the lines are as wide as the longest entry, so the list scrolls sideways to its end.
     selectedList_->setUniformItemSizes(true);
+    selectedList_->setItemDelegate(new WholeTextDelegate(*selectedList_, true));
     selectedList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     selectedList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     selectedList_->setMinimumHeight(0);

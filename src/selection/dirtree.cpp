@@ -3,12 +3,16 @@
 #include "selection/BusyScope.h"
 #include "selection/NameOrder.h"
 
+#include "platform/FolderCheck.h"
+
+#include <QAction>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QSet>
 #include <QStyle>
 
 namespace vantuke {
@@ -79,6 +83,13 @@ TDirTree::TDirTree(RootProvider roots, QWidget* parent)
 
     connect(this, &QTreeWidget::itemExpanded, this, &TDirTree::NodeExpanded);
     connect(this, &QTreeWidget::itemSelectionChanged, this, &TDirTree::SelectionChanged);
+
+    reload_ = new QAction(tr("Reload"), this);
+    reload_->setShortcut(QKeySequence(Qt::Key_F5));
+    reload_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(reload_);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(reload_, &QAction::triggered, this, &TDirTree::ReloadSelected);
 }
 
 TDirTree::~TDirTree() {
@@ -353,6 +364,69 @@ void TDirTree::Reload() {
         if (!SelectedNode())
             setCurrentItem(top);
     }
+}
+
+void TDirTree::ReloadSelected() {
+    QTreeWidgetItem* node = SelectedNode();
+    if (KeyIndex(node) < 0) {
+        Reload();
+        return;
+    }
+    while (node->parent() && !IsFolder(NodePath(node)))
+        node = node->parent();
+    if (!IsFolder(NodePath(node))) {
+        // The top-level node itself is gone (a volume unmounted): start over.
+        Reload();
+        return;
+    }
+
+    BusyScope busy(this);
+    // No change is announced while nodes go and come; one is at the end.
+    ready_ = false;
+    QSet<QString> open;
+    QList<QTreeWidgetItem*> pending{node};
+    while (!pending.isEmpty()) {
+        QTreeWidgetItem* each = pending.takeFirst();
+        if (each->isExpanded() && KeyIndex(each) >= 0)
+            open.insert(NodePath(each));
+        for (int i = 0; i < each->childCount(); ++i)
+            pending << each->child(i);
+    }
+    ForgetChildren(node);
+    nodeKeys_[KeyIndex(node)][0] = u'u';
+    ReadChildren(node);
+    setCurrentItem(node);
+
+    // Open again what was open, reading one level ahead as any expansion does; a node that
+    // is not open has its children read already.
+    pending = {node};
+    while (!pending.isEmpty()) {
+        QTreeWidgetItem* each = pending.takeFirst();
+        if (!open.contains(NodePath(each)))
+            continue;
+        ReadGrandchildren(each);
+        expandItem(each);
+        for (int i = 0; i < each->childCount(); ++i)
+            pending << each->child(i);
+    }
+    ready_ = true;
+    SelectionChanged();
+}
+
+void TDirTree::ForgetChildren(QTreeWidgetItem* node) {
+    QList<QTreeWidgetItem*> pending = node->takeChildren();
+    const QList<QTreeWidgetItem*> children = pending;
+    while (!pending.isEmpty()) {
+        QTreeWidgetItem* each = pending.takeLast();
+        if (const int key = KeyIndex(each); key >= 0) {
+            keysByPath_.remove(NodePath(each), key);
+            nodeKeys_[key].clear();
+            nodes_[size_t(key)] = nullptr;
+        }
+        for (int i = 0; i < each->childCount(); ++i)
+            pending << each->child(i);
+    }
+    qDeleteAll(children);
 }
 
 } // namespace vantuke

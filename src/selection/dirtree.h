@@ -11,6 +11,7 @@
 #include <functional>
 #include <vector>
 
+class QAction;
 class QFileInfo;
 
 namespace vantuke {
@@ -40,7 +41,8 @@ using taddfileevent = std::function<void(const QString& Filename, bool& DoAdd)>;
 // "/", in NodeKeys; the node's data is the key's position. Paths keep their case and are
 // compared exactly. A hash from path to key positions sits beside the list, so a look-up
 // never runs through all keys. A folder can appear twice (under Home and under File System),
-// so a look-up also checks the node's parent.
+// so a look-up also checks the node's parent. A key emptied by a reload of a branch belongs
+// to no node any more.
 class TDirTree : public QTreeWidget {
     Q_OBJECT
 public:
@@ -61,6 +63,15 @@ public:
     void ReadDrives();
     // Rebuilds and selects the folder selected before, else the nearest thing to it.
     void Reload();
+    // Reads the folders below the selected one again (F5, "Reload" in the context menu), so
+    // folders made or removed meanwhile show; open folders stay open. Should the selected
+    // folder be gone, the nearest folder above it that is still there is read and selected.
+    // Ends with OnChange, so the folder's files are listed again. With nothing selected, the
+    // whole tree is rebuilt (Reload).
+    void ReloadSelected();
+    // "Reload" on F5; shown in the tree's context menu. Add it to a widget around the tree to
+    // let F5 work anywhere in it.
+    QAction* ReloadAction() const { return reload_; }
 
     // False until the first rebuild ends, and again during every rebuild.
     bool Ready() const { return ready_; }
@@ -99,6 +110,8 @@ private:
     void ReadChildren(QTreeWidgetItem* node);
     void ReadGrandchildren(QTreeWidgetItem* node);
     void NodeExpanded(QTreeWidgetItem* node);
+    // Drops the node's children and everything below them, with their keys.
+    void ForgetChildren(QTreeWidgetItem* node);
     void SelectionChanged();
 
     int KeyIndex(const QTreeWidgetItem* node) const;
@@ -121,6 +134,7 @@ private:
     QHash<QString, QString> lastPaths_; // by top-level path
     QString startDir_;
 
+    QAction* reload_;
     QIcon folderIcon_;
     QIcon homeIcon_;
     QIcon fileSystemIcon_;

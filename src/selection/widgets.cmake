@@ -14,6 +14,7 @@ add_library(vantuke_selection_widgets STATIC
     FileListModel.cpp
     SelectedFilesModel.cpp
     FileSelectionPage.cpp
+    WholeTextDelegate.cpp
 )
 target_link_libraries(vantuke_selection_widgets
     PUBLIC vantuke_filelist vantuke_selection vantuke_guard Qt6::Widgets)

@@ -20,9 +20,11 @@
 #include <QGroupBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace vantuke {
 
@@ -58,6 +60,8 @@ TForm1::TForm1(TDirTree::RootProvider roots, QWidget* parent)
     steps_->AddPage(execute_, QStringLiteral("Step3: Execute"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
+    // The window keeps its own minimum size (see KeepMinimumSize).
+    layout->setSizeConstraint(QLayout::SetNoConstraint);
     layout->addWidget(steps_);
 
     // The selection's status line is shown by the step-1 page as it is built; the genre
@@ -100,6 +104,14 @@ QWidget* TForm1::MakeProcessStep() {
 
 void TForm1::ConnectControls() {
     connect(steps_, &WrapTabs::CurrentChanged, this, &TForm1::StepChanged);
+    // Ctrl+Tab and Ctrl+Shift+Tab move between the steps from any control, as in every
+    // tabbed window.
+    auto* nextStep = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
+    connect(nextStep, &QShortcut::activated, steps_, [this] { steps_->ShowNeighbour(1); });
+    auto* previousStep = new QShortcut(this);
+    previousStep->setKeys({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)});
+    connect(previousStep, &QShortcut::activated, steps_, [this] { steps_->ShowNeighbour(-1); });
     connect(processes_->Tabs(), &WrapTabs::CurrentChanged, this, &TForm1::ProcessChanged);
     connect(processes_->FilenameTag()->SubMethods(), &WrapTabs::CurrentChanged, this,
             &TForm1::SubMethodChanged);
@@ -199,6 +211,25 @@ void TForm1::SaveStatusBox() {
         if (!WriteStatusFile(path, StatusLines()))
             ShowErrorBox(this, QStringLiteral("Cannot create file ") + path);
     });
+}
+
+bool TForm1::event(QEvent* event) {
+    // The layout has just been worked out again (another step or page shown, a font
+    // changed): so has the room the window needs.
+    if (event->type() == QEvent::LayoutRequest)
+        KeepMinimumSize();
+    return QWidget::event(event);
+}
+
+void TForm1::KeepMinimumSize() {
+    // A layout's minimum counts each wrapping tab bar as one row; at the window's narrowest
+    // the bars need all their rows, and the pages under them their own minimum besides.
+    QLayout* content = layout();
+    QSize smallest = content->totalMinimumSize();
+    if (content->hasHeightForWidth())
+        smallest.setHeight(
+            std::max(smallest.height(), content->totalMinimumHeightForWidth(smallest.width())));
+    setMinimumSize(smallest);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

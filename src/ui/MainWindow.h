@@ -70,6 +70,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     QWidget* MakeProcessStep();
@@ -80,6 +81,7 @@ private:
     void SubMethodChanged(int index);
     void StepChanged(int index);
     void SaveSettingsGuarded();
+    void KeepMinimumSize();
     BatchOptions CollectBatchOptions() const;
     void RunBatch();
 

@@ -13,11 +13,13 @@ namespace vantuke {
 
 PresetBox::PresetBox(const QString& label, const QString& boxName, const QString& addName,
                      const QString& removeName, const QString& initialText, QWidget* parent)
-    : QWidget(parent), box_(new QComboBox(this)),
-      add_(MakeGlyphButton(Glyph::Add, tr("Add preset"), addName, this)),
-      remove_(MakeGlyphButton(Glyph::Remove, tr("Remove preset"), removeName, this)) {
+    : QWidget(parent), box_(new QComboBox(this)) {
     box_->setObjectName(boxName);
+    // The box's edit joins the focus chain here; the buttons made after it follow it there,
+    // so Shift+Tab visits them too.
     box_->setEditable(true);
+    add_ = MakeGlyphButton(Glyph::Add, tr("Add preset"), addName, this);
+    remove_ = MakeGlyphButton(Glyph::Remove, tr("Remove preset"), removeName, this);
     box_->setInsertPolicy(QComboBox::NoInsert);
     // Templates are typed exactly; inline completion would change what the user typed.
     box_->setCompleter(nullptr);

@@ -44,8 +44,8 @@ private:
     void ShowSelection(const QString& text);
 
     QComboBox* box_;
-    QToolButton* add_;
-    QToolButton* remove_;
+    QToolButton* add_ = nullptr;
+    QToolButton* remove_ = nullptr;
     int selected_ = -1;
 };
 

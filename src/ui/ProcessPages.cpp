@@ -20,7 +20,10 @@ namespace vantuke {
 
 namespace {
 
-// The page control must never be squeezed below this.
+// The page control is never laid out smaller than this, and the window's own minimum keeps
+// room for it. The width is asked for, not forced: should the window manager give the window
+// less room than it asks for, the tabs still wrap within the width there is instead of
+// running out of the window.
 constexpr QSize kMinimumPagesSize(267, 231);
 
 // A page that needs more room than a small window or a large font leaves scrolls instead of
@@ -30,8 +33,9 @@ class PageScroller : public QScrollArea {
 public:
     explicit PageScroller(QWidget* page) {
         setFrameShape(QFrame::NoFrame);
+        // The page's own controls take the focus; the area scrolls to show them.
+        setFocusPolicy(Qt::NoFocus);
         setWidgetResizable(true);
-        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         setWidget(page);
         page->installEventFilter(this);
     }
@@ -40,6 +44,12 @@ public:
     QSize sizeHint() const override {
         const int frame = 2 * frameWidth();
         return widget()->sizeHint() + QSize(frame, frame);
+    }
+    // The area is never narrower than the page, so the page scrolls sideways only for the
+    // room a scroll bar for its height takes.
+    QSize minimumSizeHint() const override {
+        return {widget()->minimumSizeHint().width() + 2 * frameWidth(),
+                QScrollArea::minimumSizeHint().height()};
     }
 
 protected:
@@ -61,7 +71,7 @@ QVBoxLayout* PageLayout(QWidget* page) {
 
 ProcessPages::ProcessPages(QWidget* parent) : QWidget(parent), tabs_(new WrapTabs(this)) {
     tabs_->setObjectName(QStringLiteral("PageControl1"));
-    tabs_->setMinimumSize(kMinimumPagesSize);
+    tabs_->setMinimumHeight(kMinimumPagesSize.height());
 
     filenameTag_ = new FilenameTagPage;
     tag_ = new TagPage;
@@ -123,6 +133,10 @@ QWidget* ProcessPages::MakeListPage() {
     layout->addWidget(MakeInfoGroup(TemplateInfoLines(), page));
     layout->addStretch(1);
     return page;
+}
+
+QSize ProcessPages::minimumSizeHint() const {
+    return QWidget::minimumSizeHint().expandedTo(QSize(kMinimumPagesSize.width(), 0));
 }
 
 Process ProcessPages::CurrentProcess() const {

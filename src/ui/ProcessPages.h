@@ -36,6 +36,9 @@ public:
     // The options of every process as the controls hold them now.
     void CollectOptions(BatchOptions& options) const;
 
+    // Never narrower than the page control's own minimum of 267 pixels.
+    QSize minimumSizeHint() const override;
+
 signals:
     // A preset list or the substitution table changed through its buttons.
     void StoredListChanged();

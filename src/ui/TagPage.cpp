@@ -21,8 +21,6 @@ namespace {
 constexpr std::array<const char*, kTagFillRows> kRowNames{"Song Name", "Artist",  "Album",
                                                           "Year",      "Comment", "Genre"};
 
-constexpr int kVisibleGenres = 12;
-
 } // namespace
 
 TagPage::TagPage(QWidget* parent) : QWidget(parent), genre_(new QComboBox) {
@@ -48,10 +46,7 @@ TagPage::TagPage(QWidget* parent) : QWidget(parent), genre_(new QComboBox) {
     grid->setRowMinimumHeight(kTagFillRows + 1, 4);
 
     genre_->setObjectName(QStringLiteral("ComboBox1"));
-    genre_->setEditable(false);
-    genre_->setMaxVisibleItems(kVisibleGenres);
-    genre_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    genre_->setMinimumContentsLength(8);
+    SetUpGenreList(*genre_);
     for (int genre = 0; genre < kGenreCount; ++genre)
         genre_->addItem(GenreName(genre));
     genre_->setCurrentIndex(-1);

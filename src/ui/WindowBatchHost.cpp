@@ -51,6 +51,8 @@ ConfirmAnswer WindowBatchHost::ConfirmTagRemoval(const QString& path) {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"),
                     QStringLiteral("Remove TAG from file: ") + path + QStringLiteral(" ?"),
                     QMessageBox::NoButton, &window_);
+    // A file name is shown as it is, never read as markup.
+    box.setTextFormat(Qt::PlainText);
     QPushButton* yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
     QPushButton* cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);

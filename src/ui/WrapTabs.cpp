@@ -2,23 +2,42 @@
 
 #include "ui/FlowLayout.h"
 
+#include <QApplication>
 #include <QButtonGroup>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <functional>
 
 namespace vantuke {
 
 namespace {
 
 // A tab: a checkable button whose checked state is marked by a bar along its lower edge,
-// so the shown page's tab stands out in every style.
+// so the shown page's tab stands out in every style. The arrow keys show the page before
+// or after, as on a tab bar.
 class PageTab : public QToolButton {
 public:
-    explicit PageTab(QWidget* parent) : QToolButton(parent) {}
+    PageTab(QWidget* parent, std::function<void(int)> move)
+        : QToolButton(parent), move_(std::move(move)) {}
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        switch (event->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Up:
+            move_(-1);
+            break;
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+            move_(1);
+            break;
+        default:
+            QToolButton::keyPressEvent(event);
+        }
+    }
     void paintEvent(QPaintEvent* event) override {
         QToolButton::paintEvent(event);
         if (!isChecked())
@@ -28,6 +47,9 @@ protected:
         painter.fillRect(QRect(2, height() - thickness - 1, width() - 4, thickness),
                          palette().brush(QPalette::Highlight));
     }
+
+private:
+    std::function<void(int)> move_;
 };
 
 } // namespace
@@ -49,21 +71,27 @@ WrapTabs::WrapTabs(QWidget* parent)
 }
 
 int WrapTabs::AddPage(QWidget* page, const QString& caption) {
-    policies_.append(page->sizePolicy());
-    const int index = stack_->addWidget(page);
-    FitToPage(stack_->currentIndex());
-    auto* tab = new PageTab(bar_);
+    // The tab is made before its page joins the window, so Tab reaches the tab first and
+    // then the page's controls, as they are read.
+    auto* tab = new PageTab(bar_, [this](int offset) {
+        const int next = CurrentIndex() + offset;
+        if (next >= 0 && next < Count())
+            SetCurrentIndex(next);
+    });
     tab->setText(caption);
     tab->setCheckable(true);
     tab->setToolButtonStyle(Qt::ToolButtonTextOnly);
     tab->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    tab->setFocusPolicy(Qt::StrongFocus);
     tab->setAccessibleName(caption);
     tab->setAccessibleDescription(tr("Tab"));
+    policies_.append(page->sizePolicy());
+    const int index = stack_->addWidget(page);
+    FitToPage(stack_->currentIndex());
     group_->addButton(tab, index);
     flow_->addWidget(tab);
     if (index == 0)
         tab->setChecked(true);
+    UpdateTabStops();
     return index;
 }
 
@@ -78,12 +106,30 @@ int WrapTabs::CurrentIndex() const {
 void WrapTabs::SetCurrentIndex(int index) {
     if (index < 0 || index >= Count())
         return;
-    group_->button(index)->setChecked(true);
+    QAbstractButton* tab = group_->button(index);
+    tab->setChecked(true);
+    UpdateTabStops();
+    // Moved by the keyboard from another tab, the focus goes with the shown tab.
+    if (bar_->isAncestorOf(QApplication::focusWidget()))
+        tab->setFocus(Qt::TabFocusReason);
     if (index == stack_->currentIndex())
         return;
     stack_->setCurrentIndex(index);
     FitToPage(index);
     emit CurrentChanged(index);
+}
+
+void WrapTabs::ShowNeighbour(int offset) {
+    if (Count() > 0)
+        SetCurrentIndex(((CurrentIndex() + offset) % Count() + Count()) % Count());
+}
+
+void WrapTabs::UpdateTabStops() {
+    // Like a tab bar, the bar is one stop for Tab: the shown page's tab. The arrow keys move
+    // along the tabs, and a click still focuses any of them.
+    const QList<QAbstractButton*> tabs = group_->buttons();
+    for (QAbstractButton* tab : tabs)
+        tab->setFocusPolicy(tab->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 void WrapTabs::FitToPage(int index) {

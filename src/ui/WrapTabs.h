@@ -25,6 +25,9 @@ public:
     int CurrentIndex() const;
     // Shows the page; emits CurrentChanged when the page changes.
     void SetCurrentIndex(int index);
+    // Shows the page offset places after the current one (before it when negative), going
+    // round from the last page to the first and back.
+    void ShowNeighbour(int offset);
 
     QString Caption(int index) const;
     QAbstractButton* TabButton(int index) const;
@@ -37,6 +40,7 @@ signals:
 
 private:
     void FitToPage(int index);
+    void UpdateTabStops();
 
     QList<QSizePolicy> policies_;
     QWidget* bar_;

@@ -186,6 +186,21 @@ TEST_F(ID3TagQueryTest, ShowsThePathAndTheValuesWithTheirEnabledStates) {
     EXPECT_EQ(query.genre, -1);
 }
 
+// A path longer than the box is wide can be read whole, in the box's tooltip.
+TEST_F(ID3TagQueryTest, ThePathBoxShowsTheWholePathAsItsTooltip) {
+    TagQuery query = AllAsked();
+    for (const QString& path :
+         {QStringLiteral("/music/") + QString(200, QLatin1Char('x')) + QStringLiteral(".mp3"),
+          QStringLiteral("/music/short.mp3")}) {
+        query.path = path;
+        AnswerModal(dialog, [&](QDialog& d) {
+            EXPECT_EQ(Find<QLineEdit>("Edit1")->toolTip(), path);
+            ClickButton(d, QStringLiteral("&Ignore"));
+        });
+        EXPECT_EQ(dialog.Ask(query), QueryResult::Ignore);
+    }
+}
+
 TEST_F(ID3TagQueryTest, EnteringThePathBoxByTabSelectsNothing) {
     TagQuery query = AllAsked();
     AnswerModal(dialog, [&](QDialog& d) {

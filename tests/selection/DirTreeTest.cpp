@@ -1,6 +1,7 @@
 #include "selection/dirtree.h"
 #include "support/TestFiles.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -320,4 +321,80 @@ TEST_F(DirTreeTest, SymbolicLinkLoopsAreListedButNeverFollowedOnTheirOwn) {
     tree->setCurrentItem(homeNode);
     QTest::keyClick(tree.get(), Qt::Key_Asterisk);
     EXPECT_FALSE(Child(homeNode, "Beta")->isExpanded());
+}
+
+// F5 or "Reload": the folders below the selected one are read again, so folders made (or
+// removed) while the program runs show, and the open ones stay open.
+TEST_F(DirTreeTest, ReloadingTheSelectedFolderShowsItsChangesAndKeepsTheSelection) {
+    auto tree = NewTree();
+    tree->show();
+    tree->SetDirectory(home + "Beta");
+    QTreeWidgetItem* beta = Child(TopLevel(*tree, "Home"), "Beta");
+    beta->setExpanded(true);
+    Child(beta, "inner")->setExpanded(true);
+    MakeDirs(home, {"Beta/new", "Beta/inner/deeper/x", "Beta/inner/deep/below"});
+    QSignalSpy changes(tree.get(), &TDirTree::OnChange);
+
+    tree->ReloadSelected();
+    EXPECT_EQ(tree->GetDirectory(), home + "Beta/");
+    // Announced once, so the file list is filled again for the same folder.
+    EXPECT_EQ(changes.count(), 1);
+    beta = Child(TopLevel(*tree, "Home"), "Beta");
+    EXPECT_EQ(ChildTexts(beta), (QStringList{"inner", "new"}));
+    EXPECT_TRUE(beta->isExpanded());
+    QTreeWidgetItem* inner = Child(beta, "inner");
+    EXPECT_TRUE(inner->isExpanded());
+    EXPECT_EQ(ChildTexts(inner), (QStringList{"deep", "deeper"}));
+    // Every child shown carries an expand button exactly when it has folders.
+    EXPECT_EQ(ChildTexts(Child(inner, "deep")), QStringList{"below"});
+    EXPECT_EQ(Child(beta, "new")->childCount(), 0);
+    // Each path has one live key, and look-ups find the new nodes.
+    EXPECT_EQ(States(*tree, home + "Beta/inner/deeper/"), "i");
+    tree->SetDirectory(home + "Beta/inner/deeper/x");
+    EXPECT_EQ(tree->GetDirectory(), home + "Beta/inner/deeper/x/");
+    // Other branches are left as they were.
+    EXPECT_EQ(States(*tree, home + "alpha/"), "i");
+}
+
+TEST_F(DirTreeTest, ReloadingAFolderThatIsGoneSelectsTheNearestFolderStillThere) {
+    auto tree = NewTree();
+    tree->show();
+    tree->SetDirectory(home + "Beta/inner/deep");
+    ASSERT_TRUE(QDir(home + "Beta/inner").removeRecursively());
+    QSignalSpy changes(tree.get(), &TDirTree::OnChange);
+
+    tree->ReloadSelected();
+    EXPECT_EQ(tree->GetDirectory(), home + "Beta/");
+    EXPECT_EQ(changes.count(), 1);
+    QTreeWidgetItem* beta = Child(TopLevel(*tree, "Home"), "Beta");
+    EXPECT_EQ(beta->childCount(), 0);
+    EXPECT_EQ(States(*tree, home + "Beta/inner/"), "");
+    EXPECT_EQ(tree->LastPath(home), home + "Beta/");
+}
+
+TEST_F(DirTreeTest, ReloadingWithNothingSelectedRebuildsTheTree) {
+    auto tree = NewTree();
+    tree->show();
+    MakeDirs(fs, {"srv"});
+    tree->ReloadSelected();
+    // A rebuild that had nothing to keep opens the first top-level node's last folder.
+    EXPECT_EQ(tree->GetDirectory(), home);
+    tree->SetDirectory(fs + "srv");
+    EXPECT_EQ(tree->GetDirectory(), fs + "srv/");
+}
+
+TEST_F(DirTreeTest, TheContextMenuOffersReloadOnF5) {
+    auto tree = NewTree();
+    EXPECT_EQ(tree->contextMenuPolicy(), Qt::ActionsContextMenu);
+    QAction* reload = tree->ReloadAction();
+    ASSERT_NE(reload, nullptr);
+    EXPECT_TRUE(tree->actions().contains(reload));
+    EXPECT_EQ(reload->text(), "Reload");
+    EXPECT_EQ(reload->shortcut(), QKeySequence(Qt::Key_F5));
+
+    tree->show();
+    tree->SetDirectory(home + "gamma");
+    MakeDirs(home, {"gamma/fresh"});
+    reload->trigger();
+    EXPECT_EQ(ChildTexts(Child(TopLevel(*tree, "Home"), "gamma")), QStringList{"fresh"});
 }

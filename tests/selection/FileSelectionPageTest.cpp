@@ -4,16 +4,20 @@
 #include "ui/ErrorGuard.h"
 
 #include <QAbstractItemModel>
+#include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QListView>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
@@ -342,4 +346,86 @@ TEST_F(PageTest, LayoutFitsSmallAndLargeWindows) {
             shown.grab().save(
                 dir + QStringLiteral("/step1-%1x%2.png").arg(size.width()).arg(size.height()));
     }
+}
+
+// Names longer than the lists are wide can still be read whole: each entry's text is its
+// tooltip, and the selected-files list scrolls sideways to its longest entry.
+TEST_F(PageTest, LongNamesCanBeReadWhole) {
+    const QString longName = QStringLiteral("A rather long artist name - ") +
+                             QString(120, QLatin1Char('x')) + QStringLiteral(" - end.mp3");
+    WriteMp3(music + longName, 1000, MakeTag("Song", "A very long artist name indeed"));
+    page->resize(372, 471);
+    page->DirTree()->SetDirectory(music);
+    // A short entry first: the list must not size every line after it.
+    page->SetSelectionEntries({music + "B.MP3", music + longName, music + "a.mp3"});
+    QApplication::processEvents();
+
+    auto* files = Find<QTreeView>("ListView1");
+    auto* selected = Find<QListView>("ListBox1");
+    auto tooltipAt = [](QAbstractItemView* view, const QModelIndex& index) {
+        QToolTip::hideText();
+        const QPoint where = view->visualRect(index).center();
+        QHelpEvent help(QEvent::ToolTip, where, view->viewport()->mapToGlobal(where));
+        QApplication::sendEvent(view->viewport(), &help);
+        const QString text = QToolTip::text();
+        QToolTip::hideText();
+        return text;
+    };
+    const int longRow = int(FileNames().indexOf(longName));
+    ASSERT_GE(longRow, 0);
+    EXPECT_EQ(tooltipAt(files, Files()->index(longRow, 0)), longName);
+    EXPECT_EQ(tooltipAt(files, Files()->index(longRow, 5)), "A very long artist name indeed");
+    EXPECT_EQ(tooltipAt(selected, selected->model()->index(1, 0)), music + longName);
+    EXPECT_EQ(tooltipAt(selected, selected->model()->index(0, 0)), music + "B.MP3");
+
+    const int needed = selected->fontMetrics().horizontalAdvance(music + longName);
+    EXPECT_GE(selected->visualRect(selected->model()->index(1, 0)).width(), needed);
+    QScrollBar* sideways = selected->horizontalScrollBar();
+    EXPECT_GE(sideways->maximum() + selected->viewport()->width(), needed);
+    // Among many entries, the widest on screen decides, not the one with the most letters.
+    QStringList many;
+    for (int i = 0; i < 300; ++i)
+        many << music + QString(60, QLatin1Char('i')) + QString::number(i);
+    const QString wide = music + QString(40, QLatin1Char('W'));
+    many.insert(150, wide);
+    page->SetSelectionEntries(many);
+    QApplication::processEvents();
+    const QFontMetrics metrics = selected->fontMetrics();
+    ASSERT_GT(metrics.horizontalAdvance(wide), metrics.horizontalAdvance(many.first()));
+    EXPECT_GE(selected->visualRect(selected->model()->index(0, 0)).width(),
+              metrics.horizontalAdvance(wide));
+    // Emptied again, the list has nothing to scroll to.
+    page->SetSelectionEntries({music + "B.MP3"});
+    QApplication::processEvents();
+    EXPECT_EQ(sideways->maximum(), 0);
+}
+
+// F5 anywhere on the page, or "Reload" in the tree's menu: what changed in the selected folder
+// while the program ran shows in the tree and in the file list.
+TEST_F(PageTest, F5ShowsWhatChangedInTheSelectedFolder) {
+    page->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(page.get())) << "the page cannot be made active";
+    page->DirTree()->SetDirectory(music);
+    auto* files = Find<QTreeView>("ListView1");
+    files->setFocus();
+    WriteMp3(music + "new.mp3", 1000);
+    ASSERT_TRUE(QDir().mkpath(music + "fresh"));
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);
+    EXPECT_EQ(FileNames(), (QStringList{"a.mp3", "B.MP3", "new.mp3"}));
+    EXPECT_EQ(page->DirTree()->GetDirectory(), music);
+    QTreeWidgetItem* node = page->DirTree()->currentItem();
+    ASSERT_NE(node, nullptr);
+    QStringList folders;
+    for (int i = 0; i < node->childCount(); ++i)
+        folders << node->child(i)->text(0);
+    EXPECT_EQ(folders, (QStringList{"fresh", "sub"}));
+
+    // The folder shown is removed: the one above it is shown instead.
+    page->DirTree()->SetDirectory(music + "sub");
+    ASSERT_TRUE(QDir(music + "sub").removeRecursively());
+    page->DirTree()->ReloadAction()->trigger();
+    EXPECT_EQ(page->DirTree()->GetDirectory(), music);
+    EXPECT_EQ(FileNames(), (QStringList{"a.mp3", "B.MP3", "new.mp3"}));
+    EXPECT_TRUE(errors.isEmpty());
 }

@@ -6,7 +6,9 @@
 #include "ui/MainWindow.h"
 #include "ui/ProcessPages.h"
 #include "ui/TagPage.h"
+#include "ui/WrapTabs.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -111,6 +113,22 @@ TEST_F(TagPageTest, TheKeyboardWalksTheRowsInReadingOrder) {
                                   "CheckBox8", "Edit4", "CheckBox3", "CheckBox9", "Edit5",
                                   "CheckBox4", "CheckBox10", "Edit6", "CheckBox5", "CheckBox11",
                                   "ComboBox1", "CheckBox6", "CheckBox12", "CheckBox13"}));
+}
+
+// The page's list drops down as many rows as the dialog's, whatever the style would do.
+TEST_F(TagPageTest, GenreListDropsDownTwelveRows) {
+    Form1().show();
+    Form1().Steps()->SetCurrentIndex(1);
+    Form1().Processes()->Tabs()->SetCurrentIndex(2);
+    auto* genres = Find<QComboBox>(QStringLiteral("ComboBox1"));
+    genres->showPopup();
+    QAbstractItemView* list = genres->view();
+    ASSERT_TRUE(list->isVisible());
+    const int rowHeight = list->sizeHintForRow(0);
+    ASSERT_GT(rowHeight, 0);
+    EXPECT_EQ(list->viewport()->height() / rowHeight, 12);
+    genres->hidePopup();
+    Form1().hide();
 }
 
 TEST_F(TagPageTest, EditLimitsMatchTheFieldCapacities) {

@@ -4,6 +4,7 @@
 vantuke_add_test(mainwindow_test
     SOURCES
         WindowFixture.cpp
+        WindowViews.cpp
         WrapTabsTest.cpp
         StartupAndTabsTest.cpp
         TagPageTest.cpp
@@ -11,6 +12,9 @@ vantuke_add_test(mainwindow_test
         SettingsLifecycleTest.cpp
         WindowRunTest.cpp
         WindowLookTest.cpp
+        KeyboardTest.cpp
+        TabCaptionsTest.cpp
+        ErrorBoxTest.cpp
     LIBS vantuke_mainwindow vantuke_dialog_test_tools
     WIDGETS)
 # The runs are compared with the command-line program.
