@@ -296,7 +296,7 @@ adjust:
   --replace WHAT WITH     a substitution row (repeatable, applied in order)
 
 Exit status: 0 done without errors, 1 done with errors, 2 ended by an I/O
-error, 64 wrong command line.
+error or by answers that cannot be read, 64 wrong command line.
 )");
 }
 

@@ -4,10 +4,11 @@
 #include "CliRun.h"
 #include "TerminalHost.h"
 #include "batch/ExecuteBatch.h"
+#include "convert/PathNames.h"
+#include "platform/FileAccess.h"
 #include "platform/IoError.h"
+#include "platform/NameBytes.h"
 
-#include <QDir>
-#include <QFile>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -19,8 +20,10 @@ namespace {
 
 enum ExitCode { kDone = 0, kDoneWithErrors = 1, kIoError = 2, kUsage = 64 };
 
+// A line on standard error; the paths in it keep their own bytes.
 void PrintError(const QString& text) {
-    std::fputs((text + QLatin1Char('\n')).toUtf8().constData(), stderr);
+    const QByteArray bytes = NameToBytes(text + QLatin1Char('\n'));
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
 }
 
 // Lines still buffered for standard output that cannot be written make the run a failure.
@@ -34,7 +37,7 @@ bool FlushOutput() {
 
 int Run(const CliRequest& request) {
     const BatchOptions options = BuildOptions(request);
-    QStringList entries = BuildSelection(request.sources, QDir::currentPath());
+    QStringList entries = BuildSelection(request.sources, CurrentDir());
     TerminalHost host(stdout, stderr, stdin);
     const BatchResult result = ExecuteBatch(entries, options, host);
     if (!FlushOutput())
@@ -45,13 +48,16 @@ int Run(const CliRequest& request) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    IgnoreFileSizeSignal();
     // One big buffer: a listing of many files is written in few system calls.
     static char outputBuffer[1 << 20];
     std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
 
+    // File names are bytes: every argument keeps its own, whatever the locale says.
     QStringList args;
+    args.reserve(argc);
     for (int i = 1; i < argc; ++i)
-        args << QFile::decodeName(argv[i]);
+        args << NameFromBytes(argv[i]);
 
     try {
         const CliRequest request = ParseArguments(args);
@@ -71,6 +77,13 @@ int main(int argc, char* argv[]) {
     } catch (const IoError& error) {
         FlushOutput();
         PrintError(ErrorBoxText(error.Text()));
+        // The error box shows the file under the message; so does the terminal.
+        if (!error.Path().isEmpty())
+            PrintError(ShownInOneLine(error.Path()));
+        return kIoError;
+    } catch (const AnswerError& error) {
+        FlushOutput();
+        PrintError(QStringLiteral("vantuke-cli: ") + QString::fromUtf8(error.what()));
         return kIoError;
     }
 }

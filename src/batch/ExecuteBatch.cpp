@@ -1,19 +1,23 @@
 #include "batch/ExecuteBatch.h"
 #include "batch/BatchRun.h"
-#include "platform/FileAccess.h"
-#include "tag/TagFile.h"
+#include "convert/PathNames.h"
+#include "platform/IoError.h"
 
-#include <QFileInfo>
 #include <array>
 
 namespace vantuke {
 
 void BatchRun::LogProcessing(const QString& path) {
-    Log(QStringLiteral("Processing file:") + path);
+    Log(QStringLiteral("Processing file:") + ShownInOneLine(path));
 }
 
 void BatchRun::LogTagTest(bool present) {
     Log(present ? QStringLiteral("TAG is present? Yes") : QStringLiteral("TAG is present? No"));
+}
+
+void BatchRun::LogRenaming(const QString& path, const QString& newPath) {
+    Log(QStringLiteral("Renaming from ") + ShownInOneLine(path) + QStringLiteral(" to ") +
+        ShownInOneLine(newPath));
 }
 
 void BatchRun::ReportError(const QString& text) {
@@ -21,27 +25,29 @@ void BatchRun::ReportError(const QString& text) {
     Log(QStringLiteral("Error #") + QString::number(errorCount_) + QStringLiteral(": ") + text);
 }
 
-namespace {
-
-// Renaming a file to its own name needs no rename, but the file must still be there: a
-// vanished entry is an error even when its name would not change.
-bool FileIsThere(const QString& path) {
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
-}
-
-} // namespace
-
 void BatchRun::RenameEntry(int i, const QString& path, const QString& newPath) {
-    const bool renamed = newPath == path ? FileIsThere(path) : RenameNoReplace(path, newPath);
+    const bool renamed =
+        newPath == path ? files_.Stat(path).has_value() : files_.Rename(path, newPath);
     if (renamed)
         entries_[i] = newPath;
     else
-        ReportError(QStringLiteral("Cannot rename file ") + path);
+        ReportError(QStringLiteral("Cannot rename file ") + ShownInOneLine(path));
 }
 
-void BatchRun::ClearReadOnly(const QString& path) const {
-    vantuke::ClearReadOnly(path, options_.program.eraseReadOnlyAttr);
+void BatchRun::ClearReadOnly(const QString& path) {
+    if (options_.program.eraseReadOnlyAttr)
+        files_.ClearReadOnly(path);
+}
+
+std::unique_ptr<TagFile> BatchRun::OpenForChange(const QString& path) {
+    try {
+        return files_.Open(path, OpenMode::Change);
+    } catch (const IoError& error) {
+        if (!options_.program.eraseReadOnlyAttr ||
+            error.ErrorKind() != IoError::Kind::AccessDenied || !files_.ClearReadOnly(path))
+            throw;
+    }
+    return files_.Open(path, OpenMode::Change);
 }
 
 namespace {
@@ -56,7 +62,13 @@ constexpr std::array<Step, kProcessCount> kSteps{TagToFilenameStep, FilenameToTa
 } // namespace
 
 BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, BatchHost& host) {
-    BatchRun run(entries, options, host);
+    DiskFileSystem disk;
+    return ExecuteBatch(entries, options, host, disk);
+}
+
+BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, BatchHost& host,
+                         FileSystem& files) {
+    BatchRun run(entries, options, host, files);
     BatchResult result;
 
     if (options.clearStatus) {

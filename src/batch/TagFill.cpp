@@ -39,16 +39,7 @@ TagQuery FillQueryFromMainWindow(const TagFillOptions& page) {
     return query;
 }
 
-QueryResult AskTag(TTagRecord& record, const QString& path, TagQuery& query,
-                   const TagFillOptions& page, BatchHost& host) {
-    query.path = path;
-    if (query.AnyAsked()) {
-        const QueryResult result = host.AskTag(query);
-        if (result != QueryResult::Ok)
-            return result;
-    }
-    // OK: every field whose "Leave:" box is unchecked takes what the query holds; left
-    // fields keep the record's bytes (the file's, or cleared for an untagged file).
+void ApplyQuery(TTagRecord& record, const TagQuery& query, const TagFillOptions& page) {
     for (TagField field : kTextFields) {
         const int row = static_cast<int>(field);
         if (!page.leave[row])
@@ -56,7 +47,6 @@ QueryResult AskTag(TTagRecord& record, const QString& path, TagQuery& query,
     }
     if (!page.leave[kGenreRow])
         record.Genre = static_cast<quint8>(query.genre); // no selection (-1) is stored as 255
-    return QueryResult::Ok;
 }
 
 } // namespace vantuke

@@ -11,10 +11,8 @@ namespace vantuke {
 TagQuery FillQueryFromTag(const TTagRecord& record, const TagFillOptions& page);
 // The query values for an untagged file: the page's values for every field.
 TagQuery FillQueryFromMainWindow(const TagFillOptions& page);
-// Puts the path into the query, asks the host when a field is asked (else counts as OK),
-// and on OK stores every field whose "Leave:" box is unchecked into the record (an unselected
-// genre becomes 255).
-QueryResult AskTag(TTagRecord& record, const QString& path, TagQuery& query,
-                   const TagFillOptions& page, BatchHost& host);
+// What "OK" (or no question at all) does: every field whose "Leave:" box is unchecked takes
+// the query's value (an unselected genre becomes 255); left fields keep the record's bytes.
+void ApplyQuery(TTagRecord& record, const TagQuery& query, const TagFillOptions& page);
 
 } // namespace vantuke

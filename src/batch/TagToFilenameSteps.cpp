@@ -1,27 +1,27 @@
 #include "batch/BatchRun.h"
 #include "convert/PathNames.h"
 #include "convert/Template.h"
-#include "tag/TagFile.h"
 
 namespace vantuke {
 
-// "TAG>Filename": renames each tagged file after its tag.
+// "TAG>Filename": renames each tagged file after its tag. The file stays open and locked
+// from the tag test to the rename, so the new name is that of the tag the file holds.
 StepResult TagToFilenameStep(BatchRun& run, int i, const QString& path) {
     const BatchOptions& options = run.Options();
     run.LogProcessing(path);
-    // One open tests and reads the tag; the lines come out as with a separate test.
-    const bool present =
-        run.FirstTagOperation(path, [&] { return ReadTagIfPresent(path, run.Record()); });
+    const std::unique_ptr<TagFile> file = run.OpenForChange(path);
+    const bool present = file->HasTag();
     run.LogTagTest(present);
     if (!present)
         return StepResult::Next;
 
+    file->ReadTag(run.Record());
     const QString newPath =
         FilePathOf(path) +
         CleanFileName(ExpandTemplate(run.Record(), options.tagToFilenameTemplate, path, i + 1,
                                      options.program)) +
         QLatin1Char('.') + ExtensionText(options.program.extensionFormat);
-    run.Log(QStringLiteral("Renaming from ") + path + QStringLiteral(" to ") + newPath);
+    run.LogRenaming(path, newPath);
     run.RenameEntry(i, path, newPath);
     return StepResult::Next;
 }

@@ -23,8 +23,13 @@ bool EndsWithMp3(const QString& path) {
                       [](char16_t want, QChar have) { return FoldAscii(have.unicode()) == want; });
 }
 
+// The nine characters Windows refuses in a name, and the control characters 1 to 31 and 127,
+// which no new name may hold either.
 bool IsUnsafeInFileName(QChar c) {
-    switch (c.unicode()) {
+    const char16_t u = c.unicode();
+    if ((u >= 1 && u <= 31) || u == 127)
+        return true;
+    switch (u) {
     case u'"':
     case u'*':
     case u'/':
@@ -112,6 +117,36 @@ void ReplaceAll(QString& text, const QString& what, const QString& with) {
     }
     done.append(buffer + next, size - next);
     text = std::move(done);
+}
+
+namespace {
+
+bool BreaksStatusLine(QChar c) {
+    const char16_t u = c.unicode();
+    return u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0x2028 || u == 0x2029;
+}
+
+} // namespace
+
+void ShowInOneLine(QString& text, qsizetype from) {
+    const qsizetype size = text.size();
+    const QChar* const data = text.constData();
+    for (qsizetype k = from; k < size; ++k) {
+        if (BreaksStatusLine(data[k])) {
+            // Detaches only when a character is replaced.
+            for (QChar* c = text.data() + k; c != text.data() + size; ++c) {
+                if (BreaksStatusLine(*c))
+                    *c = u'?';
+            }
+            return;
+        }
+    }
+}
+
+QString ShownInOneLine(const QString& text) {
+    QString shown = text;
+    ShowInOneLine(shown, 0);
+    return shown;
 }
 
 QString CleanFileName(const QString& name) {

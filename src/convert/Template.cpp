@@ -53,7 +53,7 @@ void AppendPiece(QString& result, QStringView piece) {
 } // namespace
 
 QString ExpandTemplate(const TTagRecord& tag, const QString& tmpl, const QString& path, int number,
-                       const ProgramOptions& options) {
+                       const ProgramOptions& options, ExpansionUse use) {
     QString result;
     result.reserve(tmpl.size() + 64);
     const QStringView text(tmpl);
@@ -72,7 +72,10 @@ QString ExpandTemplate(const TTagRecord& tag, const QString& tmpl, const QString
         } else if (c == u'%' && k + 1 < size && IsCodeCharacter(text[k + 1])) {
             copyLiteral(k);
             ++k;
+            const qsizetype from = result.size();
             AppendPiece(result, CodeExpansion(text[k], tag, path, number, options));
+            if (use == ExpansionUse::StatusLine)
+                ShowInOneLine(result, from);
             literal = k + 1;
         }
     }

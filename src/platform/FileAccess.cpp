@@ -3,12 +3,12 @@
 #include "platform/IoError.h"
 #include "platform/NameBytes.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QScopeGuard>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,27 +57,85 @@ void ThrowIfNegative(qint64 position, const QString& path) {
         throw IoError::FromErrno(EINVAL).WithPath(path);
 }
 
-bool StatPath(const QString& path, struct stat& st) {
-    if (path.isEmpty() || path.contains(QChar(0)))
-        return false;
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0;
+FileStat StatOf(const struct stat& st) {
+    FileStat stat;
+    stat.device = st.st_dev;
+    stat.inode = st.st_ino;
+    stat.size = st.st_size;
+    stat.mode = st.st_mode;
+    stat.mtimeNsec = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return stat;
+}
+
+// The bytes of a path for a call that must not fail for a bad name: nothing when no bytes
+// stand for the path.
+std::optional<QByteArray> NativePathOrNothing(const QString& path) {
+    try {
+        return NativePath(path);
+    } catch (const IoError&) {
+        return std::nullopt;
+    }
+}
+
+// Takes the exclusive lock on the whole file, waiting while another description holds it.
+// A file system that cannot lock at all (NFS without a lock daemon, some FUSE mounts) is
+// used without the lock rather than not at all.
+void LockWholeFile(int fd) {
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = 0;
+    lock.l_len = 0; // to the end, however far the file grows
+    while (::fcntl(fd, F_OFD_SETLKW, &lock) != 0) {
+        if (errno == EINTR)
+            continue;
+        if (errno == ENOLCK || errno == EINVAL || errno == EOPNOTSUPP)
+            return;
+        throw IoError::FromErrno(errno);
+    }
+}
+
+// Opens for reading and writing and locks. The size is taken once the lock is held: a run
+// that held it before may have changed the file while this one waited.
+int OpenLocked(const QString& path, struct stat& st) {
+    const QByteArray native = NativePath(path);
+    int fd;
+    do {
+        fd = ::open(native.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        throw IoError::FromErrno(errno);
+    auto closer = qScopeGuard([fd] { ::close(fd); });
+    LockWholeFile(fd);
+    if (::fstat(fd, &st) != 0)
+        throw IoError::FromErrno(errno);
+    if (!S_ISREG(st.st_mode))
+        throw IoError::FromErrno(EACCES);
+    // Root may write anything; the read-only attribute must hold for root as well.
+    if ((st.st_mode & S_IWUSR) == 0)
+        throw IoError::FromErrno(EACCES);
+    closer.dismiss();
+    return fd;
 }
 
 } // namespace
 
-OpenFile::OpenFile(const QString& path) : path_(path) {
+bool FileStat::ReadOnly() const {
+    return (mode & S_IWUSR) == 0;
+}
+
+bool FileStat::Regular() const {
+    return S_ISREG(mode);
+}
+
+OpenFile::OpenFile(const QString& path, OpenMode mode) : path_(path) {
     struct stat st {};
     try {
-        fd_ = OpenRegular(path, O_RDWR, st);
+        fd_ = mode == OpenMode::Change ? OpenLocked(path, st) : OpenRegular(path, O_RDONLY, st);
     } catch (const IoError& error) {
         throw error.WithPath(path);
     }
-    // Root may write anything; the read-only attribute must hold for root as well.
-    if ((st.st_mode & S_IWUSR) == 0) {
-        ::close(std::exchange(fd_, -1));
-        throw IoError::FromErrno(EACCES).WithPath(path);
-    }
-    size_ = st.st_size;
+    stat_ = StatOf(st);
 }
 
 OpenFile::~OpenFile() {
@@ -85,12 +143,11 @@ OpenFile::~OpenFile() {
         ::close(fd_);
 }
 
-QByteArray OpenFile::ReadAt(qint64 pos, qint64 n) const {
+void OpenFile::ReadAt(qint64 pos, char* out, qint64 n) const {
     ThrowIfNegative(pos, path_);
-    QByteArray bytes(n, Qt::Uninitialized);
     qint64 done = 0;
     while (done < n) {
-        const ssize_t got = ::pread(fd_, bytes.data() + done, size_t(n - done), pos + done);
+        const ssize_t got = ::pread(fd_, out + done, size_t(n - done), pos + done);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -100,15 +157,22 @@ QByteArray OpenFile::ReadAt(qint64 pos, qint64 n) const {
             throw IoError::ReadBeyondEnd().WithPath(path_);
         done += got;
     }
+}
+
+QByteArray OpenFile::ReadAt(qint64 pos, qint64 n) const {
+    QByteArray bytes(n, Qt::Uninitialized);
+    ReadAt(pos, bytes.data(), n);
     return bytes;
 }
 
-void OpenFile::WriteAt(qint64 pos, const QByteArray& bytes) {
-    ThrowIfNegative(pos, path_);
+void OpenFile::WriteAt(qint64 pos, QByteArrayView bytes, qint64* written) {
     qint64 done = 0;
+    if (written)
+        *written = 0;
+    ThrowIfNegative(pos, path_);
     while (done < bytes.size()) {
         const ssize_t put =
-            ::pwrite(fd_, bytes.constData() + done, size_t(bytes.size() - done), pos + done);
+            ::pwrite(fd_, bytes.data() + done, size_t(bytes.size() - done), pos + done);
         if (put < 0) {
             if (errno == EINTR)
                 continue;
@@ -117,6 +181,9 @@ void OpenFile::WriteAt(qint64 pos, const QByteArray& bytes) {
         if (put == 0)
             throw IoError::DiskFull().WithPath(path_);
         done += put;
+        if (written)
+            *written = done;
+        stat_.size = std::max(stat_.size, pos + done);
     }
 }
 
@@ -128,6 +195,7 @@ void OpenFile::Truncate(qint64 size) {
     } while (rc != 0 && errno == EINTR);
     if (rc != 0)
         throw IoError::FromErrno(errno).WithPath(path_);
+    stat_.size = size;
 }
 
 void OpenFile::Close() {
@@ -162,30 +230,123 @@ QByteArray ReadWholeFile(const QString& path) {
     }
 }
 
-bool IsReadOnly(const QString& path) {
+std::optional<FileStat> StatPath(const QString& path) {
+    const std::optional<QByteArray> native = NativePathOrNothing(path);
     struct stat st {};
-    return StatPath(path, st) && (st.st_mode & S_IWUSR) == 0;
+    if (!native || ::lstat(native->constData(), &st) != 0)
+        return std::nullopt;
+    return StatOf(st);
 }
 
-void MakeWritable(const QString& path) {
+bool MakeWritable(const QString& path) {
+    const std::optional<QByteArray> native = NativePathOrNothing(path);
     struct stat st {};
-    if (StatPath(path, st) && (st.st_mode & S_IWUSR) == 0)
-        ::chmod(QFile::encodeName(path).constData(), (st.st_mode & 07777) | S_IWUSR);
+    return native && ::stat(native->constData(), &st) == 0 && (st.st_mode & S_IWUSR) == 0 &&
+           ::chmod(native->constData(), (st.st_mode & 07777) | S_IWUSR) == 0;
 }
+
+namespace {
+
+// Moves from to to without ever replacing a name; 0 or the errno of the failure.
+int MoveNoReplace(const char* from, const char* to) {
+    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL)
+        return errno;
+    // The file system cannot rename without replacing. A new link fails on any existing
+    // name, a dangling symbolic link included; then the old name goes.
+    if (::link(from, to) != 0)
+        return errno;
+    if (::unlink(from) != 0) {
+        const int err = errno;
+        ::unlink(to);
+        return err;
+    }
+    return 0;
+}
+
+QStringView FolderPart(QStringView path) {
+    return path.left(path.lastIndexOf(u'/') + 1);
+}
+
+QStringView NamePart(QStringView path) {
+    return path.mid(path.lastIndexOf(u'/') + 1);
+}
+
+// True when to names the very file from names, in the same folder and differing only in
+// letter case: a case-insensitive volume (a USB stick) sees both names as one.
+bool SameFileByCase(const QString& from, const QString& to, const QByteArray& fromBytes,
+                    const QByteArray& toBytes) {
+    if (FolderPart(from) != FolderPart(to) ||
+        NamePart(from).compare(NamePart(to), Qt::CaseInsensitive) != 0)
+        return false;
+    struct stat a {
+    }, b{};
+    return ::lstat(fromBytes.constData(), &a) == 0 && ::lstat(toBytes.constData(), &b) == 0 &&
+           a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// A new letter case through a free temporary name in the same folder, since the volume
+// takes the new name for the old one. Put back when the second step fails.
+bool RenameThroughTemporary(const QString& from, const QByteArray& fromBytes,
+                            const QByteArray& toBytes) {
+    static int counter = 0;
+    const QString folder = FolderPart(from).toString();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray temporary = NativePath(
+            folder + QStringLiteral(".vantuke-rename-%1-%2").arg(::getpid()).arg(++counter));
+        const int err = MoveNoReplace(fromBytes.constData(), temporary.constData());
+        if (err == EEXIST)
+            continue;
+        if (err != 0)
+            return false;
+        if (MoveNoReplace(temporary.constData(), toBytes.constData()) == 0)
+            return true;
+        MoveNoReplace(temporary.constData(), fromBytes.constData());
+        return false;
+    }
+    return false;
+}
+
+} // namespace
 
 bool RenameNoReplace(const QString& from, const QString& to) {
     if (from == to)
         return true;
-    if (from.isEmpty() || to.isEmpty() || from.contains(QChar(0)) || to.contains(QChar(0)))
+    const std::optional<QByteArray> fromBytes = NativePathOrNothing(from);
+    const std::optional<QByteArray> toBytes = NativePathOrNothing(to);
+    if (!fromBytes || !toBytes)
         return false;
-    return QFile::rename(from, to);
+    const int err = MoveNoReplace(fromBytes->constData(), toBytes->constData());
+    if (err == 0)
+        return true;
+    return err == EEXIST && SameFileByCase(from, to, *fromBytes, *toBytes) &&
+           RenameThroughTemporary(from, *fromBytes, *toBytes);
+}
+
+QString CurrentDir() {
+    QByteArray buffer(4096, Qt::Uninitialized);
+    while (::getcwd(buffer.data(), size_t(buffer.size())) == nullptr) {
+        if (errno != ERANGE)
+            throw IoError::FromErrno(errno);
+        buffer.resize(buffer.size() * 2);
+    }
+    return NameFromBytes(QByteArrayView(buffer.constData(), qstrlen(buffer.constData())));
 }
 
 QString ProgramDir() {
-    const QString exe = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+    QByteArray exe(4096, Qt::Uninitialized);
+    const ssize_t length = ::readlink("/proc/self/exe", exe.data(), size_t(exe.size()));
     // Without /proc the executable cannot be found; the working folder is the best guess.
-    const QString dir = exe.isEmpty() ? QDir::currentPath() : QFileInfo(exe).absolutePath();
+    const QString path = length > 0 && length < exe.size()
+                             ? NameFromBytes(QByteArrayView(exe.constData(), length))
+                             : QString();
+    const QString dir = path.isEmpty() ? CurrentDir() : path.left(path.lastIndexOf(u'/'));
     return dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
+}
+
+void IgnoreFileSizeSignal() {
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 } // namespace vantuke

@@ -97,28 +97,44 @@ QString NameFromBytes(QByteArrayView bytes) {
     return text;
 }
 
-QByteArray NameToBytes(QStringView text, bool* ok) {
-    if (ok)
-        *ok = true;
-    if (IsAscii(text))
-        return text.toLatin1();
-    QByteArray bytes;
-    bytes.reserve(text.size() * 3);
+bool AppendNameBytes(QByteArray& out, QStringView text) {
+    if (IsAscii(text)) {
+        const qsizetype at = out.size();
+        out.resize(at + text.size());
+        char* to = out.data() + at;
+        for (const QChar c : text)
+            *to++ = char(c.unicode());
+        return true;
+    }
+    bool ok = true;
+    out.reserve(out.size() + text.size() * 3);
     for (qsizetype at = 0; at < text.size(); ++at) {
         const QChar c = text[at];
         if (c.isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate()) {
-            AppendUtf8(bytes, QChar::surrogateToUcs4(c, text[at + 1]));
+            AppendUtf8(out, QChar::surrogateToUcs4(c, text[at + 1]));
             ++at;
         } else if (const int byte = EscapedByte(c); byte >= 0) {
-            bytes += char(byte);
+            out += char(byte);
         } else if (c.isSurrogate()) {
-            if (ok)
-                *ok = false;
-            bytes += '?';
+            ok = false;
+            out += '?';
         } else {
-            AppendUtf8(bytes, c.unicode());
+            AppendUtf8(out, c.unicode());
         }
     }
+    return ok;
+}
+
+QByteArray NameToBytes(QStringView text, bool* ok) {
+    if (IsAscii(text)) {
+        if (ok)
+            *ok = true;
+        return text.toLatin1();
+    }
+    QByteArray bytes;
+    const bool valid = AppendNameBytes(bytes, text);
+    if (ok)
+        *ok = valid;
     return bytes;
 }
 

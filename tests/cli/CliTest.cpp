@@ -290,7 +290,7 @@ TEST(Cli, IoErrorEndsTheRunWithExitCode2) {
 
     const CliResult shortFile = RunCli({"untag", "a.mp3", "short.mp3", "c.mp3"}, dir.Path());
     EXPECT_EQ(shortFile.exitCode, 2);
-    EXPECT_EQ(shortFile.err, "I/O error 22.\n");
+    EXPECT_EQ(shortFile.err, "I/O error 22.\n" + dir.Path("short.mp3") + "\n");
     EXPECT_EQ(shortFile.out,
               QStringList({"Process selected: UnTAG", "Processing file:" + dir.Path("a.mp3"),
                            "TAG is present? Yes", "Processing file:" + dir.Path("short.mp3")}));
@@ -299,7 +299,7 @@ TEST(Cli, IoErrorEndsTheRunWithExitCode2) {
 
     const CliResult missing = RunCli({"list", "gone.mp3"}, dir.Path());
     EXPECT_EQ(missing.exitCode, 2);
-    EXPECT_EQ(missing.err, "File not found.\n");
+    EXPECT_EQ(missing.err, "File not found.\n" + dir.Path("gone.mp3") + "\n");
     EXPECT_EQ(missing.out, QStringList{"Process selected: List files/TAGs"});
 }
 
@@ -309,7 +309,7 @@ TEST(Cli, ReadOnlyFilesAndKeepReadOnly) {
     MakeReadOnly(dir.Path("ro.mp3"));
     const CliResult kept = RunCli({"untag", "--keep-readonly", "ro.mp3"}, dir.Path());
     EXPECT_EQ(kept.exitCode, 2);
-    EXPECT_EQ(kept.err, "File access denied.\n");
+    EXPECT_EQ(kept.err, "File access denied.\n" + dir.Path("ro.mp3") + "\n");
     EXPECT_EQ(QFileInfo(dir.Path("ro.mp3")).size(), 428);
 
     EXPECT_EQ(RunCli({"untag", "ro.mp3"}, dir.Path()).exitCode, 0);
@@ -332,7 +332,7 @@ TEST(Cli, PlaylistsJoinTheFilesInOrder) {
 
     const CliResult missing = RunCli({"list", "--playlist", "gone.m3u"}, dir.Path());
     EXPECT_EQ(missing.exitCode, 2);
-    EXPECT_EQ(missing.err, "File not found.\n");
+    EXPECT_EQ(missing.err, "File not found.\n" + dir.Path("gone.m3u") + "\n");
 }
 
 TEST(Cli, SettingsFileGivesTheOptionsAndTheCommandLineWins) {

@@ -1,16 +1,39 @@
 #include "TestFiles.h"
 
 #include "platform/IoError.h"
+#include "platform/NameBytes.h"
 
 #include <QDir>
 #include <QFile>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <ftw.h>
 #include <gtest/gtest.h>
+#include <sys/fsuid.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace testsupport {
 
 TempDir::TempDir() {
     EXPECT_TRUE(dir_.isValid());
+}
+
+namespace {
+
+int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
+    ::chmod(path, 0700); // a folder must be writable for its entries to go
+    return ::remove(path);
+}
+
+} // namespace
+
+TempDir::~TempDir() {
+    const QByteArray native = vantuke::NameToBytes(dir_.path());
+    ::chmod(native.constData(), 0700);
+    ::nftw(native.constData(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
 }
 
 QString TempDir::Path(const QString& name) const {
@@ -69,6 +92,78 @@ void MakeReadOnly(const QString& path) {
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(),
                       st.st_mode & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH)),
               0);
+}
+
+TmpfsMount::TmpfsMount(const char* size) {
+    const QByteArray options = QByteArray("size=") + size;
+    if (::mount("tmpfs", QFile::encodeName(dir_.Path()).constData(), "tmpfs", 0,
+                options.constData()) != 0) {
+        why_ = QStringLiteral("cannot mount a tmpfs here (needs root): ") +
+               QString::fromLocal8Bit(std::strerror(errno));
+        return;
+    }
+    mounted_ = true;
+}
+
+TmpfsMount::~TmpfsMount() {
+    if (mounted_)
+        ::umount2(QFile::encodeName(dir_.Path()).constData(), MNT_DETACH);
+}
+
+QString TmpfsMount::Dir() const {
+    return mounted_ ? dir_.Dir() : QString();
+}
+
+void FillDisk(const QString& path) {
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    const QByteArray block(4096, 'f');
+    while (::write(fd, block.constData(), size_t(block.size())) > 0) {
+    }
+    const int err = errno;
+    ::close(fd);
+    ASSERT_EQ(err, ENOSPC);
+}
+
+void MakeUnreadable(const QString& path) {
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0), 0);
+}
+
+void OpenFolderToAll(const QString& path) {
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0755), 0);
+}
+
+bool IsLocked(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    EXPECT_GE(fd, 0) << path.toStdString();
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    EXPECT_EQ(::fcntl(fd, F_OFD_GETLK, &lock), 0);
+    ::close(fd);
+    return lock.l_type != F_UNLCK;
+}
+
+namespace {
+
+constexpr unsigned kNobody = 65534;
+
+} // namespace
+
+AsUnprivilegedUser::AsUnprivilegedUser() {
+    if (::geteuid() != 0)
+        return;
+    ::setfsgid(kNobody);
+    ::setfsuid(kNobody);
+    switched_ = true;
+}
+
+AsUnprivilegedUser::~AsUnprivilegedUser() {
+    if (!switched_)
+        return;
+    ::setfsuid(0);
+    ::setfsgid(0);
 }
 
 int OpenDescriptors() {

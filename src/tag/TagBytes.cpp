@@ -1,0 +1,47 @@
+#include "tag/TagBytes.h"
+
+#include <algorithm>
+
+namespace vantuke {
+
+bool IsTagMarker(QByteArrayView bytes) {
+    if (bytes.size() < kTagMarkerSize)
+        return false;
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
+    return upper(bytes[0]) == 'T' && upper(bytes[1]) == 'A' && upper(bytes[2]) == 'G';
+}
+
+bool ParseTagFields(QByteArrayView fields, TTagRecord& record) {
+    if (fields.size() < kTagFieldsSize)
+        return false;
+    qsizetype offset = 0;
+    for (const TagField field : kTextFields) {
+        const int width = FieldCapacity(field);
+        qsizetype length = width;
+        while (length > 0 && fields[offset + length - 1] == ' ')
+            --length;
+        record.Field(field) = fields.sliced(offset, length).toByteArray();
+        offset += width;
+    }
+    record.Genre = quint8(fields[offset]);
+    return true;
+}
+
+QByteArray BuildTag(const TTagRecord& record) {
+    QByteArray tag(kTagSize, '\0');
+    char* out = tag.data();
+    out[0] = 'T';
+    out[1] = 'A';
+    out[2] = 'G';
+    qsizetype offset = kTagMarkerSize;
+    for (const TagField field : kTextFields) {
+        const QByteArray& bytes = record.Field(field);
+        const int width = FieldCapacity(field);
+        std::copy_n(bytes.constData(), std::min<qsizetype>(bytes.size(), width), out + offset);
+        offset += width;
+    }
+    out[offset] = char(record.Genre);
+    return tag;
+}
+
+} // namespace vantuke
