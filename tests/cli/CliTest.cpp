@@ -1,53 +1,17 @@
 // vantuke-cli run as a program on files the tests make: its output lines, exit codes,
 // answers read from standard input, and the bytes it leaves in the files.
+#include "CliRunner.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 #include <gtest/gtest.h>
-#include <ostream>
 
 using namespace testsupport;
-
-// Readable failure messages for texts and lists of texts.
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QStringList& list, std::ostream* os) {
-    *os << '{';
-    for (const QString& text : list) {
-        *os << "\n  ";
-        PrintTo(text, os);
-    }
-    *os << " }";
-}
+using clitest::CliResult;
+using clitest::RunCli;
 
 namespace {
-
-struct CliResult {
-    int exitCode = -1;
-    QStringList out; // standard output, one entry per line
-    QString err;
-};
-
-CliResult RunCli(const QStringList& args, const QString& workDir,
-                 const QByteArray& input = QByteArray()) {
-    QProcess process;
-    process.setWorkingDirectory(workDir);
-    process.start(QString::fromLocal8Bit(qgetenv("VANTUKE_CLI")), args);
-    EXPECT_TRUE(process.waitForStarted()) << "set VANTUKE_CLI to the vantuke-cli binary";
-    process.write(input);
-    process.closeWriteChannel();
-    EXPECT_TRUE(process.waitForFinished(60000));
-    CliResult result;
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    const QString out = QString::fromUtf8(process.readAllStandardOutput());
-    result.out = out.split('\n');
-    EXPECT_EQ(result.out.takeLast(), QString()) << "output must end with a line end";
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
-}
 
 QByteArray TagOf(const QString& path) {
     return ReadFile(path).right(128);

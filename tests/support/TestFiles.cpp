@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <ftw.h>
@@ -44,17 +45,25 @@ QString TempDir::Dir() const {
     return dir_.path() + '/';
 }
 
+// By the path's bytes, so that names that are not UTF-8 are the files they say.
 void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    ASSERT_EQ(f.write(bytes), bytes.size());
+    FILE* file = std::fopen(vantuke::NameToBytes(path).constData(), "wb");
+    ASSERT_NE(file, nullptr) << path.toStdString();
+    const size_t put = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), file);
+    ASSERT_EQ(std::fclose(file), 0);
+    ASSERT_EQ(put, size_t(bytes.size()));
 }
 
 QByteArray ReadFile(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    FILE* file = std::fopen(vantuke::NameToBytes(path).constData(), "rb");
+    if (file == nullptr)
         return {};
-    return f.readAll();
+    QByteArray bytes;
+    char chunk[65536];
+    while (const size_t got = std::fread(chunk, 1, sizeof chunk, file))
+        bytes.append(chunk, qsizetype(got));
+    std::fclose(file);
+    return bytes;
 }
 
 static QByteArray Padded(const QByteArray& bytes, int width) {
