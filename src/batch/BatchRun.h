@@ -7,6 +7,7 @@
 
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 namespace vantuke {
 
@@ -25,6 +26,11 @@ public:
     BatchHost& Host() { return host_; }
     FileSystem& Files() { return files_; }
     TTagRecord& Record() { return record_; }
+    // The values of the "TAG" page as tag bytes, made once per run.
+    const TTagRecord& PageValues();
+    // Room for a status line built entry by entry, reused so that a long run does not
+    // allocate a line per entry.
+    QString& LineBuffer() { return line_; }
     int ErrorCount() const { return errorCount_; }
 
     // Appends a status line. Paths and tag values in it must have gone through
@@ -57,6 +63,8 @@ private:
     FileSystem& files_;
     int errorCount_ = 0;
     TTagRecord record_;
+    std::optional<TTagRecord> pageValues_;
+    QString line_;
 };
 
 // The per-entry steps of each process, for entry i with its path and file number n = i + 1.

@@ -1,5 +1,6 @@
 #include "batch/ExecuteBatch.h"
 #include "batch/BatchRun.h"
+#include "batch/TagFill.h"
 #include "convert/PathNames.h"
 #include "platform/IoError.h"
 
@@ -8,7 +9,12 @@
 namespace vantuke {
 
 void BatchRun::LogProcessing(const QString& path) {
-    Log(QStringLiteral("Processing file:") + ShownInOneLine(path));
+    static const QString prefix = QStringLiteral("Processing file:");
+    line_.resize(0);
+    line_ += prefix;
+    line_ += path;
+    ShowInOneLine(line_, prefix.size());
+    Log(line_);
 }
 
 void BatchRun::LogTagTest(bool present) {
@@ -37,6 +43,12 @@ void BatchRun::RenameEntry(int i, const QString& path, const QString& newPath) {
 void BatchRun::ClearReadOnly(const QString& path) {
     if (options_.program.eraseReadOnlyAttr)
         files_.ClearReadOnly(path);
+}
+
+const TTagRecord& BatchRun::PageValues() {
+    if (!pageValues_)
+        pageValues_ = ValuesTag(options_.tagFill.values, options_.tagFill.genre);
+    return *pageValues_;
 }
 
 std::unique_ptr<TagFile> BatchRun::OpenForChange(const QString& path) {

@@ -13,8 +13,9 @@ StepResult ListFilesStep(BatchRun& run, int i, const QString& path) {
     const std::unique_ptr<TagFile> file = run.Files().Open(path, OpenMode::Read);
     if (file->HasTag()) {
         file->ReadTag(run.Record());
-        run.Log(ExpandTemplate(run.Record(), options.listTemplate, path, i + 1, options.program,
-                               ExpansionUse::StatusLine));
+        ExpandTemplateInto(run.LineBuffer(), run.Record(), options.listTemplate, path, i + 1,
+                           options.program, ExpansionUse::StatusLine);
+        run.Log(run.LineBuffer());
     }
     return StepResult::Next;
 }

@@ -39,14 +39,21 @@ TagQuery FillQueryFromMainWindow(const TagFillOptions& page) {
     return query;
 }
 
-void ApplyQuery(TTagRecord& record, const TagQuery& query, const TagFillOptions& page) {
+TTagRecord ValuesTag(const std::array<QString, 5>& texts, int genre) {
+    TTagRecord values;
+    for (TagField field : kTextFields)
+        SetFieldText(values, field, texts[static_cast<int>(field)]);
+    values.Genre = static_cast<quint8>(genre);
+    return values;
+}
+
+void ApplyValues(TTagRecord& record, const TTagRecord& values, const TagFillOptions& page) {
     for (TagField field : kTextFields) {
-        const int row = static_cast<int>(field);
-        if (!page.leave[row])
-            SetFieldText(record, field, query.texts[row]);
+        if (!page.leave[static_cast<int>(field)])
+            record.Field(field) = values.Field(field);
     }
     if (!page.leave[kGenreRow])
-        record.Genre = static_cast<quint8>(query.genre); // no selection (-1) is stored as 255
+        record.Genre = values.Genre;
 }
 
 } // namespace vantuke

@@ -10,36 +10,38 @@ StepResult TagFillStep(BatchRun& run, int, const QString& path) {
     run.LogProcessing(path);
     std::unique_ptr<TagFile> file = run.OpenForChange(path);
     const bool present = file->HasTag();
-    TagQuery query;
-    if (present) {
+    if (present)
         file->ReadTag(record);
-        query = FillQueryFromTag(record, page);
-    } else {
+    else
         ClearTag(record);
-        query = FillQueryFromMainWindow(page);
-    }
-    query.path = path;
 
-    if (query.AnyAsked()) {
-        // No file stays locked while the user answers. Then the file is opened and tested
-        // again, and the tag is written on what the file holds at that moment: over a tag
-        // that appeared meanwhile (never a second one), with the left fields of the tag as
-        // it is now. A file that lost its tag meanwhile is left alone: what ends it now may
-        // be audio.
-        file.reset();
-        const QueryResult result = run.Host().AskTag(query);
-        if (result == QueryResult::Abort)
-            return StepResult::Stop;
-        if (result == QueryResult::Ignore)
-            return StepResult::Next;
-        file = run.OpenForChange(path);
-        const bool presentNow = file->HasTag();
-        if (present && !presentNow)
-            return StepResult::Next;
-        if (presentNow)
-            file->ReadTag(record);
+    if (!page.AnyAsked()) {
+        // No question: the page's values, made into tag bytes once per run.
+        ApplyValues(record, run.PageValues(), page);
+        file->WriteTag(record);
+        file->Close();
+        return StepResult::Next;
     }
-    ApplyQuery(record, query, page);
+
+    TagQuery query = present ? FillQueryFromTag(record, page) : FillQueryFromMainWindow(page);
+    query.path = path;
+    // No file stays locked while the user answers. Then the file is opened and tested again,
+    // and the tag is written on what the file holds at that moment: over a tag that appeared
+    // meanwhile (never a second one), with the left fields of the tag as it is now. A file
+    // that lost its tag meanwhile is left alone: what ends it now may be audio.
+    file.reset();
+    const QueryResult result = run.Host().AskTag(query);
+    if (result == QueryResult::Abort)
+        return StepResult::Stop;
+    if (result == QueryResult::Ignore)
+        return StepResult::Next;
+    file = run.OpenForChange(path);
+    const bool presentNow = file->HasTag();
+    if (present && !presentNow)
+        return StepResult::Next;
+    if (presentNow)
+        file->ReadTag(record);
+    ApplyValues(record, ValuesTag(query.texts, query.genre), page);
     file->WriteTag(record);
     file->Close();
     return StepResult::Next;

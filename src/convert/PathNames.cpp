@@ -3,6 +3,7 @@
 #include <QStringView>
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <utility>
 
 namespace vantuke {
@@ -121,25 +122,48 @@ void ReplaceAll(QString& text, const QString& what, const QString& with) {
 
 namespace {
 
-bool BreaksStatusLine(QChar c) {
-    const char16_t u = c.unicode();
-    return u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0x2028 || u == 0x2029;
+bool BreaksStatusLine(char16_t u) {
+    return u <= 0x1F || (u >= 0x7F && u <= 0x9F) || u == 0x2028 || u == 0x2029;
+}
+
+} // namespace
+
+namespace {
+
+// True when one of the four UTF-16 units packed in word is not printable ASCII (0x20 to
+// 0x7E). Only then need the units be looked at one by one.
+bool AnyOutsidePrintableAscii(quint64 word) {
+    constexpr quint64 kOnes = 0x0001000100010001ull;
+    constexpr quint64 kBit7 = 0x0080008000800080ull;
+    if (word & 0xFF80FF80FF80FF80ull) // a unit of 0x80 or more
+        return true;
+    // Every unit is below 0x80 now, so adding to it cannot carry into the next one.
+    return (~(word + 0x60 * kOnes) & kBit7) != 0 // below 0x20
+           || ((word + kOnes) & kBit7) != 0;     // 0x7F
 }
 
 } // namespace
 
 void ShowInOneLine(QString& text, qsizetype from) {
+    const char16_t* const chars = reinterpret_cast<const char16_t*>(text.constData());
     const qsizetype size = text.size();
-    const QChar* const data = text.constData();
-    for (qsizetype k = from; k < size; ++k) {
-        if (BreaksStatusLine(data[k])) {
-            // Detaches only when a character is replaced.
-            for (QChar* c = text.data() + k; c != text.data() + size; ++c) {
-                if (BreaksStatusLine(*c))
-                    *c = u'?';
-            }
-            return;
+    qsizetype k = from;
+    // Four units at a time while they are all printable ASCII, as paths and tags nearly
+    // always are.
+    for (quint64 word; k + 4 <= size; k += 4) {
+        std::memcpy(&word, chars + k, sizeof word);
+        if (AnyOutsidePrintableAscii(word))
+            break;
+    }
+    for (; k < size; ++k) {
+        if (!BreaksStatusLine(chars[k]))
+            continue;
+        // Detaches only when a character is replaced.
+        for (QChar* c = text.data() + k; c != text.data() + text.size(); ++c) {
+            if (BreaksStatusLine(c->unicode()))
+                *c = u'?';
         }
+        return;
     }
 }
 

@@ -17,5 +17,9 @@ enum class ExpansionUse { Name, StatusLine };
 // starts no code is copied and the character after it is read anew.
 QString ExpandTemplate(const TTagRecord& tag, const QString& tmpl, const QString& path, int number,
                        const ProgramOptions& options, ExpansionUse use = ExpansionUse::Name);
+// The same into out, whose room is reused from call to call.
+void ExpandTemplateInto(QString& out, const TTagRecord& tag, const QString& tmpl,
+                        const QString& path, int number, const ProgramOptions& options,
+                        ExpansionUse use);
 
 } // namespace vantuke

@@ -4,6 +4,7 @@
 #include "platform/NameBytes.h"
 
 #include <QScopeGuard>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cerrno>
@@ -18,23 +19,58 @@ namespace vantuke {
 
 namespace {
 
-// The path as the file system sees it. An empty path, one holding a NUL character (it would
-// silently cut the path short) or one no bytes stand for has no native form: an invalid name.
-QByteArray NativePath(const QString& path) {
-    bool ok = false;
-    QByteArray native = NameToBytes(path, &ok);
-    if (!ok || path.isEmpty() || path.contains(QChar(0)))
-        throw IoError::FromErrno(EILSEQ);
-    return native;
-}
+// The path as the file system sees it, for the calls about one file, kept on the stack for
+// the common short path. An empty path, one holding a NUL character (it would silently cut
+// the path short) or one no bytes stand for has no native form: an invalid name.
+class NativeName {
+public:
+    explicit NativeName(QStringView path) {
+        // ASCII, the common case, is copied and checked in one pass the compiler can
+        // vectorise: the bits of every character for a non-ASCII one, the smallest for a NUL.
+        bytes_.resize(path.size() + 1);
+        char* const out = bytes_.data();
+        const char16_t* const in = path.utf16();
+        char16_t all = 0;
+        char16_t least = 0xFFFF;
+        for (qsizetype k = 0; k < path.size(); ++k) {
+            all |= in[k];
+            least = std::min(least, in[k]);
+            out[k] = char(in[k]);
+        }
+        out[path.size()] = '\0';
+        valid_ = !path.isEmpty() && least != 0;
+        if (all >= 0x80)
+            Encode(path);
+    }
+    bool Valid() const { return valid_; }
+    // Throws "Invalid filename" when there is no such name.
+    const char* Checked() const {
+        if (!valid_)
+            throw IoError::FromErrno(EILSEQ);
+        return bytes_.constData();
+    }
+    const char* CStr() const { return bytes_.constData(); }
+
+private:
+    void Encode(QStringView path) {
+        bool ok = false;
+        const QByteArray bytes = NameToBytes(path, &ok);
+        valid_ = ok && !path.isEmpty() && !path.contains(QChar(0));
+        bytes_.resize(bytes.size() + 1);
+        std::copy_n(bytes.constData(), bytes.size() + 1, bytes_.data());
+    }
+
+    QVarLengthArray<char, 1024> bytes_;
+    bool valid_ = true;
+};
 
 // Opens with the given access. O_NONBLOCK keeps a pipe or device from hanging the open; it
 // has no effect on the regular files that are let through.
 int OpenRegular(const QString& path, int access, struct stat& st) {
-    const QByteArray native = NativePath(path);
+    const NativeName native(path);
     int fd;
     do {
-        fd = ::open(native.constData(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        fd = ::open(native.Checked(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
         throw IoError::FromErrno(errno);
@@ -67,16 +103,6 @@ FileStat StatOf(const struct stat& st) {
     return stat;
 }
 
-// The bytes of a path for a call that must not fail for a bad name: nothing when no bytes
-// stand for the path.
-std::optional<QByteArray> NativePathOrNothing(const QString& path) {
-    try {
-        return NativePath(path);
-    } catch (const IoError&) {
-        return std::nullopt;
-    }
-}
-
 // Takes the exclusive lock on the whole file, waiting while another description holds it.
 // A file system that cannot lock at all (NFS without a lock daemon, some FUSE mounts) is
 // used without the lock rather than not at all.
@@ -98,10 +124,10 @@ void LockWholeFile(int fd) {
 // Opens for reading and writing and locks. The size is taken once the lock is held: a run
 // that held it before may have changed the file while this one waited.
 int OpenLocked(const QString& path, struct stat& st) {
-    const QByteArray native = NativePath(path);
+    const NativeName native(path);
     int fd;
     do {
-        fd = ::open(native.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        fd = ::open(native.Checked(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
         throw IoError::FromErrno(errno);
@@ -231,18 +257,18 @@ QByteArray ReadWholeFile(const QString& path) {
 }
 
 std::optional<FileStat> StatPath(const QString& path) {
-    const std::optional<QByteArray> native = NativePathOrNothing(path);
+    const NativeName native(path);
     struct stat st {};
-    if (!native || ::lstat(native->constData(), &st) != 0)
+    if (!native.Valid() || ::lstat(native.CStr(), &st) != 0)
         return std::nullopt;
     return StatOf(st);
 }
 
 bool MakeWritable(const QString& path) {
-    const std::optional<QByteArray> native = NativePathOrNothing(path);
+    const NativeName native(path);
     struct stat st {};
-    return native && ::stat(native->constData(), &st) == 0 && (st.st_mode & S_IWUSR) == 0 &&
-           ::chmod(native->constData(), (st.st_mode & 07777) | S_IWUSR) == 0;
+    return native.Valid() && ::stat(native.CStr(), &st) == 0 && (st.st_mode & S_IWUSR) == 0 &&
+           ::chmod(native.CStr(), (st.st_mode & 07777) | S_IWUSR) == 0;
 }
 
 namespace {
@@ -275,34 +301,33 @@ QStringView NamePart(QStringView path) {
 
 // True when to names the very file from names, in the same folder and differing only in
 // letter case: a case-insensitive volume (a USB stick) sees both names as one.
-bool SameFileByCase(const QString& from, const QString& to, const QByteArray& fromBytes,
-                    const QByteArray& toBytes) {
+bool SameFileByCase(const QString& from, const QString& to, const char* fromBytes,
+                    const char* toBytes) {
     if (FolderPart(from) != FolderPart(to) ||
         NamePart(from).compare(NamePart(to), Qt::CaseInsensitive) != 0)
         return false;
-    struct stat a {
-    }, b{};
-    return ::lstat(fromBytes.constData(), &a) == 0 && ::lstat(toBytes.constData(), &b) == 0 &&
-           a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    struct stat a {};
+    struct stat b {};
+    return ::lstat(fromBytes, &a) == 0 && ::lstat(toBytes, &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
 }
 
 // A new letter case through a free temporary name in the same folder, since the volume
 // takes the new name for the old one. Put back when the second step fails.
-bool RenameThroughTemporary(const QString& from, const QByteArray& fromBytes,
-                            const QByteArray& toBytes) {
+bool RenameThroughTemporary(const QString& from, const char* fromBytes, const char* toBytes) {
     static int counter = 0;
     const QString folder = FolderPart(from).toString();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QByteArray temporary = NativePath(
+        const NativeName temporary(
             folder + QStringLiteral(".vantuke-rename-%1-%2").arg(::getpid()).arg(++counter));
-        const int err = MoveNoReplace(fromBytes.constData(), temporary.constData());
+        const int err = MoveNoReplace(fromBytes, temporary.CStr());
         if (err == EEXIST)
             continue;
         if (err != 0)
             return false;
-        if (MoveNoReplace(temporary.constData(), toBytes.constData()) == 0)
+        if (MoveNoReplace(temporary.CStr(), toBytes) == 0)
             return true;
-        MoveNoReplace(temporary.constData(), fromBytes.constData());
+        MoveNoReplace(temporary.CStr(), fromBytes);
         return false;
     }
     return false;
@@ -313,15 +338,15 @@ bool RenameThroughTemporary(const QString& from, const QByteArray& fromBytes,
 bool RenameNoReplace(const QString& from, const QString& to) {
     if (from == to)
         return true;
-    const std::optional<QByteArray> fromBytes = NativePathOrNothing(from);
-    const std::optional<QByteArray> toBytes = NativePathOrNothing(to);
-    if (!fromBytes || !toBytes)
+    const NativeName fromBytes(from);
+    const NativeName toBytes(to);
+    if (!fromBytes.Valid() || !toBytes.Valid())
         return false;
-    const int err = MoveNoReplace(fromBytes->constData(), toBytes->constData());
+    const int err = MoveNoReplace(fromBytes.CStr(), toBytes.CStr());
     if (err == 0)
         return true;
-    return err == EEXIST && SameFileByCase(from, to, *fromBytes, *toBytes) &&
-           RenameThroughTemporary(from, *fromBytes, *toBytes);
+    return err == EEXIST && SameFileByCase(from, to, fromBytes.CStr(), toBytes.CStr()) &&
+           RenameThroughTemporary(from, fromBytes.CStr(), toBytes.CStr());
 }
 
 QString CurrentDir() {

@@ -1,12 +1,23 @@
 #include "platform/NameBytes.h"
 
+#include <cstring>
+
 namespace vantuke {
 
 namespace {
 
 bool IsAscii(QByteArrayView bytes) {
-    for (const char c : bytes) {
-        if (quint8(c) >= 0x80)
+    // Eight bytes at a time: names are long and almost always ASCII.
+    const char* at = bytes.data();
+    const char* const end = at + bytes.size();
+    for (; end - at >= 8; at += 8) {
+        quint64 word;
+        std::memcpy(&word, at, 8);
+        if (word & 0x8080808080808080ull)
+            return false;
+    }
+    for (; at != end; ++at) {
+        if (quint8(*at) >= 0x80)
             return false;
     }
     return true;
@@ -98,14 +109,19 @@ QString NameFromBytes(QByteArrayView bytes) {
 }
 
 bool AppendNameBytes(QByteArray& out, QStringView text) {
-    if (IsAscii(text)) {
-        const qsizetype at = out.size();
-        out.resize(at + text.size());
-        char* to = out.data() + at;
-        for (const QChar c : text)
-            *to++ = char(c.unicode());
-        return true;
+    // ASCII, the common case, is copied and checked in one pass the compiler can vectorise.
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char* const to = out.data() + start;
+    const char16_t* const from = text.utf16();
+    char16_t all = 0;
+    for (qsizetype k = 0; k < text.size(); ++k) {
+        all |= from[k];
+        to[k] = char(from[k]);
     }
+    if (all < 0x80)
+        return true;
+    out.resize(start);
     bool ok = true;
     out.reserve(out.size() + text.size() * 3);
     for (qsizetype at = 0; at < text.size(); ++at) {

@@ -20,7 +20,10 @@ bool ParseTagFields(QByteArrayView fields, TTagRecord& record) {
         qsizetype length = width;
         while (length > 0 && fields[offset + length - 1] == ' ')
             --length;
-        record.Field(field) = fields.sliced(offset, length).toByteArray();
+        // Into the field's own buffer: a record reused from file to file allocates nothing.
+        QByteArray& bytes = record.Field(field);
+        bytes.resize(length);
+        std::copy_n(fields.data() + offset, length, bytes.data());
         offset += width;
     }
     record.Genre = quint8(fields[offset]);
@@ -28,8 +31,13 @@ bool ParseTagFields(QByteArrayView fields, TTagRecord& record) {
 }
 
 QByteArray BuildTag(const TTagRecord& record) {
-    QByteArray tag(kTagSize, '\0');
-    char* out = tag.data();
+    QByteArray tag(kTagSize, Qt::Uninitialized);
+    BuildTag(record, tag.data());
+    return tag;
+}
+
+void BuildTag(const TTagRecord& record, char* out) {
+    std::fill_n(out, kTagSize, '\0');
     out[0] = 'T';
     out[1] = 'A';
     out[2] = 'G';
@@ -41,7 +49,6 @@ QByteArray BuildTag(const TTagRecord& record) {
         offset += width;
     }
     out[offset] = char(record.Genre);
-    return tag;
 }
 
 } // namespace vantuke

@@ -27,5 +27,7 @@ bool ParseTagFields(QByteArrayView fields, TTagRecord& record);
 // The 128 bytes of a tag: "TAG" (always upper case), each text field's bytes (no more than
 // its width) padded with NULs to its width, and the genre byte.
 QByteArray BuildTag(const TTagRecord& record);
+// The same into out, which has room for 128 bytes.
+void BuildTag(const TTagRecord& record, char* out);
 
 } // namespace vantuke

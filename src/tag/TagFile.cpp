@@ -2,6 +2,7 @@
 
 #include "platform/IoError.h"
 
+#include <algorithm>
 #include <cerrno>
 
 namespace vantuke {
@@ -13,14 +14,18 @@ qint64 DiskTagFile::TagStart() const {
     return start;
 }
 
-const QByteArray& DiskTagFile::LastBytes() {
-    if (last_.isEmpty())
-        last_ = file_.ReadAt(TagStart(), kTagSize);
-    return last_;
+QByteArrayView DiskTagFile::LastBytes() {
+    if (!haveLast_) {
+        file_.ReadAt(TagStart(), last_.data(), kTagSize);
+        haveLast_ = true;
+    }
+    return QByteArrayView(last_.data(), kTagSize);
 }
 
 void DiskTagFile::WriteTag(const TTagRecord& record) {
-    const QByteArray tag = BuildTag(record);
+    std::array<char, kTagSize> built;
+    BuildTag(record, built.data());
+    const QByteArrayView tag(built.data(), kTagSize);
     if (HasTag()) {
         const qint64 start = TagStart();
         qint64 written = 0;
@@ -30,7 +35,7 @@ void DiskTagFile::WriteTag(const TTagRecord& record) {
             // Half a new tag over half the old one is a tag nobody wrote: the part that
             // reached the file gets its old bytes back. The write error is the one to report.
             try {
-                file_.WriteAt(start, QByteArrayView(last_).first(written));
+                file_.WriteAt(start, QByteArrayView(last_.data(), written));
             } catch (const IoError&) {
             }
             throw;
@@ -48,14 +53,15 @@ void DiskTagFile::WriteTag(const TTagRecord& record) {
             throw;
         }
     }
-    last_ = tag;
+    last_ = built;
+    haveLast_ = true;
 }
 
 bool DiskTagFile::RemoveTag() {
     if (!HasTag())
         return false;
     file_.Truncate(TagStart());
-    last_.clear();
+    haveLast_ = false;
     return true;
 }
 

@@ -5,7 +5,9 @@
 #include "tag/TagRecord.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+#include <array>
 
 namespace vantuke {
 
@@ -21,8 +23,9 @@ public:
     // Who the file is (device, inode) and its size, mode and modification time as opened;
     // the size follows the file's own changes.
     virtual const FileStat& Stat() const = 0;
-    // The last 128 bytes as the file holds them now: the old bytes a change replaces.
-    virtual const QByteArray& LastBytes() = 0;
+    // The last 128 bytes as the file holds them now: the old bytes a change replaces. Valid
+    // until the next call on this file.
+    virtual QByteArrayView LastBytes() = 0;
     // Writes the record's tag over the tag the file has, or appends one when it has none.
     // A write that fails part-way leaves the file as it was: the old bytes are written back
     // over a tag, an appended tag is cut off again.
@@ -36,9 +39,7 @@ public:
     // True when the last 128 bytes start with the marker "TAG" in any letter case.
     bool HasTag() { return IsTagMarker(LastBytes()); }
     // Fills the record from the last 128 bytes, without looking at the marker.
-    void ReadTag(TTagRecord& record) {
-        ParseTagFields(QByteArrayView(LastBytes()).sliced(kTagMarkerSize), record);
-    }
+    void ReadTag(TTagRecord& record) { ParseTagFields(LastBytes().sliced(kTagMarkerSize), record); }
 };
 
 // A file on disk. Opened for OpenMode::Change it is locked until closed; a read-only file
@@ -48,7 +49,7 @@ public:
     DiskTagFile(const QString& path, OpenMode mode) : file_(path, mode) {}
 
     const FileStat& Stat() const override { return file_.Stat(); }
-    const QByteArray& LastBytes() override;
+    QByteArrayView LastBytes() override;
     void WriteTag(const TTagRecord& record) override;
     bool RemoveTag() override;
     void Close() override { file_.Close(); }
@@ -58,7 +59,9 @@ private:
     qint64 TagStart() const;
 
     OpenFile file_;
-    QByteArray last_; // the last 128 bytes once read, kept in step with every change
+    // The last 128 bytes once read, kept in step with every change.
+    std::array<char, kTagSize> last_;
+    bool haveLast_ = false;
 };
 
 // Reads the tag of a file opened for reading only (the file list, "List files/TAGs"): false,

@@ -70,13 +70,19 @@ const QByteArray& TTagRecord::Field(TagField field) const {
     return this->*kFieldMembers[std::size_t(field)];
 }
 
-QString FieldText(const QByteArray& bytes) {
+void AppendFieldText(QString& out, const QByteArray& bytes) {
     const auto& table = DecodeTable();
     const qsizetype length = qstrnlen(bytes.constData(), size_t(bytes.size()));
-    QString text(length, Qt::Uninitialized);
-    QChar* out = text.data();
+    const qsizetype at = out.size();
+    out.resize(at + length);
+    QChar* to = out.data() + at;
     for (qsizetype k = 0; k < length; ++k)
-        out[k] = table[quint8(bytes[k])];
+        to[k] = table[quint8(bytes[k])];
+}
+
+QString FieldText(const QByteArray& bytes) {
+    QString text;
+    AppendFieldText(text, bytes);
     return text;
 }
 

@@ -34,6 +34,8 @@ struct TTagRecord {
 // (Windows-1252).
 QString FieldText(const QByteArray& bytes);
 QString FieldText(const TTagRecord& record, TagField field);
+// Appends a field's text to out, as FieldText gives it.
+void AppendFieldText(QString& out, const QByteArray& bytes);
 
 // Stores bytes into a field, keeping the first bytes up to the field's capacity.
 void SetFieldBytes(TTagRecord& record, TagField field, const QByteArray& bytes);

@@ -68,7 +68,7 @@ private:
             : file_(std::move(file)), name_(std::move(name)), log_(log) {}
         ~File() override { log_ << "close " + name_; }
         const FileStat& Stat() const override { return file_->Stat(); }
-        const QByteArray& LastBytes() override { return file_->LastBytes(); }
+        QByteArrayView LastBytes() override { return file_->LastBytes(); }
         void WriteTag(const TTagRecord& record) override {
             log_ << "write " + name_;
             file_->WriteTag(record);
@@ -338,7 +338,7 @@ TEST(FileChanges, NamesThatAreNotUtf8KeepTheirBytes) {
     const QString renamed = dir.Dir() + NameFromBytes("Caf\xE9 - Cr\xE8me 1.mp3");
     EXPECT_EQ(entries, QStringList{renamed});
     DiskTagFile file(renamed, OpenMode::Read);
-    EXPECT_EQ(file.LastBytes(), MakeTag("Cr\xE8me_1", "Caf\xE9"));
+    EXPECT_EQ(file.LastBytes().toByteArray(), MakeTag("Cr\xE8me_1", "Caf\xE9"));
 }
 
 } // namespace
