@@ -1,6 +1,8 @@
 #include "CliRun.h"
 #include "selection/SelectedFiles.h"
 
+#include <algorithm>
+
 namespace vantuke::cli {
 
 namespace {
@@ -9,16 +11,15 @@ namespace {
 // is absolute, has no doubled slash and no "." part. Paths given by a shell glob or a file
 // manager are like this, and taking them as they are saves a copy of every path.
 bool IsCleanAbsolute(QStringView path) {
-    const char16_t* const p = path.utf16();
-    const qsizetype size = path.size();
-    if (size == 0 || p[0] != u'/')
+    if (!path.startsWith(u'/'))
         return false;
-    for (qsizetype k = 0; k < size; ++k) {
-        if (p[k] != u'/')
-            continue;
-        // A slash starts an empty part, or a "." part (last, or followed by a slash).
-        const char16_t next = k + 1 < size ? p[k + 1] : u'\0';
-        if (next == u'/' || (next == u'.' && (k + 2 == size || p[k + 2] == u'/')))
+    const char16_t* const end = path.utf16() + path.size();
+    for (const char16_t* slash = path.utf16(); slash != end;
+         slash = std::find(slash + 1, end, u'/')) {
+        const char16_t* const next = slash + 1;
+        if (next == end)
+            break;
+        if (*next == u'/' || (*next == u'.' && (next + 1 == end || next[1] == u'/')))
             return false;
     }
     return true;

@@ -71,6 +71,8 @@ public:
     explicit Parser(const QStringList& args) : args_(args) {}
 
     CliRequest Parse() {
+        // Nearly every argument of a long command line is a FILE.
+        request_.sources.reserve(args_.size());
         while (next_ < args_.size()) {
             const QString arg = args_.at(next_++);
             if (optionsEnded_ || arg == QLatin1String("-") || !arg.startsWith(QLatin1Char('-')))

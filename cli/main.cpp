@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 using namespace vantuke;
 using namespace vantuke::cli;
@@ -35,9 +36,20 @@ bool FlushOutput() {
     return false;
 }
 
-int Run(const CliRequest& request) {
+// File names are bytes: every argument keeps its own, whatever the locale says.
+QStringList Arguments(int argc, char* argv[]) {
+    QStringList args;
+    args.reserve(argc);
+    for (int i = 1; i < argc; ++i)
+        args << NameFromBytes(argv[i]);
+    return args;
+}
+
+int Run(CliRequest request) {
     const BatchOptions options = BuildOptions(request);
     QStringList entries = BuildSelection(request.sources, CurrentDir());
+    // The sources are in the selection now; their room serves the run.
+    request.sources = {};
     TerminalHost host(stdout, stderr, stdin);
     const BatchResult result = ExecuteBatch(entries, options, host);
     if (!FlushOutput())
@@ -53,14 +65,8 @@ int main(int argc, char* argv[]) {
     static char outputBuffer[1 << 20];
     std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
 
-    // File names are bytes: every argument keeps its own, whatever the locale says.
-    QStringList args;
-    args.reserve(argc);
-    for (int i = 1; i < argc; ++i)
-        args << NameFromBytes(argv[i]);
-
     try {
-        const CliRequest request = ParseArguments(args);
+        CliRequest request = ParseArguments(Arguments(argc, argv));
         if (request.action == CliRequest::Action::Help) {
             std::fputs(UsageText().toUtf8().constData(), stdout);
             return FlushOutput() ? kDone : kIoError;
@@ -69,7 +75,7 @@ int main(int argc, char* argv[]) {
             std::fputs("vantuke-cli " VANTUKE_VERSION "\n", stdout);
             return FlushOutput() ? kDone : kIoError;
         }
-        return Run(request);
+        return Run(std::move(request));
     } catch (const UsageError& error) {
         PrintError(QStringLiteral("vantuke-cli: ") + error.Message() + QLatin1String("\n"));
         std::fputs(UsageText().toUtf8().constData(), stderr);

@@ -11,6 +11,7 @@ namespace vantuke {
 void BatchRun::LogProcessing(const QString& path) {
     static const QString prefix = QStringLiteral("Processing file:");
     line_.resize(0);
+    line_.reserve(prefix.size() + path.size());
     line_ += prefix;
     line_ += path;
     ShowInOneLine(line_, prefix.size());
@@ -22,8 +23,16 @@ void BatchRun::LogTagTest(bool present) {
 }
 
 void BatchRun::LogRenaming(const QString& path, const QString& newPath) {
-    Log(QStringLiteral("Renaming from ") + ShownInOneLine(path) + QStringLiteral(" to ") +
-        ShownInOneLine(newPath));
+    static const QString from = QStringLiteral("Renaming from ");
+    static const QString to = QStringLiteral(" to ");
+    line_.resize(0);
+    line_.reserve(from.size() + path.size() + to.size() + newPath.size());
+    line_ += from;
+    line_ += path;
+    line_ += to;
+    line_ += newPath;
+    ShowInOneLine(line_, from.size());
+    Log(line_);
 }
 
 void BatchRun::ReportError(const QString& text) {

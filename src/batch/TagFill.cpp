@@ -1,6 +1,8 @@
 #include "batch/TagFill.h"
 #include "tag/Genres.h"
 
+#include <algorithm>
+
 namespace vantuke {
 
 namespace {
@@ -49,8 +51,13 @@ TTagRecord ValuesTag(const std::array<QString, 5>& texts, int genre) {
 
 void ApplyValues(TTagRecord& record, const TTagRecord& values, const TagFillOptions& page) {
     for (TagField field : kTextFields) {
-        if (!page.leave[static_cast<int>(field)])
-            record.Field(field) = values.Field(field);
+        if (page.leave[static_cast<int>(field)])
+            continue;
+        // Into the record's own buffer, which the next file's tag is read into.
+        const QByteArray& value = values.Field(field);
+        QByteArray& bytes = record.Field(field);
+        bytes.resize(value.size());
+        std::copy_n(value.constData(), value.size(), bytes.data());
     }
     if (!page.leave[kGenreRow])
         record.Genre = values.Genre;

@@ -16,11 +16,17 @@ StepResult TagToFilenameStep(BatchRun& run, int i, const QString& path) {
         return StepResult::Next;
 
     file->ReadTag(run.Record());
-    const QString newPath =
-        FilePathOf(path) +
-        CleanFileName(ExpandTemplate(run.Record(), options.tagToFilenameTemplate, path, i + 1,
-                                     options.program)) +
-        QLatin1Char('.') + ExtensionText(options.program.extensionFormat);
+    // FilePathOf(path) + CleanFileName(ExpandTemplate(...)) + "." + ExtensionText(), built
+    // in one piece.
+    const QString& tmpl = options.tagToFilenameTemplate;
+    const qsizetype nameStart = FileNameStart(path);
+    QString newPath;
+    newPath.reserve(nameStart + tmpl.size() + 96);
+    newPath.append(path.constData(), nameStart);
+    AppendExpansion(newPath, run.Record(), tmpl, path, i + 1, options.program, ExpansionUse::Name);
+    CleanFileName(newPath, nameStart);
+    newPath += QLatin1Char('.');
+    newPath += ExtensionText(options.program.extensionFormat);
     run.LogRenaming(path, newPath);
     run.RenameEntry(i, path, newPath);
     return StepResult::Next;

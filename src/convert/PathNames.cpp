@@ -25,35 +25,36 @@ bool EndsWithMp3(const QString& path) {
 }
 
 // The nine characters Windows refuses in a name, and the control characters 1 to 31 and 127,
-// which no new name may hold either.
+// which no new name may hold either; by ASCII code.
+constexpr std::array<bool, 128> kUnsafeInFileName = [] {
+    std::array<bool, 128> unsafe{};
+    for (int c = 1; c <= 31; ++c)
+        unsafe[c] = true;
+    unsafe[127] = true;
+    for (const char c : {'"', '*', '/', ':', '<', '>', '?', '\\', '|'})
+        unsafe[std::size_t(c)] = true;
+    return unsafe;
+}();
+
 bool IsUnsafeInFileName(QChar c) {
-    const char16_t u = c.unicode();
-    if ((u >= 1 && u <= 31) || u == 127)
-        return true;
-    switch (u) {
-    case u'"':
-    case u'*':
-    case u'/':
-    case u':':
-    case u'<':
-    case u'>':
-    case u'?':
-    case u'\\':
-    case u'|':
-        return true;
-    default:
-        return false;
-    }
+    return c.unicode() < kUnsafeInFileName.size() && kUnsafeInFileName[c.unicode()];
 }
 
 } // namespace
 
+qsizetype FileNameStart(QStringView path) {
+    qsizetype start = path.size();
+    while (start > 0 && path[start - 1] != u'/')
+        --start;
+    return start;
+}
+
 QString FilePathOf(const QString& path) {
-    return path.left(path.lastIndexOf(u'/') + 1);
+    return path.left(FileNameStart(path));
 }
 
 QString FileTitleOf(const QString& path) {
-    const qsizetype start = path.lastIndexOf(u'/') + 1;
+    const qsizetype start = FileNameStart(path);
     const qsizetype end = EndsWithMp3(path) ? path.size() - 4 : path.size();
     return path.sliced(start, end - start);
 }
@@ -159,7 +160,8 @@ void ShowInOneLine(QString& text, qsizetype from) {
         if (!BreaksStatusLine(chars[k]))
             continue;
         // Detaches only when a character is replaced.
-        for (QChar* c = text.data() + k; c != text.data() + text.size(); ++c) {
+        QChar* const begin = text.data();
+        for (QChar* c = begin + k; c != begin + size; ++c) {
             if (BreaksStatusLine(c->unicode()))
                 *c = u'?';
         }
@@ -175,11 +177,17 @@ QString ShownInOneLine(const QString& text) {
 
 QString CleanFileName(const QString& name) {
     QString result = name;
-    for (QChar& c : result) {
-        if (IsUnsafeInFileName(c))
-            c = u' ';
-    }
+    CleanFileName(result, 0);
     return result;
+}
+
+void CleanFileName(QString& text, qsizetype from) {
+    QChar* const begin = text.data();
+    QChar* const end = begin + text.size();
+    for (QChar* c = begin + from; c != end; ++c) {
+        if (IsUnsafeInFileName(*c))
+            *c = u' ';
+    }
 }
 
 } // namespace vantuke

@@ -62,6 +62,12 @@ void ExpandTemplateInto(QString& result, const TTagRecord& tag, const QString& t
                         const QString& path, int number, const ProgramOptions& options,
                         ExpansionUse use) {
     result.resize(0);
+    AppendExpansion(result, tag, tmpl, path, number, options, use);
+}
+
+void AppendExpansion(QString& result, const TTagRecord& tag, const QString& tmpl,
+                     const QString& path, int number, const ProgramOptions& options,
+                     ExpansionUse use) {
     const QStringView text(tmpl);
     const qsizetype size = text.size();
     // Literal text is copied in runs, up to the next code or NUL (a NUL is dropped).

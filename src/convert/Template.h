@@ -21,5 +21,8 @@ QString ExpandTemplate(const TTagRecord& tag, const QString& tmpl, const QString
 void ExpandTemplateInto(QString& out, const TTagRecord& tag, const QString& tmpl,
                         const QString& path, int number, const ProgramOptions& options,
                         ExpansionUse use);
+// The same appended to out.
+void AppendExpansion(QString& out, const TTagRecord& tag, const QString& tmpl, const QString& path,
+                     int number, const ProgramOptions& options, ExpansionUse use);
 
 } // namespace vantuke

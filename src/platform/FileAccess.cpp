@@ -146,14 +146,6 @@ int OpenLocked(const QString& path, struct stat& st) {
 
 } // namespace
 
-bool FileStat::ReadOnly() const {
-    return (mode & S_IWUSR) == 0;
-}
-
-bool FileStat::Regular() const {
-    return S_ISREG(mode);
-}
-
 OpenFile::OpenFile(const QString& path, OpenMode mode) : path_(path) {
     struct stat st {};
     try {
@@ -183,12 +175,6 @@ void OpenFile::ReadAt(qint64 pos, char* out, qint64 n) const {
             throw IoError::ReadBeyondEnd().WithPath(path_);
         done += got;
     }
-}
-
-QByteArray OpenFile::ReadAt(qint64 pos, qint64 n) const {
-    QByteArray bytes(n, Qt::Uninitialized);
-    ReadAt(pos, bytes.data(), n);
-    return bytes;
 }
 
 void OpenFile::WriteAt(qint64 pos, QByteArrayView bytes, qint64* written) {

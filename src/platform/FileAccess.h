@@ -16,14 +16,6 @@ struct FileStat {
     qint64 size = 0;
     quint32 mode = 0;     // type and permission bits, as st_mode
     qint64 mtimeNsec = 0; // modification time, nanoseconds since the epoch
-
-    // The owner's write permission is missing: the program's read-only attribute.
-    bool ReadOnly() const;
-    // A regular file, not a folder, device, pipe or symbolic link.
-    bool Regular() const;
-    bool SameFile(const FileStat& other) const {
-        return device == other.device && inode == other.inode;
-    }
 };
 
 // How a file is opened.
@@ -55,7 +47,6 @@ public:
     // Reads exactly n bytes at pos into out. A negative pos fails like a seek before the
     // start ("I/O error 22"); fewer bytes than asked is "Read beyond end of file".
     void ReadAt(qint64 pos, char* out, qint64 n) const;
-    QByteArray ReadAt(qint64 pos, qint64 n) const;
     // Writes all bytes at pos; a write that stops short is "Disk full". When written is given
     // it receives how many bytes reached the file, also when the write fails part-way.
     void WriteAt(qint64 pos, QByteArrayView bytes, qint64* written = nullptr);

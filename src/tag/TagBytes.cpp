@@ -20,9 +20,11 @@ bool ParseTagFields(QByteArrayView fields, TTagRecord& record) {
         qsizetype length = width;
         while (length > 0 && fields[offset + length - 1] == ' ')
             --length;
-        // Into the field's own buffer: a record reused from file to file allocates nothing.
+        // Into the field's own buffer: a record reused from file to file allocates nothing,
+        // and NUL-padded fields, the usual kind, keep their length from file to file.
         QByteArray& bytes = record.Field(field);
-        bytes.resize(length);
+        if (bytes.size() != length)
+            bytes.resize(length);
         std::copy_n(fields.data() + offset, length, bytes.data());
         offset += width;
     }
@@ -37,7 +39,6 @@ QByteArray BuildTag(const TTagRecord& record) {
 }
 
 void BuildTag(const TTagRecord& record, char* out) {
-    std::fill_n(out, kTagSize, '\0');
     out[0] = 'T';
     out[1] = 'A';
     out[2] = 'G';
@@ -45,7 +46,9 @@ void BuildTag(const TTagRecord& record, char* out) {
     for (const TagField field : kTextFields) {
         const QByteArray& bytes = record.Field(field);
         const int width = FieldCapacity(field);
-        std::copy_n(bytes.constData(), std::min<qsizetype>(bytes.size(), width), out + offset);
+        const qsizetype length = std::min<qsizetype>(bytes.size(), width);
+        std::copy_n(bytes.constData(), length, out + offset);
+        std::fill_n(out + offset + length, width - length, '\0');
         offset += width;
     }
     out[offset] = char(record.Genre);

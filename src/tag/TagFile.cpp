@@ -4,8 +4,35 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <utility>
 
 namespace vantuke {
+
+namespace {
+
+// The memory of the last DiskTagFile deleted on this thread, for the next one.
+thread_local void* spareFile = nullptr;
+
+struct SpareFileRelease {
+    ~SpareFileRelease() { ::operator delete(spareFile); }
+};
+thread_local SpareFileRelease spareFileRelease;
+
+} // namespace
+
+void* DiskTagFile::operator new(std::size_t size) {
+    (void)spareFileRelease; // constructed on first use, frees the spare at thread exit
+    if (void* memory = std::exchange(spareFile, nullptr))
+        return memory;
+    return ::operator new(size);
+}
+
+void DiskTagFile::operator delete(void* memory, std::size_t) {
+    if (spareFile == nullptr)
+        spareFile = memory;
+    else
+        ::operator delete(memory);
+}
 
 qint64 DiskTagFile::TagStart() const {
     const qint64 start = file_.Size() - kTagSize;

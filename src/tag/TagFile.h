@@ -8,6 +8,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <array>
+#include <cstddef>
 
 namespace vantuke {
 
@@ -47,6 +48,11 @@ public:
 class DiskTagFile final : public TagFile {
 public:
     DiskTagFile(const QString& path, OpenMode mode) : file_(path, mode) {}
+
+    // A run opens one file after another and each goes before the next: the memory of the
+    // last one is kept for the next, so that a long run does not allocate one per file.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* memory, std::size_t size);
 
     const FileStat& Stat() const override { return file_.Stat(); }
     QByteArrayView LastBytes() override;

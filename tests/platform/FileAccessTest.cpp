@@ -118,7 +118,8 @@ TEST(FileAccessTest, ErrorsNameTheFileTheyCameFrom) {
     };
     EXPECT_EQ(pathOf([&] { OpenFile f(dir.Path("missing"), OpenMode::Change); }),
               dir.Path("missing"));
-    EXPECT_EQ(pathOf([&] { OpenFile(dir.Path("short"), OpenMode::Read).ReadAt(2, 5); }),
+    char bytes[8];
+    EXPECT_EQ(pathOf([&] { OpenFile(dir.Path("short"), OpenMode::Read).ReadAt(2, bytes, 5); }),
               dir.Path("short"));
     EXPECT_EQ(pathOf([&] { ReadWholeFile(dir.Path("gone.m3u")); }), dir.Path("gone.m3u"));
 }
@@ -127,9 +128,11 @@ TEST(FileAccessTest, BlockTransfersFailAtBadPositions) {
     TempDir dir;
     WriteFile(dir.Path("f"), "0123456789");
     OpenFile f(dir.Path("f"), OpenMode::Change);
-    EXPECT_EQ(f.ReadAt(3, 4), "3456");
-    EXPECT_EQ(ErrorCodeOf([&] { f.ReadAt(-1, 3); }), 22);
-    EXPECT_EQ(ErrorCodeOf([&] { f.ReadAt(8, 3); }), IoError::kReadBeyondEnd);
+    char bytes[4];
+    f.ReadAt(3, bytes, 4);
+    EXPECT_EQ(QByteArray(bytes, 4), "3456");
+    EXPECT_EQ(ErrorCodeOf([&] { f.ReadAt(-1, bytes, 3); }), 22);
+    EXPECT_EQ(ErrorCodeOf([&] { f.ReadAt(8, bytes, 3); }), IoError::kReadBeyondEnd);
     EXPECT_EQ(ErrorCodeOf([&] { f.WriteAt(-5, "x"); }), 22);
     EXPECT_EQ(ErrorCodeOf([&] { f.Truncate(-1); }), 22);
     EXPECT_EQ(ReadFile(dir.Path("f")), "0123456789");
@@ -145,8 +148,7 @@ TEST(FileAccessTest, TheOpenFileKeepsItsIdentityAndFollowsItsOwnSize) {
     EXPECT_EQ(f.Stat().inode, st.st_ino);
     EXPECT_EQ(f.Stat().mode, st.st_mode);
     EXPECT_EQ(f.Stat().mtimeNsec, qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec);
-    EXPECT_TRUE(f.Stat().Regular());
-    EXPECT_FALSE(f.Stat().ReadOnly());
+    EXPECT_TRUE(S_ISREG(f.Stat().mode));
     qint64 written = -1;
     f.WriteAt(10, "abc", &written);
     EXPECT_EQ(written, 3);
@@ -177,9 +179,7 @@ TEST(FileAccessTest, MakeWritableAddsOnlyTheOwnerWriteBit) {
     const QString path = dir.Path("f.mp3");
     WriteFile(path, "x");
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0454), 0);
-    EXPECT_TRUE(StatPath(path)->ReadOnly());
     EXPECT_TRUE(MakeWritable(path));
-    EXPECT_FALSE(StatPath(path)->ReadOnly());
     EXPECT_EQ(StatPath(path)->mode & 07777, 0654u);
     EXPECT_FALSE(MakeWritable(path)) << "nothing left to change";
     EXPECT_FALSE(MakeWritable(dir.Path("missing")));
@@ -242,11 +242,12 @@ TEST(FileAccessTest, RenameMovesTheFileNeverACopy) {
 
     ASSERT_TRUE(RenameNoReplace(file, dir.Path("b.mp3")));
     const FileStat after = *StatPath(dir.Path("b.mp3"));
-    EXPECT_TRUE(after.SameFile(before));
+    EXPECT_EQ(after.device, before.device);
+    EXPECT_EQ(after.inode, before.inode);
     EXPECT_EQ(after.mode, before.mode);
     EXPECT_EQ(after.mtimeNsec, before.mtimeNsec);
     EXPECT_FALSE(StatPath(file));
-    EXPECT_TRUE(StatPath(dir.Path("second name"))->SameFile(before)) << "hard links stay one";
+    EXPECT_EQ(StatPath(dir.Path("second name"))->inode, before.inode) << "hard links stay one";
 
     Symlink("b.mp3", dir.Path("link.mp3"));
     ASSERT_TRUE(RenameNoReplace(dir.Path("link.mp3"), dir.Path("moved link.mp3")));
