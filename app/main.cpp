@@ -1,3 +1,4 @@
+#include "platform/FileAccess.h"
 #include "platform/Locations.h"
 #include "platform/NameBytes.h"
 #include "platform/StopSignals.h"
@@ -35,6 +36,7 @@ QStringList FileArguments(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    vantuke::IgnoreFileSizeSignal();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantuke"));
     // The desktop entry and icon the desktop shows for the window.

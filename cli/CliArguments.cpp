@@ -71,6 +71,8 @@ public:
     explicit Parser(const QStringList& args) : args_(args) {}
 
     CliRequest Parse() {
+        // Nearly every argument of a long command line is a FILE.
+        request_.sources.reserve(args_.size());
         while (next_ < args_.size()) {
             const QString arg = args_.at(next_++);
             if (optionsEnded_ || arg == QLatin1String("-") || !arg.startsWith(QLatin1Char('-')))
@@ -296,7 +298,7 @@ adjust:
   --replace WHAT WITH     a substitution row (repeatable, applied in order)
 
 Exit status: 0 done without errors, 1 done with errors, 2 ended by an I/O
-error, 64 wrong command line.
+error or by answers that cannot be read, 64 wrong command line.
 )");
 }
 

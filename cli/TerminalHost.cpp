@@ -1,11 +1,11 @@
 #include "TerminalHost.h"
 #include "GenreText.h"
 #include "batch/BatchOptions.h"
+#include "convert/PathNames.h"
+#include "platform/NameBytes.h"
 #include "tag/Genres.h"
 
-#include <algorithm>
 #include <array>
-#include <string>
 
 namespace vantuke::cli {
 
@@ -24,46 +24,44 @@ QString ShownValue(const TagQuery& query, int row) {
 } // namespace
 
 void TerminalHost::LogLine(const QString& line) {
-    const size_t room = static_cast<size_t>(utf8_.requiredSpace(line.size())) + 1;
-    if (lineBytes_.size() < room)
-        lineBytes_.resize(room);
-    char* end = utf8_.appendToBuffer(lineBytes_.data(), line);
-    if (utf8_.hasError()) {
-        // A lone surrogate: the encoder wrote U+FFFD for it, the output has "?" for it.
-        utf8_.resetState();
-        const QByteArray bytes = line.toUtf8();
-        end = std::copy(bytes.cbegin(), bytes.cend(), lineBytes_.data());
-    }
-    *end++ = '\n';
-    std::fwrite(lineBytes_.data(), 1, static_cast<size_t>(end - lineBytes_.data()), output_);
+    lineBytes_.resize(0);
+    AppendNameBytes(lineBytes_, line);
+    lineBytes_ += '\n';
+    std::fwrite(lineBytes_.constData(), 1, size_t(lineBytes_.size()), output_);
 }
 
 void TerminalHost::Prompt(const QString& text) {
     // The status lines so far belong before the question.
     std::fflush(output_);
-    std::fputs(text.toUtf8().constData(), prompts_);
+    const QByteArray bytes = NameToBytes(text);
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), prompts_);
     std::fflush(prompts_);
 }
 
 std::optional<QString> TerminalHost::ReadAnswer() {
-    std::string line;
-    char chunk[512];
+    QByteArray line;
     bool gotAny = false;
-    while (std::fgets(chunk, sizeof chunk, answers_)) {
+    for (int c; (c = std::getc(answers_)) != EOF;) {
         gotAny = true;
-        line += chunk;
-        if (!line.empty() && line.back() == '\n')
+        if (c == '\n')
             break;
+        if (line.size() == kMaxAnswerBytes)
+            throw AnswerError("an answer line is longer than 64 KiB; the run ends here");
+        line += char(c);
     }
+    if (std::ferror(answers_))
+        throw AnswerError("the answers cannot be read; the run ends here");
     if (!gotAny)
         return std::nullopt;
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-        line.pop_back();
-    return QString::fromStdString(line);
+    if (line.endsWith('\r'))
+        line.chop(1);
+    // Typed bytes that are not UTF-8 (a Latin-1 terminal) reach a tag field as those bytes.
+    return NameFromBytes(line);
 }
 
 ConfirmAnswer TerminalHost::ConfirmTagRemoval(const QString& path) {
-    Prompt(QStringLiteral("Remove TAG from file: ") + path + QStringLiteral(" ? [y/n/c] "));
+    Prompt(QStringLiteral("Remove TAG from file: ") + ShownInOneLine(path) +
+           QStringLiteral(" ? [y/n/c] "));
     while (const std::optional<QString> answer = ReadAnswer()) {
         const QString word = answer->trimmed().toLower();
         if (word == QLatin1String("y") || word == QLatin1String("yes"))
@@ -78,7 +76,7 @@ ConfirmAnswer TerminalHost::ConfirmTagRemoval(const QString& path) {
 }
 
 QueryResult TerminalHost::AskTag(TagQuery& query) {
-    Prompt(QStringLiteral("Processing file:") + query.path +
+    Prompt(QStringLiteral("Processing file:") + ShownInOneLine(query.path) +
            QStringLiteral("\n(Enter keeps a value; \"!ignore\" skips this file, \"!abort\" "
                           "ends the run)\n"));
     // Nothing is stored until every asked field has its answer.
@@ -87,8 +85,8 @@ QueryResult TerminalHost::AskTag(TagQuery& query) {
     for (int row = 0; row < kTagFillRows; ++row) {
         if (!query.enabled[row])
             continue;
-        Prompt(QLatin1String(kLabels[row]) + QStringLiteral(" [") + ShownValue(query, row) +
-               QStringLiteral("]: "));
+        Prompt(QLatin1String(kLabels[row]) + QStringLiteral(" [") +
+               ShownInOneLine(ShownValue(query, row)) + QStringLiteral("]: "));
         for (;;) {
             const std::optional<QString> answer = ReadAnswer();
             if (!answer)
@@ -107,7 +105,7 @@ QueryResult TerminalHost::AskTag(TagQuery& query) {
                 answered.genre = *genre;
                 break;
             }
-            Prompt(QStringLiteral("Unknown genre \"") + *answer +
+            Prompt(QStringLiteral("Unknown genre \"") + ShownInOneLine(*answer) +
                    QStringLiteral("\"; a number 0..147 or a name: "));
         }
         first = false;

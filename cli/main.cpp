@@ -4,15 +4,17 @@
 #include "CliRun.h"
 #include "TerminalHost.h"
 #include "batch/ExecuteBatch.h"
+#include "convert/PathNames.h"
+#include "platform/FileAccess.h"
 #include "platform/IoError.h"
+#include "platform/Locations.h"
 #include "platform/NameBytes.h"
 #include "settings/Settings.h"
 
-#include <QDir>
-#include <QFile>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 using namespace vantuke;
 using namespace vantuke::cli;
@@ -21,8 +23,10 @@ namespace {
 
 enum ExitCode { kDone = 0, kDoneWithErrors = 1, kIoError = 2, kUsage = 64 };
 
+// A line on standard error; the paths in it keep their own bytes.
 void PrintError(const QString& text) {
-    std::fputs((text + QLatin1Char('\n')).toUtf8().constData(), stderr);
+    const QByteArray bytes = NameToBytes(text + QLatin1Char('\n'));
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
 }
 
 // Lines still buffered for standard output that cannot be written make the run a failure.
@@ -38,15 +42,26 @@ bool FlushOutput() {
 void PrintVersion(const CliRequest& request) {
     const QString settings = request.settingsFile.isEmpty()
                                  ? FindSettingsFile().path
-                                 : AbsolutePath(QDir::currentPath(), request.settingsFile);
+                                 : AbsolutePath(WorkingDir(), request.settingsFile);
     const QByteArray line =
         "vantuke-cli " VANTUKE_VERSION "\nSettings file: " + NameToBytes(settings) + '\n';
     std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
 }
 
-int Run(const CliRequest& request) {
+// File names are bytes: every argument keeps its own, whatever the locale says.
+QStringList Arguments(int argc, char* argv[]) {
+    QStringList args;
+    args.reserve(argc);
+    for (int i = 1; i < argc; ++i)
+        args << NameFromBytes(argv[i]);
+    return args;
+}
+
+int Run(CliRequest request) {
     const BatchOptions options = BuildOptions(request);
-    QStringList entries = BuildSelection(request.sources, QDir::currentPath());
+    QStringList entries = BuildSelection(request.sources, WorkingDir());
+    // The sources are in the selection now; their room serves the run.
+    request.sources = {};
     TerminalHost host(stdout, stderr, stdin);
     const BatchResult result = ExecuteBatch(entries, options, host);
     if (!FlushOutput())
@@ -57,16 +72,13 @@ int Run(const CliRequest& request) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    IgnoreFileSizeSignal();
     // One big buffer: a listing of many files is written in few system calls.
     static char outputBuffer[1 << 20];
     std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
 
-    QStringList args;
-    for (int i = 1; i < argc; ++i)
-        args << QFile::decodeName(argv[i]);
-
     try {
-        const CliRequest request = ParseArguments(args);
+        CliRequest request = ParseArguments(Arguments(argc, argv));
         if (request.action == CliRequest::Action::Help) {
             std::fputs(UsageText().toUtf8().constData(), stdout);
             return FlushOutput() ? kDone : kIoError;
@@ -75,7 +87,7 @@ int main(int argc, char* argv[]) {
             PrintVersion(request);
             return FlushOutput() ? kDone : kIoError;
         }
-        return Run(request);
+        return Run(std::move(request));
     } catch (const UsageError& error) {
         PrintError(QStringLiteral("vantuke-cli: ") + error.Message() + QLatin1String("\n"));
         std::fputs(UsageText().toUtf8().constData(), stderr);
@@ -83,6 +95,13 @@ int main(int argc, char* argv[]) {
     } catch (const IoError& error) {
         FlushOutput();
         PrintError(ErrorBoxText(error.Text()));
+        // The error box shows the file under the message; so does the terminal.
+        if (!error.Path().isEmpty())
+            PrintError(ShownInOneLine(error.Path()));
+        return kIoError;
+    } catch (const AnswerError& error) {
+        FlushOutput();
+        PrintError(QStringLiteral("vantuke-cli: ") + QString::fromUtf8(error.what()));
         return kIoError;
     }
 }

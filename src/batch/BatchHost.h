@@ -15,8 +15,6 @@ struct TagQuery {
     std::array<QString, 5> texts; // SongName, Artist, Album, Year, Comment
     int genre = -1;               // list position; -1 no selection
     std::array<bool, 6> enabled{};
-
-    bool AnyAsked() const;
 };
 
 // How the engine talks to whoever runs it: the window with its controls and dialogs, the

@@ -1,7 +1,6 @@
 #include "batch/BatchOptions.h"
 #include "batch/BatchHost.h"
 
-#include <algorithm>
 #include <array>
 
 namespace vantuke {
@@ -10,10 +9,6 @@ QString ProcessCaption(Process process) {
     static constexpr std::array<const char*, kProcessCount> kCaptions{
         "TAG>Filename", "Filename>TAG", "TAG", "UnTAG", "List files/TAGs", "Adjust FileName"};
     return QString::fromLatin1(kCaptions[static_cast<int>(process)]);
-}
-
-bool TagQuery::AnyAsked() const {
-    return std::any_of(enabled.begin(), enabled.end(), [](bool on) { return on; });
 }
 
 } // namespace vantuke

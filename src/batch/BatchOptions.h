@@ -31,6 +31,13 @@ struct TagFillOptions {
 
     // A field is asked when its "Ask:" box is checked and its "Leave:" box is not.
     bool Asked(int row) const { return ask[row] && !leave[row]; }
+    bool AnyAsked() const {
+        for (int row = 0; row < kTagFillRows; ++row) {
+            if (Asked(row))
+                return true;
+        }
+        return false;
+    }
 
     bool operator==(const TagFillOptions&) const = default;
 };

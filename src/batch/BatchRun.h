@@ -2,11 +2,12 @@
 
 #include "batch/BatchHost.h"
 #include "batch/BatchOptions.h"
-#include "platform/FileAccess.h"
-#include "platform/IoError.h"
+#include "tag/FileSystem.h"
 #include "tag/TagRecord.h"
 
 #include <QStringList>
+#include <memory>
+#include <optional>
 
 namespace vantuke {
 
@@ -14,53 +15,56 @@ namespace vantuke {
 enum class StepResult { Next, Stop };
 
 // The state of one run, shared by the frame and the per-entry steps: the entries, the
-// options, the host, the error count and the one working tag record.
+// options, the host, the files, the error count and the one working tag record. The steps
+// reach the files only through Files() and the helpers here.
 class BatchRun {
 public:
-    BatchRun(QStringList& entries, const BatchOptions& options, BatchHost& host)
-        : entries_(entries), options_(options), host_(host) {}
+    BatchRun(QStringList& entries, const BatchOptions& options, BatchHost& host, FileSystem& files)
+        : entries_(entries), options_(options), host_(host), files_(files) {}
 
     const BatchOptions& Options() const { return options_; }
     BatchHost& Host() { return host_; }
+    FileSystem& Files() { return files_; }
     TTagRecord& Record() { return record_; }
+    // The values of the "TAG" page as tag bytes, made once per run.
+    const TTagRecord& PageValues();
+    // Room for a status line built entry by entry, reused so that a long run does not
+    // allocate a line per entry.
+    QString& LineBuffer() { return line_; }
     int ErrorCount() const { return errorCount_; }
 
+    // Appends a status line. Paths and tag values in it must have gone through
+    // ShownInOneLine, as the helpers below do.
     void Log(const QString& line) { host_.LogLine(line); }
     // "Processing file:" directly followed by the path.
     void LogProcessing(const QString& path);
     // "TAG is present? Yes" or "TAG is present? No".
     void LogTagTest(bool present);
+    // "Renaming from <path> to <new path>".
+    void LogRenaming(const QString& path, const QString& newPath);
     // Counts one error of the run and logs "Error #<count>: <text>".
     void ReportError(const QString& text);
     // Renames the entry's file without ever replacing another file. On success entry i
-    // becomes the new path; on failure "Cannot rename file <path>" is counted.
+    // becomes the new path; on failure "Cannot rename file <path>" is counted. The file's
+    // own path needs no rename, only a file that is still there.
     void RenameEntry(int i, const QString& path, const QString& newPath);
-    // ClearReadOnly with the run's "Erase R/O attrib. if possible" option.
-    void ClearReadOnly(const QString& path) const;
-    // Runs the first tag operation of an entry as if ClearReadOnly had run before it: when
-    // the option is on and the file is refused as read-only, the file is made writable and
-    // the operation tried once more. The effect is the same, without a second look at every
-    // file that is writable anyway.
-    template <typename Operation> auto FirstTagOperation(const QString& path, Operation op) {
-        try {
-            return op();
-        } catch (const IoError& error) {
-            if (!options_.program.eraseReadOnlyAttr || error.Code() != kAccessDenied ||
-                !IsReadOnly(path))
-                throw;
-        }
-        ClearReadOnly(path);
-        return op();
-    }
+    // Clears the read-only mode when "Erase R/O attrib. if possible" is on.
+    void ClearReadOnly(const QString& path);
+    // Opens the entry's file for a change (locked until closed). A read-only file is refused
+    // with "File access denied", unless "Erase R/O attrib. if possible" is on: then its
+    // mode is cleared and it is opened again. The effect is that of clearing the mode before
+    // the first tag operation, without a look at every file that is writable anyway.
+    std::unique_ptr<TagFile> OpenForChange(const QString& path);
 
 private:
-    static constexpr int kAccessDenied = 5; // "File access denied"
-
     QStringList& entries_;
     const BatchOptions& options_;
     BatchHost& host_;
+    FileSystem& files_;
     int errorCount_ = 0;
     TTagRecord record_;
+    std::optional<TTagRecord> pageValues_;
+    QString line_;
 };
 
 // The per-entry steps of each process, for entry i with its path and file number n = i + 1.

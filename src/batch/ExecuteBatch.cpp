@@ -1,19 +1,38 @@
 #include "batch/ExecuteBatch.h"
 #include "batch/BatchRun.h"
-#include "platform/FileAccess.h"
-#include "tag/TagFile.h"
+#include "batch/TagFill.h"
+#include "convert/PathNames.h"
+#include "platform/IoError.h"
 
-#include <QFileInfo>
 #include <array>
 
 namespace vantuke {
 
 void BatchRun::LogProcessing(const QString& path) {
-    Log(QStringLiteral("Processing file:") + path);
+    static const QString prefix = QStringLiteral("Processing file:");
+    line_.resize(0);
+    line_.reserve(prefix.size() + path.size());
+    line_ += prefix;
+    line_ += path;
+    ShowInOneLine(line_, prefix.size());
+    Log(line_);
 }
 
 void BatchRun::LogTagTest(bool present) {
     Log(present ? QStringLiteral("TAG is present? Yes") : QStringLiteral("TAG is present? No"));
+}
+
+void BatchRun::LogRenaming(const QString& path, const QString& newPath) {
+    static const QString from = QStringLiteral("Renaming from ");
+    static const QString to = QStringLiteral(" to ");
+    line_.resize(0);
+    line_.reserve(from.size() + path.size() + to.size() + newPath.size());
+    line_ += from;
+    line_ += path;
+    line_ += to;
+    line_ += newPath;
+    ShowInOneLine(line_, from.size());
+    Log(line_);
 }
 
 void BatchRun::ReportError(const QString& text) {
@@ -21,27 +40,35 @@ void BatchRun::ReportError(const QString& text) {
     Log(QStringLiteral("Error #") + QString::number(errorCount_) + QStringLiteral(": ") + text);
 }
 
-namespace {
-
-// Renaming a file to its own name needs no rename, but the file must still be there: a
-// vanished entry is an error even when its name would not change.
-bool FileIsThere(const QString& path) {
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
-}
-
-} // namespace
-
 void BatchRun::RenameEntry(int i, const QString& path, const QString& newPath) {
-    const bool renamed = newPath == path ? FileIsThere(path) : RenameNoReplace(path, newPath);
+    const bool renamed =
+        newPath == path ? files_.Stat(path).has_value() : files_.Rename(path, newPath);
     if (renamed)
         entries_[i] = newPath;
     else
-        ReportError(QStringLiteral("Cannot rename file ") + path);
+        ReportError(QStringLiteral("Cannot rename file ") + ShownInOneLine(path));
 }
 
-void BatchRun::ClearReadOnly(const QString& path) const {
-    vantuke::ClearReadOnly(path, options_.program.eraseReadOnlyAttr);
+void BatchRun::ClearReadOnly(const QString& path) {
+    if (options_.program.eraseReadOnlyAttr)
+        files_.ClearReadOnly(path);
+}
+
+const TTagRecord& BatchRun::PageValues() {
+    if (!pageValues_)
+        pageValues_ = ValuesTag(options_.tagFill.values, options_.tagFill.genre);
+    return *pageValues_;
+}
+
+std::unique_ptr<TagFile> BatchRun::OpenForChange(const QString& path) {
+    try {
+        return files_.Open(path, OpenMode::Change);
+    } catch (const IoError& error) {
+        if (!options_.program.eraseReadOnlyAttr ||
+            error.ErrorKind() != IoError::Kind::AccessDenied || !files_.ClearReadOnly(path))
+            throw;
+    }
+    return files_.Open(path, OpenMode::Change);
 }
 
 namespace {
@@ -56,7 +83,13 @@ constexpr std::array<Step, kProcessCount> kSteps{TagToFilenameStep, FilenameToTa
 } // namespace
 
 BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, BatchHost& host) {
-    BatchRun run(entries, options, host);
+    DiskFileSystem disk;
+    return ExecuteBatch(entries, options, host, disk);
+}
+
+BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, BatchHost& host,
+                         FileSystem& files) {
+    BatchRun run(entries, options, host, files);
     BatchResult result;
 
     if (options.clearStatus) {

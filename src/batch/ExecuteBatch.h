@@ -2,6 +2,7 @@
 
 #include "batch/BatchHost.h"
 #include "batch/BatchOptions.h"
+#include "tag/FileSystem.h"
 
 #include <QStringList>
 
@@ -16,5 +17,8 @@ struct BatchResult {
 // text with the new path. An IoError ends the run at once: it propagates without the
 // "Process Complete!" line, and what was done before stays done.
 BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, BatchHost& host);
+// The same over the given files instead of those on disk.
+BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, BatchHost& host,
+                         FileSystem& files);
 
 } // namespace vantuke

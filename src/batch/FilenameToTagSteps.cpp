@@ -1,7 +1,6 @@
 #include "batch/BatchRun.h"
 #include "convert/FilenameToTag.h"
 #include "convert/PathNames.h"
-#include "tag/TagFile.h"
 
 namespace vantuke {
 
@@ -11,18 +10,19 @@ StepResult FilenameToTagStep(BatchRun& run, int, const QString& path) {
     const BatchOptions& options = run.Options();
     TTagRecord& record = run.Record();
     run.LogProcessing(path);
-    const bool present = run.FirstTagOperation(path, [&] {
-        return options.writeTagOnlyWhenNotPresent ? TagPresent(path)
-                                                  : ReadTagIfPresent(path, record);
-    });
+    const std::unique_ptr<TagFile> file = run.OpenForChange(path);
+    const bool present = file->HasTag();
     run.LogTagTest(present);
     if (present && options.writeTagOnlyWhenNotPresent)
         return StepResult::Next;
 
-    if (!present)
+    if (present)
+        file->ReadTag(record);
+    else
         ClearTag(record);
     FilenameToTag(record, FileTitleOf(path), options.filenameToTag);
-    WriteTag(path, record, present);
+    file->WriteTag(record);
+    file->Close();
     return StepResult::Next;
 }
 

@@ -1,6 +1,8 @@
 #include "batch/TagFill.h"
 #include "tag/Genres.h"
 
+#include <algorithm>
+
 namespace vantuke {
 
 namespace {
@@ -39,24 +41,26 @@ TagQuery FillQueryFromMainWindow(const TagFillOptions& page) {
     return query;
 }
 
-QueryResult AskTag(TTagRecord& record, const QString& path, TagQuery& query,
-                   const TagFillOptions& page, BatchHost& host) {
-    query.path = path;
-    if (query.AnyAsked()) {
-        const QueryResult result = host.AskTag(query);
-        if (result != QueryResult::Ok)
-            return result;
-    }
-    // OK: every field whose "Leave:" box is unchecked takes what the query holds; left
-    // fields keep the record's bytes (the file's, or cleared for an untagged file).
+TTagRecord ValuesTag(const std::array<QString, 5>& texts, int genre) {
+    TTagRecord values;
+    for (TagField field : kTextFields)
+        SetFieldText(values, field, texts[static_cast<int>(field)]);
+    values.Genre = static_cast<quint8>(genre);
+    return values;
+}
+
+void ApplyValues(TTagRecord& record, const TTagRecord& values, const TagFillOptions& page) {
     for (TagField field : kTextFields) {
-        const int row = static_cast<int>(field);
-        if (!page.leave[row])
-            SetFieldText(record, field, query.texts[row]);
+        if (page.leave[static_cast<int>(field)])
+            continue;
+        // Into the record's own buffer, which the next file's tag is read into.
+        const QByteArray& value = values.Field(field);
+        QByteArray& bytes = record.Field(field);
+        bytes.resize(value.size());
+        std::copy_n(value.constData(), value.size(), bytes.data());
     }
     if (!page.leave[kGenreRow])
-        record.Genre = static_cast<quint8>(query.genre); // no selection (-1) is stored as 255
-    return QueryResult::Ok;
+        record.Genre = values.Genre;
 }
 
 } // namespace vantuke

@@ -11,10 +11,11 @@ namespace vantuke {
 TagQuery FillQueryFromTag(const TTagRecord& record, const TagFillOptions& page);
 // The query values for an untagged file: the page's values for every field.
 TagQuery FillQueryFromMainWindow(const TagFillOptions& page);
-// Puts the path into the query, asks the host when a field is asked (else counts as OK),
-// and on OK stores every field whose "Leave:" box is unchecked into the record (an unselected
-// genre becomes 255).
-QueryResult AskTag(TTagRecord& record, const QString& path, TagQuery& query,
-                   const TagFillOptions& page, BatchHost& host);
+// The tag six values make: each text in the code page and cut to its field's capacity, the
+// genre's list position as a byte (no selection, -1, becomes 255).
+TTagRecord ValuesTag(const std::array<QString, 5>& texts, int genre);
+// What "OK" (or no question at all) does: every field whose "Leave:" box is unchecked takes
+// the value's bytes; left fields keep the record's bytes.
+void ApplyValues(TTagRecord& record, const TTagRecord& values, const TagFillOptions& page);
 
 } // namespace vantuke

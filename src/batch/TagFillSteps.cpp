@@ -1,6 +1,5 @@
 #include "batch/BatchRun.h"
 #include "batch/TagFill.h"
-#include "tag/TagFile.h"
 
 namespace vantuke {
 
@@ -9,26 +8,42 @@ StepResult TagFillStep(BatchRun& run, int, const QString& path) {
     const TagFillOptions& page = run.Options().tagFill;
     TTagRecord& record = run.Record();
     run.LogProcessing(path);
-    const bool present =
-        run.FirstTagOperation(path, [&] { return ReadTagIfPresent(path, record); });
-    TagQuery query;
-    if (present) {
-        query = FillQueryFromTag(record, page);
-    } else {
+    std::unique_ptr<TagFile> file = run.OpenForChange(path);
+    const bool present = file->HasTag();
+    if (present)
+        file->ReadTag(record);
+    else
         ClearTag(record);
-        query = FillQueryFromMainWindow(page);
+
+    if (!page.AnyAsked()) {
+        // No question: the page's values, made into tag bytes once per run.
+        ApplyValues(record, run.PageValues(), page);
+        file->WriteTag(record);
+        file->Close();
+        return StepResult::Next;
     }
 
-    const QueryResult result = AskTag(record, path, query, page, run.Host());
+    TagQuery query = present ? FillQueryFromTag(record, page) : FillQueryFromMainWindow(page);
+    query.path = path;
+    // No file stays locked while the user answers. Then the file is opened and tested again,
+    // and the tag is written on what the file holds at that moment: over a tag that appeared
+    // meanwhile (never a second one), with the left fields of the tag as it is now. A file
+    // that lost its tag meanwhile is left alone: what ends it now may be audio.
+    file.reset();
+    const QueryResult result = run.Host().AskTag(query);
     if (result == QueryResult::Abort)
         return StepResult::Stop;
-    if (result == QueryResult::Ok) {
-        // While a query was open the file may have changed: test the tag again then.
-        if (query.AnyAsked())
-            WriteTag(path, record);
-        else
-            WriteTag(path, record, present);
-    }
+    if (result == QueryResult::Ignore)
+        return StepResult::Next;
+    file = run.OpenForChange(path);
+    const bool presentNow = file->HasTag();
+    if (present && !presentNow)
+        return StepResult::Next;
+    if (presentNow)
+        file->ReadTag(record);
+    ApplyValues(record, ValuesTag(query.texts, query.genre), page);
+    file->WriteTag(record);
+    file->Close();
     return StepResult::Next;
 }
 

@@ -3,6 +3,7 @@
 #include <QStringView>
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <utility>
 
 namespace vantuke {
@@ -23,31 +24,37 @@ bool EndsWithMp3(const QString& path) {
                       [](char16_t want, QChar have) { return FoldAscii(have.unicode()) == want; });
 }
 
+// The nine characters Windows refuses in a name, and the control characters 1 to 31 and 127,
+// which no new name may hold either; by ASCII code.
+constexpr std::array<bool, 128> kUnsafeInFileName = [] {
+    std::array<bool, 128> unsafe{};
+    for (int c = 1; c <= 31; ++c)
+        unsafe[c] = true;
+    unsafe[127] = true;
+    for (const char c : {'"', '*', '/', ':', '<', '>', '?', '\\', '|'})
+        unsafe[std::size_t(c)] = true;
+    return unsafe;
+}();
+
 bool IsUnsafeInFileName(QChar c) {
-    switch (c.unicode()) {
-    case u'"':
-    case u'*':
-    case u'/':
-    case u':':
-    case u'<':
-    case u'>':
-    case u'?':
-    case u'\\':
-    case u'|':
-        return true;
-    default:
-        return false;
-    }
+    return c.unicode() < kUnsafeInFileName.size() && kUnsafeInFileName[c.unicode()];
 }
 
 } // namespace
 
+qsizetype FileNameStart(QStringView path) {
+    qsizetype start = path.size();
+    while (start > 0 && path[start - 1] != u'/')
+        --start;
+    return start;
+}
+
 QString FilePathOf(const QString& path) {
-    return path.left(path.lastIndexOf(u'/') + 1);
+    return path.left(FileNameStart(path));
 }
 
 QString FileTitleOf(const QString& path) {
-    const qsizetype start = path.lastIndexOf(u'/') + 1;
+    const qsizetype start = FileNameStart(path);
     const qsizetype end = EndsWithMp3(path) ? path.size() - 4 : path.size();
     return path.sliced(start, end - start);
 }
@@ -114,13 +121,73 @@ void ReplaceAll(QString& text, const QString& what, const QString& with) {
     text = std::move(done);
 }
 
+namespace {
+
+bool BreaksStatusLine(char16_t u) {
+    return u <= 0x1F || (u >= 0x7F && u <= 0x9F) || u == 0x2028 || u == 0x2029;
+}
+
+} // namespace
+
+namespace {
+
+// True when one of the four UTF-16 units packed in word is not printable ASCII (0x20 to
+// 0x7E). Only then need the units be looked at one by one.
+bool AnyOutsidePrintableAscii(quint64 word) {
+    constexpr quint64 kOnes = 0x0001000100010001ull;
+    constexpr quint64 kBit7 = 0x0080008000800080ull;
+    if (word & 0xFF80FF80FF80FF80ull) // a unit of 0x80 or more
+        return true;
+    // Every unit is below 0x80 now, so adding to it cannot carry into the next one.
+    return (~(word + 0x60 * kOnes) & kBit7) != 0 // below 0x20
+           || ((word + kOnes) & kBit7) != 0;     // 0x7F
+}
+
+} // namespace
+
+void ShowInOneLine(QString& text, qsizetype from) {
+    const char16_t* const chars = reinterpret_cast<const char16_t*>(text.constData());
+    const qsizetype size = text.size();
+    qsizetype k = from;
+    // Four units at a time while they are all printable ASCII, as paths and tags nearly
+    // always are.
+    for (quint64 word; k + 4 <= size; k += 4) {
+        std::memcpy(&word, chars + k, sizeof word);
+        if (AnyOutsidePrintableAscii(word))
+            break;
+    }
+    for (; k < size; ++k) {
+        if (!BreaksStatusLine(chars[k]))
+            continue;
+        // Detaches only when a character is replaced.
+        QChar* const begin = text.data();
+        for (QChar* c = begin + k; c != begin + size; ++c) {
+            if (BreaksStatusLine(c->unicode()))
+                *c = u'?';
+        }
+        return;
+    }
+}
+
+QString ShownInOneLine(const QString& text) {
+    QString shown = text;
+    ShowInOneLine(shown, 0);
+    return shown;
+}
+
 QString CleanFileName(const QString& name) {
     QString result = name;
-    for (QChar& c : result) {
-        if (IsUnsafeInFileName(c))
-            c = u' ';
-    }
+    CleanFileName(result, 0);
     return result;
+}
+
+void CleanFileName(QString& text, qsizetype from) {
+    QChar* const begin = text.data();
+    QChar* const end = begin + text.size();
+    for (QChar* c = begin + from; c != end; ++c) {
+        if (IsUnsafeInFileName(*c))
+            *c = u' ';
+    }
 }
 
 } // namespace vantuke

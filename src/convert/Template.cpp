@@ -19,19 +19,10 @@ QString NumberText(int number, int digits) {
     return QString::number(number).rightJustified(digits, u'0');
 }
 
+// The expansion of a code that names no tag field.
 QString CodeExpansion(QChar code, const TTagRecord& tag, const QString& path, int number,
                       const ProgramOptions& options) {
     switch (code.unicode()) {
-    case u'1':
-        return FieldText(tag, TagField::SongName);
-    case u'2':
-        return FieldText(tag, TagField::Artist);
-    case u'3':
-        return FieldText(tag, TagField::Album);
-    case u'4':
-        return FieldText(tag, TagField::Year);
-    case u'5':
-        return FieldText(tag, TagField::Comment);
     case u'6':
         return GenreDisplayName(tag.Genre);
     case u'7':
@@ -45,17 +36,38 @@ QString CodeExpansion(QChar code, const TTagRecord& tag, const QString& path, in
     }
 }
 
-// Every piece of the result ends at its first NUL, as a tag field's text does.
-void AppendPiece(QString& result, QStringView piece) {
+// Every piece of the result ends at its first NUL, as a tag field's text does. A field's text
+// goes straight into the result.
+void AppendCode(QString& result, QChar code, const TTagRecord& tag, const QString& path, int number,
+                const ProgramOptions& options) {
+    if (code >= u'1' && code <= u'5') {
+        AppendFieldText(result, tag.Field(TagField(code.unicode() - u'1')));
+        return;
+    }
+    const QString piece = CodeExpansion(code, tag, path, number, options);
     result += QStringView(piece.begin(), std::find(piece.begin(), piece.end(), QChar(0)));
 }
 
 } // namespace
 
 QString ExpandTemplate(const TTagRecord& tag, const QString& tmpl, const QString& path, int number,
-                       const ProgramOptions& options) {
+                       const ProgramOptions& options, ExpansionUse use) {
     QString result;
     result.reserve(tmpl.size() + 64);
+    ExpandTemplateInto(result, tag, tmpl, path, number, options, use);
+    return result;
+}
+
+void ExpandTemplateInto(QString& result, const TTagRecord& tag, const QString& tmpl,
+                        const QString& path, int number, const ProgramOptions& options,
+                        ExpansionUse use) {
+    result.resize(0);
+    AppendExpansion(result, tag, tmpl, path, number, options, use);
+}
+
+void AppendExpansion(QString& result, const TTagRecord& tag, const QString& tmpl,
+                     const QString& path, int number, const ProgramOptions& options,
+                     ExpansionUse use) {
     const QStringView text(tmpl);
     const qsizetype size = text.size();
     // Literal text is copied in runs, up to the next code or NUL (a NUL is dropped).
@@ -72,12 +84,14 @@ QString ExpandTemplate(const TTagRecord& tag, const QString& tmpl, const QString
         } else if (c == u'%' && k + 1 < size && IsCodeCharacter(text[k + 1])) {
             copyLiteral(k);
             ++k;
-            AppendPiece(result, CodeExpansion(text[k], tag, path, number, options));
+            const qsizetype from = result.size();
+            AppendCode(result, text[k], tag, path, number, options);
+            if (use == ExpansionUse::StatusLine)
+                ShowInOneLine(result, from);
             literal = k + 1;
         }
     }
     copyLiteral(size);
-    return result;
 }
 
 } // namespace vantuke

@@ -3,12 +3,12 @@
 #include "platform/IoError.h"
 #include "platform/NameBytes.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QScopeGuard>
+#include <QVarLengthArray>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,23 +18,58 @@ namespace vantuke {
 
 namespace {
 
-// The path as the file system sees it. An empty path, one holding a NUL character (it would
-// silently cut the path short) or one no bytes stand for has no native form: an invalid name.
-QByteArray NativePath(const QString& path) {
-    bool ok = false;
-    QByteArray native = NameToBytes(path, &ok);
-    if (!ok || path.isEmpty() || path.contains(QChar(0)))
-        throw IoError::FromErrno(EILSEQ);
-    return native;
-}
+// The path as the file system sees it, for the calls about one file, kept on the stack for
+// the common short path. An empty path, one holding a NUL character (it would silently cut
+// the path short) or one no bytes stand for has no native form: an invalid name.
+class NativeName {
+public:
+    explicit NativeName(QStringView path) {
+        // ASCII, the common case, is copied and checked in one pass the compiler can
+        // vectorise: the bits of every character for a non-ASCII one, the smallest for a NUL.
+        bytes_.resize(path.size() + 1);
+        char* const out = bytes_.data();
+        const char16_t* const in = path.utf16();
+        char16_t all = 0;
+        char16_t least = 0xFFFF;
+        for (qsizetype k = 0; k < path.size(); ++k) {
+            all |= in[k];
+            least = std::min(least, in[k]);
+            out[k] = char(in[k]);
+        }
+        out[path.size()] = '\0';
+        valid_ = !path.isEmpty() && least != 0;
+        if (all >= 0x80)
+            Encode(path);
+    }
+    bool Valid() const { return valid_; }
+    // Throws "Invalid filename" when there is no such name.
+    const char* Checked() const {
+        if (!valid_)
+            throw IoError::FromErrno(EILSEQ);
+        return bytes_.constData();
+    }
+    const char* CStr() const { return bytes_.constData(); }
+
+private:
+    void Encode(QStringView path) {
+        bool ok = false;
+        const QByteArray bytes = NameToBytes(path, &ok);
+        valid_ = ok && !path.isEmpty() && !path.contains(QChar(0));
+        bytes_.resize(bytes.size() + 1);
+        std::copy_n(bytes.constData(), bytes.size() + 1, bytes_.data());
+    }
+
+    QVarLengthArray<char, 1024> bytes_;
+    bool valid_ = true;
+};
 
 // Opens with the given access. O_NONBLOCK keeps a pipe or device from hanging the open; it
 // has no effect on the regular files that are let through.
 int OpenRegular(const QString& path, int access, struct stat& st) {
-    const QByteArray native = NativePath(path);
+    const NativeName native(path);
     int fd;
     do {
-        fd = ::open(native.constData(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        fd = ::open(native.Checked(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
         throw IoError::FromErrno(errno);
@@ -57,27 +92,67 @@ void ThrowIfNegative(qint64 position, const QString& path) {
         throw IoError::FromErrno(EINVAL).WithPath(path);
 }
 
-bool StatPath(const QString& path, struct stat& st) {
-    if (path.isEmpty() || path.contains(QChar(0)))
-        return false;
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0;
+FileStat StatOf(const struct stat& st) {
+    FileStat stat;
+    stat.device = st.st_dev;
+    stat.inode = st.st_ino;
+    stat.size = st.st_size;
+    stat.mode = st.st_mode;
+    stat.mtimeNsec = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return stat;
+}
+
+// Takes the exclusive lock on the whole file, waiting while another description holds it.
+// A file system that cannot lock at all (NFS without a lock daemon, some FUSE mounts) is
+// used without the lock rather than not at all.
+void LockWholeFile(int fd) {
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = 0;
+    lock.l_len = 0; // to the end, however far the file grows
+    while (::fcntl(fd, F_OFD_SETLKW, &lock) != 0) {
+        if (errno == EINTR)
+            continue;
+        if (errno == ENOLCK || errno == EINVAL || errno == EOPNOTSUPP)
+            return;
+        throw IoError::FromErrno(errno);
+    }
+}
+
+// Opens for reading and writing and locks. The size is taken once the lock is held: a run
+// that held it before may have changed the file while this one waited.
+int OpenLocked(const QString& path, struct stat& st) {
+    const NativeName native(path);
+    int fd;
+    do {
+        fd = ::open(native.Checked(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        throw IoError::FromErrno(errno);
+    auto closer = qScopeGuard([fd] { ::close(fd); });
+    LockWholeFile(fd);
+    if (::fstat(fd, &st) != 0)
+        throw IoError::FromErrno(errno);
+    if (!S_ISREG(st.st_mode))
+        throw IoError::FromErrno(EACCES);
+    // Root may write anything; the read-only attribute must hold for root as well.
+    if ((st.st_mode & S_IWUSR) == 0)
+        throw IoError::FromErrno(EACCES);
+    closer.dismiss();
+    return fd;
 }
 
 } // namespace
 
-OpenFile::OpenFile(const QString& path) : path_(path) {
+OpenFile::OpenFile(const QString& path, OpenMode mode) : path_(path) {
     struct stat st {};
     try {
-        fd_ = OpenRegular(path, O_RDWR, st);
+        fd_ = mode == OpenMode::Change ? OpenLocked(path, st) : OpenRegular(path, O_RDONLY, st);
     } catch (const IoError& error) {
         throw error.WithPath(path);
     }
-    // Root may write anything; the read-only attribute must hold for root as well.
-    if ((st.st_mode & S_IWUSR) == 0) {
-        ::close(std::exchange(fd_, -1));
-        throw IoError::FromErrno(EACCES).WithPath(path);
-    }
-    size_ = st.st_size;
+    stat_ = StatOf(st);
 }
 
 OpenFile::~OpenFile() {
@@ -85,12 +160,11 @@ OpenFile::~OpenFile() {
         ::close(fd_);
 }
 
-QByteArray OpenFile::ReadAt(qint64 pos, qint64 n) const {
+void OpenFile::ReadAt(qint64 pos, char* out, qint64 n) const {
     ThrowIfNegative(pos, path_);
-    QByteArray bytes(n, Qt::Uninitialized);
     qint64 done = 0;
     while (done < n) {
-        const ssize_t got = ::pread(fd_, bytes.data() + done, size_t(n - done), pos + done);
+        const ssize_t got = ::pread(fd_, out + done, size_t(n - done), pos + done);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -100,15 +174,16 @@ QByteArray OpenFile::ReadAt(qint64 pos, qint64 n) const {
             throw IoError::ReadBeyondEnd().WithPath(path_);
         done += got;
     }
-    return bytes;
 }
 
-void OpenFile::WriteAt(qint64 pos, const QByteArray& bytes) {
-    ThrowIfNegative(pos, path_);
+void OpenFile::WriteAt(qint64 pos, QByteArrayView bytes, qint64* written) {
     qint64 done = 0;
+    if (written)
+        *written = 0;
+    ThrowIfNegative(pos, path_);
     while (done < bytes.size()) {
         const ssize_t put =
-            ::pwrite(fd_, bytes.constData() + done, size_t(bytes.size() - done), pos + done);
+            ::pwrite(fd_, bytes.data() + done, size_t(bytes.size() - done), pos + done);
         if (put < 0) {
             if (errno == EINTR)
                 continue;
@@ -117,6 +192,9 @@ void OpenFile::WriteAt(qint64 pos, const QByteArray& bytes) {
         if (put == 0)
             throw IoError::DiskFull().WithPath(path_);
         done += put;
+        if (written)
+            *written = done;
+        stat_.size = std::max(stat_.size, pos + done);
     }
 }
 
@@ -128,6 +206,7 @@ void OpenFile::Truncate(qint64 size) {
     } while (rc != 0 && errno == EINTR);
     if (rc != 0)
         throw IoError::FromErrno(errno).WithPath(path_);
+    stat_.size = size;
 }
 
 void OpenFile::Close() {
@@ -162,23 +241,101 @@ QByteArray ReadWholeFile(const QString& path) {
     }
 }
 
-bool IsReadOnly(const QString& path) {
+std::optional<FileStat> StatPath(const QString& path) {
+    const NativeName native(path);
     struct stat st {};
-    return StatPath(path, st) && (st.st_mode & S_IWUSR) == 0;
+    if (!native.Valid() || ::lstat(native.CStr(), &st) != 0)
+        return std::nullopt;
+    return StatOf(st);
 }
 
-void MakeWritable(const QString& path) {
+bool MakeWritable(const QString& path) {
+    const NativeName native(path);
     struct stat st {};
-    if (StatPath(path, st) && (st.st_mode & S_IWUSR) == 0)
-        ::chmod(QFile::encodeName(path).constData(), (st.st_mode & 07777) | S_IWUSR);
+    return native.Valid() && ::stat(native.CStr(), &st) == 0 && (st.st_mode & S_IWUSR) == 0 &&
+           ::chmod(native.CStr(), (st.st_mode & 07777) | S_IWUSR) == 0;
 }
+
+namespace {
+
+// Moves from to to without ever replacing a name; 0 or the errno of the failure.
+int MoveNoReplace(const char* from, const char* to) {
+    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL)
+        return errno;
+    // The file system cannot rename without replacing. A new link fails on any existing
+    // name, a dangling symbolic link included; then the old name goes.
+    if (::link(from, to) != 0)
+        return errno;
+    if (::unlink(from) != 0) {
+        const int err = errno;
+        ::unlink(to);
+        return err;
+    }
+    return 0;
+}
+
+QStringView FolderPart(QStringView path) {
+    return path.left(path.lastIndexOf(u'/') + 1);
+}
+
+QStringView NamePart(QStringView path) {
+    return path.mid(path.lastIndexOf(u'/') + 1);
+}
+
+// True when to names the very file from names, in the same folder and differing only in
+// letter case: a case-insensitive volume (a USB stick) sees both names as one.
+bool SameFileByCase(const QString& from, const QString& to, const char* fromBytes,
+                    const char* toBytes) {
+    if (FolderPart(from) != FolderPart(to) ||
+        NamePart(from).compare(NamePart(to), Qt::CaseInsensitive) != 0)
+        return false;
+    struct stat a {};
+    struct stat b {};
+    return ::lstat(fromBytes, &a) == 0 && ::lstat(toBytes, &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}
+
+// A new letter case through a free temporary name in the same folder, since the volume
+// takes the new name for the old one. Put back when the second step fails.
+bool RenameThroughTemporary(const QString& from, const char* fromBytes, const char* toBytes) {
+    static int counter = 0;
+    const QString folder = FolderPart(from).toString();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const NativeName temporary(
+            folder + QStringLiteral(".vantuke-rename-%1-%2").arg(::getpid()).arg(++counter));
+        const int err = MoveNoReplace(fromBytes, temporary.CStr());
+        if (err == EEXIST)
+            continue;
+        if (err != 0)
+            return false;
+        if (MoveNoReplace(temporary.CStr(), toBytes) == 0)
+            return true;
+        MoveNoReplace(temporary.CStr(), fromBytes);
+        return false;
+    }
+    return false;
+}
+
+} // namespace
 
 bool RenameNoReplace(const QString& from, const QString& to) {
     if (from == to)
         return true;
-    if (from.isEmpty() || to.isEmpty() || from.contains(QChar(0)) || to.contains(QChar(0)))
+    const NativeName fromBytes(from);
+    const NativeName toBytes(to);
+    if (!fromBytes.Valid() || !toBytes.Valid())
         return false;
-    return QFile::rename(from, to);
+    const int err = MoveNoReplace(fromBytes.CStr(), toBytes.CStr());
+    if (err == 0)
+        return true;
+    return err == EEXIST && SameFileByCase(from, to, fromBytes.CStr(), toBytes.CStr()) &&
+           RenameThroughTemporary(from, fromBytes.CStr(), toBytes.CStr());
+}
+
+void IgnoreFileSizeSignal() {
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 } // namespace vantuke

@@ -1,31 +1,55 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QtGlobal>
 
+#include <optional>
+
 namespace vantuke {
 
-// One open file, opened for reading and writing (an existing file only; others may open it
-// at the same time). Closed by the destructor on every path. Every failure throws IoError.
-// A file whose owner-write permission is missing counts as read-only and is refused with
-// "File access denied", also for root, which the kernel would let through. Only regular
-// files are opened: folders, devices and pipes are refused the same way.
+// What the system says about one file: who it is (device and inode) and its state.
+struct FileStat {
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    quint32 mode = 0;     // type and permission bits, as st_mode
+    qint64 mtimeNsec = 0; // modification time, nanoseconds since the epoch
+};
+
+// How a file is opened.
+enum class OpenMode {
+    // For reading only; works on read-only files and read-only media, and takes no lock.
+    Read,
+    // For reading and writing under an exclusive lock on the whole file (an open file
+    // description lock, F_OFD_SETLKW), held until the file is closed, so that two runs of
+    // this program never change one file at the same time. A file whose owner-write
+    // permission is missing counts as read-only and is refused with "File access denied",
+    // also for root, whom the kernel would let write.
+    Change,
+};
+
+// One open regular file (an existing file only), closed by the destructor on every path.
+// Every failure throws IoError naming the file. Folders, devices and pipes are refused with
+// "File access denied".
 class OpenFile {
 public:
-    explicit OpenFile(const QString& path);
+    OpenFile(const QString& path, OpenMode mode);
     ~OpenFile();
     OpenFile(const OpenFile&) = delete;
     OpenFile& operator=(const OpenFile&) = delete;
 
     const QString& Path() const { return path_; }
-    // The size when the file was opened.
-    qint64 Size() const { return size_; }
-    // Reads exactly n bytes at pos. A negative pos fails like a seek before the start
-    // ("I/O error 22"); fewer bytes than asked is "Read beyond end of file".
-    QByteArray ReadAt(qint64 pos, qint64 n) const;
-    // Writes all bytes at pos in one call; a short write is "Disk full".
-    void WriteAt(qint64 pos, const QByteArray& bytes);
+    // The file as it was once opened (and, for a change, locked).
+    const FileStat& Stat() const { return stat_; }
+    qint64 Size() const { return stat_.size; }
+    // Reads exactly n bytes at pos into out. A negative pos fails like a seek before the
+    // start ("I/O error 22"); fewer bytes than asked is "Read beyond end of file".
+    void ReadAt(qint64 pos, char* out, qint64 n) const;
+    // Writes all bytes at pos; a write that stops short is "Disk full". When written is given
+    // it receives how many bytes reached the file, also when the write fails part-way.
+    void WriteAt(qint64 pos, QByteArrayView bytes, qint64* written = nullptr);
     // Cuts the file at size; a negative size fails like a seek before the start.
     void Truncate(qint64 size);
     // Closes the file now and reports a failure the system only gives at close time (a
@@ -35,19 +59,30 @@ public:
 private:
     QString path_; // named by every error
     int fd_ = -1;
-    qint64 size_ = 0;
+    FileStat stat_;
 };
 
 // Reads a whole regular file opened for reading only (playlists). Throws IoError.
 QByteArray ReadWholeFile(const QString& path);
 
-// True when the file exists and lacks the owner's write permission.
-bool IsReadOnly(const QString& path);
-// Adds the owner's write permission; failures are ignored.
-void MakeWritable(const QString& path);
+// The file or link the path names, without following a final symbolic link; nothing when
+// no such name exists (or the path is no valid name).
+std::optional<FileStat> StatPath(const QString& path);
 
-// Renames a file; never replaces an existing file. Renaming to the file's own path
-// succeeds without touching anything. Returns false on any failure.
+// Adds the owner's write permission to a file (a final link is followed) that lacks it; true
+// when the mode changed. Failures only give false.
+bool MakeWritable(const QString& path);
+
+// Renames a file; never replaces an existing name (a file, a folder or a symbolic link,
+// dangling or not) and never copies. Uses renameat2 with RENAME_NOREPLACE; where the file
+// system lacks it, link and unlink. A change of letter case alone on a case-insensitive
+// volume goes through a temporary name in the same folder. Renaming to the file's own path
+// succeeds without touching anything. Returns false on any failure, with nothing changed.
 bool RenameNoReplace(const QString& from, const QString& to);
+
+// A write beyond the process's file-size limit (ulimit -f) raises SIGXFSZ, which kills the
+// program in the middle of a write. Ignored, the write fails with EFBIG instead and the tag
+// operation puts the file back as it was.
+void IgnoreFileSizeSignal();
 
 } // namespace vantuke

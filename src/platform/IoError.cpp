@@ -5,8 +5,33 @@
 
 namespace vantuke {
 
-IoError::IoError(int code, QString text)
-    : code_(code), text_(std::move(text)), utf8_(text_.toUtf8()) {}
+namespace {
+
+IoError::Kind KindOfCode(int code) {
+    switch (code) {
+    case IoError::kFileNotFound:
+        return IoError::Kind::FileNotFound;
+    case IoError::kInvalidFilename:
+        return IoError::Kind::InvalidFilename;
+    case IoError::kTooManyOpenFiles:
+        return IoError::Kind::TooManyOpenFiles;
+    case IoError::kAccessDenied:
+        return IoError::Kind::AccessDenied;
+    case IoError::kReadBeyondEnd:
+        return IoError::Kind::ReadBeyondEnd;
+    case IoError::kDiskFull:
+        return IoError::Kind::DiskFull;
+    default:
+        return IoError::Kind::System;
+    }
+}
+
+} // namespace
+
+IoError::IoError(int code, QString text) : IoError(KindOfCode(code), code, std::move(text)) {}
+
+IoError::IoError(Kind kind, int code, QString text)
+    : kind_(kind), code_(code), text_(std::move(text)), utf8_(text_.toUtf8()) {}
 
 IoError IoError::WithPath(const QString& path) const {
     IoError error = *this;
@@ -18,33 +43,34 @@ IoError IoError::FromErrno(int err) {
     switch (err) {
     case ENOENT:
     case ENOTDIR:
-        return IoError(2, QStringLiteral("File not found"));
+        return IoError(Kind::FileNotFound, kFileNotFound, QStringLiteral("File not found"));
     case ENAMETOOLONG:
     case EILSEQ:
-        return IoError(3, QStringLiteral("Invalid filename"));
+        return IoError(Kind::InvalidFilename, kInvalidFilename, QStringLiteral("Invalid filename"));
     case EMFILE:
     case ENFILE:
-        return IoError(4, QStringLiteral("Too many open files"));
+        return IoError(Kind::TooManyOpenFiles, kTooManyOpenFiles,
+                       QStringLiteral("Too many open files"));
     case EACCES:
     case EPERM:
     case EROFS:
     case ETXTBSY:
     case EISDIR:
-        return IoError(5, QStringLiteral("File access denied"));
+        return IoError(Kind::AccessDenied, kAccessDenied, QStringLiteral("File access denied"));
     case ENOSPC:
     case EDQUOT:
         return DiskFull();
     default:
-        return IoError(err, QStringLiteral("I/O error %1").arg(err));
+        return IoError(Kind::System, err, QStringLiteral("I/O error %1").arg(err));
     }
 }
 
 IoError IoError::ReadBeyondEnd() {
-    return IoError(kReadBeyondEnd, QStringLiteral("Read beyond end of file"));
+    return IoError(Kind::ReadBeyondEnd, kReadBeyondEnd, QStringLiteral("Read beyond end of file"));
 }
 
 IoError IoError::DiskFull() {
-    return IoError(kDiskFull, QStringLiteral("Disk full"));
+    return IoError(Kind::DiskFull, kDiskFull, QStringLiteral("Disk full"));
 }
 
 QString ErrorBoxText(const QString& message) {

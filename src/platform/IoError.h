@@ -11,10 +11,26 @@ namespace vantuke {
 // catches it: it ends the user action that was running.
 class IoError : public std::exception {
 public:
-    // Codes the program uses beside the system's own.
-    static constexpr int kReadBeyondEnd = 100; // "Read beyond end of file"
-    static constexpr int kDiskFull = 101;      // "Disk full"
+    // What went wrong, by the program's own error codes. A failure the program has no text
+    // of its own for keeps the system's error number as its code ("I/O error %d"), so the
+    // number alone does not tell the kinds apart (EIO is 5 as well): ask Kind().
+    enum class Kind {
+        FileNotFound,     // kFileNotFound, "File not found"
+        InvalidFilename,  // kInvalidFilename, "Invalid filename"
+        TooManyOpenFiles, // kTooManyOpenFiles, "Too many open files"
+        AccessDenied,     // kAccessDenied, "File access denied"
+        ReadBeyondEnd,    // kReadBeyondEnd, "Read beyond end of file"
+        DiskFull,         // kDiskFull, "Disk full"
+        System,           // the errno value, "I/O error %d"
+    };
+    static constexpr int kFileNotFound = 2;
+    static constexpr int kInvalidFilename = 3;
+    static constexpr int kTooManyOpenFiles = 4;
+    static constexpr int kAccessDenied = 5;
+    static constexpr int kReadBeyondEnd = 100;
+    static constexpr int kDiskFull = 101;
 
+    // An error with a text of the caller's; its kind follows from the code as above.
     IoError(int code, QString text);
 
     // The same error, naming the file (or playlist, or settings file) it came from. The
@@ -22,14 +38,15 @@ public:
     IoError WithPath(const QString& path) const;
 
     // Maps an errno value to the program's code and text:
-    // ENOENT/ENOTDIR -> 2 "File not found"; ENAMETOOLONG/EILSEQ -> 3 "Invalid filename";
-    // EMFILE/ENFILE -> 4 "Too many open files"; EACCES/EPERM/EROFS/ETXTBSY/EISDIR -> 5 "File
+    // ENOENT/ENOTDIR -> "File not found"; ENAMETOOLONG/EILSEQ -> "Invalid filename";
+    // EMFILE/ENFILE -> "Too many open files"; EACCES/EPERM/EROFS/ETXTBSY/EISDIR -> "File
     // access denied" (a folder cannot be opened as a file); ENOSPC/EDQUOT -> "Disk full";
     // anything else -> "I/O error %d" with errno.
     static IoError FromErrno(int err);
     static IoError ReadBeyondEnd(); // a read that got fewer bytes than asked
     static IoError DiskFull();      // a write that put fewer bytes than asked
 
+    Kind ErrorKind() const { return kind_; }
     int Code() const { return code_; }
     const QString& Text() const { return text_; }
     // The file the error came from; empty when unknown.
@@ -37,6 +54,9 @@ public:
     const char* what() const noexcept override { return utf8_.constData(); }
 
 private:
+    IoError(Kind kind, int code, QString text);
+
+    Kind kind_;
     int code_;
     QString text_;
     QString path_;

@@ -49,10 +49,15 @@ QString ProgramDir() {
 }
 
 QString WorkingDir() {
-    char buffer[PATH_MAX];
-    if (::getcwd(buffer, sizeof buffer) == nullptr)
-        return QStringLiteral("/");
-    return WithSlash(NameFromBytes(buffer));
+    // A working folder deeper than PATH_MAX is possible; the buffer grows until it fits.
+    QByteArray buffer(PATH_MAX, Qt::Uninitialized);
+    while (::getcwd(buffer.data(), size_t(buffer.size())) == nullptr) {
+        if (errno != ERANGE)
+            throw IoError::FromErrno(errno);
+        buffer.resize(buffer.size() * 2);
+    }
+    return WithSlash(
+        NameFromBytes(QByteArrayView(buffer.constData(), qstrlen(buffer.constData()))));
 }
 
 QString HomeDir() {

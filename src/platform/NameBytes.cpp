@@ -1,12 +1,23 @@
 #include "platform/NameBytes.h"
 
+#include <cstring>
+
 namespace vantuke {
 
 namespace {
 
 bool IsAscii(QByteArrayView bytes) {
-    for (const char c : bytes) {
-        if (quint8(c) >= 0x80)
+    // Eight bytes at a time: names are long and almost always ASCII.
+    const char* at = bytes.data();
+    const char* const end = at + bytes.size();
+    for (; end - at >= 8; at += 8) {
+        quint64 word;
+        std::memcpy(&word, at, 8);
+        if (word & 0x8080808080808080ull)
+            return false;
+    }
+    for (; at != end; ++at) {
+        if (quint8(*at) >= 0x80)
             return false;
     }
     return true;
@@ -97,28 +108,49 @@ QString NameFromBytes(QByteArrayView bytes) {
     return text;
 }
 
-QByteArray NameToBytes(QStringView text, bool* ok) {
-    if (ok)
-        *ok = true;
-    if (IsAscii(text))
-        return text.toLatin1();
-    QByteArray bytes;
-    bytes.reserve(text.size() * 3);
+bool AppendNameBytes(QByteArray& out, QStringView text) {
+    // ASCII, the common case, is copied and checked in one pass the compiler can vectorise.
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char* const to = out.data() + start;
+    const char16_t* const from = text.utf16();
+    char16_t all = 0;
+    for (qsizetype k = 0; k < text.size(); ++k) {
+        all |= from[k];
+        to[k] = char(from[k]);
+    }
+    if (all < 0x80)
+        return true;
+    out.resize(start);
+    bool ok = true;
+    out.reserve(out.size() + text.size() * 3);
     for (qsizetype at = 0; at < text.size(); ++at) {
         const QChar c = text[at];
         if (c.isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate()) {
-            AppendUtf8(bytes, QChar::surrogateToUcs4(c, text[at + 1]));
+            AppendUtf8(out, QChar::surrogateToUcs4(c, text[at + 1]));
             ++at;
         } else if (const int byte = EscapedByte(c); byte >= 0) {
-            bytes += char(byte);
+            out += char(byte);
         } else if (c.isSurrogate()) {
-            if (ok)
-                *ok = false;
-            bytes += '?';
+            ok = false;
+            out += '?';
         } else {
-            AppendUtf8(bytes, c.unicode());
+            AppendUtf8(out, c.unicode());
         }
     }
+    return ok;
+}
+
+QByteArray NameToBytes(QStringView text, bool* ok) {
+    if (IsAscii(text)) {
+        if (ok)
+            *ok = true;
+        return text.toLatin1();
+    }
+    QByteArray bytes;
+    const bool valid = AppendNameBytes(bytes, text);
+    if (ok)
+        *ok = valid;
     return bytes;
 }
 

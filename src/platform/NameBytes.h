@@ -22,6 +22,9 @@ QString NameFromBytes(QByteArrayView bytes);
 // decoding produces) makes the name unrepresentable: ok becomes false and the bytes are
 // unusable. ok may be null when the caller knows the text came from NameFromBytes.
 QByteArray NameToBytes(QStringView text, bool* ok = nullptr);
+// Appends the bytes of a text as NameToBytes gives them (a lone surrogate as "?"), for
+// output written line by line into one buffer. False when a lone surrogate had no byte.
+bool AppendNameBytes(QByteArray& out, QStringView text);
 
 // The escaped byte a character stands for, or -1 when it is no escape.
 inline int EscapedByte(QChar c) {

@@ -1,124 +1,103 @@
 #include "tag/TagFile.h"
 
-#include "platform/FileAccess.h"
 #include "platform/IoError.h"
 
-#include <QByteArrayView>
-
+#include <algorithm>
 #include <cerrno>
+#include <utility>
 
 namespace vantuke {
 
 namespace {
 
-constexpr qint64 kTagSize = 128;
-constexpr qint64 kMarkerSize = 3;
+// The memory of the last DiskTagFile deleted on this thread, for the next one.
+thread_local void* spareFile = nullptr;
 
-bool IsMarker(const QByteArray& tag) {
-    // Only a to z are folded; any other byte must match exactly.
-    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
-    return upper(tag[0]) == 'T' && upper(tag[1]) == 'A' && upper(tag[2]) == 'G';
+struct SpareFileRelease {
+    ~SpareFileRelease() { ::operator delete(spareFile); }
+};
+thread_local SpareFileRelease spareFileRelease;
+
+} // namespace
+
+void* DiskTagFile::operator new(std::size_t size) {
+    (void)spareFileRelease; // constructed on first use, frees the spare at thread exit
+    if (void* memory = std::exchange(spareFile, nullptr))
+        return memory;
+    return ::operator new(size);
 }
 
-// Fills the record from the 125 bytes that follow the marker.
-void ParseFields(QByteArrayView fields, TTagRecord& record) {
-    qsizetype offset = 0;
-    for (const TagField field : kTextFields) {
-        const int width = FieldCapacity(field);
-        qsizetype length = width;
-        // Only the spaces that end the field go; NULs and the spaces before them stay.
-        while (length > 0 && fields[offset + length - 1] == ' ')
-            --length;
-        record.Field(field) = fields.sliced(offset, length).toByteArray();
-        offset += width;
-    }
-    record.Genre = quint8(fields[offset]);
+void DiskTagFile::operator delete(void* memory, std::size_t) {
+    if (spareFile == nullptr)
+        spareFile = memory;
+    else
+        ::operator delete(memory);
 }
 
-QByteArray BuildTag(const TTagRecord& record) {
-    QByteArray tag("TAG");
-    tag.reserve(kTagSize);
-    for (const TagField field : kTextFields) {
-        const int width = FieldCapacity(field);
-        const QByteArray bytes = record.Field(field).left(width);
-        tag += bytes;
-        tag += QByteArray(width - bytes.size(), '\0');
-    }
-    tag += char(record.Genre);
-    return tag;
-}
-
-// The tag's first byte; a file shorter than a tag fails here like a seek before its start.
-qint64 TagStart(const OpenFile& file) {
-    const qint64 start = file.Size() - kTagSize;
+qint64 DiskTagFile::TagStart() const {
+    const qint64 start = file_.Size() - kTagSize;
     if (start < 0)
-        throw IoError::FromErrno(EINVAL).WithPath(file.Path());
+        throw IoError::FromErrno(EINVAL).WithPath(file_.Path());
     return start;
 }
 
-void WriteTagTo(OpenFile& file, const TTagRecord& record, bool tagPresent) {
-    const qint64 start = TagStart(file);
-    const QByteArray tag = BuildTag(record);
-    if (tagPresent) {
-        file.WriteAt(start, tag);
-    } else {
-        const qint64 oldSize = file.Size();
+QByteArrayView DiskTagFile::LastBytes() {
+    if (!haveLast_) {
+        file_.ReadAt(TagStart(), last_.data(), kTagSize);
+        haveLast_ = true;
+    }
+    return QByteArrayView(last_.data(), kTagSize);
+}
+
+void DiskTagFile::WriteTag(const TTagRecord& record) {
+    std::array<char, kTagSize> built;
+    BuildTag(record, built.data());
+    const QByteArrayView tag(built.data(), kTagSize);
+    if (HasTag()) {
+        const qint64 start = TagStart();
+        qint64 written = 0;
         try {
-            file.WriteAt(oldSize, tag);
+            file_.WriteAt(start, tag, &written);
+        } catch (const IoError&) {
+            // Half a new tag over half the old one is a tag nobody wrote: the part that
+            // reached the file gets its old bytes back. The write error is the one to report.
+            try {
+                file_.WriteAt(start, QByteArrayView(last_.data(), written));
+            } catch (const IoError&) {
+            }
+            throw;
+        }
+    } else {
+        const qint64 oldSize = file_.Size();
+        try {
+            file_.WriteAt(oldSize, tag);
         } catch (const IoError&) {
             // A half-written tag would be taken for audio: give the file its old size back.
             try {
-                file.Truncate(oldSize);
+                file_.Truncate(oldSize);
             } catch (const IoError&) {
-                // The write error is the one worth reporting.
             }
             throw;
         }
     }
-    file.Close();
+    last_ = built;
+    haveLast_ = true;
 }
 
-} // namespace
-
-bool TagPresent(const QString& path) {
-    OpenFile file(path);
-    return IsMarker(file.ReadAt(TagStart(file), kMarkerSize));
-}
-
-void ReadTag(const QString& path, TTagRecord& record) {
-    OpenFile file(path);
-    ParseFields(file.ReadAt(file.Size() - (kTagSize - kMarkerSize), kTagSize - kMarkerSize),
-                record);
-}
-
-bool ReadTagIfPresent(const QString& path, TTagRecord& record) {
-    OpenFile file(path);
-    const QByteArray tag = file.ReadAt(TagStart(file), kTagSize);
-    if (!IsMarker(tag))
+bool DiskTagFile::RemoveTag() {
+    if (!HasTag())
         return false;
-    ParseFields(QByteArrayView(tag).sliced(kMarkerSize), record);
+    file_.Truncate(TagStart());
+    haveLast_ = false;
     return true;
 }
 
-void WriteTag(const QString& path, const TTagRecord& record) {
-    OpenFile file(path);
-    WriteTagTo(file, record, IsMarker(file.ReadAt(TagStart(file), kMarkerSize)));
-}
-
-void WriteTag(const QString& path, const TTagRecord& record, bool tagPresent) {
-    OpenFile file(path);
-    WriteTagTo(file, record, tagPresent);
-}
-
-void RemoveTag(const QString& path) {
-    OpenFile file(path);
-    file.Truncate(TagStart(file));
-    file.Close();
-}
-
-void ClearReadOnly(const QString& path, bool eraseReadOnlyAttr) {
-    if (eraseReadOnlyAttr)
-        MakeWritable(path);
+bool ReadTagIfPresent(const QString& path, TTagRecord& record) {
+    DiskTagFile file(path, OpenMode::Read);
+    if (!file.HasTag())
+        return false;
+    file.ReadTag(record);
+    return true;
 }
 
 } // namespace vantuke

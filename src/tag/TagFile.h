@@ -1,31 +1,77 @@
 #pragma once
 
+#include "platform/FileAccess.h"
+#include "tag/TagBytes.h"
 #include "tag/TagRecord.h"
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+#include <array>
+#include <cstddef>
 
 namespace vantuke {
 
-// Operations on the ID3v1 tag at the end of one file. Each opens and closes the file itself
-// and moves the 128 bytes in one block. Every file-system failure throws IoError; a file
-// shorter than 128 bytes fails at the positioning step ("I/O error 22").
+// One file opened for its ID3v1 tag. The test, the read and the change of one entry all go
+// through one open file, so a change is decided on what the file holds at that moment.
+// Every file-system failure throws IoError naming the file; a file shorter than 128 bytes
+// fails where its tag would start, like a seek before the start ("I/O error 22").
+// Abstract, so that a run can work on files that are not on disk.
+class TagFile {
+public:
+    virtual ~TagFile() = default;
 
-// True when the three bytes at size - 128, with a-z upper-cased, read "TAG".
-bool TagPresent(const QString& path);
-// Fills the record from the tag without checking the marker. Spaces that end a field are
-// removed; NULs stay.
-void ReadTag(const QString& path, TTagRecord& record);
-// TagPresent and ReadTag with one open: false (record untouched) when there is no tag.
+    // Who the file is (device, inode) and its size, mode and modification time as opened;
+    // the size follows the file's own changes.
+    virtual const FileStat& Stat() const = 0;
+    // The last 128 bytes as the file holds them now: the old bytes a change replaces. Valid
+    // until the next call on this file.
+    virtual QByteArrayView LastBytes() = 0;
+    // Writes the record's tag over the tag the file has, or appends one when it has none.
+    // A write that fails part-way leaves the file as it was: the old bytes are written back
+    // over a tag, an appended tag is cut off again.
+    virtual void WriteTag(const TTagRecord& record) = 0;
+    // Cuts the tag off when the file has one and returns true; a file whose last 128 bytes
+    // are not a tag is left alone (false).
+    virtual bool RemoveTag() = 0;
+    // Closes the file (and ends its lock) and reports a failure only close can see.
+    virtual void Close() = 0;
+
+    // True when the last 128 bytes start with the marker "TAG" in any letter case.
+    bool HasTag() { return IsTagMarker(LastBytes()); }
+    // Fills the record from the last 128 bytes, without looking at the marker.
+    void ReadTag(TTagRecord& record) { ParseTagFields(LastBytes().sliced(kTagMarkerSize), record); }
+};
+
+// A file on disk. Opened for OpenMode::Change it is locked until closed; a read-only file
+// (owner-write permission missing) is then refused with "File access denied".
+class DiskTagFile final : public TagFile {
+public:
+    DiskTagFile(const QString& path, OpenMode mode) : file_(path, mode) {}
+
+    // A run opens one file after another and each goes before the next: the memory of the
+    // last one is kept for the next, so that a long run does not allocate one per file.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* memory, std::size_t size);
+
+    const FileStat& Stat() const override { return file_.Stat(); }
+    QByteArrayView LastBytes() override;
+    void WriteTag(const TTagRecord& record) override;
+    bool RemoveTag() override;
+    void Close() override { file_.Close(); }
+
+private:
+    // Where the tag starts; fails for a file shorter than a tag.
+    qint64 TagStart() const;
+
+    OpenFile file_;
+    // The last 128 bytes once read, kept in step with every change.
+    std::array<char, kTagSize> last_;
+    bool haveLast_ = false;
+};
+
+// Reads the tag of a file opened for reading only (the file list, "List files/TAGs"): false,
+// with the record untouched, when the file has none. Works on read-only files.
 bool ReadTagIfPresent(const QString& path, TTagRecord& record);
-// Writes "TAG" and the record's fields NUL-padded over the existing tag, or appends one.
-// An append that fails part-way cuts the file back to its old size.
-void WriteTag(const QString& path, const TTagRecord& record);
-// As WriteTag, when the caller already knows whether the file holds a tag.
-void WriteTag(const QString& path, const TTagRecord& record, bool tagPresent);
-// Shortens the file by its last 128 bytes, without checking the marker.
-void RemoveTag(const QString& path);
-// Gives a read-only file its owner's write permission back when eraseReadOnlyAttr is on.
-// Never fails.
-void ClearReadOnly(const QString& path, bool eraseReadOnlyAttr);
 
 } // namespace vantuke

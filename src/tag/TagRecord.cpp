@@ -1,5 +1,7 @@
 #include "tag/TagRecord.h"
 
+#include "platform/NameBytes.h"
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -68,13 +70,19 @@ const QByteArray& TTagRecord::Field(TagField field) const {
     return this->*kFieldMembers[std::size_t(field)];
 }
 
-QString FieldText(const QByteArray& bytes) {
+void AppendFieldText(QString& out, const QByteArray& bytes) {
     const auto& table = DecodeTable();
     const qsizetype length = qstrnlen(bytes.constData(), size_t(bytes.size()));
-    QString text(length, Qt::Uninitialized);
-    QChar* out = text.data();
+    const qsizetype at = out.size();
+    out.resize(at + length);
+    QChar* to = out.data() + at;
     for (qsizetype k = 0; k < length; ++k)
-        out[k] = table[quint8(bytes[k])];
+        to[k] = table[quint8(bytes[k])];
+}
+
+QString FieldText(const QByteArray& bytes) {
+    QString text;
+    AppendFieldText(text, bytes);
     return text;
 }
 
@@ -94,20 +102,24 @@ QByteArray EncodeFieldText(const QString& text) {
     // Most tag texts are plain ASCII, which the code page keeps as it is.
     if (IsAscii(text))
         return text.toLatin1();
-    // A genuine U+001A encodes to the substitute byte as well; encode the runs between such
-    // characters apart so that only the substitutes become "?".
-    const QChar substitute(kSubstitute);
-    if (!text.contains(substitute))
+    // Two characters are no text of the code page but bytes: an escaped byte of a file name
+    // (U+DC80 to U+DCFF) stands for that byte, and a genuine U+001A must stay apart from the
+    // substitute bytes the encoder writes. The runs between them are encoded on their own.
+    const auto isByte = [](QChar c) { return c == QChar(kSubstitute) || EscapedByte(c) >= 0; };
+    if (std::none_of(text.begin(), text.end(), isByte))
         return EncodeRun(text);
     QByteArray bytes;
     bytes.reserve(text.size());
     qsizetype start = 0;
-    for (qsizetype at = text.indexOf(substitute); at >= 0;
-         start = at + 1, at = text.indexOf(substitute, start)) {
-        bytes += EncodeRun(QStringView(text).mid(start, at - start));
-        bytes += kSubstitute;
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        const QChar c = text[at];
+        if (!isByte(c))
+            continue;
+        bytes += EncodeRun(QStringView(text).sliced(start, at - start));
+        bytes += c == QChar(kSubstitute) ? kSubstitute : char(EscapedByte(c));
+        start = at + 1;
     }
-    bytes += EncodeRun(QStringView(text).mid(start));
+    bytes += EncodeRun(QStringView(text).sliced(start));
     return bytes;
 }
 

@@ -34,13 +34,16 @@ struct TTagRecord {
 // (Windows-1252).
 QString FieldText(const QByteArray& bytes);
 QString FieldText(const TTagRecord& record, TagField field);
+// Appends a field's text to out, as FieldText gives it.
+void AppendFieldText(QString& out, const QByteArray& bytes);
 
 // Stores bytes into a field, keeping the first bytes up to the field's capacity.
 void SetFieldBytes(TTagRecord& record, TagField field, const QByteArray& bytes);
 // Encodes text into the code page (a character it lacks becomes "?") and stores it by the
 // same truncation rule.
 void SetFieldText(TTagRecord& record, TagField field, const QString& text);
-// The text's bytes in the code page, untruncated.
+// The text's bytes in the code page, untruncated. An escaped byte of a file name (U+DC80 to
+// U+DCFF, see NameBytes.h) becomes that byte, so a name's Latin-1 "é" reaches the tag as é.
 QByteArray EncodeFieldText(const QString& text);
 
 // Empties all five text fields and sets the genre to 0 ("Blues").

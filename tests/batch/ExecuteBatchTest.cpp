@@ -213,9 +213,29 @@ TEST_P(ReadOnlyTest, ProcessedOnlyWhenTheOptionClearsIt) {
     EXPECT_TRUE(QFileInfo(entries[0]).permissions() & QFile::WriteOwner);
 }
 
-INSTANTIATE_TEST_SUITE_P(TagProcesses, ReadOnlyTest,
+INSTANTIATE_TEST_SUITE_P(ChangingProcesses, ReadOnlyTest,
                          testing::Values(Process::TagToFilename, Process::FilenameToTag,
-                                         Process::Tag, Process::UnTag, Process::ListFiles));
+                                         Process::Tag, Process::UnTag));
+
+// "List files/TAGs" only reads: a read-only file lists with its tag whatever the option says,
+// and keeps its mode.
+TEST(ExecuteBatchFrame, ListReadsReadOnlyFilesAndNeverChangesTheirMode) {
+    TempDir dir;
+    const QString path = dir.Path("ro.mp3");
+    WriteMp3(path, 600, MakeTag("Song", "Artist"));
+    MakeReadOnly(path);
+    for (const bool erase : {false, true}) {
+        BatchOptions options = OptionsFor(Process::ListFiles);
+        options.program.eraseReadOnlyAttr = erase;
+        options.listTemplate = "%2 - %1";
+        QStringList entries{path};
+        ScriptedHost host;
+        EXPECT_EQ(ExecuteBatch(entries, options, host).errorCount, 0);
+        EXPECT_EQ(host.lines, QStringList({"Process selected: List files/TAGs", "Artist - Song",
+                                           "Process Complete! (0 errors)"}));
+        EXPECT_FALSE(QFileInfo(path).permissions() & QFile::WriteOwner) << erase;
+    }
+}
 
 TEST(ExecuteBatchFrame, AdjustClearsTheReadOnlyAttributeOnlyWhenAsked) {
     TempDir dir;

@@ -31,6 +31,8 @@ public:
 
     QList<vantuke::ConfirmAnswer> confirmAnswers; // taken from the front; none left: Cancel
     QStringList confirmedPaths;
+    // Called for each confirmation before it is answered (what happens while it waits).
+    std::function<void(const QString&)> onConfirm;
 
     // Called for each query; the default answers OK without changing anything.
     std::function<vantuke::QueryResult(vantuke::TagQuery&)> onAsk;
@@ -45,6 +47,8 @@ public:
     void SetProgressPosition(int position) override { positions.append(position); }
     vantuke::ConfirmAnswer ConfirmTagRemoval(const QString& path) override {
         confirmedPaths.append(path);
+        if (onConfirm)
+            onConfirm(path);
         return confirmAnswers.isEmpty() ? vantuke::ConfirmAnswer::Cancel
                                         : confirmAnswers.takeFirst();
     }

@@ -146,7 +146,7 @@ TEST(TagFill, OnlyYearAskedShowsTheFileYearAndTheRestAsThePage) {
 
     const TagQuery untagged = FillQueryFromMainWindow(page);
     EXPECT_EQ(untagged.texts[3], "2001");
-    EXPECT_TRUE(untagged.AnyAsked());
+    EXPECT_TRUE(untagged.enabled[3]);
 }
 
 TEST(TagFill, GenreBeyondTheTableShowsNoSelection) {

@@ -3,4 +3,5 @@ vantuke_add_test(batch_core_test
         ExecuteBatchTest.cpp
         ProcessStepsTest.cpp
         TagFillTest.cpp
+        FileChangesTest.cpp
     LIBS vantuke_batch)

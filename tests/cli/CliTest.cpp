@@ -1,53 +1,17 @@
 // vantuke-cli run as a program on files the tests make: its output lines, exit codes,
 // answers read from standard input, and the bytes it leaves in the files.
+#include "CliRunner.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 #include <gtest/gtest.h>
-#include <ostream>
 
 using namespace testsupport;
-
-// Readable failure messages for texts and lists of texts.
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QStringList& list, std::ostream* os) {
-    *os << '{';
-    for (const QString& text : list) {
-        *os << "\n  ";
-        PrintTo(text, os);
-    }
-    *os << " }";
-}
+using clitest::CliResult;
+using clitest::RunCli;
 
 namespace {
-
-struct CliResult {
-    int exitCode = -1;
-    QStringList out; // standard output, one entry per line
-    QString err;
-};
-
-CliResult RunCli(const QStringList& args, const QString& workDir,
-                 const QByteArray& input = QByteArray()) {
-    QProcess process;
-    process.setWorkingDirectory(workDir);
-    process.start(QString::fromLocal8Bit(qgetenv("VANTUKE_CLI")), args);
-    EXPECT_TRUE(process.waitForStarted()) << "set VANTUKE_CLI to the vantuke-cli binary";
-    process.write(input);
-    process.closeWriteChannel();
-    EXPECT_TRUE(process.waitForFinished(60000));
-    CliResult result;
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    const QString out = QString::fromUtf8(process.readAllStandardOutput());
-    result.out = out.split('\n');
-    EXPECT_EQ(result.out.takeLast(), QString()) << "output must end with a line end";
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
-}
 
 QByteArray TagOf(const QString& path) {
     return ReadFile(path).right(128);
@@ -296,7 +260,7 @@ TEST(Cli, IoErrorEndsTheRunWithExitCode2) {
 
     const CliResult shortFile = RunCli({"untag", "a.mp3", "short.mp3", "c.mp3"}, dir.Path());
     EXPECT_EQ(shortFile.exitCode, 2);
-    EXPECT_EQ(shortFile.err, "I/O error 22.\n");
+    EXPECT_EQ(shortFile.err, "I/O error 22.\n" + dir.Path("short.mp3") + "\n");
     EXPECT_EQ(shortFile.out,
               QStringList({"Process selected: UnTAG", "Processing file:" + dir.Path("a.mp3"),
                            "TAG is present? Yes", "Processing file:" + dir.Path("short.mp3")}));
@@ -305,7 +269,7 @@ TEST(Cli, IoErrorEndsTheRunWithExitCode2) {
 
     const CliResult missing = RunCli({"list", "gone.mp3"}, dir.Path());
     EXPECT_EQ(missing.exitCode, 2);
-    EXPECT_EQ(missing.err, "File not found.\n");
+    EXPECT_EQ(missing.err, "File not found.\n" + dir.Path("gone.mp3") + "\n");
     EXPECT_EQ(missing.out, QStringList{"Process selected: List files/TAGs"});
 }
 
@@ -315,7 +279,7 @@ TEST(Cli, ReadOnlyFilesAndKeepReadOnly) {
     MakeReadOnly(dir.Path("ro.mp3"));
     const CliResult kept = RunCli({"untag", "--keep-readonly", "ro.mp3"}, dir.Path());
     EXPECT_EQ(kept.exitCode, 2);
-    EXPECT_EQ(kept.err, "File access denied.\n");
+    EXPECT_EQ(kept.err, "File access denied.\n" + dir.Path("ro.mp3") + "\n");
     EXPECT_EQ(QFileInfo(dir.Path("ro.mp3")).size(), 428);
 
     EXPECT_EQ(RunCli({"untag", "ro.mp3"}, dir.Path()).exitCode, 0);
@@ -338,7 +302,7 @@ TEST(Cli, PlaylistsJoinTheFilesInOrder) {
 
     const CliResult missing = RunCli({"list", "--playlist", "gone.m3u"}, dir.Path());
     EXPECT_EQ(missing.exitCode, 2);
-    EXPECT_EQ(missing.err, "File not found.\n");
+    EXPECT_EQ(missing.err, "File not found.\n" + dir.Path("gone.m3u") + "\n");
 }
 
 TEST(Cli, SettingsFileGivesTheOptionsAndTheCommandLineWins) {

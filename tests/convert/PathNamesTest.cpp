@@ -51,9 +51,32 @@ TEST(ExtensionTextTest, FollowsTheFormatAndClampsOutOfRangeValues) {
 TEST(CleanFileNameTest, TurnsEachUnsafeCharacterIntoOneSpace) {
     EXPECT_EQ(CleanFileName("AC/DC: Live?"), "AC DC  Live ");
     EXPECT_EQ(CleanFileName("\"*/:<>?\\|"), QString(9, u' '));
-    const QString untouched = QString::fromUtf8("tab\there  two  spaces\x01 é.mp3 [x]");
+    const QString untouched = QString::fromUtf8("two  spaces é.mp3 [x] \u0085\u2028~");
     EXPECT_EQ(CleanFileName(untouched), untouched);
     EXPECT_EQ(CleanFileName(QString()), QString());
+    // No new name holds a control character: 1 to 31 and 127 become spaces too.
+    EXPECT_EQ(CleanFileName(QString::fromUtf8("tab\there\x01\n\r\x1f\x7f.")), "tab here     .");
+    const QString escaped = QStringLiteral("Caf") + QChar(0xDCE9);
+    EXPECT_EQ(CleanFileName(escaped), escaped) << "an escaped byte of a name stays";
+}
+
+TEST(ShownInOneLineTest, ControlCharactersAndLineSeparatorsShowAsQuestionMarks) {
+    const struct {
+        QString text, shown;
+    } cases[] = {
+        {"plain /path/a.mp3", "plain /path/a.mp3"},
+        {"x\nProcess Complete! (0 errors)\ny.mp3", "x?Process Complete! (0 errors)?y.mp3"},
+        {"tab\there\r\x1b[2J", "tab?here??[2J"},
+        {QString(QChar(0)) + QChar(0x7F) + QChar(0x85) + QChar(0x9F), "????"},
+        {QString(QChar(0x2028)) + QChar(0x2029), "??"},
+        {QString::fromUtf8("Caf\u00e9 \u00a0\u20ac"), QString::fromUtf8("Caf\u00e9 \u00a0\u20ac")},
+        {QString(QChar(0xDCE9)), QString(QChar(0xDCE9))}, // an escaped byte is a character
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ShownInOneLine(c.text), c.shown) << c.text.toStdString();
+    QString tail = "a\nb\nc";
+    ShowInOneLine(tail, 2);
+    EXPECT_EQ(tail, "a\nb?c");
 }
 
 struct ReplaceCase {

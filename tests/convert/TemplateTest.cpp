@@ -120,5 +120,20 @@ TEST(ExpandTemplateFieldsTest, LongTemplatesAndFieldsAreCopiedWhole) {
     EXPECT_EQ(ExpandTemplate(tag, tmpl, kPath, 1, {}), expected);
 }
 
+// In a status line the values keep to one line; the template's own text stays as written,
+// so a tab between codes still separates columns.
+TEST(ExpandTemplateFieldsTest, StatusLineValuesShowControlCharactersAsQuestionMarks) {
+    TTagRecord tag = SampleTag();
+    SetFieldBytes(tag, TagField::SongName, "Line\nbreak\r");
+    SetFieldBytes(tag, TagField::Artist, "A\x81\tB");
+    const QString path = QStringLiteral("/Mu\nsic/x\nProcess Complete! (0 errors)\ny.mp3");
+    const QString tmpl = QStringLiteral("%1\t%2|%8|%7");
+    EXPECT_EQ(ExpandTemplate(tag, tmpl, path, 1, {}, ExpansionUse::StatusLine),
+              "Line?break?\tA??B|/Mu?sic/|x?Process Complete! (0 errors)?y");
+    EXPECT_EQ(ExpandTemplate(tag, tmpl, path, 1, {}),
+              QString::fromUtf8("Line\nbreak\r\tA\u0081\tB|/Mu\nsic/|x\nProcess Complete! (0 "
+                                "errors)\ny"));
+}
+
 } // namespace
 } // namespace vantuke

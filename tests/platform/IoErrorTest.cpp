@@ -39,6 +39,31 @@ TEST(IoErrorTest, ErrnoGivesTheProgramsCodeAndText) {
     EXPECT_EQ(IoError::DiskFull().Text(), "Disk full");
 }
 
+// The system's EIO is 5 like "File access denied": only the kind tells them apart.
+TEST(IoErrorTest, KindsTellTheProgramsCodesFromSystemNumbers) {
+    using Kind = IoError::Kind;
+    const struct {
+        IoError error;
+        Kind kind;
+    } cases[] = {
+        {IoError::FromErrno(ENOENT), Kind::FileNotFound},
+        {IoError::FromErrno(EILSEQ), Kind::InvalidFilename},
+        {IoError::FromErrno(EMFILE), Kind::TooManyOpenFiles},
+        {IoError::FromErrno(EACCES), Kind::AccessDenied},
+        {IoError::FromErrno(ENOSPC), Kind::DiskFull},
+        {IoError::ReadBeyondEnd(), Kind::ReadBeyondEnd},
+        {IoError::FromErrno(EIO), Kind::System},
+        {IoError::FromErrno(ESRCH), Kind::System},
+        {IoError(IoError::kAccessDenied, "Unable to write to x"), Kind::AccessDenied},
+        {IoError(EFBIG, "Unable to write to x"), Kind::System},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.error.ErrorKind(), c.kind) << c.error.what();
+    EXPECT_EQ(IoError::FromErrno(EIO).Code(), 5);
+    EXPECT_EQ(IoError::FromErrno(EIO).Text(), "I/O error 5");
+    EXPECT_EQ(IoError::FromErrno(EACCES).Code(), IoError::kAccessDenied);
+}
+
 TEST(IoErrorTest, ErrorBoxAddsAFullStopOnlyAfterCharactersSortingAboveIt) {
     const struct {
         const char *message, *shown;

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -133,10 +134,12 @@ TEST(FileList, AnUnreadableTagStopsTheListingAndKeepsTheRowsBefore) {
     WriteMp3(dir.Path("1.mp3"), 500, MakeTag("One", "A"));
     WriteMp3(dir.Path("2.mp3"), 500, MakeTag("Two", "B"));
     WriteMp3(dir.Path("3.mp3"), 500, MakeTag("Three", "C"));
-    testsupport::MakeReadOnly(dir.Path("2.mp3"));
+    testsupport::MakeUnreadable(dir.Path("2.mp3"));
+    testsupport::OpenFolderToAll(dir.Path());
 
     std::vector<FileListRow> rows;
     try {
+        const testsupport::AsUnprivilegedUser user;
         ReadFileList(dir.Dir(), 0, rows);
         FAIL() << "no error";
     } catch (const IoError& e) {
@@ -146,6 +149,20 @@ TEST(FileList, AnUnreadableTagStopsTheListingAndKeepsTheRowsBefore) {
     EXPECT_EQ(Cells(rows[0])[kColSongName], "One");
     // The failing file keeps its name, size and date, but no tag cells.
     EXPECT_EQ(Cells(rows[1]).mid(kColTag), (QStringList{"", "", "", "", "", "", ""}));
+}
+
+// The list only reads: a read-only file (or medium) shows its tag, and keeps its mode.
+TEST(FileList, ReadOnlyFilesListWithTheirTags) {
+    TempDir dir;
+    WriteMp3(dir.Path("1.mp3"), 500, MakeTag("One", "A"));
+    WriteMp3(dir.Path("2.mp3"), 500, MakeTag("Two", "B"));
+    testsupport::MakeReadOnly(dir.Path("1.mp3"));
+    std::vector<FileListRow> rows;
+    ReadFileList(dir.Dir(), 0, rows);
+    ASSERT_EQ(Names(rows), (QStringList{"1.mp3", "2.mp3"}));
+    EXPECT_EQ(Cells(rows[0])[kColSongName], "One");
+    EXPECT_EQ(Cells(rows[1])[kColSongName], "Two");
+    EXPECT_FALSE(QFileInfo(dir.Path("1.mp3")).permissions() & QFile::WriteOwner);
 }
 
 TEST(FileList, AppendsToRowsAlreadyThere) {

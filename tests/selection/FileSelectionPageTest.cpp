@@ -225,8 +225,12 @@ TEST_F(PageTest, RemoveTakesTheHighlightedEntriesAndAlwaysRefreshesTheStatus) {
 
 TEST_F(PageTest, AnUnreadableTagShowsTheErrorAndKeepsTheRowsBefore) {
     WriteMp3(music + "c.mp3", 1000, MakeTag("Three", "C"));
-    testsupport::MakeReadOnly(music + "B.MP3");
-    page->DirTree()->SetDirectory(music);
+    testsupport::MakeUnreadable(music + "B.MP3");
+    testsupport::OpenFolderToAll(home);
+    {
+        const testsupport::AsUnprivilegedUser user;
+        page->DirTree()->SetDirectory(music);
+    }
 
     EXPECT_EQ(errors, QStringList{"File access denied."});
     EXPECT_EQ(FileNames(), (QStringList{"a.mp3", "B.MP3"}));

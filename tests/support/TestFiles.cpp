@@ -1,12 +1,17 @@
 #include "TestFiles.h"
 
 #include "platform/IoError.h"
+#include "platform/NameBytes.h"
 
 #include <QDir>
 #include <QFile>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <ftw.h>
 #include <gtest/gtest.h>
+#include <sys/fsuid.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,6 +22,21 @@ TempDir::TempDir() {
     EXPECT_TRUE(dir_.isValid());
 }
 
+namespace {
+
+int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
+    ::chmod(path, 0700); // a folder must be writable for its entries to go
+    return ::remove(path);
+}
+
+} // namespace
+
+TempDir::~TempDir() {
+    const QByteArray native = vantuke::NameToBytes(dir_.path());
+    ::chmod(native.constData(), 0700);
+    ::nftw(native.constData(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
+}
+
 QString TempDir::Path(const QString& name) const {
     return name.isEmpty() ? dir_.path() : dir_.path() + '/' + name;
 }
@@ -25,17 +45,25 @@ QString TempDir::Dir() const {
     return dir_.path() + '/';
 }
 
+// By the path's bytes, so that names that are not UTF-8 are the files they say.
 void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    ASSERT_EQ(f.write(bytes), bytes.size());
+    FILE* file = std::fopen(vantuke::NameToBytes(path).constData(), "wb");
+    ASSERT_NE(file, nullptr) << path.toStdString();
+    const size_t put = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), file);
+    ASSERT_EQ(std::fclose(file), 0);
+    ASSERT_EQ(put, size_t(bytes.size()));
 }
 
 QByteArray ReadFile(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    FILE* file = std::fopen(vantuke::NameToBytes(path).constData(), "rb");
+    if (file == nullptr)
         return {};
-    return f.readAll();
+    QByteArray bytes;
+    char chunk[65536];
+    while (const size_t got = std::fread(chunk, 1, sizeof chunk, file))
+        bytes.append(chunk, qsizetype(got));
+    std::fclose(file);
+    return bytes;
 }
 
 static QByteArray Padded(const QByteArray& bytes, int width) {
@@ -105,6 +133,78 @@ ReadOnlyFolder::~ReadOnlyFolder() {
 
 QString ReadOnlyFolder::Dir() const {
     return mounted_ ? mountPoint_.Dir() : source_.Dir();
+}
+
+TmpfsMount::TmpfsMount(const char* size) {
+    const QByteArray options = QByteArray("size=") + size;
+    if (::mount("tmpfs", QFile::encodeName(dir_.Path()).constData(), "tmpfs", 0,
+                options.constData()) != 0) {
+        why_ = QStringLiteral("cannot mount a tmpfs here (needs root): ") +
+               QString::fromLocal8Bit(std::strerror(errno));
+        return;
+    }
+    mounted_ = true;
+}
+
+TmpfsMount::~TmpfsMount() {
+    if (mounted_)
+        ::umount2(QFile::encodeName(dir_.Path()).constData(), MNT_DETACH);
+}
+
+QString TmpfsMount::Dir() const {
+    return mounted_ ? dir_.Dir() : QString();
+}
+
+void FillDisk(const QString& path) {
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    const QByteArray block(4096, 'f');
+    while (::write(fd, block.constData(), size_t(block.size())) > 0) {
+    }
+    const int err = errno;
+    ::close(fd);
+    ASSERT_EQ(err, ENOSPC);
+}
+
+void MakeUnreadable(const QString& path) {
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0), 0);
+}
+
+void OpenFolderToAll(const QString& path) {
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0755), 0);
+}
+
+bool IsLocked(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    EXPECT_GE(fd, 0) << path.toStdString();
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    EXPECT_EQ(::fcntl(fd, F_OFD_GETLK, &lock), 0);
+    ::close(fd);
+    return lock.l_type != F_UNLCK;
+}
+
+namespace {
+
+constexpr unsigned kNobody = 65534;
+
+} // namespace
+
+AsUnprivilegedUser::AsUnprivilegedUser() {
+    if (::geteuid() != 0)
+        return;
+    ::setfsgid(kNobody);
+    ::setfsuid(kNobody);
+    switched_ = true;
+}
+
+AsUnprivilegedUser::~AsUnprivilegedUser() {
+    if (!switched_)
+        return;
+    ::setfsuid(0);
+    ::setfsgid(0);
 }
 
 int OpenDescriptors() {

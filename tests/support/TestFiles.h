@@ -13,6 +13,8 @@ namespace testsupport {
 class TempDir {
 public:
     TempDir();
+    // Removes the folder by its bytes, so names that are not UTF-8 go too.
+    ~TempDir();
     // Full path of a name inside the folder (no separator added when name is empty).
     QString Path(const QString& name = QString()) const;
     // The folder's path with a trailing "/".
@@ -66,6 +68,51 @@ private:
     TempDir mountPoint_;
     bool mounted_ = false;
     QString why_;
+};
+
+// Takes every permission away (an unreadable file, under AsUnprivilegedUser), and gives a
+// folder to everyone to read and pass through.
+void MakeUnreadable(const QString& path);
+void OpenFolderToAll(const QString& path);
+
+// True when another open file description holds a lock on any part of the file (as the
+// program's OpenMode::Change does for the whole file while the file is open).
+bool IsLocked(const QString& path);
+
+// A small tmpfs of its own (a disk that fills up), mounted on a temporary folder while
+// alive. Needs root; where it cannot be mounted, Dir() is empty and Why() says why.
+class TmpfsMount {
+public:
+    explicit TmpfsMount(const char* size);
+    ~TmpfsMount();
+    TmpfsMount(const TmpfsMount&) = delete;
+    TmpfsMount& operator=(const TmpfsMount&) = delete;
+
+    // The mount point with a trailing "/", or empty.
+    QString Dir() const;
+    QString Why() const { return why_; }
+
+private:
+    TempDir dir_;
+    bool mounted_ = false;
+    QString why_;
+};
+
+// Writes a file at path until its disk has no room left.
+void FillDisk(const QString& path);
+
+// While alive, file access is checked as for an unprivileged user (root's file-system user
+// and group become nobody's for this thread), so that permissions refuse what they say even
+// in tests run as root. For anyone else it changes nothing.
+class AsUnprivilegedUser {
+public:
+    AsUnprivilegedUser();
+    ~AsUnprivilegedUser();
+    AsUnprivilegedUser(const AsUnprivilegedUser&) = delete;
+    AsUnprivilegedUser& operator=(const AsUnprivilegedUser&) = delete;
+
+private:
+    bool switched_ = false;
 };
 
 } // namespace testsupport

@@ -1,15 +1,19 @@
 #include "tag/TagFile.h"
+#include "tag/FileSystem.h"
 
+#include "platform/FileAccess.h"
 #include "platform/IoError.h"
 
 #include "support/TestFiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -33,6 +37,28 @@ TTagRecord Titled(const char* title) {
     return record;
 }
 
+// The one-shot operations on a file opened for them, as a run makes them.
+bool HasTag(const QString& path) {
+    return DiskTagFile(path, OpenMode::Read).HasTag();
+}
+
+void ReadTag(const QString& path, TTagRecord& record) {
+    DiskTagFile(path, OpenMode::Read).ReadTag(record);
+}
+
+void WriteTag(const QString& path, const TTagRecord& record) {
+    DiskTagFile file(path, OpenMode::Change);
+    file.WriteTag(record);
+    file.Close();
+}
+
+bool RemoveTag(const QString& path) {
+    DiskTagFile file(path, OpenMode::Change);
+    const bool removed = file.RemoveTag();
+    file.Close();
+    return removed;
+}
+
 TEST(TagFileTest, MarkerCountsInAnyLetterCase) {
     const std::pair<QByteArray, bool> cases[] = {
         {"TAG", true},     {"tag", true},  {"Tag", true},
@@ -43,7 +69,7 @@ TEST(TagFileTest, MarkerCountsInAnyLetterCase) {
     const QString path = dir.Path("song.mp3");
     for (const auto& [marker, present] : cases) {
         WriteFile(path, AudioBytes(872) + marker + Bytes(125, '\0'));
-        EXPECT_EQ(TagPresent(path), present) << marker.toStdString();
+        EXPECT_EQ(HasTag(path), present) << marker.toStdString();
         TTagRecord record = Titled("kept");
         EXPECT_EQ(ReadTagIfPresent(path, record), present) << marker.toStdString();
         EXPECT_EQ(FieldText(record, TagField::SongName), present ? "" : "kept");
@@ -65,11 +91,17 @@ TEST(TagFileTest, WriteReplacesATagInPlaceOrAppendsOne) {
     WriteTag(plain, record);
     EXPECT_EQ(ReadFile(plain), AudioBytes(5000) + "TAG" + Bytes(125, '\0'));
 
-    // Told the answer, it does not look again: a tagged file told "absent" gets a second tag.
-    WriteTag(plain, Titled("New"), true);
-    EXPECT_EQ(ReadFile(plain), AudioBytes(5000) + MakeTag("New", ""));
-    WriteTag(plain, Titled("New"), false);
-    EXPECT_EQ(ReadFile(plain), AudioBytes(5000) + MakeTag("New", "") + MakeTag("New", ""));
+    // The choice is made on what the file holds when written: one open file tests, writes
+    // and tests again, and never gives a file a second tag.
+    DiskTagFile file(plain, OpenMode::Change);
+    EXPECT_TRUE(file.HasTag());
+    file.WriteTag(Titled("New"));
+    file.WriteTag(Titled("Newer"));
+    EXPECT_TRUE(file.HasTag());
+    EXPECT_EQ(file.LastBytes().toByteArray(), MakeTag("Newer", ""));
+    EXPECT_EQ(file.Stat().size, 5128);
+    file.Close();
+    EXPECT_EQ(ReadFile(plain), AudioBytes(5000) + MakeTag("Newer", ""));
 }
 
 TEST(TagFileTest, ReadDropsOnlyTrailingSpacesAndWriteBackPadsWithNuls) {
@@ -118,8 +150,24 @@ TEST(TagFileTest, RemoveCutsTheLast128Bytes) {
     TTagRecord record;
     ReadTag(path, record);
     EXPECT_EQ(FieldText(record, TagField::Artist), "Artist");
-    RemoveTag(path);
+    EXPECT_TRUE(RemoveTag(path));
     EXPECT_EQ(QFileInfo(path).size(), 0);
+}
+
+// Whatever happened to the file since it was last looked at, its audio is never cut.
+TEST(TagFileTest, RemoveNeverCutsAFileThatDoesNotEndInATag) {
+    TempDir dir;
+    const QString path = dir.Path("song.mp3");
+    WriteFile(path, AudioBytes(1000));
+    EXPECT_FALSE(RemoveTag(path));
+    EXPECT_EQ(ReadFile(path), AudioBytes(1000));
+
+    WriteFile(path, AudioBytes(1000) + MakeTag("Song", ""));
+    DiskTagFile file(path, OpenMode::Change);
+    EXPECT_TRUE(file.RemoveTag());
+    EXPECT_FALSE(file.RemoveTag()) << "the same open file must see its own cut";
+    file.Close();
+    EXPECT_EQ(ReadFile(path), AudioBytes(1000));
 }
 
 TEST(TagFileTest, FilesShorterThanATagAreNeverTouched) {
@@ -130,10 +178,10 @@ TEST(TagFileTest, FilesShorterThanATagAreNeverTouched) {
         const QByteArray bytes = ("TAG" + AudioBytes(size)).left(size);
         WriteFile(path, bytes);
         const std::pair<const char*, std::function<void()>> operations[] = {
-            {"TagPresent", [&] { TagPresent(path); }},
+            {"HasTag", [&] { HasTag(path); }},
+            {"ReadTag", [&] { ReadTag(path, record); }},
             {"ReadTagIfPresent", [&] { ReadTagIfPresent(path, record); }},
             {"WriteTag", [&] { WriteTag(path, record); }},
-            {"WriteTag told absent", [&] { WriteTag(path, record, false); }},
             {"RemoveTag", [&] { RemoveTag(path); }},
         };
         for (const auto& [name, operation] : operations) {
@@ -141,10 +189,11 @@ TEST(TagFileTest, FilesShorterThanATagAreNeverTouched) {
             EXPECT_EQ(ReadFile(path), bytes) << name << " at " << size;
         }
     }
-    // ReadTag starts behind the marker: only files shorter than 125 bytes fail it.
-    WriteFile(path, AudioBytes(124));
+    // The tag is read only from a file that was first tested for one, so a file long
+    // enough for the fields but not for the marker is refused like the others.
+    WriteFile(path, "Title" + Bytes(121, '\0') + "\x07");
     EXPECT_EQ(ErrorCodeOf([&] { ReadTag(path, record); }), 22);
-    WriteFile(path, "Title" + Bytes(119, '\0') + "\x07");
+    WriteFile(path, "TAGTitle" + Bytes(119, '\0') + "\x07");
     ReadTag(path, record);
     EXPECT_EQ(FieldText(record, TagField::SongName), "Title");
     EXPECT_EQ(record.Genre, 7);
@@ -156,39 +205,50 @@ TEST(TagFileTest, FileSystemFailuresAreRaisedAndCloseTheFile) {
     WriteFile(dir.Path("readonly.mp3"), lockedBytes);
     testsupport::MakeReadOnly(dir.Path("readonly.mp3"));
     ASSERT_TRUE(QDir(dir.Path()).mkdir("folder.mp3"));
-    const std::pair<QString, int> cases[] = {
-        {dir.Path("missing.mp3"), 2},
-        {dir.Path("readonly.mp3"), 5}, // refused even for root
-        {dir.Path("folder.mp3"), 5},
+    const struct {
+        QString path;
+        int changeCode, readCode; // -1: no error
+    } cases[] = {
+        {dir.Path("missing.mp3"), 2, 2},
+        {dir.Path("readonly.mp3"), 5, -1}, // refused for a change even for root; read freely
+        {dir.Path("folder.mp3"), 5, 5},
     };
     const int before = OpenDescriptors();
     TTagRecord record;
-    for (const auto& [path, code] : cases) {
-        const std::pair<const char*, std::function<void()>> operations[] = {
-            {"TagPresent", [&] { TagPresent(path); }},
-            {"ReadTag", [&] { ReadTag(path, record); }},
-            {"ReadTagIfPresent", [&] { ReadTagIfPresent(path, record); }},
+    for (const auto& c : cases) {
+        const QString& path = c.path;
+        const std::pair<const char*, std::function<void()>> changes[] = {
+            {"open for a change", [&] { DiskTagFile(path, OpenMode::Change); }},
             {"WriteTag", [&] { WriteTag(path, record); }},
-            {"WriteTag told present", [&] { WriteTag(path, record, true); }},
             {"RemoveTag", [&] { RemoveTag(path); }},
         };
-        for (const auto& [name, operation] : operations)
-            EXPECT_EQ(ErrorCodeOf(operation), code) << name << " " << path.toStdString();
+        for (const auto& [name, operation] : changes)
+            EXPECT_EQ(ErrorCodeOf(operation), c.changeCode) << name << " " << path.toStdString();
+        const std::pair<const char*, std::function<void()>> reads[] = {
+            {"HasTag", [&] { HasTag(path); }},
+            {"ReadTag", [&] { ReadTag(path, record); }},
+            {"ReadTagIfPresent", [&] { ReadTagIfPresent(path, record); }},
+        };
+        for (const auto& [name, operation] : reads)
+            EXPECT_EQ(ErrorCodeOf(operation), c.readCode) << name << " " << path.toStdString();
     }
     EXPECT_EQ(OpenDescriptors(), before);
     EXPECT_EQ(ReadFile(dir.Path("readonly.mp3")), lockedBytes);
+    EXPECT_EQ(FieldText(record, TagField::SongName), "Locked");
+    EXPECT_EQ(StatPath(dir.Path("readonly.mp3"))->mode & S_IWUSR, 0u)
+        << "reading never changes the mode";
 }
 
-TEST(TagFileTest, ClearReadOnlyLetsTheNextOperationInOnlyWhenAllowed) {
+TEST(TagFileTest, ClearReadOnlyLetsTheNextChangeIn) {
     TempDir dir;
     const QString path = dir.Path("song.mp3");
     WriteFile(path, AudioBytes(500) + MakeTag("x", ""));
     testsupport::MakeReadOnly(path);
-    ClearReadOnly(path, false);
-    EXPECT_EQ(ErrorCodeOf([&] { TagPresent(path); }), 5);
-    ClearReadOnly(path, true);
-    EXPECT_TRUE(TagPresent(path));
-    RemoveTag(path);
+    EXPECT_EQ(ErrorCodeOf([&] { RemoveTag(path); }), 5);
+    DiskFileSystem files;
+    EXPECT_TRUE(files.ClearReadOnly(path));
+    EXPECT_FALSE(files.ClearReadOnly(path)) << "nothing left to clear";
+    EXPECT_TRUE(RemoveTag(path));
     EXPECT_TRUE(QFileInfo(path).permission(QFile::WriteOwner)) << "the attribute stays cleared";
 }
 
@@ -224,6 +284,34 @@ TEST(TagFileTest, AppendThatStopsPartWayLeavesTheFileAsItWas) {
     EXPECT_EQ(ReadFile(path), AudioBytes(5000)) << "a half tag was left behind";
     WriteTag(path, Titled("Title")); // with room, the same write works
     EXPECT_EQ(ReadFile(path), AudioBytes(5000) + MakeTag("Title", ""));
+}
+
+// On a full disk an overwrite can land in part: here the tag starts 100 bytes before a page
+// boundary and the page after it is a hole (a sparse file), so the first 100 bytes of the new
+// tag fit and the rest needs a page the disk no longer has. The file must come out as it was,
+// not with a tag made of the new title and artist and the old rest.
+TEST(TagFileTest, AnOverwriteThatFailsPartWayPutsTheOldBytesBack) {
+    const testsupport::TmpfsMount disk("64k");
+    if (disk.Dir().isEmpty())
+        GTEST_SKIP() << disk.Why().toStdString();
+    const QString path = disk.Dir() + "song.mp3";
+    const QByteArray oldTag = MakeTag("Old Title", "Old Artist", "Old Album", "1999", "", 0);
+    WriteFile(path, AudioBytes(8092) + oldTag.left(100));
+    ASSERT_TRUE(QFile::resize(path, 8220)); // the tag's last 28 bytes: a hole, read as NULs
+    const QByteArray before = ReadFile(path);
+    ASSERT_EQ(before.right(128), oldTag);
+    testsupport::FillDisk(disk.Dir() + "filler");
+
+    TTagRecord record;
+    SetFieldText(record, TagField::SongName, "NewTitle");
+    SetFieldText(record, TagField::Artist, "NewArtist");
+    SetFieldText(record, TagField::Album, "NewAlbum");
+    DiskTagFile file(path, OpenMode::Change);
+    ASSERT_TRUE(file.HasTag());
+    EXPECT_EQ(ErrorCodeOf([&] { file.WriteTag(record); }), IoError::kDiskFull);
+    EXPECT_EQ(file.LastBytes().toByteArray(), oldTag);
+    file.Close();
+    EXPECT_EQ(ReadFile(path), before) << "a mixed tag was left behind";
 }
 
 } // namespace

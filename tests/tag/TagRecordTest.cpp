@@ -49,6 +49,12 @@ TEST(TagRecordTest, TextBecomesWindows1252Bytes) {
         {QString::fromUtf8("a\U0001F3B5b"), "a?b"}, // one character in two UTF-16 units
         // A real U+001A is a byte of the code page, not a missing character.
         {QString::fromUtf8("\u0436\x1a\u0436\x1a"), "?\x1A?\x1A"},
+        // An escaped byte of a file name is that byte, beside text and substitutes alike.
+        {QStringLiteral("Caf") + QChar(0xDCE9), "Caf\xE9"},
+        {QString(QChar(0xDC80)) + QChar(0xDCFF), "\x80\xFF"},
+        {QString(QChar(0xDCE9)) + QString::fromUtf8("\u00e9\u0436\x1a"), "\xE9\xE9?\x1A"},
+        // A lone surrogate that escapes no byte is a missing character.
+        {QString(QChar(0xDC7F)) + "x", "?x"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(EncodeFieldText(c.text), c.bytes) << c.text.toStdString();

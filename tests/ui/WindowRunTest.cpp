@@ -372,7 +372,8 @@ TEST_F(RunTest, AnIoErrorEndsTheRunKeepsTheRenamesAndShowsTheErrorBox) {
     Restore(before);
     const CliResult cli = RunCli(QStringList{QStringLiteral("tag-to-filename")} + entries);
     EXPECT_EQ(cli.exitCode, 2);
-    EXPECT_EQ(errors_.first(), cli.error);
+    // The program prints the file the error names on a line of its own under the message.
+    EXPECT_EQ(cli.error, errors_.first() + '\n' + entries.at(1));
     EXPECT_EQ(lines, cli.lines);
 }
 

@@ -1,0 +1,57 @@
+#include "tag/TagBytes.h"
+
+#include <algorithm>
+
+namespace vantuke {
+
+bool IsTagMarker(QByteArrayView bytes) {
+    if (bytes.size() < kTagMarkerSize)
+        return false;
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
+    return upper(bytes[0]) == 'T' && upper(bytes[1]) == 'A' && upper(bytes[2]) == 'G';
+}
+
+bool ParseTagFields(QByteArrayView fields, TTagRecord& record) {
+    if (fields.size() < kTagFieldsSize)
+        return false;
+    qsizetype offset = 0;
+    for (const TagField field : kTextFields) {
+        const int width = FieldCapacity(field);
+        qsizetype length = width;
+        while (length > 0 && fields[offset + length - 1] == ' ')
+            --length;
+        // Into the field's own buffer: a record reused from file to file allocates nothing,
+        // and NUL-padded fields, the usual kind, keep their length from file to file.
+        QByteArray& bytes = record.Field(field);
+        if (bytes.size() != length)
+            bytes.resize(length);
+        std::copy_n(fields.data() + offset, length, bytes.data());
+        offset += width;
+    }
+    record.Genre = quint8(fields[offset]);
+    return true;
+}
+
+QByteArray BuildTag(const TTagRecord& record) {
+    QByteArray tag(kTagSize, Qt::Uninitialized);
+    BuildTag(record, tag.data());
+    return tag;
+}
+
+void BuildTag(const TTagRecord& record, char* out) {
+    out[0] = 'T';
+    out[1] = 'A';
+    out[2] = 'G';
+    qsizetype offset = kTagMarkerSize;
+    for (const TagField field : kTextFields) {
+        const QByteArray& bytes = record.Field(field);
+        const int width = FieldCapacity(field);
+        const qsizetype length = std::min<qsizetype>(bytes.size(), width);
+        std::copy_n(bytes.constData(), length, out + offset);
+        std::fill_n(out + offset + length, width - length, '\0');
+        offset += width;
+    }
+    out[offset] = char(record.Genre);
+}
+
+} // namespace vantuke
