@@ -38,7 +38,14 @@ private:
     qint64 size_ = 0;
 };
 
-// Reads a whole regular file opened for reading only (playlists). Throws IoError.
+// The largest file ReadWholeFile takes: no playlist or settings file comes near it, and a
+// larger one (a damaged or wrong file) would only exhaust memory.
+inline constexpr qint64 kMaxWholeFileSize = 64 * 1024 * 1024;
+
+// Reads a whole regular file opened for reading only (playlists, the settings file). A pipe
+// or device is refused rather than waited on; a file over kMaxWholeFileSize, or one that
+// grows past it while it is read, is refused with IoError::TooLarge. Throws IoError, naming
+// the path.
 QByteArray ReadWholeFile(const QString& path);
 
 // True when the file exists and lacks the owner's write permission.

@@ -47,6 +47,11 @@ IoError IoError::DiskFull() {
     return IoError(kDiskFull, QStringLiteral("Disk full"));
 }
 
+IoError IoError::TooLarge(qint64 limitBytes) {
+    return IoError(kTooLarge,
+                   QStringLiteral("File too large (over %1 MiB)").arg(limitBytes / (1024 * 1024)));
+}
+
 QString ErrorBoxText(const QString& message) {
     if (!message.isEmpty() && message.back() > QLatin1Char('.'))
         return message + QLatin1Char('.');

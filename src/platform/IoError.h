@@ -14,6 +14,7 @@ public:
     // Codes the program uses beside the system's own.
     static constexpr int kReadBeyondEnd = 100; // "Read beyond end of file"
     static constexpr int kDiskFull = 101;      // "Disk full"
+    static constexpr int kTooLarge = 102;      // "File too large (over %1 MiB)"
 
     IoError(int code, QString text);
 
@@ -29,6 +30,8 @@ public:
     static IoError FromErrno(int err);
     static IoError ReadBeyondEnd(); // a read that got fewer bytes than asked
     static IoError DiskFull();      // a write that put fewer bytes than asked
+    // A file read whole (a playlist, the settings file) that is larger than the program takes.
+    static IoError TooLarge(qint64 limitBytes);
 
     int Code() const { return code_; }
     const QString& Text() const { return text_; }

@@ -1,11 +1,14 @@
 #include "TestFiles.h"
 
 #include "platform/IoError.h"
+#include "platform/NameBytes.h"
 
 #include <QDir>
 #include <QFile>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace testsupport {
 
@@ -25,6 +28,19 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
     ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+void WriteExactFile(const QString& path, const QByteArray& bytes) {
+    const QByteArray native = vantuke::NameToBytes(path);
+    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0) << native.toStdString();
+    const ssize_t written = ::write(fd, bytes.constData(), size_t(bytes.size()));
+    ::close(fd);
+    ASSERT_EQ(written, bytes.size());
+}
+
+QString PathOfBytes(const QString& dir, const QByteArray& name) {
+    return dir + vantuke::NameFromBytes(name);
 }
 
 QByteArray ReadFile(const QString& path) {

@@ -22,6 +22,11 @@ private:
 };
 
 void WriteFile(const QString& path, const QByteArray& bytes);
+// Writes the file whose name is exactly the bytes NameToBytes gives for path, so a test can
+// make names that are not UTF-8 ("Caf\xE9.mp3" is "Caf" + QChar(0xDCE9) + ".mp3").
+void WriteExactFile(const QString& path, const QByteArray& bytes);
+// The path of a name given as raw bytes inside a folder ending in "/".
+QString PathOfBytes(const QString& dir, const QByteArray& name);
 QByteArray ReadFile(const QString& path);
 
 // A 128-byte ID3v1 tag: "TAG", the five text fields NUL-padded to their widths, the genre.
