@@ -5,8 +5,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <csignal>
 #include <fcntl.h>
+#include <ftw.h>
 #include <gtest/gtest.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +17,17 @@ namespace testsupport {
 
 TempDir::TempDir() {
     EXPECT_TRUE(dir_.isValid());
+}
+
+TempDir::~TempDir() {
+    // QTemporaryDir would miss names its own conversion cannot give back; remove by bytes.
+    const auto remove = [](const char* path, const struct stat*, int type, struct FTW*) {
+        if (type == FTW_DP)
+            ::chmod(path, 0700); // a folder a test made read-only
+        ::remove(path);
+        return 0; // go on with the rest whatever happens
+    };
+    ::nftw(QFile::encodeName(dir_.path()).constData(), remove, 16, FTW_DEPTH | FTW_PHYS);
 }
 
 QString TempDir::Path(const QString& name) const {
@@ -77,6 +91,36 @@ QByteArray AudioBytes(int size) {
 
 void WriteMp3(const QString& path, int audioSize, const QByteArray& tag) {
     WriteFile(path, AudioBytes(audioSize) + tag);
+}
+
+PipeWriter::PipeWriter(const QString& path, QByteArray text) : path_(QFile::encodeName(path)) {
+    EXPECT_EQ(::mkfifo(path_.constData(), 0644), 0) << path_.toStdString();
+    writer_ = std::thread([path = path_, text = std::move(text)] {
+        // A reader that looks and goes before the text is written must not kill the test.
+        sigset_t pipeSignal;
+        sigemptyset(&pipeSignal);
+        sigaddset(&pipeSignal, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
+        const int fd = ::open(path.constData(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0)
+            return;
+        [[maybe_unused]] const ssize_t written = ::write(fd, text.constData(), size_t(text.size()));
+        ::close(fd);
+    });
+}
+
+PipeWriter::~PipeWriter() {
+    Finish();
+}
+
+void PipeWriter::Finish() {
+    if (!writer_.joinable())
+        return;
+    // A reader of our own lets the writer's open return when nobody else came.
+    const int fd = ::open(path_.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    writer_.join();
+    if (fd >= 0)
+        ::close(fd);
 }
 
 void MakeReadOnly(const QString& path) {

@@ -4,14 +4,19 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <functional>
+#include <thread>
 
 // Small helpers for tests that work on real files in a temporary folder.
 namespace testsupport {
 
-// A fresh temporary folder, removed with everything in it when the object dies.
+// A fresh temporary folder, removed with everything in it when the object dies, names that
+// are not UTF-8 included.
 class TempDir {
 public:
     TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
     // Full path of a name inside the folder (no separator added when name is empty).
     QString Path(const QString& name = QString()) const;
     // The folder's path with a trailing "/".
@@ -45,6 +50,22 @@ int OpenDescriptors();
 
 // The code of the IoError the action throws; -1 when it throws none.
 int ErrorCodeOf(const std::function<void()>& action);
+
+// A named pipe (made at path) with a writer standing by: whoever opens it for reading gets
+// text, and a reader that would wait for a writer does not hang the test. Finish (or the
+// destructor) lets a writer nobody met go, and waits for it.
+class PipeWriter {
+public:
+    PipeWriter(const QString& path, QByteArray text);
+    ~PipeWriter();
+    PipeWriter(const PipeWriter&) = delete;
+    PipeWriter& operator=(const PipeWriter&) = delete;
+    void Finish();
+
+private:
+    QByteArray path_;
+    std::thread writer_;
+};
 
 // Removes the owner's write permission (the program's read-only attribute).
 void MakeReadOnly(const QString& path);
