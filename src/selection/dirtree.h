@@ -11,8 +11,6 @@
 #include <functional>
 #include <vector>
 
-class QFileInfo;
-
 namespace vantuke {
 
 // Folder attributes the tree can filter on. On Linux a folder is hidden when its name starts
@@ -91,7 +89,7 @@ protected:
 private:
     void EnsureCreated();
     bool Admitted(const QString& path) const;
-    bool IncludeDir(const QFileInfo& info) const;
+    bool IncludeDir(const QString& name) const;
     QStringList AcceptableSubdirs(const QString& path, bool firstOnly) const;
 
     QTreeWidgetItem* NewNode(const QString& path, const QString& caption, const QIcon& icon);
