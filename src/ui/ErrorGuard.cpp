@@ -1,6 +1,7 @@
 #include "ui/ErrorGuard.h"
 
 #include "platform/IoError.h"
+#include "platform/NameDisplay.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -19,7 +20,7 @@ void SetErrorBoxHandler(std::function<void(QWidget* parent, const QString& text)
 }
 
 void ShowErrorBox(QWidget* parent, const QString& message) {
-    const QString text = ErrorBoxText(message);
+    const QString text = ErrorBoxText(NameForDisplay(message));
     if (Handler()) {
         Handler()(parent, text);
         return;

@@ -132,7 +132,11 @@ const QComboBox& TForm1::GenreList() const {
 }
 
 void TForm1::LoadSettings() {
-    ApplySettings(vantuke::LoadSettings(settingsPath_),
+    // A settings file the program refuses to read (one too large) is reported, and the
+    // program starts as without one.
+    Settings settings = DefaultSettings();
+    RunGuarded(this, [&] { settings = vantuke::LoadSettings(settingsPath_); });
+    ApplySettings(settings,
                   SettingsControls{*files_, *processes_, *execute_->ClearStatusBox(), options_});
 }
 
