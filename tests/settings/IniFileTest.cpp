@@ -261,23 +261,6 @@ TEST(IniRead, BytesThatAreNotUtf8ComeBackExactly) {
     EXPECT_EQ(ini.Serialize(), file + "\n[DirPresets]\nPreset1=/music/Caf\xE9/\n");
 }
 
-TEST(IniLoad, APipeIsReadAsEmptyWithoutWaitingForAWriter) {
-    TempDir dir;
-    const QString pipe = dir.Path("Vantuke.Ini");
-    testsupport::PipeWriter writer(pipe, "[S]\nk=from the pipe\n");
-    const IniFile ini = IniFile::Load(pipe);
-    writer.Finish();
-    EXPECT_EQ(ini.ReadString("S", "k", "<none>"), "<none>");
-}
-
-TEST(IniLoad, AFileOverTheLimitIsRefused) {
-    TempDir dir;
-    const QString path = dir.Path("Vantuke.Ini");
-    WriteFile(path, "[S]\nk=1\n");
-    ASSERT_EQ(::truncate(QFile::encodeName(path).constData(), 65 * 1024 * 1024), 0);
-    EXPECT_EQ(testsupport::ErrorCodeOf([&] { IniFile::Load(path); }), IoError::kTooLarge);
-}
-
 // A save that cannot be done reports "Unable to write to" with the path and leaves the old
 // file (if any) exactly as it was.
 void ExpectSaveFails(const QString& path, int code) {

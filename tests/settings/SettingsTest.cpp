@@ -291,16 +291,14 @@ TEST(Settings, APipeIsNoSettingsFileAndIsNeitherWaitedOnNorReplaced) {
     TempDir dir;
     const QString path = dir.Path("Vantuke.Ini");
     testsupport::PipeWriter writer(path, "[UnTag]\nConfirmation=1\n");
-    const Settings loaded = LoadSettings(path);
-    writer.Finish();
-    EXPECT_EQ(loaded, DefaultSettings());
-
+    EXPECT_EQ(LoadSettings(path), DefaultSettings());
     try {
         SaveSettings(path, DefaultSettings());
-        FAIL() << "saved over a pipe";
+        ADD_FAILURE() << "saved over a pipe";
     } catch (const IoError& e) {
         EXPECT_EQ(e.Text(), "Unable to write to " + path);
     }
+    writer.Finish();
     EXPECT_FALSE(QFileInfo(path).isFile());
     EXPECT_TRUE(QFileInfo(path).exists());
 }
