@@ -1,6 +1,6 @@
 // Times the step-1 page on the offscreen platform: listing a folder of tagged MP3 files,
-// "Add all", "Remove All", the status line of a large selection, and opening a folder with
-// many subfolders in the tree. Prints one line per figure.
+// "Add all", "Remove All", the status line of a large selection, opening a folder with
+// many subfolders in the tree, and "Add" of large playlists. Prints one line per figure.
 #include "selection/FileSelectionPage.h"
 
 #include <QApplication>
@@ -15,12 +15,14 @@
 
 #include <cstdio>
 #include <functional>
+#include <utility>
 
 namespace {
 
 constexpr int kFiles = 10000;
 constexpr int kSelection = 100000;
 constexpr int kSubfolders = 5000;
+constexpr int kPlaylistEntries = 80000;
 
 QByteArray TaggedMp3(int n) {
     QByteArray bytes(2048, '\x55');
@@ -109,6 +111,32 @@ int main(int argc, char** argv) {
     Report(line, Milliseconds([&] { click("SpeedButton12"); }));
     std::snprintf(line, sizeof line, "\"Remove All\" of %d entries", kSelection);
     Report(line, Milliseconds([&] { click("SpeedButton15"); }));
+
+    // The same entries as an M3U and as a PLS written by a player (File, Title, Length).
+    QByteArray m3u = "#EXTM3U\r\n";
+    QByteArray pls = "[playlist]\r\n";
+    for (int i = 1; i <= kPlaylistEntries; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        const QByteArray path = QFile::encodeName(music) + "Track " + n + ".mp3";
+        m3u += "#EXTINF:215,Artist - Song " + n + "\r\n" + path + "\r\n";
+        pls += "File" + n + "=" + path + "\r\nTitle" + n + "=Artist - Song " + n + "\r\nLength" +
+               n + "=215\r\n";
+    }
+    pls += "NumberOfEntries=" + QByteArray::number(kPlaylistEntries) + "\r\nVersion=2\r\n";
+    for (const auto& [name, content] : {std::pair{"big.m3u", &m3u}, std::pair{"big.pls", &pls}}) {
+        QFile file(root + QString::fromLatin1(name));
+        file.open(QIODevice::WriteOnly);
+        file.write(*content);
+    }
+    for (const char* name : {"big.m3u", "big.pls"}) {
+        click("SpeedButton15");
+        std::snprintf(line, sizeof line, "\"Add\" of %s, %d entries", name, kPlaylistEntries);
+        Report(line, Milliseconds([&] {
+                   page.Selection().AddRows(root, {QString::fromLatin1(name)}, true);
+               }));
+        if (page.Selection().Count() != kPlaylistEntries)
+            std::printf("unexpected entry count %d\n", page.Selection().Count());
+    }
 
     std::snprintf(line, sizeof line, "tree: select a folder with %d subfolders", kSubfolders);
     Report(line, Milliseconds([&] { page.DirTree()->SetDirectory(many); }));

@@ -28,7 +28,9 @@ bool IsCleanAbsolute(QStringView path) {
 } // namespace
 
 QString AbsolutePath(const QString& cwd, const QString& path) {
-    const QString joined = path.startsWith(QLatin1Char('/')) ? path : cwd + QLatin1Char('/') + path;
+    const QString joined = path.startsWith(QLatin1Char('/')) ? path
+                           : cwd.endsWith(QLatin1Char('/'))  ? cwd + path
+                                                             : cwd + QLatin1Char('/') + path;
     if (IsCleanAbsolute(joined))
         return joined;
     QString result;

@@ -59,7 +59,11 @@ QStringList Arguments(int argc, char* argv[]) {
 
 int Run(CliRequest request) {
     const BatchOptions options = BuildOptions(request);
-    QStringList entries = BuildSelection(request.sources, WorkingDir());
+    const QString cwd = WorkingDir();
+    // Relative FILEs need the working folder; one removed under the program names nothing.
+    if (cwd.isEmpty())
+        throw IoError::FromErrno(ENOENT).WithPath(QStringLiteral("."));
+    QStringList entries = BuildSelection(request.sources, cwd);
     // The sources are in the selection now; their room serves the run.
     request.sources = {};
     TerminalHost host(stdout, stderr, stdin);

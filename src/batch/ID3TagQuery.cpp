@@ -1,6 +1,7 @@
 #include "batch/ID3TagQuery.h"
 
 #include "batch/TagRows.h"
+#include "platform/NameDisplay.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -183,9 +184,10 @@ void TForm2::Finish(QueryResult result) {
 }
 
 QueryResult TForm2::Ask(TagQuery& query) {
-    path_->setText(query.path);
+    const QString shown = NameForDisplay(query.path);
+    path_->setText(shown);
     // A path longer than the box is wide can be read whole.
-    path_->setToolTip(query.path);
+    path_->setToolTip(shown);
     path_->deselect();
     for (int row = 0; row < kTextRows; ++row)
         SetFieldText(row, query.texts[row]);

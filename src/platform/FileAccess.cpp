@@ -224,8 +224,11 @@ QByteArray ReadWholeFile(const QString& path) {
         throw error.WithPath(path);
     }
     const auto closer = qScopeGuard([fd] { ::close(fd); });
+    if (st.st_size > kMaxWholeFileSize)
+        throw IoError::TooLarge(kMaxWholeFileSize).WithPath(path);
     QByteArray bytes;
-    // The size is only a hint: the file may grow or shrink while it is read.
+    // The size is only a hint: the file may grow or shrink while it is read, and files of
+    // /proc report none at all.
     bytes.reserve(qsizetype(st.st_size) + 1);
     char chunk[65536];
     for (;;) {
@@ -237,6 +240,8 @@ QByteArray ReadWholeFile(const QString& path) {
         }
         if (got == 0)
             return bytes;
+        if (bytes.size() + got > kMaxWholeFileSize)
+            throw IoError::TooLarge(kMaxWholeFileSize).WithPath(path);
         bytes.append(chunk, got);
     }
 }

@@ -62,7 +62,14 @@ private:
     FileStat stat_;
 };
 
-// Reads a whole regular file opened for reading only (playlists). Throws IoError.
+// The largest file ReadWholeFile takes: no playlist or settings file comes near it, and a
+// larger one (a damaged or wrong file) would only exhaust memory.
+inline constexpr qint64 kMaxWholeFileSize = 64 * 1024 * 1024;
+
+// Reads a whole regular file opened for reading only (playlists, the settings file). A pipe
+// or device is refused rather than waited on; a file over kMaxWholeFileSize, or one that
+// grows past it while it is read, is refused with IoError::TooLarge. Throws IoError, naming
+// the path.
 QByteArray ReadWholeFile(const QString& path);
 
 // The file or link the path names, without following a final symbolic link; nothing when

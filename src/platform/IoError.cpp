@@ -21,6 +21,8 @@ IoError::Kind KindOfCode(int code) {
         return IoError::Kind::ReadBeyondEnd;
     case IoError::kDiskFull:
         return IoError::Kind::DiskFull;
+    case IoError::kTooLarge:
+        return IoError::Kind::TooLarge;
     default:
         return IoError::Kind::System;
     }
@@ -71,6 +73,11 @@ IoError IoError::ReadBeyondEnd() {
 
 IoError IoError::DiskFull() {
     return IoError(Kind::DiskFull, kDiskFull, QStringLiteral("Disk full"));
+}
+
+IoError IoError::TooLarge(qint64 limitBytes) {
+    return IoError(Kind::TooLarge, kTooLarge,
+                   QStringLiteral("File too large (over %1 MiB)").arg(limitBytes / (1024 * 1024)));
 }
 
 QString ErrorBoxText(const QString& message) {

@@ -21,6 +21,7 @@ public:
         AccessDenied,     // kAccessDenied, "File access denied"
         ReadBeyondEnd,    // kReadBeyondEnd, "Read beyond end of file"
         DiskFull,         // kDiskFull, "Disk full"
+        TooLarge,         // kTooLarge, "File too large (over %1 MiB)"
         System,           // the errno value, "I/O error %d"
     };
     static constexpr int kFileNotFound = 2;
@@ -29,6 +30,7 @@ public:
     static constexpr int kAccessDenied = 5;
     static constexpr int kReadBeyondEnd = 100;
     static constexpr int kDiskFull = 101;
+    static constexpr int kTooLarge = 102;
 
     // An error with a text of the caller's; its kind follows from the code as above.
     IoError(int code, QString text);
@@ -45,6 +47,8 @@ public:
     static IoError FromErrno(int err);
     static IoError ReadBeyondEnd(); // a read that got fewer bytes than asked
     static IoError DiskFull();      // a write that put fewer bytes than asked
+    // A file read whole (a playlist, the settings file) that is larger than the program takes.
+    static IoError TooLarge(qint64 limitBytes);
 
     Kind ErrorKind() const { return kind_; }
     int Code() const { return code_; }

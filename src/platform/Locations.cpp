@@ -53,7 +53,7 @@ QString WorkingDir() {
     QByteArray buffer(PATH_MAX, Qt::Uninitialized);
     while (::getcwd(buffer.data(), size_t(buffer.size())) == nullptr) {
         if (errno != ERANGE)
-            throw IoError::FromErrno(errno);
+            return QString();
         buffer.resize(buffer.size() * 2);
     }
     return WithSlash(
@@ -75,13 +75,6 @@ QString ConfigHome() {
 
 QString StateHome() {
     return FolderFromEnvironment("XDG_STATE_HOME", ".local/state/");
-}
-
-bool PathExists(const QString& path) {
-    bool ok = false;
-    const QByteArray native = NameToBytes(path, &ok);
-    struct stat st {};
-    return ok && !path.isEmpty() && ::lstat(native.constData(), &st) == 0;
 }
 
 bool IsWritableFolder(const QString& dir) {

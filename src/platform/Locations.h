@@ -8,7 +8,7 @@ namespace vantuke {
 
 // The folder of the running executable.
 QString ProgramDir();
-// The folder the program was started in.
+// The folder the program was started in; empty when it is gone (removed meanwhile).
 QString WorkingDir();
 // The user's home folder: $HOME, or the account's home when HOME is unset or relative.
 QString HomeDir();
@@ -17,8 +17,6 @@ QString ConfigHome();
 // Per-user state kept between runs: $XDG_STATE_HOME, or ~/.local/state likewise.
 QString StateHome();
 
-// True when the path names anything that exists (a dangling symbolic link counts).
-bool PathExists(const QString& path);
 // True when dir is a folder in which this user may create files: the system grants write
 // access (for root: the folder is not on a read-only mount).
 bool IsWritableFolder(const QString& dir);

@@ -1,8 +1,13 @@
 #include "selection/DirTreeRoots.h"
 
+#include "platform/Directory.h"
+#include "platform/FileAccess.h"
+#include "platform/IoError.h"
+#include "platform/Locations.h"
+#include "platform/NameBytes.h"
+#include "platform/NameDisplay.h"
+
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QMap>
 
 namespace vantuke {
@@ -48,8 +53,7 @@ QList<MountPoint> ParseMounts(const QByteArray& table) {
         const QList<QByteArray> fields = line.simplified().split(' ');
         if (fields.size() < 3)
             continue;
-        mounts.append(
-            {QFile::decodeName(DecodeMountField(fields[1])), QString::fromLatin1(fields[2])});
+        mounts.append({NameFromBytes(DecodeMountField(fields[1])), QString::fromLatin1(fields[2])});
     }
     return mounts;
 }
@@ -77,18 +81,21 @@ QList<DirTreeRoot> DirTreeRoots(const QString& homePath, const QList<MountPoint>
             volumes.insert(WithSlash(path), mount.type);
     }
     for (auto it = volumes.cbegin(); it != volumes.cend(); ++it) {
-        const QString name = QFileInfo(it.key().chopped(1)).fileName();
+        const QString folder = it.key().chopped(1);
+        const QString name = NameForDisplay(folder.mid(folder.lastIndexOf(u'/') + 1));
         roots.append({it.key(), name, RootKind::Volume, IsNetworkFileSystem(it.value())});
     }
     return roots;
 }
 
 QList<DirTreeRoot> SystemDirTreeRoots() {
-    QFile table(QStringLiteral("/proc/self/mounts"));
     QByteArray text;
-    if (table.open(QIODevice::ReadOnly))
-        text = table.readAll();
-    return DirTreeRoots(QDir::homePath(), ParseMounts(text));
+    try {
+        text = ReadWholeFile(QStringLiteral("/proc/self/mounts"));
+    } catch (const IoError&) {
+        // Without a mount table the tree still shows the home folder and the file system.
+    }
+    return DirTreeRoots(HomeDir(), ParseMounts(text));
 }
 
 int OwningRoot(const QStringList& rootPaths, const QString& path) {

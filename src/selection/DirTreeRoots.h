@@ -15,8 +15,8 @@ enum class RootKind {
 
 // One top-level node of the directory tree.
 struct DirTreeRoot {
-    QString path; // full path ending in "/"
-    QString caption;
+    QString path;    // full path ending in "/"
+    QString caption; // as shown (NameForDisplay)
     RootKind kind = RootKind::Volume;
     bool network = false; // on a network file system
 

@@ -1,12 +1,11 @@
 #include "selection/FileList.h"
 
+#include "platform/Directory.h"
+#include "platform/NameDisplay.h"
 #include "selection/FileDateText.h"
 #include "selection/NameOrder.h"
 #include "tag/Genres.h"
 #include "tag/TagFile.h"
-
-#include <QDirIterator>
-#include <QFileInfo>
 
 namespace vantuke {
 
@@ -74,21 +73,21 @@ bool EndsInMp3(const QString& name) {
 }
 
 void ReadFileList(const QString& dir, int filterIndex, std::vector<FileListRow>& rows) {
-    if (!QFileInfo(dir).isAbsolute())
+    if (!dir.startsWith(u'/'))
         return;
     const QString mask = FilterMask(filterIndex);
 
     // Gather the matching files first: the rows follow the sorted names, not the directory.
     std::vector<FileListRow> found;
     QStringList names;
-    QDirIterator it(dir, QDir::Files | QDir::Hidden);
-    while (it.hasNext()) {
-        const QFileInfo info = it.nextFileInfo();
-        if (!MatchesMask(info.fileName(), mask))
-            continue;
-        names << info.fileName();
-        found.push_back({info.fileName(), info.size(), info.lastModified(), TagCell::None, {}});
-    }
+    ReadDirectory(dir, EntryDetail::Full, [&](const DirEntry& entry) {
+        if (entry.status.kind == FileKind::Regular && MatchesMask(entry.name, mask)) {
+            names << entry.name;
+            found.push_back(
+                {entry.name, entry.status.size, entry.status.lastWrite, TagCell::None, {}});
+        }
+        return true;
+    });
 
     rows.reserve(rows.size() + found.size());
     for (const qsizetype i : SortedOrder(names)) {
@@ -101,7 +100,7 @@ void ReadFileList(const QString& dir, int filterIndex, std::vector<FileListRow>&
 QString FileListCell(const FileListRow& row, int column, const QLocale& locale) {
     switch (column) {
     case kColFilename:
-        return row.name;
+        return NameForDisplay(row.name);
     case kColFilesize:
         return QString::number(row.size);
     case kColFiledate:

@@ -51,7 +51,7 @@ enum class TagCell {
 };
 
 struct FileListRow {
-    QString name;
+    QString name; // exactly as the folder holds it (NameFromBytes)
     qint64 size = 0;
     QDateTime lastWrite;
     TagCell tagCell = TagCell::None;
@@ -66,7 +66,7 @@ struct FileListRow {
 // failing file's own row without its tag cells, stay in rows.
 void ReadFileList(const QString& dir, int filterIndex, std::vector<FileListRow>& rows);
 
-// The text of one cell.
+// The text of one cell as the list shows it; the name as NameForDisplay draws it.
 QString FileListCell(const FileListRow& row, int column, const QLocale& locale);
 
 } // namespace vantuke

@@ -1,5 +1,6 @@
 #include "selection/FileSelectionPage.h"
 
+#include "platform/NameDisplay.h"
 #include "selection/BusyScope.h"
 #include "selection/FileListModel.h"
 #include "selection/SelectedFilesModel.h"
@@ -320,17 +321,23 @@ void FileSelectionPage::SetSelectionEntries(const QStringList& entries) {
     selectionModel_->Refresh();
 }
 
+// A directory preset shows its folder as a person reads it and keeps the exact path beside.
+void FileSelectionPage::AddPresetEntry(const QString& dir) {
+    presets_->addItem(NameForDisplay(dir), dir);
+}
+
 PresetList FileSelectionPage::DirPresets() const {
     PresetList presets;
     for (int i = 0; i < presets_->count(); ++i)
-        presets.entries << presets_->itemText(i);
+        presets.entries << presets_->itemData(i).toString();
     presets.active = presets_->currentIndex();
     return presets;
 }
 
 void FileSelectionPage::SetDirPresets(const PresetList& presets) {
     presets_->clear();
-    presets_->addItems(presets.entries);
+    for (const QString& dir : presets.entries)
+        AddPresetEntry(dir);
     const bool valid = presets.active >= 0 && presets.active < presets_->count();
     presets_->setCurrentIndex(valid ? presets.active : -1);
 }
@@ -338,7 +345,7 @@ void FileSelectionPage::SetDirPresets(const PresetList& presets) {
 void FileSelectionPage::AddPreset() {
     // The box would select a first entry by itself; the chosen preset stays as it was.
     const int active = presets_->currentIndex();
-    presets_->addItem(dirTree_->GetDirectory());
+    AddPresetEntry(dirTree_->GetDirectory());
     presets_->setCurrentIndex(active);
     emit PresetsChanged();
 }
@@ -351,7 +358,7 @@ void FileSelectionPage::RemovePreset() {
 }
 
 void FileSelectionPage::ChoosePreset(int index) {
-    dirTree_->SetDirectory(presets_->itemText(index));
+    dirTree_->SetDirectory(presets_->itemData(index).toString());
 }
 
 } // namespace vantuke

@@ -67,6 +67,7 @@ private:
     void ChangeSelection(const std::function<void()>& change);
     void UpdateStatusLine();
 
+    void AddPresetEntry(const QString& dir);
     void AddPreset();
     void RemovePreset();
     void ChoosePreset(int index);

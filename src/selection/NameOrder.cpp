@@ -1,5 +1,7 @@
 #include "selection/NameOrder.h"
 
+#include "platform/NameDisplay.h"
+
 #include <QCollator>
 #include <QLocale>
 
@@ -16,11 +18,12 @@ QList<qsizetype> SortedOrder(const QStringList& names) {
     // One sort key per name keeps a large folder quick: comparing keys is a plain byte
     // comparison, while comparing names would run the collation for every pair. The key is
     // taken from the case-folded name because the "C" locale's keys are the plain bytes and
-    // would otherwise put every upper-case name first.
+    // would otherwise put every upper-case name first. A byte of a name that is not UTF-8
+    // sorts as the character it is shown as.
     std::vector<QCollatorSortKey> keys;
     keys.reserve(names.size());
     for (const QString& name : names)
-        keys.push_back(collator.sortKey(name.toCaseFolded()));
+        keys.push_back(collator.sortKey(NameForDisplay(name).toCaseFolded()));
 
     QList<qsizetype> order(names.size());
     for (qsizetype i = 0; i < order.size(); ++i)

@@ -6,9 +6,9 @@
 namespace vantuke {
 
 // The positions of the names in the order the user's locale collates them, without regard
-// to case and without numeric ordering. Names that the collation holds equal ("a" and "A")
-// keep a fixed order by their code units, so the result never depends on the order a
-// directory yielded them in.
+// to case and without numeric ordering, each name as NameForDisplay shows it. Names that the
+// collation holds equal ("a" and "A", or two names shown alike) keep a fixed order by their
+// code units, so the result never depends on the order a directory yielded them in.
 QList<qsizetype> SortedOrder(const QStringList& names);
 
 // Sorts names into that order.

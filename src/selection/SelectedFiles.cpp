@@ -1,12 +1,10 @@
 #include "selection/SelectedFiles.h"
 
+#include "platform/Directory.h"
+#include "platform/Locations.h"
 #include "selection/Playlist.h"
 
-#include <QDir>
-#include <QFile>
-
 #include <algorithm>
-#include <sys/stat.h>
 
 namespace vantuke {
 namespace {
@@ -112,14 +110,13 @@ void SelectedFiles::Reindex() {
 }
 
 QString SelectedFiles::StatusText() const {
-    const QString workingDir = QDir::currentPath() + u'/';
+    const QString workingDir = WorkingDir();
     qint64 total = 0;
     for (const QString& entry : entries_) {
-        const QString path = entry.startsWith(u'/') ? entry : workingDir + entry;
-        struct stat info {};
-        // One lookup per entry, nothing cached: the files may change between refreshes.
-        if (::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode)) {
-            total += info.st_size;
+        // One look-up per entry, nothing cached: the files may change between refreshes.
+        const FileStatus status = StatusOf(entry.startsWith(u'/') ? entry : workingDir + entry);
+        if (status.kind == FileKind::Regular) {
+            total += status.size;
         }
     }
     return QStringLiteral("Status: ") + QString::number(entries_.size()) +

@@ -7,8 +7,9 @@
 
 namespace vantuke {
 
-// The list of files a batch run works on: texts (normally full paths) in the order added,
-// no two exactly equal. An index beside the entries keeps IsInSelection constant-time.
+// The list of files a batch run works on: texts (normally full paths, names as NameFromBytes
+// gives them) in the order added, no two exactly equal, so two names that differ in any byte
+// are two entries. An index beside the entries keeps IsInSelection constant-time.
 class SelectedFiles {
 public:
     const QStringList& Entries() const { return entries_; }
@@ -29,7 +30,8 @@ public:
     // Replaces the whole list (after a run), entries taken as they are.
     void SetEntries(const QStringList& entries);
 
-    // "Status: " n " files selected (" bytes " bytes)", sizes summed as 64-bit.
+    // "Status: " n " files selected (" bytes " bytes)", sizes of the regular files the entries
+    // name summed as 64-bit; a relative entry counts from the working folder.
     QString StatusText() const;
 
 private:

@@ -1,5 +1,7 @@
 #include "selection/SelectedFilesModel.h"
 
+#include "platform/NameDisplay.h"
+
 namespace vantuke {
 
 SelectedFilesModel::SelectedFilesModel(const SelectedFiles& files, QObject* parent)
@@ -17,7 +19,7 @@ int SelectedFilesModel::rowCount(const QModelIndex& parent) const {
 QVariant SelectedFilesModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= files_.Count())
         return {};
-    return files_.Entries()[index.row()];
+    return NameForDisplay(files_.Entries()[index.row()]);
 }
 
 } // namespace vantuke

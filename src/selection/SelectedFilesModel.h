@@ -6,7 +6,8 @@
 
 namespace vantuke {
 
-// Shows the entries of a SelectedFiles list (ListBox1), one line each.
+// Shows the entries of a SelectedFiles list (ListBox1), one line each, as NameForDisplay
+// draws them.
 class SelectedFilesModel : public QAbstractListModel {
     Q_OBJECT
 public:

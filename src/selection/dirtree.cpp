@@ -1,15 +1,13 @@
 #include "selection/dirtree.h"
 
+#include "platform/Directory.h"
+#include "platform/Locations.h"
+#include "platform/NameDisplay.h"
 #include "selection/BusyScope.h"
 #include "selection/NameOrder.h"
 
-#include "platform/FolderCheck.h"
-
 #include <QAction>
-#include <QDir>
-#include <QDirIterator>
 #include <QFileIconProvider>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QSet>
@@ -49,10 +47,12 @@ QIcon FolderIcon(const QFileIconProvider& provider, const QStyle* style) {
 
 // A volume counts as ready when it can be read and holds something.
 bool DriveReady(const QString& path) {
-    if (!QFileInfo(path).isReadable())
+    bool holdsSomething = false;
+    ReadDirectory(path, EntryDetail::KindOnly, [&](const DirEntry&) {
+        holdsSomething = true;
         return false;
-    QDirIterator it(path, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    return it.hasNext();
+    });
+    return holdsSomething;
 }
 
 } // namespace
@@ -60,9 +60,7 @@ bool DriveReady(const QString& path) {
 TDirTree::TDirTree(QWidget* parent) : TDirTree(&SystemDirTreeRoots, parent) {}
 
 TDirTree::TDirTree(RootProvider roots, QWidget* parent)
-    : QTreeWidget(parent), roots_(std::move(roots)), startDir_(QDir::currentPath()) {
-    if (!startDir_.endsWith(u'/'))
-        startDir_ += u'/';
+    : QTreeWidget(parent), roots_(std::move(roots)), startDir_(WorkingDir()) {
     setColumnCount(1);
     setHeaderHidden(true);
     header()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -142,10 +140,10 @@ bool TDirTree::Admitted(const QString& path) const {
     return doAdd;
 }
 
-bool TDirTree::IncludeDir(const QFileInfo& info) const {
+bool TDirTree::IncludeDir(const QString& name) const {
     if (dirType_ & dtAll)
         return true;
-    const bool hidden = info.fileName().startsWith(u'.');
+    const bool hidden = name.startsWith(u'.');
     if (hidden && !(dirType_ & dtHidden))
         return false;
     return (dirType_ & dtNormal) || hidden;
@@ -155,15 +153,13 @@ QStringList TDirTree::AcceptableSubdirs(const QString& path, bool firstOnly) con
     QStringList names;
     // Symbolic links to folders are listed like folders; reading only one level ahead keeps
     // a link that points back up the tree from being followed on its own.
-    QDirIterator it(path, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        const QFileInfo info = it.nextFileInfo();
-        if (!Admitted(path + info.fileName() + u'/') || !IncludeDir(info))
-            continue;
-        names << info.fileName();
-        if (firstOnly)
-            break;
-    }
+    ReadDirectory(path, EntryDetail::KindOnly, [&](const DirEntry& entry) {
+        if (entry.status.kind != FileKind::Folder || !Admitted(path + entry.name + u'/') ||
+            !IncludeDir(entry.name))
+            return true;
+        names << entry.name;
+        return !firstOnly;
+    });
     return names;
 }
 
@@ -232,7 +228,7 @@ void TDirTree::ReadChildren(QTreeWidgetItem* node) {
     QList<QTreeWidgetItem*> children;
     children.reserve(names.size());
     for (const QString& name : std::as_const(names))
-        children << NewNode(path + name + u'/', name, folderIcon_);
+        children << NewNode(path + name + u'/', NameForDisplay(name), folderIcon_);
     // One insertion for all: adding them one by one would re-lay the open view each time.
     node->addChildren(children);
 }
@@ -304,7 +300,7 @@ void TDirTree::SetDirectory(const QString& directory) {
         path += u'/';
     if (path == GetDirectory())
         return;
-    if (!path.startsWith(u'/') || !QFileInfo(path).isDir())
+    if (!path.startsWith(u'/') || !IsFolder(path))
         return;
     EnsureCreated();
 

@@ -12,7 +12,6 @@
 #include <vector>
 
 class QAction;
-class QFileInfo;
 
 namespace vantuke {
 
@@ -102,7 +101,7 @@ protected:
 private:
     void EnsureCreated();
     bool Admitted(const QString& path) const;
-    bool IncludeDir(const QFileInfo& info) const;
+    bool IncludeDir(const QString& name) const;
     QStringList AcceptableSubdirs(const QString& path, bool firstOnly) const;
 
     QTreeWidgetItem* NewNode(const QString& path, const QString& caption, const QIcon& icon);

@@ -1,17 +1,12 @@
 #include "settings/IniFile.h"
 
+#include "platform/FileAccess.h"
 #include "platform/IoError.h"
-
-#include <QFile>
-#include <QFileInfo>
-#include <QRandomGenerator>
+#include "platform/NameBytes.h"
+#include "platform/ReplaceFile.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
 #include <limits>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace vantuke {
 namespace {
@@ -19,20 +14,30 @@ namespace {
 constexpr int kMaxValueLength = 2047;
 const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 
-bool IsBlank(QChar c) {
+bool IsBlank(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\r' || c == u'\v' || c == u'\f';
 }
 
-QString TrimBlanks(const QString& text) {
+char16_t CodeOf(char c) {
+    return quint8(c);
+}
+
+char16_t CodeOf(QChar c) {
+    return c.unicode();
+}
+
+// The blanks are ASCII, so trimming the bytes of a line and then decoding them gives the
+// same text as decoding first.
+template <class Text> Text TrimBlanks(Text text) {
     qsizetype begin = 0;
     qsizetype end = text.size();
-    while (begin < end && IsBlank(text[begin])) {
+    while (begin < end && IsBlank(CodeOf(text[begin]))) {
         ++begin;
     }
-    while (end > begin && IsBlank(text[end - 1])) {
+    while (end > begin && IsBlank(CodeOf(text[end - 1]))) {
         --end;
     }
-    return text.mid(begin, end - begin);
+    return text.sliced(begin, end - begin);
 }
 
 // The bytes that end a stored line: "\r\n", "\n" or nothing for a last line without one.
@@ -46,23 +51,39 @@ QByteArray LineEndOf(const QByteArray& raw) {
     return {};
 }
 
-QByteArray WithoutLineEnd(const QByteArray& raw) {
-    return raw.first(raw.size() - LineEndOf(raw).size());
+QByteArrayView WithoutLineEnd(const QByteArray& raw) {
+    return QByteArrayView(raw).first(raw.size() - LineEndOf(raw).size());
 }
 
 QString FoldName(const QString& name) {
-    return TrimBlanks(name).toCaseFolded();
+    return TrimBlanks(QStringView(name)).toString().toCaseFolded();
+}
+
+// FoldName of a name as the file holds it; an ASCII name, the usual case, is folded in one
+// step.
+QString FoldName(QByteArrayView raw) {
+    const QByteArrayView name = TrimBlanks(raw);
+    if (!std::all_of(name.begin(), name.end(), [](char c) { return quint8(c) < 0x80; })) {
+        return NameFromBytes(name).toCaseFolded();
+    }
+    QString folded(name.size(), Qt::Uninitialized);
+    std::transform(name.begin(), name.end(), folded.begin(),
+                   [](char c) { return QChar(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
+    return folded;
 }
 
 QString KeyId(const QString& foldedSection, const QString& foldedKey) {
-    return foldedSection + u'\n' + foldedKey;
+    QString id;
+    id.reserve(foldedSection.size() + 1 + foldedKey.size());
+    id.append(foldedSection).append(u'\n').append(foldedKey);
+    return id;
 }
 
 // A value must stay on its line: a line break inside it would start a new key.
 QByteArray EncodeValue(const QString& value) {
     QString oneLine = value;
     oneLine.replace(u'\r', u' ').replace(u'\n', u' ');
-    return oneLine.toUtf8();
+    return NameToBytes(oneLine);
 }
 
 bool IsHexDigits(QStringView digits) {
@@ -93,83 +114,48 @@ bool ParseInteger(const QString& text, int& result) {
     return true;
 }
 
-[[noreturn]] void FailSave(const QString& path, int err) {
-    throw IoError(IoError::FromErrno(err).Code(), QStringLiteral("Unable to write to ") + path)
-        .WithPath(path);
-}
-
-bool WriteAll(int fd, const QByteArray& bytes) {
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, data, static_cast<size_t>(left));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            if (n == 0) {
-                errno = ENOSPC;
-            }
-            return false;
-        }
-        data += n;
-        left -= n;
-    }
-    return true;
-}
-
-// Creates a new file beside target with a name no other file has.
-int CreateTemporaryBeside(const QString& target, QByteArray& tempName) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        tempName = QFile::encodeName(target) + ".tmp" +
-                   QByteArray::number(QRandomGenerator::global()->generate(), 36);
-        const int fd = ::open(tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) {
-            return fd;
-        }
-    }
-    errno = EEXIST;
-    return -1;
-}
-
 } // namespace
 
 IniFile IniFile::Load(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    try {
+        return Parse(ReadWholeFile(path));
+    } catch (const IoError& error) {
+        if (error.ErrorKind() == IoError::Kind::TooLarge) {
+            throw;
+        }
         return IniFile();
     }
-    return Parse(file.readAll());
 }
 
-IniFile IniFile::Parse(const QByteArray& utf8) {
+IniFile IniFile::Parse(const QByteArray& bytes) {
     IniFile ini;
+    ini.lines_.reserve(bytes.count('\n') + 1);
     qsizetype start = 0;
-    while (start < utf8.size()) {
-        qsizetype end = utf8.indexOf('\n', start);
-        end = end < 0 ? utf8.size() : end + 1;
+    while (start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        end = end < 0 ? bytes.size() : end + 1;
         Line line;
-        line.raw = utf8.mid(start, end - start);
+        line.raw = bytes.mid(start, end - start);
         if (start == 0 && line.raw.endsWith("\r\n")) {
             ini.lineEnd_ = QByteArrayLiteral("\r\n");
         }
-        QByteArray text = WithoutLineEnd(line.raw);
+        QByteArrayView text = WithoutLineEnd(line.raw);
         if (start == 0 && text.startsWith(kUtf8Bom)) {
-            text.remove(0, kUtf8Bom.size());
+            text = text.sliced(kUtf8Bom.size());
         }
-        const QString trimmed = TrimBlanks(QString::fromUtf8(text));
-        if (trimmed.startsWith(u'[')) {
-            const qsizetype close = trimmed.indexOf(u']');
+        const QByteArrayView trimmed = TrimBlanks(text);
+        if (trimmed.startsWith('[')) {
+            const qsizetype close = trimmed.indexOf(']');
             line.kind = Line::Section;
-            line.name = FoldName(trimmed.mid(1, close < 0 ? -1 : close - 1));
-        } else if (!trimmed.startsWith(u';')) {
-            const qsizetype equals = trimmed.indexOf(u'=');
+            line.name = FoldName(trimmed.sliced(1, (close < 0 ? trimmed.size() : close) - 1));
+        } else if (!trimmed.startsWith(';')) {
+            const qsizetype equals = trimmed.indexOf('=');
             if (equals > 0) {
-                line.name = FoldName(trimmed.left(equals));
+                line.name = FoldName(trimmed.first(equals));
                 line.kind = line.name.isEmpty() ? Line::Other : Line::Key;
             }
         }
-        ini.lines_.append(line);
+        ini.lines_.append(std::move(line));
         start = end;
     }
     ini.Reindex();
@@ -179,9 +165,10 @@ IniFile IniFile::Parse(const QByteArray& utf8) {
 void IniFile::Reindex() {
     sections_.clear();
     keys_.clear();
+    keys_.reserve(lines_.size());
     QString section;
     for (int i = 0; i < lines_.size(); ++i) {
-        const Line& line = lines_[i];
+        Line& line = lines_[i];
         if (line.kind == Line::Section) {
             section = line.name;
             if (!sections_.contains(section)) {
@@ -190,25 +177,26 @@ void IniFile::Reindex() {
         } else if (line.kind == Line::Key) {
             // The first occurrence of a key wins, also across repeated sections.
             const QString id = KeyId(section, line.name);
-            if (!keys_.contains(id)) {
+            line.shadowed = keys_.find(id) != keys_.end();
+            if (!line.shadowed) {
                 keys_.insert(id, i);
             }
         }
     }
 }
 
-QStringList IniFile::KeysOf(const QString& section) const {
-    const QString folded = section.toLower();
-    QStringList names;
-    QString current;
+QList<std::pair<QString, QString>> IniFile::Entries(const QString& section) const {
+    const QString folded = FoldName(section);
+    QList<std::pair<QString, QString>> entries;
+    bool inSection = false;
     for (const Line& line : lines_) {
         if (line.kind == Line::Section) {
-            current = line.name;
-        } else if (line.kind == Line::Key && current == folded && !names.contains(line.name)) {
-            names.append(line.name);
+            inSection = line.name == folded;
+        } else if (line.kind == Line::Key && inSection && !line.shadowed) {
+            entries.append({line.name, ValueOf(line)});
         }
     }
-    return names;
+    return entries;
 }
 
 const IniFile::Line* IniFile::FindKey(const QString& section, const QString& key) const {
@@ -218,11 +206,12 @@ const IniFile::Line* IniFile::FindKey(const QString& section, const QString& key
 
 QString IniFile::ReadString(const QString& section, const QString& key, const QString& def) const {
     const Line* line = FindKey(section, key);
-    if (line == nullptr) {
-        return def;
-    }
-    const QByteArray text = WithoutLineEnd(line->raw);
-    QString value = TrimBlanks(QString::fromUtf8(text.mid(text.indexOf('=') + 1)));
+    return line == nullptr ? def : ValueOf(*line);
+}
+
+QString IniFile::ValueOf(const Line& line) {
+    const QByteArrayView text = WithoutLineEnd(line.raw);
+    QString value = NameFromBytes(TrimBlanks(text.sliced(text.indexOf('=') + 1)));
     if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
         value.back() == value.front()) {
         value = value.mid(1, value.size() - 2);
@@ -256,7 +245,7 @@ void IniFile::WriteString(const QString& section, const QString& key, const QStr
     Line keyLine;
     keyLine.kind = Line::Key;
     keyLine.name = FoldName(key);
-    keyLine.raw = key.toUtf8() + '=' + encoded + lineEnd_;
+    keyLine.raw = NameToBytes(key) + '=' + encoded + lineEnd_;
 
     qsizetype insertAt = lines_.size();
     const auto sectionIt = sections_.constFind(FoldName(section));
@@ -277,14 +266,22 @@ void IniFile::WriteString(const QString& section, const QString& key, const QStr
             lines_.append(Line{lineEnd_, Line::Other, QString()});
         }
         lines_.append(
-            Line{'[' + section.toUtf8() + ']' + lineEnd_, Line::Section, FoldName(section)});
+            Line{'[' + NameToBytes(section) + ']' + lineEnd_, Line::Section, FoldName(section)});
+        sections_.insert(lines_.back().name, int(lines_.size() - 1));
         insertAt = lines_.size();
     }
     if (insertAt > 0 && LineEndOf(lines_[insertAt - 1].raw).isEmpty()) {
         lines_[insertAt - 1].raw += lineEnd_;
     }
     lines_.insert(insertAt, keyLine);
-    Reindex();
+    if (insertAt == lines_.size() - 1) {
+        // Appended at the end, as every key of a new file is: no line moved, so the index
+        // only gains the new key. Rebuilding it for every key would make writing a long
+        // list take time with the square of its length.
+        keys_.insert(KeyId(FoldName(section), keyLine.name), int(insertAt));
+    } else {
+        Reindex();
+    }
 }
 
 void IniFile::WriteInteger(const QString& section, const QString& key, int value) {
@@ -304,43 +301,10 @@ QByteArray IniFile::Serialize() const {
 }
 
 void IniFile::Save(const QString& path) const {
-    // Write through a link to the file it names, so the link survives.
-    const QFileInfo info(path);
-    const QString target = info.isSymLink() ? info.symLinkTarget() : path;
-    const QByteArray targetName = QFile::encodeName(target);
-
-    struct stat old {};
-    const bool exists = ::stat(targetName.constData(), &old) == 0;
-    if (exists && S_ISDIR(old.st_mode)) {
-        FailSave(path, EISDIR);
-    }
-    // A file without its owner's write permission is read-only to the program, also for root.
-    if (exists && (old.st_mode & S_IWUSR) == 0) {
-        FailSave(path, EACCES);
-    }
-
-    QByteArray tempName;
-    const int fd = CreateTemporaryBeside(target, tempName);
-    if (fd < 0) {
-        FailSave(path, errno);
-    }
-    if (exists) {
-        // Best effort: the new file keeps the old one's owner and permissions.
-        [[maybe_unused]] const int chownResult = ::fchown(fd, old.st_uid, old.st_gid);
-        ::fchmod(fd, old.st_mode & 07777);
-    }
-    const bool written = WriteAll(fd, Serialize()) && ::fsync(fd) == 0;
-    const int writeError = errno;
-    const bool closed = ::close(fd) == 0;
-    const int closeError = errno;
-    if (!written || !closed) {
-        ::unlink(tempName.constData());
-        FailSave(path, !written ? writeError : closeError);
-    }
-    if (::rename(tempName.constData(), targetName.constData()) != 0) {
-        const int renameError = errno;
-        ::unlink(tempName.constData());
-        FailSave(path, renameError);
+    try {
+        ReplaceFileContents(path, Serialize());
+    } catch (const IoError& error) {
+        throw IoError(error.Code(), QStringLiteral("Unable to write to ") + path).WithPath(path);
     }
 }
 

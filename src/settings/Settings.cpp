@@ -1,13 +1,11 @@
 #include "settings/Settings.h"
 
+#include "platform/Directory.h"
 #include "platform/IoError.h"
 #include "platform/Locations.h"
 #include "settings/BuiltInPresets.h"
 #include "settings/IniFile.h"
 #include "tag/Genres.h"
-
-#include <QDir>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <array>
@@ -69,7 +67,7 @@ void SavePresets(IniFile& ini, const QString& section, const PresetList& list) {
 
 Settings DefaultSettings() {
     Settings settings;
-    settings.lastDir = QDir::homePath() + u'/';
+    settings.lastDir = HomeDir();
     settings.tagToFilenamePresets.entries = BuiltInTagToFilenamePresets();
     settings.listPresets.entries = BuiltInListPresets();
     return settings;
@@ -78,8 +76,9 @@ Settings DefaultSettings() {
 Settings LoadSettings(const QString& iniPath) {
     Settings settings = DefaultSettings();
     // The built-in template lists belong to a first start only: once a settings file
-    // exists, its lists are the lists, even when they are empty.
-    if (!QFileInfo::exists(iniPath)) {
+    // exists, its lists are the lists, even when they are empty. Only a regular file is a
+    // settings file: a pipe or device there would block the start.
+    if (StatusOf(iniPath).kind != FileKind::Regular) {
         return settings;
     }
     const IniFile ini = IniFile::Load(iniPath);
@@ -122,9 +121,11 @@ Settings LoadSettings(const QString& iniPath) {
     settings.listShowProcessing =
         ini.ReadBool(kListFilesTags, QStringLiteral("DisplayMessage"), false);
 
+    // A count of 0 or below stores no row: the table keeps the one empty row it always has,
+    // and no "Replace" key is read.
     const int rows =
-        std::clamp(ini.ReadInteger(kAdjustFilename, QStringLiteral("NoOfReplaceDefinitions"), 1), 1,
-                   kMaxStoredRows);
+        std::min(ini.ReadInteger(kAdjustFilename, QStringLiteral("NoOfReplaceDefinitions"), 1),
+                 kMaxStoredRows);
     settings.substitutions.clear();
     // The cells are stored quoted and reading removes that one pair of quotes; a cell's own
     // quotes (a row that replaces '"', say) are part of its text and stay.
@@ -132,6 +133,10 @@ Settings LoadSettings(const QString& iniPath) {
         settings.substitutions.append(
             Substitution{ini.ReadString(kAdjustFilename, ReplaceKey(n, "What"), QString()),
                          ini.ReadString(kAdjustFilename, ReplaceKey(n, "With"), QString())});
+    }
+
+    if (settings.substitutions.isEmpty()) {
+        settings.substitutions.append(Substitution{});
     }
 
     settings.dirPresets = LoadPresets(ini, kDirPresets);
@@ -195,7 +200,7 @@ QString SettingsPath(const QString& dir) {
 SettingsFile FindSettingsFile(const QString& programDir, const QString& configHome) {
     const bool installed = programDir.startsWith(QLatin1String("/usr/"));
     const QString besideProgram = SettingsPath(programDir);
-    if (!installed && (PathExists(besideProgram) || IsWritableFolder(programDir)))
+    if (!installed && (NameExists(besideProgram) || IsWritableFolder(programDir)))
         return SettingsFile{besideProgram, false};
     return SettingsFile{SettingsPath(configHome + QStringLiteral("Vantuke/")), true};
 }

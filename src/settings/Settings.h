@@ -34,10 +34,12 @@ struct Settings {
 // The values of a first start: defaults everywhere, the two template boxes holding their
 // built-in entries with none selected.
 Settings DefaultSettings();
-// Reads the file; a missing file gives DefaultSettings(). Never fails.
+// Reads the file; a missing file, or one that is not a regular file, gives DefaultSettings().
+// A file over kMaxWholeFileSize is refused with IoError::TooLarge; nothing else fails.
 Settings LoadSettings(const QString& iniPath);
-// Writes every key, keeping every other line of the file; replaces the file atomically.
-// Throws IoError "Unable to write to <path>" on failure.
+// Writes every key, keeping every other line of the file; replaces the real file behind a
+// chain of symbolic links atomically, the links untouched. Throws IoError "Unable to write to
+// <path>" on failure, and IoError::TooLarge for a file too large to read and keep.
 void SaveSettings(const QString& iniPath, const Settings& settings);
 // dir + "Vantuke.Ini"; dir ends in "/".
 QString SettingsPath(const QString& dir);

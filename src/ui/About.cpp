@@ -1,6 +1,7 @@
 #include "ui/About.h"
 
 #include "ui/UrlLabel.h"
+#include "platform/NameDisplay.h"
 
 #include <QFontMetrics>
 #include <QFrame>
@@ -191,8 +192,9 @@ TForm3::TForm3(QWidget* parent)
 }
 
 void TForm3::ShowSettingsPath(const QString& path) {
-    settingsPath_->setText(path);
-    settingsPath_->setToolTip(path);
+    const QString shown = NameForDisplay(path);
+    settingsPath_->setText(shown);
+    settingsPath_->setToolTip(shown);
     settingsPath_->end(false);
 }
 

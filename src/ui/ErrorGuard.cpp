@@ -1,6 +1,7 @@
 #include "ui/ErrorGuard.h"
 
 #include "platform/IoError.h"
+#include "platform/NameDisplay.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -23,9 +24,9 @@ void SetErrorBoxHandler(ErrorBoxHandler handler) {
 }
 
 void ShowErrorBox(QWidget* parent, const QString& message, const QString& path) {
-    const QString text = ErrorBoxText(message);
+    const QString text = ErrorBoxText(NameForDisplay(message));
     // "Unable to write to" and the like name the file themselves.
-    const QString detail = message.contains(path) ? QString() : path;
+    const QString detail = message.contains(path) ? QString() : NameForDisplay(path);
     if (Handler()) {
         Handler()(parent, text, detail);
         return;

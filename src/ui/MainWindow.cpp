@@ -145,7 +145,11 @@ const QComboBox& TForm1::GenreList() const {
 }
 
 void TForm1::LoadSettings() {
-    ApplySettings(vantuke::LoadSettings(settingsFile_.path),
+    // A settings file the program refuses to read (one too large) is reported, and the
+    // program starts as without one.
+    Settings settings = DefaultSettings();
+    RunGuarded(this, [&] { settings = vantuke::LoadSettings(settingsFile_.path); });
+    ApplySettings(settings,
                   SettingsControls{*files_, *processes_, *execute_->ClearStatusBox(), options_});
 }
 

@@ -1,6 +1,7 @@
 #include "ui/WindowBatchHost.h"
 
 #include "batch/ID3TagQuery.h"
+#include "platform/NameDisplay.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -24,7 +25,7 @@ WindowBatchHost::WindowBatchHost(QWidget& window, QPlainTextEdit& status, QProgr
 }
 
 void WindowBatchHost::LogLine(const QString& line) {
-    pending_.append(line);
+    pending_.append(NameForDisplay(line));
     RepaintNowAndThen();
 }
 
@@ -49,7 +50,8 @@ void WindowBatchHost::SetProgressPosition(int position) {
 ConfirmAnswer WindowBatchHost::ConfirmTagRemoval(const QString& path) {
     Flush();
     QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"),
-                    QStringLiteral("Remove TAG from file: ") + path + QStringLiteral(" ?"),
+                    QStringLiteral("Remove TAG from file: ") + NameForDisplay(path) +
+                        QStringLiteral(" ?"),
                     QMessageBox::NoButton, &window_);
     // A file name is shown as it is, never read as markup.
     box.setTextFormat(Qt::PlainText);

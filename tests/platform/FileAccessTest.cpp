@@ -1,6 +1,5 @@
 #include "platform/FileAccess.h"
 #include "platform/IoError.h"
-#include "platform/Locations.h"
 #include "platform/NameBytes.h"
 
 #include "support/TestFiles.h"
@@ -333,17 +332,6 @@ TEST(FileAccessTest, ACaseOnlyRenameOnACaseInsensitiveVolume) {
     // Another file whose name differs only in case is still never replaced.
     EXPECT_FALSE(RenameNoReplace(dir + "Song.MP3", dir + "OTHER.mp3"));
     EXPECT_EQ(ReadFile(dir + "other.mp3"), "other");
-}
-
-TEST(FileAccessTest, WorkingDirKeepsItsBytes) {
-    TempDir dir;
-    const QByteArray folder = Native(dir.Path()) + "/Caf\xE9";
-    ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
-    const QString before = WorkingDir();
-    ASSERT_EQ(::chdir(folder.constData()), 0);
-    const QString inside = WorkingDir();
-    ASSERT_EQ(::chdir(Native(before).constData()), 0);
-    EXPECT_EQ(Native(inside), folder + "/");
 }
 
 } // namespace

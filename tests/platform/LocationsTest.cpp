@@ -1,5 +1,6 @@
 // Where the program finds itself, the user's folders, and whether a folder takes new files.
 #include "platform/Locations.h"
+#include "platform/Directory.h"
 #include "platform/IoError.h"
 
 #include "support/TestFiles.h"
@@ -102,16 +103,16 @@ TEST(Locations, WritableFolderIsOneThatTakesNewFiles) {
     EXPECT_FALSE(IsWritableFolder(QString()));
     EXPECT_FALSE(IsWritableFolder("/proc/self/"));
 
-    EXPECT_TRUE(PathExists(dir.Path("file")));
-    EXPECT_TRUE(PathExists(dir.Path("dangling")));
-    EXPECT_FALSE(PathExists(dir.Path("missing")));
-    EXPECT_FALSE(PathExists(QString()));
+    EXPECT_TRUE(NameExists(dir.Path("file")));
+    EXPECT_TRUE(NameExists(dir.Path("dangling")));
+    EXPECT_FALSE(NameExists(dir.Path("missing")));
+    EXPECT_FALSE(NameExists(QString()));
 
     const testsupport::ReadOnlyFolder readOnly({"Vantuke.Ini"});
     if (!readOnly.Ready())
         GTEST_SKIP() << readOnly.Why().toStdString();
     EXPECT_FALSE(IsWritableFolder(readOnly.Dir()));
-    EXPECT_TRUE(PathExists(readOnly.Dir() + "Vantuke.Ini"));
+    EXPECT_TRUE(NameExists(readOnly.Dir() + "Vantuke.Ini"));
 }
 
 TEST(Locations, MakeFoldersCreatesTheMissingOnesForTheUserAlone) {

@@ -1,6 +1,8 @@
 #include "selection/DirTreeRoots.h"
 #include "selection/NameOrder.h"
 
+#include "platform/NameBytes.h"
+
 #include <gtest/gtest.h>
 
 using namespace vantuke;
@@ -42,6 +44,16 @@ TEST(DirTreeRoots, HomeFileSystemThenVolumesBelowTheMountFolders) {
         {"/run/media/me/CARD/", "CARD", RootKind::Volume, false},
     };
     EXPECT_EQ(roots, expected);
+}
+
+TEST(DirTreeRoots, AVolumeLabelThatIsNotUtf8KeepsItsBytesAndShowsAsWindows1252) {
+    const QList<MountPoint> mounts = ParseMounts("/dev/sdc1 /media/me/Caf\xE9 vfat rw 0 0\n");
+    ASSERT_EQ(mounts.size(), 1);
+    EXPECT_EQ(NameToBytes(mounts[0].path), "/media/me/Caf\xE9");
+    const QList<DirTreeRoot> roots = DirTreeRoots("/home/me", mounts);
+    ASSERT_EQ(roots.size(), 3);
+    EXPECT_EQ(NameToBytes(roots[2].path), "/media/me/Caf\xE9/");
+    EXPECT_EQ(roots[2].caption, u"Caf\u00E9"_qs);
 }
 
 TEST(DirTreeRoots, AHomeThatIsTheRootGivesNoSeparateNode) {

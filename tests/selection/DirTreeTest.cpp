@@ -1,12 +1,15 @@
 #include "selection/dirtree.h"
 #include "support/TestFiles.h"
 
+#include "platform/NameBytes.h"
+
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 // Readable QString values in failure messages.
 inline void PrintTo(const QString& text, std::ostream* os) {
@@ -135,6 +138,32 @@ TEST_F(DirTreeTest, VolumesAreReadOnlyWhenExpanded) {
     // An empty volume counts as not ready: no children, no button, read for good.
     EXPECT_EQ(nasNode->childCount(), 0);
     EXPECT_EQ(States(*tree, nas), "i");
+}
+
+// "Caf\xE9" (Latin-1) beside "Caf\xEF\xBF\xBD" (UTF-8 of U+FFFD): two nodes, shown as
+// Windows-1252, each selecting its own folder by its exact bytes.
+TEST_F(DirTreeTest, FoldersNamedInBytesThatAreNotUtf8AreShownAndSelectedExactly) {
+    const QString latin1 = testsupport::PathOfBytes(home, "Caf\xE9") + u'/';
+    const QString replacement = testsupport::PathOfBytes(home, "Caf\xEF\xBF\xBD") + u'/';
+    for (const QString& folder : {latin1, replacement})
+        ASSERT_EQ(::mkdir(NameToBytes(folder).constData(), 0755), 0);
+    ASSERT_EQ(::mkdir(NameToBytes(latin1 + "inner").constData(), 0755), 0);
+
+    auto tree = NewTree();
+    tree->show();
+    QTreeWidgetItem* homeNode = TopLevel(*tree, "Home");
+    homeNode->setExpanded(true);
+    EXPECT_EQ(ChildTexts(homeNode).filter("Caf"), (QStringList{u"Caf\u00E9"_qs, u"Caf\uFFFD"_qs}));
+    const QTreeWidgetItem* cafe = Child(homeNode, u"Caf\u00E9"_qs);
+    ASSERT_NE(cafe, nullptr);
+    EXPECT_EQ(ChildTexts(cafe), QStringList{"inner"});
+
+    for (const QString& folder : {latin1, replacement, latin1 + "inner/"}) {
+        tree->SetDirectory(folder);
+        EXPECT_EQ(NameToBytes(tree->GetDirectory()), NameToBytes(folder));
+    }
+    EXPECT_EQ(tree->currentItem()->text(0), "inner");
+    EXPECT_EQ(tree->currentItem()->parent()->text(0), u"Caf\u00E9"_qs);
 }
 
 TEST_F(DirTreeTest, SetDirectorySelectsWithOrWithoutTrailingSlash) {

@@ -3,6 +3,7 @@
 #include "support/TestFiles.h"
 
 #include "platform/IoError.h"
+#include "platform/NameBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -113,6 +114,47 @@ TEST(FileList, NamesAreSortedByCollationWithoutRegardToCase) {
         WriteFile(dir.Path(name), testsupport::AudioBytes(200));
     EXPECT_EQ(Names(List(dir.Dir(), 0)),
               (QStringList{"alpha.mp3", "B.mp3", "b.mp3", "Beta.mp3", "gamma.mp3"}));
+}
+
+// "Caf\xE9.mp3" (Latin-1) beside "Caf\xEF\xBF\xBD.mp3" (UTF-8 of U+FFFD), each with its own
+// tag: two rows, each showing its own file.
+TEST(FileList, NamesThatAreNotUtf8AreListedExactlyAndShownAsWindows1252) {
+    TempDir dir;
+    const QString latin1 = testsupport::PathOfBytes(dir.Dir(), "Caf\xE9.mp3");
+    const QString replacement = testsupport::PathOfBytes(dir.Dir(), "Caf\xEF\xBF\xBD.mp3");
+    testsupport::WriteFile(latin1, testsupport::AudioBytes(300) + MakeTag("Latin", "One"));
+    testsupport::WriteFile(replacement,
+                           testsupport::AudioBytes(500) + MakeTag("Replacement", "Two"));
+
+    const std::vector<FileListRow> rows = List(dir.Dir(), 0);
+    ASSERT_EQ(rows.size(), 2u);
+    // Shown alike ("Café" and "Caf" U+FFFD sort next to each other); the rows keep the bytes.
+    const FileListRow& first = NameToBytes(rows[0].name) == "Caf\xE9.mp3" ? rows[0] : rows[1];
+    const FileListRow& second = &first == &rows[0] ? rows[1] : rows[0];
+    EXPECT_EQ(NameToBytes(first.name), "Caf\xE9.mp3");
+    EXPECT_EQ(NameToBytes(second.name), "Caf\xEF\xBF\xBD.mp3");
+    EXPECT_EQ(Cells(first).mid(0, 2), (QStringList{u"Caf\u00E9.mp3"_qs, "428"}));
+    EXPECT_EQ(Cells(first)[kColSongName], "Latin");
+    EXPECT_EQ(Cells(second).mid(0, 2), (QStringList{u"Caf\uFFFD.mp3"_qs, "628"}));
+    EXPECT_EQ(Cells(second)[kColSongName], "Replacement");
+}
+
+// A name holding Latin-1 "\xE9" sorts where the same name in UTF-8 ("é") sorts, whatever the
+// locale's collation.
+TEST(FileList, AByteThatIsNotUtf8SortsAsTheCharacterItShowsAs) {
+    const QList<QByteArray> others{"Cafz.mp3", "Cafe.mp3", "Cafa.mp3", "Caf!.mp3", "CafE.mp3"};
+    const auto order = [&](const QByteArray& cafe) {
+        TempDir dir;
+        for (const QByteArray& name : others + QList<QByteArray>{cafe})
+            testsupport::WriteFile(testsupport::PathOfBytes(dir.Dir(), name), "x");
+        QList<QByteArray> names;
+        for (const FileListRow& row : List(dir.Dir(), 0))
+            names << (NameToBytes(row.name) == cafe ? QByteArray("<cafe>") : NameToBytes(row.name));
+        return names;
+    };
+    const QList<QByteArray> latin1 = order("Caf\xE9.mp3");
+    EXPECT_EQ(latin1, order("Caf\xC3\xA9.mp3"));
+    EXPECT_EQ(latin1.size(), others.size() + 1);
 }
 
 TEST(FileList, PipesAreNeverListedSoNoTagReadCanBlock) {

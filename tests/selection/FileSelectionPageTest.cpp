@@ -1,6 +1,7 @@
 #include "selection/FileSelectionPage.h"
 #include "support/TestFiles.h"
 
+#include "platform/NameBytes.h"
 #include "ui/ErrorGuard.h"
 
 #include <QAbstractItemModel>
@@ -20,6 +21,7 @@
 #include <QToolTip>
 #include <QTreeView>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 // Readable QString values in failure messages.
 inline void PrintTo(const QString& text, std::ostream* os) {
@@ -311,6 +313,46 @@ TEST_F(PageTest, DirectoryPresetsAddRemoveAndChoose) {
     page->SetDirPresets({{music}, 5});
     EXPECT_EQ(page->DirPresets(), (PresetList{{music}, -1}));
     EXPECT_TRUE(errors.isEmpty());
+}
+
+// A folder copied from Windows: "Caf\xE9.mp3" (Latin-1) beside "Caf\xEF\xBF\xBD.mp3". The
+// lists show Windows-1252 characters; the selection keeps every byte.
+TEST_F(PageTest, NamesThatAreNotUtf8AreShownAsWindows1252AndKeptExactly) {
+    const QString odd = testsupport::PathOfBytes(home, "Oper\xE9tta") + u'/';
+    ASSERT_EQ(::mkdir(NameToBytes(odd).constData(), 0755), 0);
+    testsupport::WriteFile(testsupport::PathOfBytes(odd, "Caf\xE9.mp3"),
+                           testsupport::AudioBytes(100) + MakeTag("Latin", "One"));
+    testsupport::WriteFile(testsupport::PathOfBytes(odd, "Caf\xEF\xBF\xBD.mp3"),
+                           testsupport::AudioBytes(300));
+    page->DirTree()->SetDirectory(odd);
+    ASSERT_EQ(NameToBytes(page->DirTree()->GetDirectory()), NameToBytes(odd));
+    EXPECT_EQ(FileNames(), (QStringList{u"Caf\u00E9.mp3"_qs, u"Caf\uFFFD.mp3"_qs}));
+    EXPECT_EQ(Row(0).mid(0, 5),
+              (QStringList{u"Caf\u00E9.mp3"_qs, "228", Row(0)[2], "Yes", "Latin"}));
+
+    Click("SpeedButton12"); // "Add all"
+    Click("SpeedButton12");
+    const QStringList entries = page->Selection().Entries();
+    ASSERT_EQ(entries.size(), 2);
+    EXPECT_EQ(NameToBytes(entries[0]), NameToBytes(odd) + "Caf\xE9.mp3");
+    EXPECT_EQ(NameToBytes(entries[1]), NameToBytes(odd) + "Caf\xEF\xBF\xBD.mp3");
+    const QString shownFolder = home + u"Oper\u00E9tta/"_qs;
+    EXPECT_EQ(ShownEntries(),
+              (QStringList{shownFolder + u"Caf\u00E9.mp3"_qs, shownFolder + u"Caf\uFFFD.mp3"_qs}));
+    EXPECT_EQ(Status(), "Status: 2 files selected (528 bytes)");
+
+    // A directory preset shows the folder the same way and gives its exact path back.
+    page->DirTree()->SetDirectory(music);
+    Click("SpeedButton8");
+    page->DirTree()->SetDirectory(odd);
+    Click("SpeedButton8");
+    auto* box = Find<QComboBox>("ComboBox4");
+    EXPECT_EQ(box->itemText(1), shownFolder);
+    EXPECT_EQ(NameToBytes(page->DirPresets().entries.value(1)), NameToBytes(odd));
+    emit box->activated(0);
+    emit box->activated(1);
+    EXPECT_EQ(NameToBytes(page->DirTree()->GetDirectory()), NameToBytes(odd));
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
 }
 
 // The page at the main window's first size and at a roomy one: every control visible and

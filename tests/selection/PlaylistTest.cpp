@@ -63,6 +63,13 @@ INSTANTIATE_TEST_SUITE_P(
         PlaylistCase{"FileUrlsBecomePaths",
                      "file:///home/u/My%20Song.mp3\nfile://localhost/srv/a%23b.mp3\n",
                      {"/home/u/My Song.mp3", "/srv/a#b.mp3"}},
+        PlaylistCase{"FileUrlEscapesAreBytesOfTheName",
+                     "file:///srv/Caf%C3%A9.mp3\nfile:///srv/Caf%E9.mp3\nFILE:/srv/x.mp3#frag\n",
+                     {u"/srv/Caf\u00E9.mp3"_qs, QStringLiteral("/srv/Caf") + QChar(0xDCE9) + ".mp3",
+                      "/srv/x.mp3"}},
+        PlaylistCase{"Utf8WithBomKeepsAStrayByteAsItIs",
+                     "\xEF\xBB\xBF/m/\xC3\xA9t\xE9.mp3\n",
+                     {u"/m/\u00E9t"_qs + QChar(0xDCE9) + ".mp3"}},
         PlaylistCase{"FileUrlOfAnotherHostSkipped", "file://server/share/a.mp3\n", {}},
         PlaylistCase{"StreamsAreSkipped",
                      "http://radio.example/stream\nHTTPS://x.example/a.mp3\nmms://m/x\n/ok.mp3\n",
@@ -115,6 +122,50 @@ TEST(PlaylistFiles, RelativeEntriesResolveAgainstThePlaylistsFolder) {
     WriteFile(dir.Path("list.pls"), "[playlist]\nNumberOfEntries=1\nFile1=other.mp3\n");
     EXPECT_EQ(vantuke::ReadM3u(dir.Path("list.m3u")), QStringList{dir.Path("song.mp3")});
     EXPECT_EQ(vantuke::ReadPls(dir.Path("list.pls")), QStringList{dir.Path("other.mp3")});
+}
+
+// A playlist written on Windows names "Caf\xE9.mp3" in Windows-1252. Beside the file of
+// exactly those bytes stands "Caf\xEF\xBF\xBD.mp3", which a lossy reading would pick.
+TEST(PlaylistFiles, AWindowsPlaylistEntryFindsTheFileItsBytesName) {
+    TempDir dir;
+    const QString latin1 = testsupport::PathOfBytes(dir.Dir(), "Caf\xE9.mp3");
+    testsupport::WriteFile(latin1, "x");
+    testsupport::WriteFile(testsupport::PathOfBytes(dir.Dir(), "Caf\xEF\xBF\xBD.mp3"), "y");
+    WriteFile(dir.Path("list.m3u"), "#EXTM3U\r\nCaf\xE9.mp3\r\n" + dir.Dir().toUtf8() +
+                                        "Caf\xE9.mp3\r\n\x93Other\x94.mp3\r\n");
+    WriteFile(dir.Path("list.pls"), "[playlist]\r\nFile1=Caf\xE9.mp3\r\nNumberOfEntries=1\r\n");
+    const QString other = dir.Path(u"\u201COther\u201D.mp3"_qs);
+    EXPECT_EQ(vantuke::ReadM3u(dir.Path("list.m3u")), (QStringList{latin1, latin1, other}));
+    EXPECT_EQ(vantuke::ReadPls(dir.Path("list.pls")), QStringList{latin1});
+}
+
+// The same playlist, where the file's name was converted to UTF-8 when it was copied.
+TEST(PlaylistFiles, AWindowsPlaylistEntryFindsAFileRenamedToUtf8) {
+    TempDir dir;
+    const QString converted = dir.Path(u"Caf\u00E9.mp3"_qs);
+    WriteFile(converted, "x");
+    WriteFile(dir.Path("list.m3u"), "Caf\xE9.mp3\r\n");
+    WriteFile(dir.Path("list.pls"), "[playlist]\nFile1=Caf\xE9.mp3\nNumberOfEntries=1\n");
+    EXPECT_EQ(vantuke::ReadM3u(dir.Path("list.m3u")), QStringList{converted});
+    EXPECT_EQ(vantuke::ReadPls(dir.Path("list.pls")), QStringList{converted});
+}
+
+TEST(PlaylistFiles, TwoHundredThousandPlsEntriesAllCome) {
+    // Reading a PLS takes time in proportion to its size; this one has 600,000 keys.
+    constexpr int kEntries = 200000;
+    QByteArray content = "[playlist]\r\n";
+    content.reserve(kEntries * 60);
+    for (int n = 1; n <= kEntries; ++n) {
+        const QByteArray number = QByteArray::number(n);
+        content += "File" + number + "=/m/" + number + ".mp3\r\nTitle" + number + "=T" + number +
+                   "\r\nLength" + number + "=-1\r\n";
+    }
+    content += "NumberOfEntries=" + QByteArray::number(kEntries) + "\r\nVersion=2\r\n";
+    const QStringList paths = vantuke::ParsePls(content, kListDir);
+    ASSERT_EQ(paths.size(), kEntries);
+    EXPECT_EQ(paths.front(), "/m/1.mp3");
+    EXPECT_EQ(paths[99999], "/m/100000.mp3");
+    EXPECT_EQ(paths.back(), "/m/200000.mp3");
 }
 
 TEST(PlaylistFiles, UnreadableM3uThrowsButUnreadablePlsIsEmpty) {

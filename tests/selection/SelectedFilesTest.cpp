@@ -1,6 +1,7 @@
 #include "selection/SelectedFiles.h"
 
 #include "platform/IoError.h"
+#include "platform/NameBytes.h"
 
 #include "support/TestFiles.h"
 
@@ -11,6 +12,8 @@
 using testsupport::TempDir;
 using testsupport::WriteFile;
 using vantuke::IoError;
+using vantuke::NameFromBytes;
+using vantuke::NameToBytes;
 using vantuke::SelectedFiles;
 
 namespace {
@@ -118,6 +121,40 @@ TEST(SelectedFiles, StatusCountsEntriesAndSumsSizesIn64Bits) {
     files.Add(dir.Path());        // a folder is no file
     files.Add(dir.Path("*.mp3")); // no wildcard matching
     EXPECT_EQ(files.StatusText(), "Status: 7 files selected (5381292032 bytes)");
+}
+
+TEST(SelectedFiles, NamesDifferingInAnyByteAreTwoEntriesEachCountingItsOwnFile) {
+    TempDir dir;
+    const QByteArray latin1 = "Caf\xE9.mp3";
+    const QByteArray replacement = "Caf\xEF\xBF\xBD.mp3";
+    testsupport::WriteFile(testsupport::PathOfBytes(dir.Dir(), latin1), QByteArray(100, 'a'));
+    testsupport::WriteFile(testsupport::PathOfBytes(dir.Dir(), replacement), QByteArray(1000, 'b'));
+    SelectedFiles files;
+    const QStringList names{NameFromBytes(latin1), NameFromBytes(replacement)};
+    files.AddRows(dir.Dir(), names, true);
+    files.AddRows(dir.Dir(), names, false);
+    ASSERT_EQ(files.Count(), 2);
+    EXPECT_EQ(NameToBytes(files.Entries()[0]), NameToBytes(dir.Dir()) + latin1);
+    EXPECT_EQ(NameToBytes(files.Entries()[1]), NameToBytes(dir.Dir()) + replacement);
+    EXPECT_EQ(files.StatusText(), "Status: 2 files selected (1100 bytes)");
+}
+
+TEST(SelectedFiles, APlaylistOver64MiBStopsAddWithAClearError) {
+    TempDir dir;
+    for (const char* name : {"big.pls", "big.m3u"}) {
+        WriteFile(dir.Path(name), "[playlist]\nNumberOfEntries=1\nFile1=/a.mp3\n");
+        ASSERT_TRUE(QFile::resize(dir.Path(name), 65 * 1024 * 1024));
+        SelectedFiles files;
+        try {
+            files.AddRows(dir.Dir(), {"first.mp3", name, "after.mp3"}, true);
+            ADD_FAILURE() << "a playlist of 65 MiB was read";
+        } catch (const IoError& e) {
+            EXPECT_EQ(e.Code(), IoError::kTooLarge);
+            EXPECT_EQ(e.Text(), "File too large (over 64 MiB)");
+            EXPECT_EQ(e.Path(), dir.Path(name));
+        }
+        EXPECT_EQ(files.Entries(), QStringList{dir.Path("first.mp3")});
+    }
 }
 
 TEST(SelectedFiles, RelativeEntriesCountAgainstTheWorkingDirectory) {

@@ -211,6 +211,56 @@ TEST(IniSave, KeepsPermissionsAndLinks) {
     EXPECT_EQ(info.st_mode & 07777, 0640u);
 }
 
+TEST(IniWrite, KeysStayFoundWhateverTheOrderOfWriting) {
+    // Keys appended at the end and keys inserted before later sections, mixed.
+    IniFile ini;
+    for (int round = 0; round < 3; ++round) {
+        for (const char* section : {"A", "B", "C"}) {
+            for (int n = 0; n < 4; ++n) {
+                const QString key = QStringLiteral("k%1_%2").arg(round).arg(n);
+                ini.WriteString(section, key, QString::fromLatin1(section) + key);
+                ini.WriteString("A", "shared", key); // an existing key of the first section
+            }
+        }
+    }
+    const IniFile reread = IniFile::Parse(ini.Serialize());
+    for (const IniFile* file : {static_cast<const IniFile*>(&ini), &reread}) {
+        for (int round = 0; round < 3; ++round) {
+            for (const char* section : {"A", "B", "C"}) {
+                for (int n = 0; n < 4; ++n) {
+                    const QString key = QStringLiteral("k%1_%2").arg(round).arg(n);
+                    EXPECT_EQ(file->ReadString(section, key, "<missing>"),
+                              QString::fromLatin1(section) + key);
+                }
+            }
+        }
+        EXPECT_EQ(file->ReadString("a", "SHARED", {}), "k2_3");
+        EXPECT_EQ(file->Entries("b").size(), 12);
+    }
+    EXPECT_EQ(ini.Serialize().count("[A]"), 1);
+    EXPECT_EQ(ini.Serialize().count("shared="), 1);
+}
+
+TEST(IniRead, EntriesListEachKeyOnceInFileOrderAcrossRepeatedSections) {
+    const IniFile ini = IniFile::Parse("[Playlist]\nFile2= \"b\" \nfile1=a\n[other]\nFile3=c\n"
+                                       "[PLAYLIST]\nFILE2=x\nTitle1=t\n");
+    using Entries = QList<std::pair<QString, QString>>;
+    EXPECT_EQ(ini.Entries("playlist"), (Entries{{"file2", "b"}, {"file1", "a"}, {"title1", "t"}}));
+    EXPECT_EQ(ini.Entries(" Other "), (Entries{{"file3", "c"}}));
+    EXPECT_TRUE(ini.Entries("none").isEmpty());
+}
+
+TEST(IniRead, BytesThatAreNotUtf8ComeBackExactly) {
+    // A folder copied from Windows, saved as LastDir: its name is not UTF-8.
+    const QByteArray file = "[ProgramOptions]\nLastDir=/music/Caf\xE9/\n";
+    IniFile ini = IniFile::Parse(file);
+    const QString lastDir = ini.ReadString("ProgramOptions", "LastDir", {});
+    EXPECT_EQ(lastDir, QStringLiteral("/music/Caf") + QChar(0xDCE9) + u'/');
+    ini.WriteString("ProgramOptions", "LastDir", lastDir);
+    ini.WriteString("DirPresets", "Preset1", lastDir);
+    EXPECT_EQ(ini.Serialize(), file + "\n[DirPresets]\nPreset1=/music/Caf\xE9/\n");
+}
+
 // A save that cannot be done reports "Unable to write to" with the path and leaves the old
 // file (if any) exactly as it was.
 void ExpectSaveFails(const QString& path, int code) {

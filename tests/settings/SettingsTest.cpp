@@ -1,12 +1,14 @@
 #include "settings/Settings.h"
 
 #include "platform/IoError.h"
+#include "platform/NameBytes.h"
 #include "settings/BuiltInPresets.h"
 #include "settings/IniFile.h"
 
 #include "support/TestFiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <functional>
@@ -193,6 +195,25 @@ INSTANTIATE_TEST_SUITE_P(
                  [](const Settings& s) {
                      return s.substitutions == QList<Substitution>{Substitution{}};
                  }},
+        LoadCase{"ZeroCountReadsNoSubstitutionRow",
+                 "[AdjustFilename]\nNoOfReplaceDefinitions=0\nReplace1What=\"a\"\n"
+                 "Replace1With=\"b\"\n",
+                 [](const Settings& s) {
+                     return s.substitutions == QList<Substitution>{Substitution{}};
+                 }},
+        LoadCase{"NegativeCountReadsNoSubstitutionRow",
+                 "[AdjustFilename]\nNoOfReplaceDefinitions=-2\nReplace1What=\"a\"\n",
+                 [](const Settings& s) {
+                     return s.substitutions == QList<Substitution>{Substitution{}};
+                 }},
+        LoadCase{"FolderPathsKeepTheirBytes",
+                 "[ProgramOptions]\nLastDir=/m/Caf\xE9/\n[DirPresets]\nNoOfPresets=2\n"
+                 "Preset1=/m/Caf\xE9/\nPreset2=/m/Caf\xEF\xBF\xBD/\n",
+                 [](const Settings& s) {
+                     return NameToBytes(s.lastDir) == "/m/Caf\xE9/" &&
+                            NameToBytes(s.dirPresets.entries.value(0)) == "/m/Caf\xE9/" &&
+                            NameToBytes(s.dirPresets.entries.value(1)) == "/m/Caf\xEF\xBF\xBD/";
+                 }},
         LoadCase{"MissingCellsAreEmpty",
                  "[AdjustFilename]\nNoOfReplaceDefinitions=3\nReplace2What=\"a\"\n",
                  [](const Settings& s) {
@@ -285,6 +306,68 @@ TEST(Settings, TheFirstSaveCreatesTheConfigurationFolder) {
     // Without createFolder, a missing folder stays an error.
     EXPECT_THROW(SaveSettings(SettingsFile{home.Dir() + "other/Vantuke.Ini"}, s), IoError);
     EXPECT_FALSE(QFileInfo::exists(home.Path("other")));
+}
+
+TEST(Settings, SaveThroughAChainOfLinksReplacesTheRealFileOnly) {
+    // Vantuke.Ini -> config/vantuke.ini -> ../store/vantuke.ini
+    TempDir dir;
+    ASSERT_TRUE(QDir().mkpath(dir.Path("config")));
+    ASSERT_TRUE(QDir().mkpath(dir.Path("store")));
+    const QString top = dir.Path("Vantuke.Ini");
+    const QString middle = dir.Path("config/vantuke.ini");
+    const QString real = dir.Path("store/vantuke.ini");
+    ASSERT_TRUE(QFile::link("config/vantuke.ini", top));
+    ASSERT_TRUE(QFile::link("../store/vantuke.ini", middle));
+    WriteFile(real, "[UnTag]\nConfirmation=0\n");
+
+    Settings s = DefaultSettings();
+    s.untagConfirmation = true;
+    s.lastDir = "/srv/";
+    SaveSettings(top, s);
+
+    EXPECT_EQ(QFileInfo(top).symLinkTarget(), middle);
+    EXPECT_EQ(QFileInfo(middle).symLinkTarget(), real);
+    EXPECT_TRUE(ReadFile(real).contains("Confirmation=1\n"));
+    const Settings loaded = LoadSettings(top);
+    EXPECT_TRUE(loaded.untagConfirmation);
+    EXPECT_EQ(loaded.lastDir, "/srv/");
+}
+
+TEST(Settings, APipeIsNoSettingsFileAndIsNeitherWaitedOnNorReplaced) {
+    TempDir dir;
+    const QString path = dir.Path("Vantuke.Ini");
+    testsupport::PipeWriter writer(path, "[UnTag]\nConfirmation=1\n");
+    EXPECT_EQ(LoadSettings(path), DefaultSettings());
+    try {
+        SaveSettings(path, DefaultSettings());
+        ADD_FAILURE() << "saved over a pipe";
+    } catch (const IoError& e) {
+        EXPECT_EQ(e.Text(), "Unable to write to " + path);
+    }
+    writer.Finish();
+    EXPECT_FALSE(QFileInfo(path).isFile());
+    EXPECT_TRUE(QFileInfo(path).exists());
+}
+
+TEST(Settings, AFileOver64MiBIsRefusedAndKept) {
+    TempDir dir;
+    const QString path = dir.Path("Vantuke.Ini");
+    WriteFile(path, "[UnTag]\nConfirmation=1\n");
+    const qint64 size = 65 * 1024 * 1024;
+    ASSERT_TRUE(QFile::resize(path, size)); // sparse: takes no room on the disk
+    for (const auto& action : std::initializer_list<std::function<void()>>{
+             [&] { LoadSettings(path); }, [&] { SaveSettings(path, DefaultSettings()); }}) {
+        try {
+            action();
+            ADD_FAILURE() << "a settings file of 65 MiB was taken";
+        } catch (const IoError& e) {
+            EXPECT_EQ(e.Code(), IoError::kTooLarge);
+            EXPECT_EQ(e.Text(), "File too large (over 64 MiB)");
+            EXPECT_EQ(e.Path(), path);
+        }
+    }
+    EXPECT_EQ(QFileInfo(path).size(), size);
+    EXPECT_TRUE(ReadFile(path).startsWith("[UnTag]\nConfirmation=1\n"));
 }
 
 TEST(Settings, FailedSaveReportsThePathAndKeepsTheOldFile) {

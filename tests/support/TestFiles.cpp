@@ -6,11 +6,13 @@
 #include <QDir>
 #include <QFile>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <ftw.h>
 #include <gtest/gtest.h>
+#include <pthread.h>
 #include <sys/fsuid.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -54,6 +56,10 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
     ASSERT_EQ(put, size_t(bytes.size()));
 }
 
+QString PathOfBytes(const QString& dir, const QByteArray& name) {
+    return dir + vantuke::NameFromBytes(name);
+}
+
 QByteArray ReadFile(const QString& path) {
     FILE* file = std::fopen(vantuke::NameToBytes(path).constData(), "rb");
     if (file == nullptr)
@@ -93,6 +99,36 @@ QByteArray AudioBytes(int size) {
 
 void WriteMp3(const QString& path, int audioSize, const QByteArray& tag) {
     WriteFile(path, AudioBytes(audioSize) + tag);
+}
+
+PipeWriter::PipeWriter(const QString& path, QByteArray text) : path_(QFile::encodeName(path)) {
+    EXPECT_EQ(::mkfifo(path_.constData(), 0644), 0) << path_.toStdString();
+    writer_ = std::thread([path = path_, text = std::move(text)] {
+        // A reader that looks and goes before the text is written must not kill the test.
+        sigset_t pipeSignal;
+        sigemptyset(&pipeSignal);
+        sigaddset(&pipeSignal, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
+        const int fd = ::open(path.constData(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0)
+            return;
+        [[maybe_unused]] const ssize_t written = ::write(fd, text.constData(), size_t(text.size()));
+        ::close(fd);
+    });
+}
+
+PipeWriter::~PipeWriter() {
+    Finish();
+}
+
+void PipeWriter::Finish() {
+    if (!writer_.joinable())
+        return;
+    // A reader of our own lets the writer's open return when nobody else came.
+    const int fd = ::open(path_.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    writer_.join();
+    if (fd >= 0)
+        ::close(fd);
 }
 
 void MakeReadOnly(const QString& path) {

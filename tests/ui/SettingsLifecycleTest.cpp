@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSettings>
@@ -58,6 +59,19 @@ TEST_F(LifecycleTest, ClosingWritesTheSettingsEvenWhenNothingChanged) {
     Settings first = DefaultSettings();
     first.lastDir = QStringLiteral("?");
     EXPECT_EQ(LoadSettings(SettingsFile()), first);
+}
+
+TEST_F(LifecycleTest, ASettingsFileTooLargeToReadIsReportedAndKept) {
+    testsupport::WriteFile(SettingsFile(), "[UnTag]\nConfirmation=1\n");
+    const qint64 size = 65 * 1024 * 1024;
+    ASSERT_TRUE(QFile::resize(SettingsFile(), size)); // sparse: takes no room on the disk
+    Start();
+    EXPECT_EQ(errors_, QStringList{QStringLiteral("File too large (over 64 MiB)")});
+    EXPECT_EQ(Form1().CurrentSettings().untagConfirmation, false);
+    // The closing save refuses too, rather than replace what it could not read.
+    ASSERT_TRUE(Close());
+    EXPECT_EQ(errors_.size(), 2);
+    EXPECT_EQ(QFileInfo(SettingsFile()).size(), size);
 }
 
 TEST_F(LifecycleTest, EveryStoredValueSurvivesARestart) {

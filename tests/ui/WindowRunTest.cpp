@@ -4,6 +4,7 @@
 #include "WindowFixture.h"
 
 #include "batch/ID3TagQuery.h"
+#include "platform/Directory.h"
 #include "selection/FileSelectionPage.h"
 #include "ui/ExecutePage.h"
 #include "ui/FilenameTagPage.h"
@@ -339,6 +340,24 @@ TEST_F(RunTest, AdjustFileNameMatchesTheCli) {
                      QStringLiteral("-"), QStringLiteral("--replace"), QStringLiteral("y"),
                      QStringLiteral("/")});
     EXPECT_TRUE(QFile::exists(Path(QStringLiteral("a-b-c.mp3"))));
+}
+
+// A name copied from Windows shows in the status box as Windows-1252; the run works on the
+// file of exactly its bytes, not on the look-alike beside it.
+TEST_F(RunTest, NamesThatAreNotUtf8ShowAsWindows1252InTheStatusBox) {
+    const QString latin1 = testsupport::PathOfBytes(FilesDir(), "Caf\xE9.mp3");
+    const QString lookAlike = testsupport::PathOfBytes(FilesDir(), "Caf\xEF\xBF\xBD.mp3");
+    const QByteArray tagged = testsupport::AudioBytes(200) + MakeTag("Song", "Artist");
+    testsupport::WriteFile(latin1, tagged);
+    testsupport::WriteFile(lookAlike, tagged);
+    ChooseProcess(Process::UnTag);
+    const QStringList lines = RunWindow({latin1});
+    EXPECT_TRUE(lines.filter(u"Caf\u00E9.mp3"_qs).size() >= 1) << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines.filter(QChar(0xDCE9)).isEmpty());
+    EXPECT_EQ(lines.last(), "Process Complete! (0 errors)");
+    EXPECT_EQ(Form1().FileSelection()->Selection().Entries(), QStringList{latin1});
+    EXPECT_EQ(vantuke::StatusOf(latin1).size, 200);
+    EXPECT_EQ(vantuke::StatusOf(lookAlike).size, 328);
 }
 
 TEST_F(RunTest, AnEmptySelectionIsCountedAsAnError) {

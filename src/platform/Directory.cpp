@@ -1,0 +1,106 @@
+#include "platform/Directory.h"
+
+#include "platform/NameBytes.h"
+
+#include <QByteArray>
+#include <QScopeGuard>
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace vantuke {
+
+namespace {
+
+// The bytes of a path, or nothing when no file can have that name (empty, a NUL inside that
+// would cut it short, or a character no byte stands for).
+bool NativePath(const QString& path, QByteArray& native) {
+    bool ok = false;
+    native = NameToBytes(path, &ok);
+    return ok && !path.isEmpty() && !path.contains(QChar(0));
+}
+
+FileKind KindOf(mode_t mode) {
+    if (S_ISREG(mode))
+        return FileKind::Regular;
+    if (S_ISDIR(mode))
+        return FileKind::Folder;
+    return FileKind::Other;
+}
+
+FileStatus StatusFrom(const struct stat& st) {
+    const qint64 msecs = qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
+    return FileStatus{KindOf(st.st_mode), qint64(st.st_size),
+                      QDateTime::fromMSecsSinceEpoch(msecs)};
+}
+
+} // namespace
+
+FileStatus StatusOf(const QString& path) {
+    QByteArray native;
+    struct stat st {};
+    if (!NativePath(path, native) || ::stat(native.constData(), &st) != 0)
+        return {};
+    return StatusFrom(st);
+}
+
+bool IsFolder(const QString& path) {
+    return StatusOf(path).kind == FileKind::Folder;
+}
+
+bool NameExists(const QString& path) {
+    QByteArray native;
+    struct stat st {};
+    return NativePath(path, native) && ::lstat(native.constData(), &st) == 0;
+}
+
+bool ReadDirectory(const QString& dir, EntryDetail detail,
+                   const std::function<bool(const DirEntry&)>& visit) {
+    QByteArray native;
+    if (!NativePath(dir, native))
+        return false;
+    int fd;
+    do {
+        fd = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return false;
+    DIR* stream = ::fdopendir(fd);
+    if (!stream) {
+        ::close(fd);
+        return false;
+    }
+    const auto closer = qScopeGuard([stream] { ::closedir(stream); });
+
+    DirEntry entry;
+    while (const dirent* found = ::readdir(stream)) {
+        const char* name = found->d_name;
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+            continue;
+        entry.status = {};
+        const bool known = found->d_type == DT_REG || found->d_type == DT_DIR;
+        if (detail == EntryDetail::KindOnly && known) {
+            entry.status.kind = found->d_type == DT_DIR ? FileKind::Folder : FileKind::Regular;
+        } else if (detail == EntryDetail::KindOnly && found->d_type != DT_LNK &&
+                   found->d_type != DT_UNKNOWN) {
+            entry.status.kind = FileKind::Other;
+        } else {
+            // Follows a symbolic link; a dangling one stays Missing.
+            struct stat st {};
+            if (::fstatat(::dirfd(stream), name, &st, 0) == 0)
+                entry.status = StatusFrom(st);
+        }
+        entry.name = NameFromBytes(QByteArrayView(name, qsizetype(std::strlen(name))));
+        if (!visit(entry))
+            break;
+    }
+    return true;
+}
+
+} // namespace vantuke
