@@ -1,7 +1,7 @@
 #include "ui/About.h"
 
-#include "ui/UrlLabel.h"
 #include "platform/NameDisplay.h"
+#include "ui/UrlLabel.h"
 
 #include <QFontMetrics>
 #include <QFrame>
