@@ -32,6 +32,8 @@ public:
     // allocate a line per entry.
     QString& LineBuffer() { return line_; }
     int ErrorCount() const { return errorCount_; }
+    // Puts the error count back to an earlier value, when the frame runs entries again.
+    void ResetErrorCount(int count) { errorCount_ = count; }
 
     // Appends a status line. Paths and tag values in it must have gone through
     // ShownInOneLine, as the helpers below do.

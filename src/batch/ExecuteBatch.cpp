@@ -4,7 +4,12 @@
 #include "convert/PathNames.h"
 #include "platform/IoError.h"
 
+#include <QList>
+#include <algorithm>
 #include <array>
+#include <functional>
+#include <optional>
+#include <utility>
 
 namespace vantuke {
 
@@ -80,6 +85,280 @@ constexpr std::array<Step, kProcessCount> kSteps{TagToFilenameStep, FilenameToTa
                                                  TagFillStep,       UnTagStep,
                                                  ListFilesStep,     AdjustFileNameStep};
 
+// Thrown out of a step when a commit in its middle found that a held change did not turn out
+// as foreseen: the frame goes back to that change's entry.
+struct GoBackTo {
+    int entry;
+};
+
+// Stands between the run and the real host while changes are held back: lines and the
+// progress position wait here until the changes of their entries are made. A question first
+// has every held change made and every line shown, as in a run that makes each change at
+// once.
+class HoldingHost final : public BatchHost {
+public:
+    explicit HoldingHost(BatchHost& host) : host_(host) {}
+
+    void SetBeforeQuestion(std::function<void()> beforeQuestion) {
+        beforeQuestion_ = std::move(beforeQuestion);
+    }
+    void SetHolding(bool hold) { holding_ = hold; }
+    qsizetype HeldLines() const { return lines_.size(); }
+    // Shows the first count held lines and drops the others; the progress bar then stands
+    // at position.
+    void Release(qsizetype count, int position) {
+        for (qsizetype k = 0; k < count; ++k)
+            host_.LogLine(lines_.at(k));
+        lines_.clear();
+        position_.reset();
+        host_.SetProgressPosition(position);
+    }
+    // Shows every held line and the last progress position.
+    void ReleaseAll() {
+        for (const QString& line : std::as_const(lines_))
+            host_.LogLine(line);
+        lines_.clear();
+        if (position_)
+            host_.SetProgressPosition(*std::exchange(position_, std::nullopt));
+    }
+
+    void LogLine(const QString& line) override {
+        if (holding_)
+            lines_.append(line);
+        else
+            host_.LogLine(line);
+    }
+    void ClearLog() override { host_.ClearLog(); }
+    void SetProgressMaximum(int maximum) override { host_.SetProgressMaximum(maximum); }
+    void SetProgressPosition(int position) override {
+        if (holding_)
+            position_ = position;
+        else
+            host_.SetProgressPosition(position);
+    }
+    ConfirmAnswer ConfirmTagRemoval(const QString& path) override {
+        beforeQuestion_();
+        return host_.ConfirmTagRemoval(path);
+    }
+    QueryResult AskTag(TagQuery& query) override {
+        beforeQuestion_();
+        return host_.AskTag(query);
+    }
+
+private:
+    BatchHost& host_;
+    bool holding_ = false;
+    QStringList lines_;
+    std::optional<int> position_;
+    std::function<void()> beforeQuestion_;
+};
+
+// The loop over the entries while the batcher holds changes back. Each entry that starts
+// holding leaves a mark (its first held line, the error count and its text before it ran),
+// so that the frame can go back to it: the lines before it are shown, the rest dropped, and
+// the entries from it on run again, that entry with its changes made at once (so its lines
+// are those of what really happened), the ones after it holding back again.
+class HoldingFrame {
+public:
+    HoldingFrame(BatchRun& run, QStringList& entries, HoldingHost& host, ChangeBatcher& batcher)
+        : run_(run), entries_(entries), host_(host), batcher_(batcher) {
+        batcher_.SetCommitRequest([this] { CommitMidStep(); });
+        host_.SetBeforeQuestion([this] { CommitMidStep(); });
+    }
+    ~HoldingFrame() {
+        batcher_.SetCommitRequest({});
+        host_.SetBeforeQuestion({});
+    }
+    HoldingFrame(const HoldingFrame&) = delete;
+    HoldingFrame& operator=(const HoldingFrame&) = delete;
+
+    // Runs every entry; true when a step stopped the run.
+    bool Run(Step step, int count) {
+        bool stopped = false;
+        int i = 0;
+        for (;;) {
+            while (i < count && !stopped) {
+                if (batcher_.WantsCommit()) {
+                    if (const std::optional<int> cut = CommitHeld()) {
+                        i = GoBack(*cut);
+                        continue;
+                    }
+                }
+                StartEntry(i);
+                // A copy: a rename replaces the entry's text while the step still needs the
+                // old path.
+                const QString path = entries_.at(i);
+                StepResult result;
+                try {
+                    result = step(run_, i, path);
+                } catch (const GoBackTo& back) {
+                    i = GoBack(back.entry);
+                    continue;
+                } catch (const IoError&) {
+                    if (failed_)
+                        throw;
+                    // The run ends here, as it would have at once: the changes before are
+                    // made first and their lines shown, this entry's lines so far with them.
+                    if (const std::optional<int> cut = CommitHeld()) {
+                        i = GoBack(*cut);
+                        continue;
+                    }
+                    Hold(false);
+                    throw;
+                }
+                if (result == StepResult::Stop) {
+                    stopped = true;
+                    break;
+                }
+                host_.SetProgressPosition(i + 1);
+                // Lines of entries that hold no change back need not wait.
+                if (!batcher_.HoldsChanges()) {
+                    host_.ReleaseAll();
+                    marks_.clear();
+                }
+                ++i;
+            }
+            if (const std::optional<int> cut = CommitHeld()) {
+                i = GoBack(*cut);
+                stopped = false;
+                continue;
+            }
+            Hold(false);
+            return stopped;
+        }
+    }
+
+private:
+    struct Mark {
+        int entry;
+        qsizetype lines;
+        int errors;
+        QString text;
+    };
+
+    void Hold(bool hold) {
+        host_.SetHolding(hold);
+        batcher_.SetHolding(hold);
+    }
+
+    void StartEntry(int i) {
+        const bool hold = i > immediateThrough_;
+        Hold(hold);
+        if (hold)
+            marks_.append(Mark{i, host_.HeldLines(), run_.ErrorCount(), entries_.at(i)});
+        batcher_.BeginEntry(i);
+    }
+
+    // Has the batcher make what it holds. All made: every held line is shown. A change that
+    // did not turn out as foreseen: its entry is returned, and the caller goes back to it.
+    std::optional<int> CommitHeld() {
+        std::optional<int> cut;
+        try {
+            cut = batcher_.Commit();
+        } catch (const IoError&) {
+            // None of the held changes was made: their entries' lines go, and their entries
+            // get their texts of before back.
+            failed_ = true;
+            if (!marks_.isEmpty()) {
+                const Mark& first = marks_.first();
+                host_.Release(first.lines, first.entry);
+                Restore(0);
+            }
+            Hold(false);
+            throw;
+        }
+        if (!cut) {
+            host_.ReleaseAll();
+            marks_.clear();
+        }
+        return cut;
+    }
+
+    // Puts the error count and the entries' texts back as they were when the entry of the
+    // mark at index from started, and forgets the marks.
+    void Restore(qsizetype from) {
+        run_.ResetErrorCount(marks_.at(from).errors);
+        for (qsizetype k = from; k < marks_.size(); ++k)
+            entries_[marks_.at(k).entry] = marks_.at(k).text;
+        marks_.clear();
+    }
+
+    int GoBack(int entry) {
+        qsizetype from = 0;
+        while (from + 1 < marks_.size() && marks_.at(from).entry < entry)
+            ++from;
+        if (!marks_.isEmpty()) {
+            host_.Release(marks_.at(from).lines, entry);
+            Restore(from);
+        }
+        immediateThrough_ = std::max(immediateThrough_, entry);
+        return entry;
+    }
+
+    void CommitMidStep() {
+        if (const std::optional<int> cut = CommitHeld())
+            throw GoBackTo{*cut};
+        // Everything so far is made and shown, this entry's lines included: the rest of
+        // this entry makes its changes at once.
+        Hold(false);
+    }
+
+    BatchRun& run_;
+    QStringList& entries_;
+    HoldingHost& host_;
+    ChangeBatcher& batcher_;
+    QList<Mark> marks_;
+    // Entries up to this one make their changes at once (one of theirs did not turn out as
+    // foreseen).
+    int immediateThrough_ = -1;
+    // The batcher could not record its changes: the run ends with that error.
+    bool failed_ = false;
+};
+
+BatchResult RunBatch(QStringList& entries, const BatchOptions& options, BatchHost& host,
+                     FileSystem& files, ChangeBatcher* batcher) {
+    std::optional<HoldingHost> holding;
+    if (batcher)
+        holding.emplace(host);
+    BatchHost& out = holding ? static_cast<BatchHost&>(*holding) : host;
+    BatchRun run(entries, options, out, files);
+    BatchResult result;
+
+    if (options.clearStatus) {
+        out.ClearLog();
+        run.Log(QStringLiteral("Process selected: ") + ProcessCaption(options.process));
+    }
+    if (entries.isEmpty())
+        run.ReportError(QStringLiteral("No files to process"));
+
+    const int count = static_cast<int>(entries.size());
+    out.SetProgressMaximum(count);
+    out.SetProgressPosition(0);
+
+    const Step step = kSteps[static_cast<int>(options.process)];
+    if (batcher) {
+        HoldingFrame frame(run, entries, *holding, *batcher);
+        result.stopped = frame.Run(step, count);
+    } else {
+        for (int i = 0; i < count; ++i) {
+            // A copy: a rename replaces the entry's text while the step still needs the old
+            // path.
+            const QString path = entries.at(i);
+            if (step(run, i, path) == StepResult::Stop) {
+                result.stopped = true;
+                break;
+            }
+            host.SetProgressPosition(i + 1);
+        }
+    }
+
+    out.SetProgressPosition(0);
+    result.errorCount = run.ErrorCount();
+    run.Log(QStringLiteral("Process Complete! (") + QString::number(result.errorCount) +
+            QStringLiteral(" errors)"));
+    return result;
+}
+
 } // namespace
 
 BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, BatchHost& host) {
@@ -89,36 +368,12 @@ BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, Batc
 
 BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, BatchHost& host,
                          FileSystem& files) {
-    BatchRun run(entries, options, host, files);
-    BatchResult result;
+    return RunBatch(entries, options, host, files, nullptr);
+}
 
-    if (options.clearStatus) {
-        host.ClearLog();
-        run.Log(QStringLiteral("Process selected: ") + ProcessCaption(options.process));
-    }
-    if (entries.isEmpty())
-        run.ReportError(QStringLiteral("No files to process"));
-
-    const int count = static_cast<int>(entries.size());
-    host.SetProgressMaximum(count);
-    host.SetProgressPosition(0);
-
-    const Step step = kSteps[static_cast<int>(options.process)];
-    for (int i = 0; i < count; ++i) {
-        // A copy: a rename replaces the entry's text while the step still needs the old path.
-        const QString path = entries.at(i);
-        if (step(run, i, path) == StepResult::Stop) {
-            result.stopped = true;
-            break;
-        }
-        host.SetProgressPosition(i + 1);
-    }
-
-    host.SetProgressPosition(0);
-    result.errorCount = run.ErrorCount();
-    run.Log(QStringLiteral("Process Complete! (") + QString::number(result.errorCount) +
-            QStringLiteral(" errors)"));
-    return result;
+BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, BatchHost& host,
+                         FileSystem& files, ChangeBatcher& batcher) {
+    return RunBatch(entries, options, host, files, &batcher);
 }
 
 } // namespace vantuke
