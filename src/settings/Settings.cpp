@@ -90,6 +90,8 @@ Settings LoadSettings(const QString& iniPath) {
     settings.program.eraseReadOnlyAttr =
         ini.ReadBool(kProgramOptions, QStringLiteral("EraseReadOnlyAttr"), true);
     settings.clearStatus = ini.ReadBool(kProgramOptions, QStringLiteral("ClearStatus"), false);
+    settings.program.keepUndoHistory =
+        ini.ReadBool(kProgramOptions, QStringLiteral("KeepUndoHistory"), true);
     settings.lastDir = ini.ReadString(kProgramOptions, QStringLiteral("LastDir"), settings.lastDir);
 
     settings.untagConfirmation = ini.ReadBool(kUnTag, QStringLiteral("Confirmation"), false);
@@ -155,6 +157,8 @@ void SaveSettings(const QString& iniPath, const Settings& settings) {
                   settings.program.eraseReadOnlyAttr);
     ini.WriteString(kProgramOptions, QStringLiteral("LastDir"), settings.lastDir);
     ini.WriteBool(kProgramOptions, QStringLiteral("ClearStatus"), settings.clearStatus);
+    ini.WriteBool(kProgramOptions, QStringLiteral("KeepUndoHistory"),
+                  settings.program.keepUndoHistory);
 
     ini.WriteBool(kUnTag, QStringLiteral("Confirmation"), settings.untagConfirmation);
 
