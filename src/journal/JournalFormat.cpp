@@ -1,0 +1,276 @@
+#include "journal/JournalFormat.h"
+
+#include "platform/NameBytes.h"
+
+#include <QtEndian>
+#include <array>
+
+namespace vantuke {
+
+namespace {
+
+constexpr char kHeaderType = 'H';
+constexpr char kChangeType = 'C';
+constexpr char kDoneType = 'D';
+constexpr char kEndType = 'E';
+constexpr quint8 kFormatVersion = 1;
+// No record comes near this; a larger length is damage.
+constexpr quint32 kMaxPayload = 1 << 20;
+constexpr qsizetype kFrameSize = 8;
+
+constexpr std::array<quint32, 256> MakeCrcTable() {
+    std::array<quint32, 256> table{};
+    for (quint32 n = 0; n < 256; ++n) {
+        quint32 c = n;
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        table[n] = c;
+    }
+    return table;
+}
+
+constexpr std::array<quint32, 256> kCrcTable = MakeCrcTable();
+
+// Builds one payload in place at the end of out, then frames it.
+class RecordWriter {
+public:
+    RecordWriter(QByteArray& out, char type) : out_(out), start_(out.size()) {
+        out_.append(kFrameSize, '\0');
+        out_.append(type);
+    }
+    ~RecordWriter() {
+        const qsizetype payload = out_.size() - start_ - kFrameSize;
+        char* frame = out_.data() + start_;
+        qToLittleEndian<quint32>(quint32(payload), frame);
+        qToLittleEndian<quint32>(Crc32(QByteArrayView(frame + kFrameSize, payload)), frame + 4);
+    }
+    RecordWriter(const RecordWriter&) = delete;
+    RecordWriter& operator=(const RecordWriter&) = delete;
+
+    template <typename T> void Number(T value) {
+        char bytes[sizeof(T)];
+        qToLittleEndian<T>(value, bytes);
+        out_.append(bytes, sizeof(T));
+    }
+    void Bytes(QByteArrayView bytes) {
+        Number<quint32>(quint32(bytes.size()));
+        out_.append(bytes);
+    }
+
+private:
+    QByteArray& out_;
+    qsizetype start_;
+};
+
+// Reads one payload; every read past its end makes it bad.
+class RecordReader {
+public:
+    explicit RecordReader(QByteArrayView payload) : payload_(payload) {}
+
+    template <typename T> T Number() {
+        if (payload_.size() - at_ < qsizetype(sizeof(T))) {
+            bad_ = true;
+            return T{};
+        }
+        const T value = qFromLittleEndian<T>(payload_.data() + at_);
+        at_ += sizeof(T);
+        return value;
+    }
+    QByteArrayView Bytes() {
+        const quint32 size = Number<quint32>();
+        if (bad_ || payload_.size() - at_ < qsizetype(size)) {
+            bad_ = true;
+            return {};
+        }
+        const QByteArrayView bytes = payload_.sliced(at_, size);
+        at_ += size;
+        return bytes;
+    }
+    // True when everything was read, exactly.
+    bool Good() const { return !bad_ && at_ == payload_.size(); }
+
+private:
+    QByteArrayView payload_;
+    qsizetype at_ = 0;
+    bool bad_ = false;
+};
+
+// The payload of the whole record at the start of bytes, or nothing when none is there.
+std::optional<QByteArrayView> NextPayload(QByteArrayView bytes) {
+    if (bytes.size() < kFrameSize)
+        return std::nullopt;
+    const quint32 size = qFromLittleEndian<quint32>(bytes.data());
+    const quint32 crc = qFromLittleEndian<quint32>(bytes.data() + 4);
+    if (size == 0 || size > kMaxPayload || bytes.size() - kFrameSize < qsizetype(size))
+        return std::nullopt;
+    const QByteArrayView payload = bytes.sliced(kFrameSize, size);
+    if (Crc32(payload) != crc)
+        return std::nullopt;
+    return payload;
+}
+
+std::optional<RunHeader> ReadHeader(QByteArrayView payload) {
+    RecordReader in(payload);
+    RunHeader header;
+    if (in.Number<char>() != kHeaderType || in.Number<quint8>() != kFormatVersion)
+        return std::nullopt;
+    header.startMsec = in.Number<qint64>();
+    header.entries = int(in.Number<quint32>());
+    header.caption = QString::fromUtf8(in.Bytes());
+    if (!in.Good())
+        return std::nullopt;
+    return header;
+}
+
+std::optional<ChangeRecord> ReadChange(RecordReader& in) {
+    ChangeRecord change;
+    change.sequence = in.Number<quint32>();
+    const quint8 kind = in.Number<quint8>();
+    if (kind < quint8(ChangeKind::WriteTag) || kind > quint8(ChangeKind::ClearReadOnly))
+        return std::nullopt;
+    change.kind = ChangeKind(kind);
+    change.device = in.Number<quint64>();
+    change.inode = in.Number<quint64>();
+    change.path = NameFromBytes(in.Bytes());
+    change.newPath = NameFromBytes(in.Bytes());
+    change.size = in.Number<qint64>();
+    change.mode = in.Number<quint32>();
+    change.atimeNsec = in.Number<qint64>();
+    change.mtimeNsec = in.Number<qint64>();
+    change.oldLast = in.Bytes().toByteArray();
+    change.newSize = in.Number<qint64>();
+    change.newMode = in.Number<quint32>();
+    change.newLast = in.Bytes().toByteArray();
+    if (!in.Good())
+        return std::nullopt;
+    return change;
+}
+
+} // namespace
+
+quint32 Crc32(QByteArrayView bytes) {
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char byte : bytes)
+        crc = kCrcTable[(crc ^ quint8(byte)) & 0xFF] ^ (crc >> 8);
+    return crc ^ 0xFFFFFFFFu;
+}
+
+void AppendJournalStart(QByteArray& out, const RunHeader& header) {
+    out.append(kJournalMagic);
+    RecordWriter record(out, kHeaderType);
+    record.Number<quint8>(kFormatVersion);
+    record.Number<qint64>(header.startMsec);
+    record.Number<quint32>(quint32(header.entries));
+    record.Bytes(header.caption.toUtf8());
+}
+
+void AppendChangeRecord(QByteArray& out, const ChangeRecord& change) {
+    RecordWriter record(out, kChangeType);
+    record.Number<quint32>(change.sequence);
+    record.Number<quint8>(quint8(change.kind));
+    record.Number<quint64>(change.device);
+    record.Number<quint64>(change.inode);
+    record.Bytes(NameToBytes(change.path));
+    record.Bytes(NameToBytes(change.newPath));
+    record.Number<qint64>(change.size);
+    record.Number<quint32>(change.mode);
+    record.Number<qint64>(change.atimeNsec);
+    record.Number<qint64>(change.mtimeNsec);
+    record.Bytes(change.oldLast);
+    record.Number<qint64>(change.newSize);
+    record.Number<quint32>(change.newMode);
+    record.Bytes(change.newLast);
+}
+
+void AppendDoneRecord(QByteArray& out, quint32 first, quint32 last) {
+    RecordWriter record(out, kDoneType);
+    record.Number<quint32>(first);
+    record.Number<quint32>(last);
+}
+
+void AppendEndRecord(QByteArray& out, const RunEnd& end) {
+    RecordWriter record(out, kEndType);
+    record.Number<quint32>(quint32(end.files));
+    record.Number<quint32>(quint32(end.changes));
+}
+
+std::optional<JournalContents> ParseJournal(QByteArrayView bytes) {
+    if (!bytes.startsWith(kJournalMagic))
+        return std::nullopt;
+    QByteArrayView rest = bytes.sliced(kJournalMagic.size());
+    const std::optional<QByteArrayView> first = NextPayload(rest);
+    if (!first)
+        return std::nullopt;
+    const std::optional<RunHeader> header = ReadHeader(*first);
+    if (!header)
+        return std::nullopt;
+    JournalContents contents;
+    contents.header = *header;
+    rest = rest.sliced(kFrameSize + first->size());
+    while (!rest.isEmpty()) {
+        const std::optional<QByteArrayView> payload = NextPayload(rest);
+        if (!payload)
+            break;
+        RecordReader in(*payload);
+        bool good = false;
+        switch (in.Number<char>()) {
+        case kChangeType:
+            if (const std::optional<ChangeRecord> change = ReadChange(in)) {
+                contents.changes.append(*change);
+                good = true;
+            }
+            break;
+        case kDoneType: {
+            const quint32 from = in.Number<quint32>();
+            const quint32 to = in.Number<quint32>();
+            // A range no run makes (more changes than any record shows) is damage.
+            good = in.Good() && from <= to && to - from < kMaxPayload;
+            for (quint32 sequence = from; good && sequence <= to; ++sequence)
+                contents.done.append(sequence);
+            break;
+        }
+        case kEndType: {
+            RunEnd end;
+            end.files = int(in.Number<quint32>());
+            end.changes = int(in.Number<quint32>());
+            good = in.Good();
+            if (good)
+                contents.end = end;
+            break;
+        }
+        default:
+            break;
+        }
+        if (!good)
+            break;
+        rest = rest.sliced(kFrameSize + payload->size());
+    }
+    contents.damaged = !rest.isEmpty();
+    return contents;
+}
+
+std::optional<RunHeader> ParseJournalHeader(QByteArrayView start) {
+    if (!start.startsWith(kJournalMagic))
+        return std::nullopt;
+    const std::optional<QByteArrayView> payload = NextPayload(start.sliced(kJournalMagic.size()));
+    return payload ? ReadHeader(*payload) : std::nullopt;
+}
+
+std::optional<RunEnd> ParseEndRecord(QByteArrayView last) {
+    if (last.size() != kEndRecordSize)
+        return std::nullopt;
+    const std::optional<QByteArrayView> payload = NextPayload(last);
+    if (!payload || payload->size() != kEndRecordSize - kFrameSize)
+        return std::nullopt;
+    RecordReader in(*payload);
+    if (in.Number<char>() != kEndType)
+        return std::nullopt;
+    RunEnd end;
+    end.files = int(in.Number<quint32>());
+    end.changes = int(in.Number<quint32>());
+    if (!in.Good())
+        return std::nullopt;
+    return end;
+}
+
+} // namespace vantuke
