@@ -90,6 +90,16 @@ public:
 
 private:
     void Positional(const QString& arg) {
+        if (!processGiven_ && Command(arg))
+            return;
+        if (request_.action == CliRequest::Action::History)
+            throw UsageError(QStringLiteral("history takes no FILE"));
+        if (request_.action == CliRequest::Action::Undo) {
+            if (!request_.undoRun.isEmpty())
+                throw UsageError(QStringLiteral("undo takes one RUN"));
+            request_.undoRun = arg;
+            return;
+        }
         if (!processGiven_) {
             for (const auto& entry : kProcessNames) {
                 if (arg == QLatin1String(entry.name)) {
@@ -103,6 +113,18 @@ private:
         if (arg.isEmpty())
             throw UsageError(QStringLiteral("an empty FILE name"));
         request_.sources.append(Source{arg, false});
+    }
+
+    // "history" and "undo" in place of a process.
+    bool Command(const QString& arg) {
+        if (arg == QLatin1String("history"))
+            request_.action = CliRequest::Action::History;
+        else if (arg == QLatin1String("undo"))
+            request_.action = CliRequest::Action::Undo;
+        else
+            return false;
+        processGiven_ = true;
+        return true;
     }
 
     // Returns true when the run ends here (--help, --version).
@@ -145,6 +167,10 @@ private:
             request_.numberOfDigits = ParseInteger(name, value(), 1, 4) - 1;
         } else if (name == QLatin1String("--keep-readonly")) {
             request_.keepReadOnly = true;
+        } else if (name == QLatin1String("--no-history")) {
+            request_.noHistory = true;
+        } else if (name == QLatin1String("--dry-run")) {
+            request_.dryRun = true;
         } else if (name == QLatin1String("--settings")) {
             request_.settingsFile = value();
             if (request_.settingsFile.isEmpty())
@@ -202,6 +228,22 @@ private:
 
     // Options that belong to one process may not be given with another.
     void CheckOptionsFitProcess() const {
+        if (request_.action != CliRequest::Action::Run) {
+            // history and undo take no process option; undo takes --dry-run.
+            const QString command = request_.action == CliRequest::Action::Undo
+                                        ? QStringLiteral("undo")
+                                        : QStringLiteral("history");
+            for (const QString& option : seen_) {
+                if (option != QLatin1String("--dry-run") ||
+                    request_.action != CliRequest::Action::Undo)
+                    throw UsageError(
+                        QStringLiteral("%1 does not apply to %2").arg(option, command));
+            }
+            return;
+        }
+        if (seen_.contains(QStringLiteral("--dry-run")))
+            throw UsageError(QStringLiteral("--dry-run does not apply to %1")
+                                 .arg(CommandName(request_.process)));
         const auto only = [&](std::initializer_list<const char*> options,
                               std::initializer_list<Process> processes) {
             for (const char* option : options) {
@@ -252,8 +294,12 @@ CliRequest ParseArguments(const QStringList& args) {
 QString UsageText() {
     return QStringLiteral(
         R"(Usage: vantuke-cli [OPTIONS] PROCESS [FILE...]
+       vantuke-cli history
+       vantuke-cli undo [--dry-run] [RUN]
 
 Runs one process over the FILEs, in order, and prints the lines of the status box.
+Every run that changes files keeps an undo history; history lists it, undo takes a
+run back.
 
 Processes:
   tag-to-filename   rename each tagged file after its tag
@@ -267,6 +313,7 @@ Options for every process:
   --ext Mp3|mp3|MP3|mP3   letter case of the MP3 extension (default mp3)
   --digits 1..4           least number of digits of %N (default 2)
   --keep-readonly         do not make read-only files writable
+  --no-history            keep no undo history of this run
   --settings FILE         take the process's options from a Vantuke.Ini file;
                           options given here win
   --playlist FILE         add the files an .m3u or .pls playlist names
@@ -297,8 +344,16 @@ untag:
 adjust:
   --replace WHAT WITH     a substitution row (repeatable, applied in order)
 
+Commands:
+  history                 list the kept runs, newest first
+  undo [RUN]              undo the newest run not undone yet, or RUN (its id)
+undo:
+  --dry-run               show what undo would do, change nothing
+
 Exit status: 0 done without errors, 1 done with errors, 2 ended by an I/O
-error or by answers that cannot be read, 64 wrong command line.
+error or by answers that cannot be read, 64 wrong command line. For undo:
+0 every file came back, 1 some were left alone or the undo was refused, 2 a
+file failed with an I/O error.
 )");
 }
 

@@ -32,12 +32,17 @@ struct Source {
 // What the command line asks for. Options that were not given stay empty, so that the
 // settings file (or the defaults) decide them.
 struct CliRequest {
-    enum class Action { Run, Help, Version };
+    // Run a process; print the help or the version; list the undo history; undo a run.
+    enum class Action { Run, Help, Version, History, Undo };
     Action action = Action::Run;
 
     Process process = Process::TagToFilename;
     QList<Source> sources;
-    QString settingsFile; // empty: the defaults of a first start
+    QString settingsFile;   // empty: the defaults of a first start
+    bool noHistory = false; // --no-history: this run keeps no undo history
+
+    QString undoRun;     // undo: the run's id; empty: the newest run not undone
+    bool dryRun = false; // undo --dry-run
 
     std::optional<int> extensionFormat;
     std::optional<int> numberOfDigits;
