@@ -57,6 +57,8 @@ QIcon GlyphIcon(Glyph glyph) {
     case Glyph::About:
         return QIcon::fromTheme(QStringLiteral("help-about"),
                                 StandardIcon(QStyle::SP_MessageBoxInformation));
+    case Glyph::Undo:
+        return QIcon::fromTheme(QStringLiteral("edit-undo"), StandardIcon(QStyle::SP_ArrowBack));
     }
     return {};
 }

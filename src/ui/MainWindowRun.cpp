@@ -1,5 +1,8 @@
-// "EXECUTE!": collecting the options and running the batch from the main window.
-#include "batch/ExecuteBatch.h"
+// "EXECUTE!": collecting the options and running the batch from the main window; "Undo last
+// run".
+#include "journal/History.h"
+#include "journal/RunWithHistory.h"
+#include "journal/Undo.h"
 #include "selection/FileSelectionPage.h"
 #include "settings/options.h"
 #include "ui/ErrorGuard.h"
@@ -11,6 +14,9 @@
 #include "ui/WindowBatchHost.h"
 
 #include <QCheckBox>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QToolButton>
 
 namespace vantuke {
 
@@ -23,16 +29,72 @@ BatchOptions TForm1::CollectBatchOptions() const {
     return options;
 }
 
-void TForm1::Execute() {
+void TForm1::RunBlocked(const std::function<void()>& action) {
     if (running_)
         return;
     running_ = true;
     {
         InputBlocker blocker(*this);
-        RunBatch();
+        action();
         blocker.Drain();
     }
     running_ = false;
+    UpdateUndoButton();
+}
+
+void TForm1::Execute() {
+    RunBlocked([this] { RunBatch(); });
+}
+
+void TForm1::UpdateUndoButton() {
+    execute_->UndoButton()->setEnabled(!running_ && LastUndoableRun(HistoryFolder()).has_value());
+}
+
+void TForm1::UndoLastRun() {
+    if (running_ || !execute_->UndoButton()->isEnabled())
+        return;
+    const std::optional<KeptRun> run = LastUndoableRun(HistoryFolder());
+    if (!run) {
+        UpdateUndoButton();
+        return;
+    }
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"),
+                    QStringLiteral("Undo the last run (%1, %2, %3)?")
+                        .arg(run->header.caption, FileCountText(run->files),
+                             RunTimeText(run->header.startMsec)),
+                    QMessageBox::NoButton, this);
+    box.setTextFormat(Qt::PlainText);
+    QPushButton* yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.exec();
+    if (box.clickedButton() != yes)
+        return;
+    RunBlocked([this, &run] {
+        WindowBatchHost host(*this, *execute_->StatusBox(), *execute_->Progress(), query_,
+                             *processes_->Tag()->PlayMp3Box(), mp3Player_);
+        RunGuarded(this, [&] {
+            if (execute_->ClearStatusBox()->isChecked())
+                host.ClearLog();
+            UndoResult result;
+            try {
+                result = UndoRun(HistoryFolder(), run->id, false,
+                                 [&host](const QString& line) { host.LogLine(line); });
+            } catch (...) {
+                host.Flush();
+                throw;
+            }
+            if (!result.refusal.isEmpty())
+                host.LogLine(result.refusal);
+            host.Flush();
+            // Entries whose files got their old names back show those names again.
+            QStringList entries = files_->Selection().Entries();
+            RenameBackEntries(entries, result.renamedBack);
+            files_->SetSelectionEntries(entries);
+            files_->FillFileList();
+        });
+    });
 }
 
 void TForm1::RunBatch() {
@@ -42,7 +104,7 @@ void TForm1::RunBatch() {
                          *processes_->Tag()->PlayMp3Box(), mp3Player_);
     RunGuarded(this, [&] {
         try {
-            ExecuteBatch(entries, options, host);
+            ExecuteWithHistory(entries, options, host, HistoryFolder());
         } catch (...) {
             // The lines so far and the files renamed before the failure must show.
             host.Flush();
