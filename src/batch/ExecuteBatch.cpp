@@ -103,30 +103,28 @@ public:
         beforeQuestion_ = std::move(beforeQuestion);
     }
     void SetHolding(bool hold) { holding_ = hold; }
-    qsizetype HeldLines() const { return lines_.size(); }
+    qsizetype HeldLines() const { return ends_.size(); }
     // Shows the first count held lines and drops the others; the progress bar then stands
     // at position.
     void Release(qsizetype count, int position) {
-        for (qsizetype k = 0; k < count; ++k)
-            host_.LogLine(lines_.at(k));
-        lines_.clear();
+        Show(count);
         position_.reset();
         host_.SetProgressPosition(position);
     }
     // Shows every held line and the last progress position.
     void ReleaseAll() {
-        for (const QString& line : std::as_const(lines_))
-            host_.LogLine(line);
-        lines_.clear();
+        Show(ends_.size());
         if (position_)
             host_.SetProgressPosition(*std::exchange(position_, std::nullopt));
     }
 
     void LogLine(const QString& line) override {
-        if (holding_)
-            lines_.append(line);
-        else
+        if (!holding_) {
             host_.LogLine(line);
+            return;
+        }
+        text_ += line;
+        ends_.append(text_.size());
     }
     void ClearLog() override { host_.ClearLog(); }
     void SetProgressMaximum(int maximum) override { host_.SetProgressMaximum(maximum); }
@@ -146,9 +144,25 @@ public:
     }
 
 private:
+    // Shows the first count held lines and forgets all. The lines are kept end to end in one
+    // text and shown through one reused line, so that holding costs no memory per line.
+    void Show(qsizetype count) {
+        qsizetype start = 0;
+        for (qsizetype k = 0; k < count; ++k) {
+            line_.resize(0);
+            line_.append(QStringView(text_).sliced(start, ends_.at(k) - start));
+            host_.LogLine(line_);
+            start = ends_.at(k);
+        }
+        text_.resize(0);
+        ends_.resize(0);
+    }
+
     BatchHost& host_;
     bool holding_ = false;
-    QStringList lines_;
+    QString text_;
+    QList<qsizetype> ends_;
+    QString line_;
     std::optional<int> position_;
     std::function<void()> beforeQuestion_;
 };

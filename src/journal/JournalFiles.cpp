@@ -6,6 +6,7 @@
 #include "platform/NameBytes.h"
 #include "tag/TagBytes.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -15,6 +16,19 @@ namespace {
 
 // The longest file name (one path component) Linux file systems take, in bytes.
 constexpr qsizetype kMaxNameBytes = 255;
+// A folder is listed once names in it were looked up this often.
+constexpr int kLookupsBeforeListing = 64;
+
+// Copies the record's bytes into to's own buffers, reusing them.
+void CopyBytes(const TTagRecord& from, TTagRecord& to) {
+    for (const TagField field : kTextFields) {
+        const QByteArray& bytes = from.Field(field);
+        QByteArray& into = to.Field(field);
+        into.resize(bytes.size());
+        std::copy_n(bytes.constData(), bytes.size(), into.data());
+    }
+    to.Genre = from.Genre;
+}
 
 bool SameFile(const FileStat& a, const FileStat& b) {
     return a.device == b.device && a.inode == b.inode;
@@ -38,10 +52,9 @@ struct JournalFiles::Held {
     quint32 sequence = 0;
     ChangeKind kind = ChangeKind::WriteTag;
     std::shared_ptr<Handle> handle; // a tag change's file; the file a renaming entry holds
-    TTagRecord record;              // a tag write
+    std::size_t record = 0;         // a tag write: its record in heldRecords_
     QString from;                   // a rename
     QString to;
-    FileStat source; // a rename: the file as it was named from
 };
 
 // The file a step opened for a change. While changes are held for it, it answers as the file
@@ -119,12 +132,13 @@ std::unique_ptr<TagFile> JournalFiles::Open(const QString& path, OpenMode mode) 
     std::unique_ptr<TagFile> real = files_.Open(path, mode);
     if (mode != OpenMode::Change)
         return real;
-    const FileStat& opened = real->Stat();
-    const QPair<quint64, quint64> key{opened.device, opened.inode};
-    if (!firstSeen_.contains(key))
-        firstSeen_.insert(key, opened);
     auto handle = std::make_shared<Handle>(std::move(real));
-    opened_.insert(path, handle);
+    FileStat first = handle->real->Stat();
+    for (const Opened& before : std::as_const(opened_)) {
+        if (SameFile(before.first, first))
+            first = before.first;
+    }
+    opened_.append(Opened{path, handle, first});
     return std::make_unique<File>(*this, std::move(handle), path);
 }
 
@@ -136,12 +150,42 @@ bool JournalFiles::MayTakeName(const QString& from, const QString& to, const Fil
         return false;
     const bool sameFolder =
         QStringView(from).first(FileNameStart(from)) == QStringView(to).first(nameStart);
-    if (const std::optional<FileStat> target = Stat(to)) {
+    if (const std::optional<FileStat> target = NameHolder(to)) {
         // A new letter case on a volume that does not tell case apart: the name is the
         // file's own.
         return sameFolder && SameFile(*target, source);
     }
     return sameFolder || IsFolder(to.first(nameStart));
+}
+
+std::optional<FileStat> JournalFiles::NameHolder(const QString& path) {
+    if (const auto named = names_.constFind(path); named != names_.cend())
+        return *named;
+    const qsizetype nameStart = FileNameStart(path);
+    const QString dir = path.first(nameStart);
+    std::shared_ptr<FolderNames>& folder = folders_[dir];
+    if (!folder)
+        folder = std::make_shared<FolderNames>();
+    if (!folder->listed && ++folder->lookups > kLookupsBeforeListing) {
+        folder->listed = ReadDirectory(dir, EntryDetail::KindOnly, [&folder](const DirEntry& e) {
+            ++folder->names[qHash(e.name)];
+            return true;
+        });
+    }
+    if (folder->listed && !folder->names.contains(qHash(QStringView(path).mid(nameStart))))
+        return std::nullopt;
+    return files_.Stat(path);
+}
+
+void JournalFiles::NameMoved(const QString& from, const QString& to) {
+    if (const auto folder = folders_.value(from.first(FileNameStart(from)));
+        folder && folder->listed) {
+        const auto name = folder->names.find(qHash(QStringView(from).mid(FileNameStart(from))));
+        if (name != folder->names.end() && --*name == 0)
+            folder->names.erase(name);
+    }
+    if (const auto folder = folders_.value(to.first(FileNameStart(to))); folder && folder->listed)
+        ++folder->names[qHash(QStringView(to).mid(FileNameStart(to)))];
 }
 
 bool JournalFiles::Rename(const QString& from, const QString& to) {
@@ -159,19 +203,21 @@ bool JournalFiles::Rename(const QString& from, const QString& to) {
     change.mode = source->mode;
     change.newSize = source->size;
     change.newMode = source->mode;
-    // The entry holding the file open keeps it locked until the rename is made, and knows
-    // its times from before the entry read it.
-    std::shared_ptr<Handle> handle = opened_.value(from).lock();
-    const FileStat& times =
-        handle && SameFile(handle->real->Stat(), *source) ? handle->real->Stat() : *source;
-    change.atimeNsec = times.atimeNsec;
-    change.mtimeNsec = times.mtimeNsec;
+    SetTimesBefore(change, *source);
+    // The entry holding the file open keeps it locked until the rename is made.
+    std::shared_ptr<Handle> handle;
+    for (const Opened& opened : std::as_const(opened_)) {
+        if (opened.path == from)
+            handle = opened.handle.lock();
+    }
     Count(change);
     if (!holding_) {
         RecordNow(change);
         const bool renamed = files_.Rename(from, to);
-        if (renamed)
+        if (renamed) {
             journal_.AddDone(change.sequence, change.sequence);
+            NameMoved(from, to);
+        }
         return renamed;
     }
     journal_.AddChange(change);
@@ -182,7 +228,6 @@ bool JournalFiles::Rename(const QString& from, const QString& to) {
     held.handle = std::move(handle);
     held.from = from;
     held.to = to;
-    held.source = *source;
     Hold(std::move(held));
     names_.insert(from, std::nullopt);
     names_.insert(to, *source);
@@ -228,14 +273,18 @@ ChangeRecord JournalFiles::TagChange(File& file, ChangeKind kind) {
     change.size = now.size;
     change.mode = now.mode;
     SetTimesBefore(change, file.Opened());
-    change.oldLast = file.LastBytes().toByteArray();
+    // The file's own bytes, valid until its next change: the record is encoded before.
+    const QByteArrayView last = file.LastBytes();
+    change.oldLast = QByteArray::fromRawData(last.data(), last.size());
     change.newMode = now.mode;
     return change;
 }
 
 void JournalFiles::WriteTag(File& file, const TTagRecord& record) {
     ChangeRecord change = TagChange(file, ChangeKind::WriteTag);
-    change.newLast = BuildTag(record);
+    std::array<char, kTagSize> built;
+    BuildTag(record, built.data());
+    change.newLast = QByteArray::fromRawData(built.data(), kTagSize);
     change.newSize = IsTagMarker(change.oldLast) ? change.size : change.size + kTagSize;
     Count(change);
     if (!holding_) {
@@ -245,13 +294,18 @@ void JournalFiles::WriteTag(File& file, const TTagRecord& record) {
         return;
     }
     journal_.AddChange(change);
-    file.Foresee(change.newSize, change.newLast.constData());
+    file.Foresee(change.newSize, built.data());
     Held held;
     held.entry = entry_;
     held.sequence = change.sequence;
     held.kind = ChangeKind::WriteTag;
     held.handle = file.Shared();
-    held.record = record;
+    // A copy of the bytes, not of the fields, which would be shared with the run's working
+    // record and copied anew when the next entry reads into it.
+    held.record = held_.size();
+    if (heldRecords_.size() <= held.record)
+        heldRecords_.resize(held.record + 1);
+    CopyBytes(record, heldRecords_[held.record]);
     ++held.handle->held;
     Hold(std::move(held));
 }
@@ -294,19 +348,22 @@ void JournalFiles::RecordNow(const ChangeRecord& change) {
 }
 
 void JournalFiles::Count(const ChangeRecord& change) {
-    changedFiles_.insert({change.device, change.inode});
+    changedFiles_.emplace_back(change.device, change.inode);
 }
 
 void JournalFiles::SetTimesBefore(ChangeRecord& change, const FileStat& now) const {
-    const FileStat& first = firstSeen_.value({now.device, now.inode}, now);
-    change.atimeNsec = first.atimeNsec;
-    change.mtimeNsec = first.mtimeNsec;
+    const FileStat* first = &now;
+    for (const Opened& opened : opened_) {
+        if (SameFile(opened.first, now))
+            first = &opened.first;
+    }
+    change.atimeNsec = first->atimeNsec;
+    change.mtimeNsec = first->mtimeNsec;
 }
 
 void JournalFiles::BeginEntry(int i) {
     entry_ = i;
     opened_.clear();
-    firstSeen_.clear();
 }
 
 void JournalFiles::SetHolding(bool hold) {
@@ -328,18 +385,17 @@ bool JournalFiles::Make(Held& held) {
         case ChangeKind::WriteTag:
             if (!held.handle->real->StillAsRead())
                 return false;
-            held.handle->real->WriteTag(held.record);
+            held.handle->real->WriteTag(heldRecords_[held.record]);
             break;
         case ChangeKind::RemoveTag:
             if (!held.handle->real->StillAsRead() || !held.handle->real->RemoveTag())
                 return false;
             break;
-        case ChangeKind::Rename: {
-            const std::optional<FileStat> now = files_.Stat(held.from);
-            if (!now || !SameFile(*now, held.source) || !files_.Rename(held.from, held.to))
+        case ChangeKind::Rename:
+            if (!files_.Rename(held.from, held.to))
                 return false;
+            NameMoved(held.from, held.to);
             break;
-        }
         case ChangeKind::ClearReadOnly:
             return false; // never held
         }
@@ -390,7 +446,9 @@ void JournalFiles::DropHeld() {
 }
 
 void JournalFiles::Finish() {
-    journal_.Finish(RunEnd{int(changedFiles_.size()), int(sequence_)});
+    std::sort(changedFiles_.begin(), changedFiles_.end());
+    const auto files = std::unique(changedFiles_.begin(), changedFiles_.end());
+    journal_.Finish(RunEnd{int(files - changedFiles_.begin()), int(sequence_)});
 }
 
 } // namespace vantuke

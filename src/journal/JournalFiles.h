@@ -7,12 +7,12 @@
 
 #include <QElapsedTimer>
 #include <QHash>
-#include <QPair>
-#include <QSet>
 #include <QString>
 
 #include <deque>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace vantuke {
 
@@ -79,6 +79,10 @@ private:
     bool Make(Held& held);
     void DropHeld();
     bool MayTakeName(const QString& from, const QString& to, const FileStat& source);
+    // What has the name: the held renames say, or else the folder's names and the disk.
+    std::optional<FileStat> NameHolder(const QString& path);
+    // A rename was made: the folders' names follow it.
+    void NameMoved(const QString& from, const QString& to);
     // The file's times as the entry first saw it.
     void SetTimesBefore(ChangeRecord& change, const FileStat& now) const;
 
@@ -90,15 +94,33 @@ private:
     int entry_ = -1;
     quint32 sequence_ = 0;
     std::deque<Held> held_;
+    // The records of held tag writes, by the place of their change in held_: copies of their
+    // bytes, kept from window to window so that a run does not allocate them anew.
+    std::vector<TTagRecord> heldRecords_;
     QElapsedTimer heldSince_;
     // Names as the held renames leave them: a name taken by a file, or freed (nothing).
     QHash<QString, std::optional<FileStat>> names_;
-    // The files the current entry opened for a change, by path.
-    QHash<QString, std::weak_ptr<Handle>> opened_;
-    // Each file as the current entry first opened it, before anything read it: the times a
-    // change records. An entry that asks a question opens its file twice.
-    QHash<QPair<quint64, quint64>, FileStat> firstSeen_;
-    QSet<QPair<quint64, quint64>> changedFiles_;
+    // The names of a folder the run renames in often: listed once, then kept up to date with
+    // the run's own renames. A name it lacks is free without a look-up on the disk, which for
+    // a name that does not exist is the costly kind; one it holds is looked up. A name another
+    // program takes meanwhile makes the rename fail when it is made, as any surprise does.
+    struct FolderNames {
+        int lookups = 0;
+        bool listed = false;
+        QHash<size_t, int> names; // the names' hashes, each with how many names have it
+    };
+    QHash<QString, std::shared_ptr<FolderNames>> folders_;
+    // The files the current entry opened for a change (one, or the same one twice when it
+    // asks a question): by path, with the file as first opened, before anything read it,
+    // whose times a change records.
+    struct Opened {
+        QString path;
+        std::weak_ptr<Handle> handle;
+        FileStat first;
+    };
+    QList<Opened> opened_;
+    // The identity of each change's file, counted at the end.
+    std::vector<std::pair<quint64, quint64>> changedFiles_;
 };
 
 } // namespace vantuke

@@ -18,18 +18,24 @@ constexpr quint8 kFormatVersion = 1;
 constexpr quint32 kMaxPayload = 1 << 20;
 constexpr qsizetype kFrameSize = 8;
 
-constexpr std::array<quint32, 256> MakeCrcTable() {
-    std::array<quint32, 256> table{};
+// Tables for CRC-32 eight bytes at a time ("slicing by eight"): table k gives the CRC of a
+// byte followed by k zero bytes.
+constexpr std::array<std::array<quint32, 256>, 8> MakeCrcTables() {
+    std::array<std::array<quint32, 256>, 8> tables{};
     for (quint32 n = 0; n < 256; ++n) {
         quint32 c = n;
         for (int k = 0; k < 8; ++k)
             c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[n] = c;
+        tables[0][n] = c;
     }
-    return table;
+    for (quint32 n = 0; n < 256; ++n) {
+        for (int k = 1; k < 8; ++k)
+            tables[k][n] = (tables[k - 1][n] >> 8) ^ tables[0][tables[k - 1][n] & 0xFF];
+    }
+    return tables;
 }
 
-constexpr std::array<quint32, 256> kCrcTable = MakeCrcTable();
+constexpr std::array<std::array<quint32, 256>, 8> kCrcTables = MakeCrcTables();
 
 // Builds one payload in place at the end of out, then frames it.
 class RecordWriter {
@@ -55,6 +61,32 @@ public:
     void Bytes(QByteArrayView bytes) {
         Number<quint32>(quint32(bytes.size()));
         out_.append(bytes);
+    }
+    // Bytes that are mostly NULs (a tag's fields are padded with them): their count, then
+    // runs of other bytes, each followed by a run of NULs, every run counted in one byte.
+    void Sparse(QByteArrayView bytes) {
+        Number<quint16>(quint16(bytes.size()));
+        qsizetype at = 0;
+        while (at < bytes.size()) {
+            qsizetype literal = 0;
+            while (at + literal < bytes.size() && literal < 255 && bytes[at + literal] != '\0')
+                ++literal;
+            Number<quint8>(quint8(literal));
+            out_.append(bytes.sliced(at, literal));
+            at += literal;
+            qsizetype zeros = 0;
+            while (at + zeros < bytes.size() && zeros < 255 && bytes[at + zeros] == '\0')
+                ++zeros;
+            Number<quint8>(quint8(zeros));
+            at += zeros;
+        }
+    }
+    // A path as the bytes of its name, converted in place.
+    void Name(QStringView path) {
+        const qsizetype at = out_.size();
+        Number<quint32>(0);
+        AppendNameBytes(out_, path);
+        qToLittleEndian<quint32>(quint32(out_.size() - at - 4), out_.data() + at);
     }
 
 private:
@@ -84,6 +116,28 @@ public:
         }
         const QByteArrayView bytes = payload_.sliced(at_, size);
         at_ += size;
+        return bytes;
+    }
+    // Bytes written by RecordWriter::Sparse.
+    QByteArray Sparse() {
+        const quint16 size = Number<quint16>();
+        QByteArray bytes;
+        bytes.reserve(size);
+        while (!bad_ && bytes.size() < size) {
+            const quint8 literal = Number<quint8>();
+            if (bad_ || payload_.size() - at_ < literal) {
+                bad_ = true;
+                break;
+            }
+            bytes.append(payload_.sliced(at_, literal));
+            at_ += literal;
+            const quint8 zeros = Number<quint8>();
+            bytes.append(qsizetype(zeros), '\0');
+            if (literal == 0 && zeros == 0)
+                bad_ = true;
+        }
+        if (bytes.size() != size)
+            bad_ = true;
         return bytes;
     }
     // True when everything was read, exactly.
@@ -137,10 +191,10 @@ std::optional<ChangeRecord> ReadChange(RecordReader& in) {
     change.mode = in.Number<quint32>();
     change.atimeNsec = in.Number<qint64>();
     change.mtimeNsec = in.Number<qint64>();
-    change.oldLast = in.Bytes().toByteArray();
+    change.oldLast = in.Sparse();
     change.newSize = in.Number<qint64>();
     change.newMode = in.Number<quint32>();
-    change.newLast = in.Bytes().toByteArray();
+    change.newLast = in.Sparse();
     if (!in.Good())
         return std::nullopt;
     return change;
@@ -150,8 +204,18 @@ std::optional<ChangeRecord> ReadChange(RecordReader& in) {
 
 quint32 Crc32(QByteArrayView bytes) {
     quint32 crc = 0xFFFFFFFFu;
-    for (const char byte : bytes)
-        crc = kCrcTable[(crc ^ quint8(byte)) & 0xFF] ^ (crc >> 8);
+    const uchar* at = reinterpret_cast<const uchar*>(bytes.data());
+    qsizetype left = bytes.size();
+    const auto& t = kCrcTables;
+    for (; left >= 8; left -= 8, at += 8) {
+        const quint32 low = crc ^ qFromLittleEndian<quint32>(at);
+        const quint32 high = qFromLittleEndian<quint32>(at + 4);
+        crc = t[7][low & 0xFF] ^ t[6][(low >> 8) & 0xFF] ^ t[5][(low >> 16) & 0xFF] ^
+              t[4][low >> 24] ^ t[3][high & 0xFF] ^ t[2][(high >> 8) & 0xFF] ^
+              t[1][(high >> 16) & 0xFF] ^ t[0][high >> 24];
+    }
+    for (; left > 0; --left, ++at)
+        crc = t[0][(crc ^ *at) & 0xFF] ^ (crc >> 8);
     return crc ^ 0xFFFFFFFFu;
 }
 
@@ -170,16 +234,16 @@ void AppendChangeRecord(QByteArray& out, const ChangeRecord& change) {
     record.Number<quint8>(quint8(change.kind));
     record.Number<quint64>(change.device);
     record.Number<quint64>(change.inode);
-    record.Bytes(NameToBytes(change.path));
-    record.Bytes(NameToBytes(change.newPath));
+    record.Name(change.path);
+    record.Name(change.newPath);
     record.Number<qint64>(change.size);
     record.Number<quint32>(change.mode);
     record.Number<qint64>(change.atimeNsec);
     record.Number<qint64>(change.mtimeNsec);
-    record.Bytes(change.oldLast);
+    record.Sparse(change.oldLast);
     record.Number<qint64>(change.newSize);
     record.Number<quint32>(change.newMode);
-    record.Bytes(change.newLast);
+    record.Sparse(change.newLast);
 }
 
 void AppendDoneRecord(QByteArray& out, quint32 first, quint32 last) {

@@ -13,7 +13,8 @@ namespace vantuke {
 // The undo history keeps one journal file per run. It starts with eight bytes "VNTKJNL1",
 // followed by records, each framed as its payload's length and CRC-32 (both 32-bit, little
 // endian) and the payload, so that a record cut off by a crash, or damaged, is seen as such:
-// a journal is read up to its last whole record. The first record is the run's header; then
+// a journal is read up to its last whole record. The 128 bytes of a tag, mostly NULs, are kept
+// with their runs of NULs counted. The first record is the run's header; then
 // come the changes, each recorded before it is made, marks of the changes that were made,
 // and, when the run ended normally, a closing record of fixed size.
 

@@ -16,7 +16,10 @@ constexpr int kIdsPerMillisecond = 99;
 } // namespace
 
 JournalWriter::JournalWriter(QString folder, RunHeader header)
-    : folder_(std::move(folder)), header_(std::move(header)) {}
+    : folder_(std::move(folder)), header_(std::move(header)) {
+    // Room for a good many records, kept from flush to flush.
+    pending_.reserve(1 << 20);
+}
 
 JournalWriter::~JournalWriter() = default;
 
@@ -60,11 +63,11 @@ void JournalWriter::Flush() {
         file_->Append(pending_);
         file_->Sync();
     } catch (const IoError& error) {
-        pending_.clear();
+        pending_.resize(0);
         broken_ = error;
         throw;
     }
-    pending_.clear();
+    pending_.resize(0);
 }
 
 void JournalWriter::Finish(const RunEnd& end) {

@@ -12,10 +12,10 @@ namespace vantuke {
 
 namespace {
 
-// More held changes gain nothing measurable: the flush is then a small part of the time.
-constexpr int kMostHeldChanges = 1000;
+// More held changes gain nothing measurable: the flushes are then a small part of the time.
+constexpr int kMostHeldChanges = 4000;
 // Lines wait no longer than this for their changes, so the window's status box moves on.
-constexpr qint64 kLongestHoldMsec = 100;
+constexpr qint64 kLongestHoldMsec = 250;
 
 } // namespace
 

@@ -102,6 +102,7 @@ FileStat StatOf(const struct stat& st) {
     stat.mode = st.st_mode;
     stat.atimeNsec = qint64(st.st_atim.tv_sec) * 1000000000 + st.st_atim.tv_nsec;
     stat.mtimeNsec = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    stat.ctimeNsec = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
     return stat;
 }
 
@@ -242,11 +243,13 @@ void OpenFile::Truncate(qint64 size) {
     stat_.size = size;
 }
 
-qint64 OpenFile::CurrentSize() const {
+bool OpenFile::Unchanged() const {
     struct stat st {};
     if (::fstat(fd_, &st) != 0)
         throw IoError::FromErrno(errno).WithPath(path_);
-    return st.st_size;
+    const FileStat now = StatOf(st);
+    return now.size == stat_.size && now.mtimeNsec == stat_.mtimeNsec &&
+           now.ctimeNsec == stat_.ctimeNsec;
 }
 
 namespace {

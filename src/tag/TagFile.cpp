@@ -92,17 +92,6 @@ bool DiskTagFile::RemoveTag() {
     return true;
 }
 
-bool DiskTagFile::StillAsRead() {
-    const qint64 size = file_.CurrentSize();
-    if (size != file_.Size())
-        return false;
-    if (!haveLast_)
-        return true;
-    std::array<char, kTagSize> now;
-    file_.ReadAt(size - kTagSize, now.data(), kTagSize);
-    return now == last_;
-}
-
 bool ReadTagIfPresent(const QString& path, TTagRecord& record) {
     DiskTagFile file(path, OpenMode::Read);
     if (!file.HasTag())

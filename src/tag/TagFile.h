@@ -36,8 +36,8 @@ public:
     virtual bool RemoveTag() = 0;
     // Closes the file (and ends its lock) and reports a failure only close can see.
     virtual void Close() = 0;
-    // True when the file still has the size and last 128 bytes this object last saw: no
-    // program that ignores the lock changed it meanwhile. Checked before a change that was
+    // True when no program that ignores the lock changed the file since it was opened (its
+    // size, modification and change time are as they were). Checked before a change that was
     // decided a while before it is made.
     virtual bool StillAsRead() = 0;
 
@@ -63,7 +63,7 @@ public:
     void WriteTag(const TTagRecord& record) override;
     bool RemoveTag() override;
     void Close() override { file_.Close(); }
-    bool StillAsRead() override;
+    bool StillAsRead() override { return file_.Unchanged(); }
 
 private:
     // Where the tag starts; fails for a file shorter than a tag.

@@ -163,11 +163,11 @@ TEST_P(KilledRun, IsUndoneCompletely) {
     slow.environment.insert("VANTUKE_SHIM_SLOW_US", "400");
     QProcess run;
     StartCli(run, GetParam().process + names, files_.Path(), slow);
-    // Killed once the journal holds a good part of the run.
+    // Killed while it makes the changes of its first flush (each takes the shim's time).
     QElapsedTimer waited;
     waited.start();
     qint64 journalSize = 0;
-    while (journalSize < 400000 && run.state() == QProcess::Running && !waited.hasExpired(60000)) {
+    while (journalSize < 20000 && run.state() == QProcess::Running && !waited.hasExpired(60000)) {
         QThread::msleep(2);
         journalSize = 0;
         vantuke::ReadDirectory(HistoryDir(), vantuke::EntryDetail::Full,
@@ -176,6 +176,7 @@ TEST_P(KilledRun, IsUndoneCompletely) {
                                    return true;
                                });
     }
+    QThread::msleep(100);
     ASSERT_EQ(run.state(), QProcess::Running) << "the run ended before it could be killed";
     ::kill(pid_t(run.processId()), SIGKILL);
     ASSERT_TRUE(run.waitForFinished(10000));

@@ -120,9 +120,30 @@ TEST(JournalFormat, ClosingRecordIsReadFromTheEnd) {
     EXPECT_FALSE(ParseEndRecord(bytes.first(withoutEnd).last(kEndRecordSize)));
 }
 
+// The plain bit-by-bit CRC-32, to check the table-driven one against.
+quint32 BitwiseCrc32(QByteArrayView bytes) {
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
 TEST(JournalFormat, Crc32IsTheCommonOne) {
     EXPECT_EQ(Crc32("123456789"), 0xCBF43926u);
+    EXPECT_EQ(Crc32("The quick brown fox jumps over the lazy dog"), 0x414FA339u);
     EXPECT_EQ(Crc32(""), 0u);
+    // Every length and alignment the eight-byte steps and the bytes after them meet.
+    QByteArray bytes;
+    for (int n = 0; n < 300; ++n)
+        bytes.append(char((n * 131 + 7) ^ (n >> 3)));
+    for (qsizetype start = 0; start < 8; ++start) {
+        for (qsizetype size = 0; size + start <= bytes.size(); size += 13)
+            EXPECT_EQ(Crc32(bytes.sliced(start, size)), BitwiseCrc32(bytes.sliced(start, size)))
+                << start << " " << size;
+    }
 }
 
 } // namespace

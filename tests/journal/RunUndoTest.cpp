@@ -472,6 +472,40 @@ TEST_F(HistoryTest, FileChangedWhileHeldIsDecidedAgain) {
     EXPECT_EQ(host.lines.count("Processing file:" + entries.at(1)), 1);
 }
 
+// Many renames in one folder: its names are listed once and followed. A name another program
+// takes after the listing, or frees, is met as the run without the history meets it.
+TEST_F(HistoryTest, NamesTakenOrFreedByOthersMeanwhile) {
+    const BatchOptions options = OptionsFor(kProcesses[0]);
+    QList<MadeFile> files = DistinctTags(120);
+    // Names taken from the start; one of them is freed during the run.
+    files.append({"Band - Song 100.mp3", AudioBytes(500)});
+    files.append({"Band - Song 110.mp3", AudioBytes(500)});
+    const auto run = [&](bool kept) {
+        QStringList entries = MakeFiles(Dir(), files);
+        entries = entries.mid(0, 120);
+        before_ = ReadFolder(Dir());
+        WatchedDisk disk;
+        disk.beforeOpen = [&](const QString& path) {
+            if (path != Dir() + "f80.mp3")
+                return;
+            testsupport::WriteFile(Dir() + "Band - Song 90.mp3", "taken meanwhile");
+            ::unlink(NameToBytes(Dir() + "Band - Song 110.mp3").constData());
+        };
+        ScriptedHost host;
+        return Outcome(host, entries, [&] {
+            return kept ? ExecuteWithHistory(entries, options, host, History(), disk, kHoldMany)
+                        : ExecuteBatch(entries, options, host, disk);
+        });
+    };
+    const RunOutcome plain = run(false);
+    const RunOutcome kept = run(true);
+    ExpectSameOutcome(plain, kept);
+    EXPECT_TRUE(kept.lines.contains("Error #1: Cannot rename file " + Dir() + "f90.mp3"));
+    EXPECT_TRUE(kept.lines.contains("Error #2: Cannot rename file " + Dir() + "f100.mp3"));
+    EXPECT_EQ(kept.result.errorCount, 2);
+    EXPECT_TRUE(kept.files.contains("Band - Song 110.mp3"));
+}
+
 // The same file twice in one window (by a symbolic link): the second open waits for a lock
 // the run holds itself, so the held change is made first instead of waiting for ever.
 TEST_F(HistoryTest, FileHeldByTheRunIsOpenedAgain) {
