@@ -9,6 +9,7 @@
 #include "platform/IoError.h"
 #include "platform/Locations.h"
 #include "platform/NameBytes.h"
+#include "platform/Streams.h"
 #include "settings/Settings.h"
 
 #include <cerrno>
@@ -63,10 +64,11 @@ int Run(CliRequest request) {
     // Relative FILEs need the working folder; one removed under the program names nothing.
     if (cwd.isEmpty())
         throw IoError::FromErrno(ENOENT).WithPath(QStringLiteral("."));
-    QStringList entries = BuildSelection(request.sources, cwd);
+    QStringList entries = BuildSelection(request, cwd);
     // The sources are in the selection now; their room serves the run.
     request.sources = {};
-    TerminalHost host(stdout, stderr, stdin);
+    TerminalHost host(stdout, stderr, stdin,
+                      {request.quiet, StandardErrorIsTerminal(), StandardOutputIsTerminal()});
     const BatchResult result = ExecuteBatch(entries, options, host);
     if (!FlushOutput())
         return kIoError;
@@ -78,8 +80,10 @@ int Run(CliRequest request) {
 int main(int argc, char* argv[]) {
     IgnoreFileSizeSignal();
     // One big buffer: a listing of many files is written in few system calls.
+    // A person watching a terminal sees each line as it comes.
     static char outputBuffer[1 << 20];
-    std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
+    std::setvbuf(stdout, outputBuffer, StandardOutputIsTerminal() ? _IOLBF : _IOFBF,
+                 sizeof outputBuffer);
 
     try {
         CliRequest request = ParseArguments(Arguments(argc, argv));

@@ -37,7 +37,9 @@ void BatchRun::LogRenaming(const QString& path, const QString& newPath) {
 
 void BatchRun::ReportError(const QString& text) {
     ++errorCount_;
-    Log(QStringLiteral("Error #") + QString::number(errorCount_) + QStringLiteral(": ") + text);
+    host_.LogLineOf(BatchHost::LineKind::Error, QStringLiteral("Error #") +
+                                                    QString::number(errorCount_) +
+                                                    QStringLiteral(": ") + text);
 }
 
 void BatchRun::RenameEntry(int i, const QString& path, const QString& newPath) {
@@ -116,8 +118,9 @@ BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, Batc
 
     host.SetProgressPosition(0);
     result.errorCount = run.ErrorCount();
-    run.Log(QStringLiteral("Process Complete! (") + QString::number(result.errorCount) +
-            QStringLiteral(" errors)"));
+    host.LogLineOf(BatchHost::LineKind::Finish, QStringLiteral("Process Complete! (") +
+                                                    QString::number(result.errorCount) +
+                                                    QStringLiteral(" errors)"));
     return result;
 }
 
