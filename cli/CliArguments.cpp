@@ -112,7 +112,7 @@ private:
         }
         if (arg.isEmpty())
             throw UsageError(QStringLiteral("an empty FILE name"));
-        request_.sources.append(Source{arg, false});
+        request_.sources.append(Source{arg, Source::Kind::File});
     }
 
     // "history" and "undo" in place of a process.
@@ -165,6 +165,17 @@ private:
                 throw UsageError(QStringLiteral("--ext takes Mp3, mp3, MP3 or mP3"));
         } else if (name == QLatin1String("--digits")) {
             request_.numberOfDigits = ParseInteger(name, value(), 1, 4) - 1;
+        } else if (name == QLatin1String("--files-from")) {
+            const QString path = value();
+            if (path.isEmpty())
+                throw UsageError(QStringLiteral("--files-from needs a file name or -"));
+            request_.sources.append(Source{path, Source::Kind::FileList});
+        } else if (name == QLatin1String("-0") || name == QLatin1String("--null")) {
+            request_.nulSeparated = true;
+        } else if (name == QLatin1String("-r") || name == QLatin1String("--recursive")) {
+            request_.recursive = true;
+        } else if (name == QLatin1String("-q") || name == QLatin1String("--quiet")) {
+            request_.quiet = true;
         } else if (name == QLatin1String("--keep-readonly")) {
             request_.keepReadOnly = true;
         } else if (name == QLatin1String("--no-history")) {
@@ -180,7 +191,7 @@ private:
             const QString ending = path.right(4).toUpper();
             if (ending != QLatin1String(".M3U") && ending != QLatin1String(".PLS"))
                 throw UsageError(QStringLiteral("--playlist takes an .m3u or .pls file"));
-            request_.sources.append(Source{path, true});
+            request_.sources.append(Source{path, Source::Kind::Playlist});
         } else if (name == QLatin1String("--template")) {
             request_.tmpl = value();
         } else if (name == QLatin1String("--show-processing")) {
@@ -298,6 +309,8 @@ QString UsageText() {
        vantuke-cli undo [--dry-run] [RUN]
 
 Runs one process over the FILEs, in order, and prints the lines of the status box.
+A FILE that is a folder adds the MP3 files in it (names ending in .mp3), sorted by
+name; a FILE whose name ends in .mp3 is always taken as a file.
 Every run that changes files keeps an undo history; history lists it, undo takes a
 run back.
 
@@ -318,6 +331,11 @@ Options for every process:
                           options given here win
   --playlist FILE         add the files an .m3u or .pls playlist names
                           (repeatable; in order with the FILEs)
+  --files-from FILE       add the FILEs listed in FILE, one per line ("-":
+                          standard input; repeatable; in order with the FILEs)
+  -0, --null              --files-from lists are separated by NUL characters
+  -r, --recursive         a folder adds the MP3 files of its subfolders too
+  -q, --quiet             print only error lines and the last line
   --help                  show this help
   --version               show the version and the settings file
 

@@ -23,10 +23,15 @@ private:
     QString message_;
 };
 
-// One FILE argument or one --playlist, in command-line order.
+// One FILE argument, --playlist or --files-from, in command-line order.
 struct Source {
+    enum class Kind {
+        File,     // a file, or a folder whose MP3 files are added
+        Playlist, // an .m3u or .pls playlist whose entries are added
+        FileList, // a list of FILEs, one per line (or NUL-separated); "-" is standard input
+    };
     QString path;
-    bool playlist = false;
+    Kind kind = Kind::File;
 };
 
 // What the command line asks for. Options that were not given stay empty, so that the
@@ -38,8 +43,11 @@ struct CliRequest {
 
     Process process = Process::TagToFilename;
     QList<Source> sources;
-    QString settingsFile;   // empty: the defaults of a first start
-    bool noHistory = false; // --no-history: this run keeps no undo history
+    bool recursive = false;    // -r: folders with their subfolders
+    bool nulSeparated = false; // -0: --files-from lists are NUL-separated
+    bool quiet = false;        // -q: only error lines and the last line
+    QString settingsFile;      // empty: the defaults of a first start
+    bool noHistory = false;    // --no-history: this run keeps no undo history
 
     QString undoRun;     // undo: the run's id; empty: the newest run not undone
     bool dryRun = false; // undo --dry-run

@@ -11,6 +11,7 @@
 #include "platform/IoError.h"
 #include "platform/Locations.h"
 #include "platform/NameBytes.h"
+#include "platform/Streams.h"
 #include "settings/Settings.h"
 
 #include <cerrno>
@@ -65,10 +66,11 @@ int Run(CliRequest request) {
     // Relative FILEs need the working folder; one removed under the program names nothing.
     if (cwd.isEmpty())
         throw IoError::FromErrno(ENOENT).WithPath(QStringLiteral("."));
-    QStringList entries = BuildSelection(request.sources, cwd);
+    QStringList entries = BuildSelection(request, cwd);
     // The sources are in the selection now; their room serves the run.
     request.sources = {};
-    TerminalHost host(stdout, stderr, stdin);
+    TerminalHost host(stdout, stderr, stdin,
+                      {request.quiet, StandardErrorIsTerminal(), StandardOutputIsTerminal()});
     const BatchResult result = ExecuteWithHistory(entries, options, host, HistoryFolder());
     if (!FlushOutput())
         return kIoError;
@@ -102,8 +104,10 @@ int Undo(const CliRequest& request) {
 int main(int argc, char* argv[]) {
     IgnoreFileSizeSignal();
     // One big buffer: a listing of many files is written in few system calls.
+    // A person watching a terminal sees each line as it comes.
     static char outputBuffer[1 << 20];
-    std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
+    std::setvbuf(stdout, outputBuffer, StandardOutputIsTerminal() ? _IOLBF : _IOFBF,
+                 sizeof outputBuffer);
 
     try {
         CliRequest request = ParseArguments(Arguments(argc, argv));

@@ -42,7 +42,9 @@ void BatchRun::LogRenaming(const QString& path, const QString& newPath) {
 
 void BatchRun::ReportError(const QString& text) {
     ++errorCount_;
-    Log(QStringLiteral("Error #") + QString::number(errorCount_) + QStringLiteral(": ") + text);
+    host_.LogLineOf(BatchHost::LineKind::Error, QStringLiteral("Error #") +
+                                                    QString::number(errorCount_) +
+                                                    QStringLiteral(": ") + text);
 }
 
 void BatchRun::RenameEntry(int i, const QString& path, const QString& newPath) {
@@ -118,14 +120,8 @@ public:
             host_.SetProgressPosition(*std::exchange(position_, std::nullopt));
     }
 
-    void LogLine(const QString& line) override {
-        if (!holding_) {
-            host_.LogLine(line);
-            return;
-        }
-        text_ += line;
-        ends_.append(text_.size());
-    }
+    void LogLine(const QString& line) override { Hold(kPlainLine, line); }
+    void LogLineOf(LineKind kind, const QString& line) override { Hold(int(kind), line); }
     void ClearLog() override { host_.ClearLog(); }
     void SetProgressMaximum(int maximum) override { host_.SetProgressMaximum(maximum); }
     void SetProgressPosition(int position) override {
@@ -151,17 +147,38 @@ private:
         for (qsizetype k = 0; k < count; ++k) {
             line_.resize(0);
             line_.append(QStringView(text_).sliced(start, ends_.at(k) - start));
-            host_.LogLine(line_);
+            Pass(kinds_.at(k), line_);
             start = ends_.at(k);
         }
         text_.resize(0);
         ends_.resize(0);
+        kinds_.resize(0);
     }
+
+    // A line of a kind (LineKind, or kPlainLine) held or passed on.
+    void Hold(int kind, const QString& line) {
+        if (!holding_) {
+            Pass(kind, line);
+            return;
+        }
+        text_ += line;
+        ends_.append(text_.size());
+        kinds_.append(qint8(kind));
+    }
+    void Pass(int kind, const QString& line) {
+        if (kind == kPlainLine)
+            host_.LogLine(line);
+        else
+            host_.LogLineOf(LineKind(kind), line);
+    }
+
+    static constexpr int kPlainLine = -1;
 
     BatchHost& host_;
     bool holding_ = false;
     QString text_;
     QList<qsizetype> ends_;
+    QList<qint8> kinds_;
     QString line_;
     std::optional<int> position_;
     std::function<void()> beforeQuestion_;
@@ -368,8 +385,9 @@ BatchResult RunBatch(QStringList& entries, const BatchOptions& options, BatchHos
 
     out.SetProgressPosition(0);
     result.errorCount = run.ErrorCount();
-    run.Log(QStringLiteral("Process Complete! (") + QString::number(result.errorCount) +
-            QStringLiteral(" errors)"));
+    out.LogLineOf(BatchHost::LineKind::Finish, QStringLiteral("Process Complete! (") +
+                                                   QString::number(result.errorCount) +
+                                                   QStringLiteral(" errors)"));
     return result;
 }
 

@@ -15,6 +15,7 @@
 #include "platform/NameBytes.h"
 #include "support/TestFiles.h"
 
+#include <QRegularExpression>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -470,6 +471,26 @@ TEST_F(HistoryTest, FileChangedWhileHeldIsDecidedAgain) {
     EXPECT_EQ(FieldText(record.Album), QStringLiteral("Racer"));
     EXPECT_EQ(FieldText(record.Artist), QStringLiteral("Other Band"));
     EXPECT_EQ(host.lines.count("Processing file:" + entries.at(1)), 1);
+}
+
+// A host that tells error lines and the last line apart (as a quiet command line does).
+class KindHost : public ScriptedHost {
+public:
+    void LogLineOf(LineKind kind, const QString& line) override {
+        ScriptedHost::LogLine((kind == LineKind::Error ? "error: " : "finish: ") + line);
+    }
+};
+
+TEST_F(HistoryTest, HeldLinesKeepTheirKind) {
+    const BatchOptions options = OptionsFor(kProcesses[0]);
+    KindHost plainHost;
+    const RunOutcome plain = RunPlain(StandardFiles(), options, disk_, &plainHost);
+    KindHost keptHost;
+    const RunOutcome kept = RunKept(StandardFiles(), options, disk_, kHoldMany, &keptHost);
+    ExpectSameOutcome(plain, kept);
+    EXPECT_EQ(kept.lines.filter(QRegularExpression("^(error|finish): ")),
+              (QStringList{"error: Error #1: Cannot rename file " + Dir() + "track3.mp3",
+                           "finish: Process Complete! (1 errors)"}));
 }
 
 // Many renames in one folder: its names are listed once and followed. A name another program
