@@ -284,6 +284,26 @@ private:
         return std::nullopt;
     }
 
+    // Writes the old bytes at pos, over the current ones (or at the end when there are none).
+    // A write that fails part-way leaves the file as it was: the current bytes go back, an
+    // appended part is cut off again. The write error is the one reported.
+    static void WriteBack(OpenFile& file, qint64 pos, QByteArrayView old, QByteArrayView now) {
+        const qint64 size = file.Size();
+        qint64 written = 0;
+        try {
+            file.WriteAt(pos, old, &written);
+        } catch (const IoError&) {
+            try {
+                if (now.isEmpty())
+                    file.Truncate(size);
+                else
+                    file.WriteAt(pos, now.first(written));
+            } catch (const IoError&) {
+            }
+            throw;
+        }
+    }
+
     std::optional<QString> MakeChange(const ChangeRecord& change) {
         const std::optional<FileStat> at = StatTarget(change.path);
         if (!at)
@@ -311,12 +331,12 @@ private:
         switch (change.kind) {
         case ChangeKind::WriteTag:
             if (IsTagMarker(change.oldLast))
-                file.WriteAt(seen.stat.size - kTagSize, change.oldLast);
+                WriteBack(file, seen.stat.size - kTagSize, change.oldLast, change.newLast);
             else
                 file.Truncate(change.size);
             break;
         case ChangeKind::RemoveTag:
-            file.WriteAt(seen.stat.size, change.oldLast);
+            WriteBack(file, seen.stat.size, change.oldLast, {});
             break;
         case ChangeKind::ClearReadOnly:
             file.SetMode(change.mode);
