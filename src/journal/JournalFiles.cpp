@@ -4,6 +4,7 @@
 #include "platform/Directory.h"
 #include "platform/IoError.h"
 #include "platform/NameBytes.h"
+#include "tag/RecycledMemory.h"
 #include "tag/TagBytes.h"
 
 #include <algorithm>
@@ -65,6 +66,9 @@ public:
         : owner_(owner), handle_(std::move(handle)), path_(std::move(path)) {}
     ~File() override { handle_->closeAsked = true; }
 
+    static void* operator new(std::size_t size) { return Memory::Take(size); }
+    static void operator delete(void* memory, std::size_t size) { Memory::Give(memory, size); }
+
     const FileStat& Stat() const override {
         return handle_->held > 0 ? heldStat_ : handle_->real->Stat();
     }
@@ -100,6 +104,8 @@ public:
     }
 
 private:
+    using Memory = RecycledMemory<File, 4096>;
+
     JournalFiles& owner_;
     std::shared_ptr<Handle> handle_;
     QString path_;

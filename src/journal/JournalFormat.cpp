@@ -3,6 +3,7 @@
 #include "platform/NameBytes.h"
 
 #include <QtEndian>
+#include <algorithm>
 #include <array>
 
 namespace vantuke {
@@ -37,14 +38,18 @@ constexpr std::array<std::array<quint32, 256>, 8> MakeCrcTables() {
 
 constexpr std::array<std::array<quint32, 256>, 8> kCrcTables = MakeCrcTables();
 
-// Builds one payload in place at the end of out, then frames it.
+// Builds one payload in place at the end of out, then frames it. The room it may take is made
+// once, and the bytes are put through a cursor: a run writes a record per change.
 class RecordWriter {
 public:
-    RecordWriter(QByteArray& out, char type) : out_(out), start_(out.size()) {
-        out_.append(kFrameSize, '\0');
-        out_.append(type);
+    // room: the most bytes the payload can take after its type.
+    RecordWriter(QByteArray& out, char type, qsizetype room) : out_(out), start_(out.size()) {
+        out_.resize(start_ + kFrameSize + 1 + room);
+        at_ = out_.data() + start_ + kFrameSize;
+        *at_++ = type;
     }
     ~RecordWriter() {
+        out_.resize(at_ - out_.constData());
         const qsizetype payload = out_.size() - start_ - kFrameSize;
         char* frame = out_.data() + start_;
         qToLittleEndian<quint32>(quint32(payload), frame);
@@ -53,14 +58,18 @@ public:
     RecordWriter(const RecordWriter&) = delete;
     RecordWriter& operator=(const RecordWriter&) = delete;
 
+    // The room a path of this many characters may take: a length and three bytes each.
+    static qsizetype NameRoom(QStringView path) { return 4 + 3 * path.size(); }
+    // The room of Sparse bytes: a count, and at worst two counts per run of one byte.
+    static qsizetype SparseRoom(QByteArrayView bytes) { return 2 + 3 * bytes.size(); }
+
     template <typename T> void Number(T value) {
-        char bytes[sizeof(T)];
-        qToLittleEndian<T>(value, bytes);
-        out_.append(bytes, sizeof(T));
+        qToLittleEndian<T>(value, at_);
+        at_ += sizeof(T);
     }
     void Bytes(QByteArrayView bytes) {
         Number<quint32>(quint32(bytes.size()));
-        out_.append(bytes);
+        Raw(bytes);
     }
     // Bytes that are mostly NULs (a tag's fields are padded with them): their count, then
     // runs of other bytes, each followed by a run of NULs, every run counted in one byte.
@@ -72,7 +81,7 @@ public:
             while (at + literal < bytes.size() && literal < 255 && bytes[at + literal] != '\0')
                 ++literal;
             Number<quint8>(quint8(literal));
-            out_.append(bytes.sliced(at, literal));
+            Raw(bytes.sliced(at, literal));
             at += literal;
             qsizetype zeros = 0;
             while (at + zeros < bytes.size() && zeros < 255 && bytes[at + zeros] == '\0')
@@ -81,17 +90,29 @@ public:
             at += zeros;
         }
     }
-    // A path as the bytes of its name, converted in place.
+    // A path as the bytes of its name.
     void Name(QStringView path) {
-        const qsizetype at = out_.size();
-        Number<quint32>(0);
-        AppendNameBytes(out_, path);
-        qToLittleEndian<quint32>(quint32(out_.size() - at - 4), out_.data() + at);
+        char16_t all = 0;
+        for (const QChar c : path)
+            all |= c.unicode();
+        if (all < 0x80) {
+            Number<quint32>(quint32(path.size()));
+            for (const QChar c : path)
+                *at_++ = char(c.unicode());
+        } else {
+            Bytes(NameToBytes(path));
+        }
     }
 
 private:
+    void Raw(QByteArrayView bytes) {
+        std::copy_n(bytes.data(), bytes.size(), at_);
+        at_ += bytes.size();
+    }
+
     QByteArray& out_;
     qsizetype start_;
+    char* at_;
 };
 
 // Reads one payload; every read past its end makes it bad.
@@ -221,15 +242,20 @@ quint32 Crc32(QByteArrayView bytes) {
 
 void AppendJournalStart(QByteArray& out, const RunHeader& header) {
     out.append(kJournalMagic);
-    RecordWriter record(out, kHeaderType);
+    const QByteArray caption = header.caption.toUtf8();
+    RecordWriter record(out, kHeaderType, 1 + 8 + 4 + 4 + caption.size());
     record.Number<quint8>(kFormatVersion);
     record.Number<qint64>(header.startMsec);
     record.Number<quint32>(quint32(header.entries));
-    record.Bytes(header.caption.toUtf8());
+    record.Bytes(caption);
 }
 
 void AppendChangeRecord(QByteArray& out, const ChangeRecord& change) {
-    RecordWriter record(out, kChangeType);
+    RecordWriter record(out, kChangeType,
+                        4 + 1 + 8 + 8 + RecordWriter::NameRoom(change.path) +
+                            RecordWriter::NameRoom(change.newPath) + 8 + 4 + 8 + 8 +
+                            RecordWriter::SparseRoom(change.oldLast) + 8 + 4 +
+                            RecordWriter::SparseRoom(change.newLast));
     record.Number<quint32>(change.sequence);
     record.Number<quint8>(quint8(change.kind));
     record.Number<quint64>(change.device);
@@ -247,13 +273,13 @@ void AppendChangeRecord(QByteArray& out, const ChangeRecord& change) {
 }
 
 void AppendDoneRecord(QByteArray& out, quint32 first, quint32 last) {
-    RecordWriter record(out, kDoneType);
+    RecordWriter record(out, kDoneType, 4 + 4);
     record.Number<quint32>(first);
     record.Number<quint32>(last);
 }
 
 void AppendEndRecord(QByteArray& out, const RunEnd& end) {
-    RecordWriter record(out, kEndType);
+    RecordWriter record(out, kEndType, 4 + 4);
     record.Number<quint32>(quint32(end.files));
     record.Number<quint32>(quint32(end.changes));
 }

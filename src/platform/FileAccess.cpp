@@ -102,7 +102,6 @@ FileStat StatOf(const struct stat& st) {
     stat.mode = st.st_mode;
     stat.atimeNsec = qint64(st.st_atim.tv_sec) * 1000000000 + st.st_atim.tv_nsec;
     stat.mtimeNsec = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    stat.ctimeNsec = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
     return stat;
 }
 
@@ -243,13 +242,13 @@ void OpenFile::Truncate(qint64 size) {
     stat_.size = size;
 }
 
-bool OpenFile::Unchanged() const {
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0)
+bool OpenFile::SizeUnchanged() const {
+    // The end of the file, without a look at its attributes (which costs several times as
+    // much).
+    const off_t end = ::lseek(fd_, 0, SEEK_END);
+    if (end < 0)
         throw IoError::FromErrno(errno).WithPath(path_);
-    const FileStat now = StatOf(st);
-    return now.size == stat_.size && now.mtimeNsec == stat_.mtimeNsec &&
-           now.ctimeNsec == stat_.ctimeNsec;
+    return end == stat_.size;
 }
 
 namespace {

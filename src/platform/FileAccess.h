@@ -23,7 +23,6 @@ struct FileStat {
     quint32 mode = 0;     // type and permission bits, as st_mode
     qint64 atimeNsec = 0; // last access, nanoseconds since the epoch
     qint64 mtimeNsec = 0; // modification time, nanoseconds since the epoch
-    qint64 ctimeNsec = 0; // last change of content or state, set by the system alone
 
     bool IsRegularFile() const;
     // The program's read-only attribute is the owner's write permission missing.
@@ -80,10 +79,9 @@ public:
     void WriteAt(qint64 pos, QByteArrayView bytes, qint64* written = nullptr);
     // Cuts the file at size; a negative size fails like a seek before the start.
     void Truncate(qint64 size);
-    // True when the file has the size, modification and change time it had when opened (or
-    // its size after this object's own changes): no other program wrote it, as far as the
-    // system's clock can tell (two writes within one tick of its coarse clock look as one).
-    bool Unchanged() const;
+    // True when the file still has the size it had when opened, or that this object's own
+    // changes gave it: no other program cut or lengthened it meanwhile.
+    bool SizeUnchanged() const;
     // Sets the file's access and modification times (nanoseconds since the epoch); the
     // system sets its change time to now, which no program can set back.
     void SetTimes(qint64 atimeNsec, qint64 mtimeNsec);

@@ -445,8 +445,9 @@ private:
     DiskFileSystem disk_;
 };
 
-// A program that ignores the lock changes a file after its change was decided and held: the
-// change is not made over it; the entry is run again on what the file holds now.
+// A program that ignores the lock lengthens a file after its change was decided and held (it
+// appends a tag of its own): the change is not made where it no longer belongs; the entry is
+// run again on what the file holds now.
 TEST_F(HistoryTest, FileChangedWhileHeldIsDecidedAgain) {
     BatchOptions options = OptionsFor(kProcesses[2]);
     options.tagFill.leave = {true, false, true, true, true, true};
@@ -457,9 +458,8 @@ TEST_F(HistoryTest, FileChangedWhileHeldIsDecidedAgain) {
         if (changed || path != entries.at(3))
             return;
         changed = true;
-        QByteArray bytes = testsupport::ReadFile(entries.at(1));
-        bytes.replace(bytes.size() - 128, 128, MakeTag("Song 2", "Band", "Racer"));
-        testsupport::WriteFile(entries.at(1), bytes);
+        const QByteArray bytes = testsupport::ReadFile(entries.at(1));
+        testsupport::WriteFile(entries.at(1), bytes + MakeTag("Song 2", "Band", "Racer"));
     };
     ScriptedHost host;
     const BatchResult result =
@@ -824,6 +824,18 @@ TEST_F(HistoryTest, HistoryListsRunsNewestFirst) {
               "No run 20200101-000000-000 in the history");
     Undo();
     EXPECT_EQ(Undo().refusal, "No run to undo");
+}
+
+// A run still going holds its journal locked: undo waits for nothing and refuses.
+TEST_F(HistoryTest, RunStillGoingIsNotUndone) {
+    RunKept(DistinctTags(2), OptionsFor(kProcesses[2]), disk_, kHoldMany);
+    const QString id = ListRuns(History()).first().id;
+    RecordFile held(JournalPath(History(), id), RecordFile::How::OpenExisting);
+    ASSERT_TRUE(held.TryLock());
+    EXPECT_EQ(Undo().refusal, "Run " + id + " is still going or being undone");
+    EXPECT_FALSE(ListRuns(History()).first().undone);
+    held.Close();
+    EXPECT_EQ(Undo().errorCount, 0);
 }
 
 TEST(RenameBackEntries, EachEntryOnceSoChainsComeBack) {
