@@ -4,6 +4,8 @@
 #include "CliRun.h"
 #include "TerminalHost.h"
 #include "batch/ExecuteBatch.h"
+#include "batch/PlanJson.h"
+#include "batch/RecordBatch.h"
 #include "convert/PathNames.h"
 #include "platform/FileAccess.h"
 #include "platform/IoError.h"
@@ -27,6 +29,28 @@ enum ExitCode { kDone = 0, kDoneWithErrors = 1, kIoError = 2, kUsage = 64 };
 void PrintError(const QString& text) {
     const QByteArray bytes = NameToBytes(text + QLatin1Char('\n'));
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+}
+
+// "note: PATH: TEXT" on standard error for each note of an entry, after the entry's lines.
+void PrintNotes(const PlanItem& item) {
+    if (item.notes.isEmpty())
+        return;
+    std::fflush(stdout);
+    QByteArray bytes;
+    for (const QString& note : item.notes) {
+        bytes += "note: ";
+        AppendNameBytes(bytes, ShownInOneLine(item.path));
+        bytes += ": ";
+        bytes += note.toUtf8();
+        bytes += '\n';
+    }
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+}
+
+void PrintJson(const RunPlan& plan) {
+    WritePlanJson(plan, [](QByteArrayView piece) {
+        std::fwrite(piece.data(), 1, size_t(piece.size()), stdout);
+    });
 }
 
 // Lines still buffered for standard output that cannot be written make the run a failure.
@@ -66,8 +90,31 @@ int Run(CliRequest request) {
     QStringList entries = BuildSelection(request.sources, cwd);
     // The sources are in the selection now; their room serves the run.
     request.sources = {};
-    TerminalHost host(stdout, stderr, stdin);
-    const BatchResult result = ExecuteBatch(entries, options, host);
+    TerminalHost terminal(stdout, stderr, stdin);
+    BatchResult result;
+    if (!request.dryRun && !request.json) {
+        result = ExecuteBatch(entries, options, terminal);
+    } else {
+        // With --json, standard output holds the document alone; questions still go to
+        // standard error.
+        MutedHost muted(&terminal);
+        BatchHost& host = request.json ? static_cast<BatchHost&>(muted) : terminal;
+        RunPlan plan;
+        PlanRecorder::EntryDone notes;
+        if (!request.json)
+            notes = &PrintNotes;
+        const RunKind kind = request.dryRun ? RunKind::Dry : RunKind::Real;
+        try {
+            result = RecordBatch(kind, entries, options, host, plan, notes);
+        } catch (const IoError&) {
+            // The document tells how far the run got; main reports the error itself.
+            if (request.json)
+                PrintJson(plan);
+            throw;
+        }
+        if (request.json)
+            PrintJson(plan);
+    }
     if (!FlushOutput())
         return kIoError;
     return result.errorCount == 0 ? kDone : kDoneWithErrors;

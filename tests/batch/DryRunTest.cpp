@@ -7,70 +7,12 @@
 #include "support/TestFiles.h"
 
 #include <QDir>
-#include <dirent.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <map>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace vantuke;
 using namespace testsupport;
 
 namespace {
-
-// A file as the folder holds it. Times to the nanosecond.
-struct FileState {
-    QByteArray bytes;
-    quint32 mode = 0;
-    qint64 mtime = 0;
-    qint64 atime = 0;
-    bool operator==(const FileState&) const = default;
-};
-using FolderState = std::map<QByteArray, FileState>; // by the name's bytes
-
-qint64 Nanoseconds(const struct timespec& t) {
-    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
-
-// Reads without touching an access time (the tests run as root, who may always ask so).
-FolderState Snapshot(const QString& dir) {
-    FolderState state;
-    const QByteArray folder = NameToBytes(dir);
-    DIR* listing = ::opendir(folder.constData());
-    EXPECT_NE(listing, nullptr);
-    if (!listing)
-        return state;
-    while (const dirent* entry = ::readdir(listing)) {
-        const QByteArray name(entry->d_name);
-        if (name == "." || name == "..")
-            continue;
-        const QByteArray path = folder + name;
-        struct stat st {};
-        EXPECT_EQ(::lstat(path.constData(), &st), 0);
-        FileState& file = state[name];
-        file.mode = st.st_mode;
-        file.mtime = Nanoseconds(st.st_mtim);
-        file.atime = Nanoseconds(st.st_atim);
-        const int fd = ::open(path.constData(), O_RDONLY | O_NOATIME);
-        char buffer[4096];
-        for (ssize_t got; fd >= 0 && (got = ::read(fd, buffer, sizeof buffer)) > 0;)
-            file.bytes.append(buffer, got);
-        if (fd >= 0)
-            ::close(fd);
-    }
-    ::closedir(listing);
-    return state;
-}
-
-// Sets every access time two days back, before the modification time: a plain read would
-// move it to now (relatime), so a run that reads carelessly shows.
-void AgeAccessTimes(const QString& dir) {
-    for (const auto& [name, state] : Snapshot(dir)) {
-        const struct timespec times[2] = {{::time(nullptr) - 2 * 86400, 0}, {0, UTIME_OMIT}};
-        ASSERT_EQ(::utimensat(AT_FDCWD, (NameToBytes(dir) + name).constData(), times, 0), 0);
-    }
-}
 
 QString Hex(const std::optional<RawTag>& tag) {
     return tag ? QString::fromLatin1(QByteArray(tag->data(), kTagSize).toHex()) : "none";
