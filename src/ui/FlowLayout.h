@@ -13,6 +13,10 @@ public:
     explicit FlowLayout(QWidget* parent = nullptr);
     ~FlowLayout() override;
 
+    // Stretches a single row to the full width as well (a row of controls whose last item
+    // keeps to the right edge).
+    void SetAlwaysJustified(bool always) { alwaysJustified_ = always; }
+
     void addItem(QLayoutItem* item) override;
     int count() const override;
     QLayoutItem* itemAt(int index) const override;
@@ -31,6 +35,7 @@ private:
     int Arrange(const QRect& rect, bool apply) const;
 
     QList<QLayoutItem*> items_;
+    bool alwaysJustified_ = false;
 };
 
 } // namespace vantuke

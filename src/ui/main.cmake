@@ -10,6 +10,7 @@ add_library(vantuke_mainwindow STATIC
     MainWindow.cpp
     MainWindowRun.cpp
     PresetBox.cpp
+    PreviewDialog.cpp
     ProcessPages.cpp
     ProgramWindows.cpp
     SettingsBinding.cpp
