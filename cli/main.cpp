@@ -47,12 +47,6 @@ void PrintNotes(const PlanItem& item) {
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
 }
 
-void PrintJson(const RunPlan& plan) {
-    WritePlanJson(plan, [](QByteArrayView piece) {
-        std::fwrite(piece.data(), 1, size_t(piece.size()), stdout);
-    });
-}
-
 // Lines still buffered for standard output that cannot be written make the run a failure.
 bool FlushOutput() {
     if (std::fflush(stdout) == 0 && !std::ferror(stdout))
@@ -99,21 +93,26 @@ int Run(CliRequest request) {
         // standard error.
         MutedHost muted(&terminal);
         BatchHost& host = request.json ? static_cast<BatchHost&>(muted) : terminal;
-        RunPlan plan;
-        PlanRecorder::EntryDone notes;
-        if (!request.json)
-            notes = &PrintNotes;
+        // Each entry is written out as it ends: the document, or the notes.
         const RunKind kind = request.dryRun ? RunKind::Dry : RunKind::Real;
+        PlanJsonWriter json(options.process, request.dryRun, [](QByteArrayView piece) {
+            std::fwrite(piece.data(), 1, size_t(piece.size()), stdout);
+        });
+        const PlanRecorder::EntryDone entryDone =
+            request.json
+                ? PlanRecorder::EntryDone([&json](const PlanItem& item) { json.Entry(item); })
+                : PlanRecorder::EntryDone(&PrintNotes);
+        RunPlan plan;
         try {
-            result = RecordBatch(kind, entries, options, host, plan, notes);
+            result = RecordBatch(kind, entries, options, host, plan, entryDone);
         } catch (const IoError&) {
             // The document tells how far the run got; main reports the error itself.
             if (request.json)
-                PrintJson(plan);
+                json.Finish(plan);
             throw;
         }
         if (request.json)
-            PrintJson(plan);
+            json.Finish(plan);
     }
     if (!FlushOutput())
         return kIoError;

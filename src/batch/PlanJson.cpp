@@ -145,43 +145,52 @@ void AppendItem(QByteArray& out, const PlanItem& item) {
 
 } // namespace
 
-void WritePlanJson(const RunPlan& plan, const std::function<void(QByteArrayView)>& out) {
-    QByteArray piece;
-    piece.reserve(kPieceSize + 4096);
-    piece += "{\n  \"process\": ";
-    AppendString(piece, ProcessCaption(plan.process));
-    piece += ",\n  \"dry_run\": ";
-    piece += plan.dryRun ? "true" : "false";
-    piece += ",\n  \"errors\": ";
-    piece += QByteArray::number(plan.errorCount);
-    piece += ",\n  \"complete\": ";
-    piece += plan.complete ? "true" : "false";
-    piece += ",\n  \"io_error\": ";
+PlanJsonWriter::PlanJsonWriter(Process process, bool dryRun, Out out) : out_(std::move(out)) {
+    piece_.reserve(kPieceSize + 4096);
+    piece_ += "{\n  \"process\": ";
+    AppendString(piece_, ProcessCaption(process));
+    piece_ += ",\n  \"dry_run\": ";
+    piece_ += dryRun ? "true" : "false";
+    piece_ += ",\n  \"entries\": [";
+}
+
+void PlanJsonWriter::Entry(const PlanItem& item) {
+    piece_ += first_ ? "\n" : ",\n";
+    first_ = false;
+    AppendItem(piece_, item);
+    if (piece_.size() >= kPieceSize) {
+        out_(piece_);
+        piece_.resize(0);
+    }
+}
+
+void PlanJsonWriter::Finish(const RunPlan& plan) {
+    piece_ += first_ ? "],\n  \"errors\": " : "\n  ],\n  \"errors\": ";
+    piece_ += QByteArray::number(plan.errorCount);
+    piece_ += ",\n  \"complete\": ";
+    piece_ += plan.complete ? "true" : "false";
+    piece_ += ",\n  \"io_error\": ";
     if (plan.ioError) {
-        piece += "{\"message\": ";
-        AppendString(piece, plan.ioError->Text());
-        piece += ", ";
-        AppendPath(piece, "path", plan.ioError->Path());
-        piece += '}';
+        piece_ += "{\"message\": ";
+        AppendString(piece_, plan.ioError->Text());
+        piece_ += ", ";
+        AppendPath(piece_, "path", plan.ioError->Path());
+        piece_ += '}';
     } else {
-        piece += "null";
+        piece_ += "null";
     }
-    piece += ",\n  \"entries\": [";
-    for (qsizetype k = 0; k < plan.items.size(); ++k) {
-        piece += k == 0 ? "\n" : ",\n";
-        AppendItem(piece, plan.items.at(k));
-        if (piece.size() >= kPieceSize) {
-            out(piece);
-            piece.resize(0);
-        }
-    }
-    piece += plan.items.isEmpty() ? "]\n}\n" : "\n  ]\n}\n";
-    out(piece);
+    piece_ += "\n}\n";
+    out_(piece_);
+    piece_.resize(0);
 }
 
 QByteArray PlanJson(const RunPlan& plan) {
     QByteArray json;
-    WritePlanJson(plan, [&json](QByteArrayView piece) { json += piece; });
+    PlanJsonWriter writer(plan.process, plan.dryRun,
+                          [&json](QByteArrayView piece) { json += piece; });
+    for (const PlanItem& item : plan.items)
+        writer.Entry(item);
+    writer.Finish(plan);
     return json;
 }
 

@@ -39,42 +39,45 @@ PlanRecorder::PlanRecorder(FileSystem& files, RunPlan& plan, const QStringList& 
     : files_(files), plan_(plan), entryDone_(std::move(entryDone)) {
     if (plan.process == Process::TagToFilename || plan.process == Process::AdjustFileName) {
         holders_.reserve(entries.size());
-        for (qsizetype i = 0; i < entries.size(); ++i)
+        // The same path twice is one file: the first entry names it.
+        for (qsizetype i = entries.size() - 1; i >= 0; --i)
             holders_.insert(entries.at(i), int(i) + 1);
     }
 }
 
 void PlanRecorder::BeginEntry(int i, const QString& path) {
-    PlanItem& item = plan_.items.emplace_back();
-    item.number = i + 1;
-    item.path = path;
-    item_ = &item;
+    item_ = PlanItem();
+    item_.number = i + 1;
+    item_.path = path;
+    inEntry_ = true;
     looked_ = false;
 }
 
 void PlanRecorder::EndEntry() {
-    if (!item_)
+    if (!inEntry_)
         return;
-    if (plan_.process == Process::ListFiles && item_->tagBefore)
-        item_->action = PlanAction::List;
+    inEntry_ = false;
+    if (plan_.process == Process::ListFiles && item_.tagBefore)
+        item_.action = PlanAction::List;
     if (entryDone_)
-        entryDone_(*item_);
-    item_ = nullptr;
+        entryDone_(item_);
+    else
+        plan_.items.append(std::move(item_));
 }
 
 void PlanRecorder::Note(PlanNote kind, const QString& text) {
-    if (!item_)
+    if (!inEntry_)
         return;
-    item_->notes.append(text);
-    item_->noteKinds |= quint8(kind);
+    item_.notes.append(text);
+    item_.noteKinds |= quint8(kind);
 }
 
 void PlanRecorder::Looked(QByteArrayView last) {
-    if (looked_ || !item_)
+    if (looked_ || !inEntry_)
         return;
     looked_ = true;
     if (IsTagMarker(last)) {
-        RawTag& tag = item_->tagBefore.emplace();
+        RawTag& tag = item_.tagBefore.emplace();
         std::copy_n(last.data(), kTagSize, tag.data());
     } else {
         Note(PlanNote::NoTag, QStringLiteral("no tag"));
@@ -82,17 +85,17 @@ void PlanRecorder::Looked(QByteArrayView last) {
 }
 
 void PlanRecorder::Wrote(const TTagRecord& record) {
-    if (!item_)
+    if (!inEntry_)
         return;
-    item_->action = PlanAction::WriteTag;
-    BuildTag(record, item_->tagAfter.emplace().data());
+    item_.action = PlanAction::WriteTag;
+    BuildTag(record, item_.tagAfter.emplace().data());
 }
 
 void PlanRecorder::Removed() {
-    if (!item_)
+    if (!inEntry_)
         return;
-    item_->action = PlanAction::RemoveTag;
-    item_->tagAfter.reset();
+    item_.action = PlanAction::RemoveTag;
+    item_.tagAfter.reset();
 }
 
 std::unique_ptr<TagFile> PlanRecorder::Open(const QString& path, OpenMode mode) {
@@ -102,12 +105,12 @@ std::unique_ptr<TagFile> PlanRecorder::Open(const QString& path, OpenMode mode) 
 bool PlanRecorder::Rename(const QString& from, const QString& to) {
     if (!files_.Rename(from, to))
         return false;
-    if (item_) {
-        item_->action = PlanAction::Rename;
-        item_->newPath = to;
+    if (inEntry_) {
+        item_.action = PlanAction::Rename;
+        item_.newPath = to;
     }
     if (!holders_.isEmpty()) {
-        const int number = item_ ? item_->number : 0;
+        const int number = inEntry_ ? item_.number : 0;
         if (holders_.value(from) == number)
             holders_.remove(from);
         holders_.insert(to, number);
@@ -123,7 +126,7 @@ void PlanRecorder::RenameFailed(const QString& path, const QString& newPath) {
     } else if (files_.Stat(newPath)) {
         kind = PlanNote::NameTaken;
         const int holder = holders_.value(newPath);
-        why = holder > 0 && (!item_ || holder != item_->number)
+        why = holder > 0 && (!inEntry_ || holder != item_.number)
                   ? QStringLiteral("name taken by entry %1").arg(holder)
                   : QStringLiteral("name taken");
     } else {

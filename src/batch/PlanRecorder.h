@@ -19,11 +19,13 @@ public:
     using EntryDone = std::function<void(const PlanItem&)>;
 
     // entries: the run's entries as it starts, to name the entry whose file has a name
-    // another entry wanted. entryDone, if given, sees each item when its entry ends.
+    // another entry wanted. Each item goes, as its entry ends, to entryDone when one is given
+    // (and the plan keeps none: a long run holds one item at a time), else into the plan.
     PlanRecorder(FileSystem& files, RunPlan& plan, const QStringList& entries,
                  EntryDone entryDone = {});
 
     void BeginEntry(int i, const QString& path);
+    // Ends the current entry, if one is going on (also one an I/O error broke off).
     void EndEntry();
     // A note of the current entry.
     void Note(PlanNote kind, const QString& text);
@@ -46,7 +48,8 @@ private:
     FileSystem& files_;
     RunPlan& plan_;
     EntryDone entryDone_;
-    PlanItem* item_ = nullptr;
+    PlanItem item_;
+    bool inEntry_ = false;
     bool looked_ = false;
     // Which entry's file has a name, by entry number: each entry's own path at first, then
     // moved with every rename. Kept only for processes that rename.

@@ -56,6 +56,7 @@ BatchResult RecordBatch(RunKind kind, QStringList& entries, const BatchOptions& 
         plan.complete = !result.stopped;
         return result;
     } catch (const IoError& error) {
+        recorder.EndEntry();
         plan.ioError = error;
         throw;
     }

@@ -20,10 +20,11 @@ enum class RunKind {
     Dry,
 };
 
-// Runs the process over the entries, as ExecuteBatch does, and fills plan with what every
-// entry did (Real) or would do (Dry). A real run works on RealRunFiles(), a dry run never.
-// An IoError still ends the run and propagates, after the plan has recorded it. entryDone,
-// if given, sees each item as its entry ends.
+// Runs the process over the entries, as ExecuteBatch does, and records what every entry did
+// (Real) or would do (Dry): each item goes to entryDone as its entry ends when one is given,
+// else into plan.items; plan gets the rest (the error count, how the run ended). A real run
+// works on RealRunFiles(), a dry run never. An IoError still ends the run and propagates,
+// after its entry's item and the error are recorded.
 BatchResult RecordBatch(RunKind kind, QStringList& entries, const BatchOptions& options,
                         BatchHost& host, RunPlan& plan,
                         const PlanRecorder::EntryDone& entryDone = {});

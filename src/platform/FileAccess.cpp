@@ -381,24 +381,40 @@ bool RenameNoReplace(const QString& from, const QString& to) {
            RenameThroughTemporary(from, fromBytes.CStr(), toBytes.CStr());
 }
 
-int RenameRefusal(const QString& from, const QString& to) {
+FolderAccess FolderAccessOf(const QString& folder) {
+    const NativeName native(folder.isEmpty() ? QStringView(u".") : QStringView(folder));
+    FolderAccess access;
+    if (::faccessat(AT_FDCWD, native.CStr(), W_OK | X_OK, AT_EACCESS) != 0) {
+        access.error = errno;
+        return access;
+    }
+    const long nameMax = ::pathconf(native.CStr(), _PC_NAME_MAX);
+    if (nameMax > 0)
+        access.nameMax = nameMax;
+    return access;
+}
+
+int RenameRefusal(const QString& from, const QString& to, const FolderAccess& fromFolder,
+                  const FolderAccess& toFolder) {
     const NativeName fromBytes(from);
     const NativeName toBytes(to);
     if (!fromBytes.Valid() || !toBytes.Valid())
         return EILSEQ;
-    for (const QString* path : {&to, &from}) {
-        const QStringView folder = FolderPart(*path);
-        const NativeName folderBytes(folder.isEmpty() ? QStringView(u".") : folder);
-        if (::faccessat(AT_FDCWD, folderBytes.CStr(), W_OK | X_OK, AT_EACCESS) != 0)
-            return errno;
-    }
-    const QStringView folder = FolderPart(to);
-    const long nameMax =
-        ::pathconf(NativeName(folder.isEmpty() ? QStringView(u".") : folder).CStr(), _PC_NAME_MAX);
-    const qsizetype nameBytes = NameToBytes(NamePart(to)).size();
-    if (nameBytes > (nameMax > 0 ? nameMax : NAME_MAX) || std::strlen(toBytes.CStr()) >= PATH_MAX)
+    if (toFolder.error != 0)
+        return toFolder.error;
+    if (fromFolder.error != 0)
+        return fromFolder.error;
+    const char* const native = toBytes.CStr();
+    const char* const slash = std::strrchr(native, '/');
+    const std::size_t nameBytes = std::strlen(slash ? slash + 1 : native);
+    if (qint64(nameBytes) > toFolder.nameMax || std::strlen(native) >= PATH_MAX)
         return ENAMETOOLONG;
     return 0;
+}
+
+int RenameRefusal(const QString& from, const QString& to) {
+    return RenameRefusal(from, to, FolderAccessOf(FolderPart(from).toString()),
+                         FolderAccessOf(FolderPart(to).toString()));
 }
 
 void IgnoreFileSizeSignal() {

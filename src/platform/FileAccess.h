@@ -95,10 +95,21 @@ int WriteAccessError(const QString& path);
 // Changes nothing.
 bool CouldMakeWritable(const QString& path);
 
+// What a folder allows of the names in it: the errno a change of a name in it meets for want of
+// the folder itself (missing: ENOENT, ENOTDIR; no right to change it: EACCES, EROFS), 0 when
+// none; and the longest name it takes, in bytes.
+struct FolderAccess {
+    int error = 0;
+    qint64 nameMax = 255;
+};
+FolderAccess FolderAccessOf(const QString& folder);
+
 // The errno RenameNoReplace(from, to) would meet for a reason other than a name that is
-// already taken: a name that is no valid name or too long for its folder (ENAMETOOLONG,
-// EILSEQ), a missing folder (ENOENT, ENOTDIR), no right to change a folder (EACCES, EROFS).
-// 0 when none applies. Changes nothing.
+// already taken: a name that is no valid name or too long for its folder (EILSEQ,
+// ENAMETOOLONG), or the error of either folder (given, or looked up). 0 when none applies.
+// Changes nothing.
+int RenameRefusal(const QString& from, const QString& to, const FolderAccess& fromFolder,
+                  const FolderAccess& toFolder);
 int RenameRefusal(const QString& from, const QString& to);
 
 // Renames a file; never replaces an existing name (a file, a folder or a symbolic link,

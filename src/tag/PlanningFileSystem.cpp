@@ -160,6 +160,15 @@ std::shared_ptr<PlanningFileSystem::Planned> PlanningFileSystem::Node(const QStr
     return node;
 }
 
+FolderAccess PlanningFileSystem::Folder(QStringView folder) {
+    // Nothing in a run changes a folder: one look at each is enough.
+    const QString key = folder.toString();
+    auto known = folders_.find(key);
+    if (known == folders_.end())
+        known = folders_.insert(key, FolderAccessOf(key));
+    return *known;
+}
+
 std::optional<FileStat> PlanningFileSystem::Stat(const QString& path) {
     return Find(path).stat;
 }
@@ -204,7 +213,7 @@ bool PlanningFileSystem::Rename(const QString& from, const QString& to) {
         if (!sameFile || !SameNameButCase(from, to))
             return false;
     }
-    if (RenameRefusal(from, to) != 0)
+    if (RenameRefusal(from, to, Folder(FolderOf(from)), Folder(FolderOf(to))) != 0)
         return false;
     const std::shared_ptr<Planned> node = source.node ? source.node : Node(from, *source.stat);
     names_.insert(from, nullptr);

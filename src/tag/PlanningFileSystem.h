@@ -47,6 +47,8 @@ private:
     Found Find(const QString& path) const;
     // The changed file of this identity, made (under path) on its first change.
     std::shared_ptr<Planned> Node(const QString& path, const FileStat& stat);
+    // What a folder allows, looked at once per run.
+    FolderAccess Folder(QStringView folder);
 
     // Every file the model has changed, by identity: a file reached by another name (a
     // second link, another letter case on a FAT volume) is the same file.
@@ -54,6 +56,7 @@ private:
     // Names the model has changed: where a changed file now is; null where a rename freed
     // the name.
     QHash<QString, std::shared_ptr<Planned>> names_;
+    QHash<QString, FolderAccess> folders_;
 };
 
 } // namespace vantuke

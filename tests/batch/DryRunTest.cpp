@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace vantuke;
 using namespace testsupport;
@@ -65,7 +66,8 @@ RunOutcome RunOnce(RunKind kind, QStringList entries, const BatchOptions& option
 // The folder every case starts from:
 //   a.mp3, b.mp3    tagged Tune by Xyz: one name for two files
 //   c.mp3           untagged
-//   d.mp3           tagged Song by Abc, and "Abc - Song.mp3" (no entry) has that name
+//   d.mp3           tagged Song by Abc, and "Abc - Song.mp3" (no entry, a dangling link) has
+//                   that name
 //   ro.mp3          tagged, read-only
 //   LONG            untagged, a name too long for the fields, with a character (Omega) that
 //                   Windows-1252 lacks
@@ -82,7 +84,8 @@ protected:
         WriteMp3(Path("b.mp3"), 400, MakeTag("Tune", "Xyz"));
         WriteMp3(Path("c.mp3"), 400);
         WriteMp3(Path("d.mp3"), 400, MakeTag("Song", "Abc", "Album", "1999", "", 17));
-        WriteMp3(Path("Abc - Song.mp3"), 100);
+        // A dangling link: a name taken all the same.
+        EXPECT_EQ(::symlink("gone/x.mp3", NameToBytes(Path("Abc - Song.mp3")).constData()), 0);
         WriteMp3(Path("ro.mp3"), 400, MakeTag("Ro", "Only"));
         MakeReadOnly(Path("ro.mp3"));
         WriteMp3(Path(kLong + ".mp3"), 400);

@@ -1,9 +1,7 @@
 // What a plan says about a run: its JSON document (parsed back), its summary line and its
 // table.
-#include "ScriptedHost.h"
 #include "batch/PlanJson.h"
 #include "batch/PlanModel.h"
-#include "batch/RecordBatch.h"
 #include "platform/NameBytes.h"
 #include "support/TestFiles.h"
 
@@ -177,25 +175,6 @@ TEST(PlanModel, OneRowPerEntryWithWhatBecomesOfItAndItsNotes) {
         EXPECT_EQ(model.data(model.index(row, 1), PlanModel::HasNotesRole).toBool(), noted);
     // Numbers sort as numbers.
     EXPECT_EQ(model.data(model.index(3, PlanModel::NumberColumn), PlanModel::SortRole), 5);
-}
-
-// A dry run's plan, a real run's plan: the same document but for "dry_run".
-TEST(PlanJson, ADryRunAndTheRealRunWriteTheSameEntries) {
-    testsupport::TempDir dir;
-    testsupport::WriteMp3(dir.Path("a.mp3"), 300, MakeTag("Tune", "Xyz"));
-    BatchOptions options;
-    options.process = Process::UnTag;
-    QJsonObject documents[2];
-    for (const RunKind kind : {RunKind::Dry, RunKind::Real}) {
-        QStringList entries{dir.Path("a.mp3")};
-        ScriptedHost host;
-        RunPlan plan;
-        RecordBatch(kind, entries, options, host, plan);
-        documents[int(kind)] = QJsonDocument::fromJson(PlanJson(plan)).object();
-    }
-    EXPECT_EQ(documents[0]["entries"], documents[1]["entries"]);
-    EXPECT_EQ(documents[0]["entries"].toArray()[0].toObject()["action"].toString(), "remove-tag");
-    EXPECT_NE(documents[0]["dry_run"], documents[1]["dry_run"]);
 }
 
 } // namespace
