@@ -102,7 +102,7 @@ private:
         }
         if (arg.isEmpty())
             throw UsageError(QStringLiteral("an empty FILE name"));
-        request_.sources.append(Source{arg, false});
+        request_.sources.append(Source{arg, Source::Kind::File});
     }
 
     // Returns true when the run ends here (--help, --version).
@@ -143,6 +143,17 @@ private:
                 throw UsageError(QStringLiteral("--ext takes Mp3, mp3, MP3 or mP3"));
         } else if (name == QLatin1String("--digits")) {
             request_.numberOfDigits = ParseInteger(name, value(), 1, 4) - 1;
+        } else if (name == QLatin1String("--files-from")) {
+            const QString path = value();
+            if (path.isEmpty())
+                throw UsageError(QStringLiteral("--files-from needs a file name or -"));
+            request_.sources.append(Source{path, Source::Kind::FileList});
+        } else if (name == QLatin1String("-0") || name == QLatin1String("--null")) {
+            request_.nulSeparated = true;
+        } else if (name == QLatin1String("-r") || name == QLatin1String("--recursive")) {
+            request_.recursive = true;
+        } else if (name == QLatin1String("-q") || name == QLatin1String("--quiet")) {
+            request_.quiet = true;
         } else if (name == QLatin1String("--keep-readonly")) {
             request_.keepReadOnly = true;
         } else if (name == QLatin1String("--dry-run") || name == QLatin1String("-n")) {
@@ -158,7 +169,7 @@ private:
             const QString ending = path.right(4).toUpper();
             if (ending != QLatin1String(".M3U") && ending != QLatin1String(".PLS"))
                 throw UsageError(QStringLiteral("--playlist takes an .m3u or .pls file"));
-            request_.sources.append(Source{path, true});
+            request_.sources.append(Source{path, Source::Kind::Playlist});
         } else if (name == QLatin1String("--template")) {
             request_.tmpl = value();
         } else if (name == QLatin1String("--show-processing")) {
@@ -258,6 +269,8 @@ QString UsageText() {
         R"(Usage: vantuke-cli [OPTIONS] PROCESS [FILE...]
 
 Runs one process over the FILEs, in order, and prints the lines of the status box.
+A FILE that is a folder adds the MP3 files in it (names ending in .mp3), sorted by
+name; a FILE whose name ends in .mp3 is always taken as a file.
 
 Processes:
   tag-to-filename   rename each tagged file after its tag
@@ -279,6 +292,11 @@ Options for every process:
                           options given here win
   --playlist FILE         add the files an .m3u or .pls playlist names
                           (repeatable; in order with the FILEs)
+  --files-from FILE       add the FILEs listed in FILE, one per line ("-":
+                          standard input; repeatable; in order with the FILEs)
+  -0, --null              --files-from lists are separated by NUL characters
+  -r, --recursive         a folder adds the MP3 files of its subfolders too
+  -q, --quiet             print only error lines and the last line
   --help                  show this help
   --version               show the version and the settings file
 

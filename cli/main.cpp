@@ -11,6 +11,7 @@
 #include "platform/IoError.h"
 #include "platform/Locations.h"
 #include "platform/NameBytes.h"
+#include "platform/Streams.h"
 #include "settings/Settings.h"
 
 #include <cerrno>
@@ -28,22 +29,6 @@ enum ExitCode { kDone = 0, kDoneWithErrors = 1, kIoError = 2, kUsage = 64 };
 // A line on standard error; the paths in it keep their own bytes.
 void PrintError(const QString& text) {
     const QByteArray bytes = NameToBytes(text + QLatin1Char('\n'));
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
-}
-
-// "note: PATH: TEXT" on standard error for each note of an entry, after the entry's lines.
-void PrintNotes(const PlanItem& item) {
-    if (item.notes.isEmpty())
-        return;
-    std::fflush(stdout);
-    QByteArray bytes;
-    for (const QString& note : item.notes) {
-        bytes += "note: ";
-        AppendNameBytes(bytes, ShownInOneLine(item.path));
-        bytes += ": ";
-        bytes += note.toUtf8();
-        bytes += '\n';
-    }
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
 }
 
@@ -81,10 +66,11 @@ int Run(CliRequest request) {
     // Relative FILEs need the working folder; one removed under the program names nothing.
     if (cwd.isEmpty())
         throw IoError::FromErrno(ENOENT).WithPath(QStringLiteral("."));
-    QStringList entries = BuildSelection(request.sources, cwd);
+    QStringList entries = BuildSelection(request, cwd);
     // The sources are in the selection now; their room serves the run.
     request.sources = {};
-    TerminalHost terminal(stdout, stderr, stdin);
+    TerminalHost terminal(stdout, stderr, stdin,
+                          {request.quiet, StandardErrorIsTerminal(), StandardOutputIsTerminal()});
     BatchResult result;
     if (!request.dryRun && !request.json) {
         result = ExecuteBatch(entries, options, terminal);
@@ -101,7 +87,11 @@ int Run(CliRequest request) {
         const PlanRecorder::EntryDone entryDone =
             request.json
                 ? PlanRecorder::EntryDone([&json](const PlanItem& item) { json.Entry(item); })
-                : PlanRecorder::EntryDone(&PrintNotes);
+                : PlanRecorder::EntryDone([&terminal](const PlanItem& item) {
+                      for (const QString& note : item.notes)
+                          terminal.Remark(QStringLiteral("note: ") + ShownInOneLine(item.path) +
+                                          QStringLiteral(": ") + note);
+                  });
         RunPlan plan;
         try {
             result = RecordBatch(kind, entries, options, host, plan, entryDone);
@@ -124,8 +114,10 @@ int Run(CliRequest request) {
 int main(int argc, char* argv[]) {
     IgnoreFileSizeSignal();
     // One big buffer: a listing of many files is written in few system calls.
+    // A person watching a terminal sees each line as it comes.
     static char outputBuffer[1 << 20];
-    std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
+    std::setvbuf(stdout, outputBuffer, StandardOutputIsTerminal() ? _IOLBF : _IOFBF,
+                 sizeof outputBuffer);
 
     try {
         CliRequest request = ParseArguments(Arguments(argc, argv));

@@ -41,7 +41,9 @@ void BatchRun::ReportError(const QString& text) {
     ++errorCount_;
     if (recorder_)
         recorder_->CountError();
-    Log(QStringLiteral("Error #") + QString::number(errorCount_) + QStringLiteral(": ") + text);
+    host_.LogLineOf(BatchHost::LineKind::Error, QStringLiteral("Error #") +
+                                                    QString::number(errorCount_) +
+                                                    QStringLiteral(": ") + text);
 }
 
 void BatchRun::RenameEntry(int i, const QString& path, const QString& newPath) {
@@ -158,8 +160,9 @@ BatchResult RunBatchSteps(QStringList& entries, const BatchOptions& options, Bat
 
     host.SetProgressPosition(0);
     result.errorCount = run.ErrorCount();
-    run.Log(QStringLiteral("Process Complete! (") + QString::number(result.errorCount) +
-            QStringLiteral(" errors)"));
+    host.LogLineOf(BatchHost::LineKind::Finish, QStringLiteral("Process Complete! (") +
+                                                    QString::number(result.errorCount) +
+                                                    QStringLiteral(" errors)"));
     return result;
 }
 

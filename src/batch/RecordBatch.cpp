@@ -15,6 +15,7 @@ public:
     DryRunHost(BatchHost& host, PlanRecorder& recorder) : host_(host), recorder_(recorder) {}
 
     void LogLine(const QString& line) override { host_.LogLine(line); }
+    void LogLineOf(LineKind kind, const QString& line) override { host_.LogLineOf(kind, line); }
     void ClearLog() override { host_.ClearLog(); }
     void SetProgressMaximum(int maximum) override { host_.SetProgressMaximum(maximum); }
     void SetProgressPosition(int position) override { host_.SetProgressPosition(position); }

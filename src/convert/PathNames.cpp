@@ -15,15 +15,6 @@ char16_t FoldAscii(char16_t c) {
     return (c >= u'a' && c <= u'z') ? char16_t(c - (u'a' - u'A')) : c;
 }
 
-bool EndsWithMp3(const QString& path) {
-    static constexpr std::array<char16_t, 4> kSuffix{u'.', u'M', u'P', u'3'};
-    if (path.size() < qsizetype(kSuffix.size()))
-        return false;
-    const QChar* tail = path.constData() + path.size() - kSuffix.size();
-    return std::equal(kSuffix.begin(), kSuffix.end(), tail,
-                      [](char16_t want, QChar have) { return FoldAscii(have.unicode()) == want; });
-}
-
 // The nine characters Windows refuses in a name, and the control characters 1 to 31 and 127,
 // which no new name may hold either; by ASCII code.
 constexpr std::array<bool, 128> kUnsafeInFileName = [] {
@@ -41,6 +32,15 @@ bool IsUnsafeInFileName(QChar c) {
 }
 
 } // namespace
+
+bool EndsWithMp3(const QString& path) {
+    static constexpr std::array<char16_t, 4> kSuffix{u'.', u'M', u'P', u'3'};
+    if (path.size() < qsizetype(kSuffix.size()))
+        return false;
+    const QChar* tail = path.constData() + path.size() - kSuffix.size();
+    return std::equal(kSuffix.begin(), kSuffix.end(), tail,
+                      [](char16_t want, QChar have) { return FoldAscii(have.unicode()) == want; });
+}
 
 qsizetype FileNameStart(QStringView path) {
     qsizetype start = path.size();

@@ -4,6 +4,7 @@ add_library(vantuke_filelist STATIC
     FileDateText.cpp
     FileList.cpp
     DirTreeRoots.cpp
+    FolderFiles.cpp
 )
 target_link_libraries(vantuke_filelist PUBLIC vantuke_tag Qt6::Core)
 target_link_libraries(vantuke_core INTERFACE vantuke_filelist)
