@@ -41,8 +41,8 @@ ExecutePage::ExecutePage(QWidget* parent) : QWidget(parent) {
     clearStatus_ =
         new QCheckBox(QStringLiteral("Every change/start clear status box"), optionsGroup);
     clearStatus_->setObjectName(QStringLiteral("CheckBox19"));
-    // The glyph buttons keep to the right edge, and go onto a row of their own under the
-    // check box when the window is too narrow for both.
+    // The glyph buttons stand at the right of the check box's row, or of a row under it
+    // where the window is too narrow for one.
     auto* buttons = new QWidget(optionsGroup);
     options_ = MakeGlyphButton(Glyph::Options, QStringLiteral("Options"),
                                QStringLiteral("SpeedButton20"), buttons);
@@ -56,12 +56,10 @@ ExecutePage::ExecutePage(QWidget* parent) : QWidget(parent) {
     buttonRow->setContentsMargins(0, 0, 0, 0);
     buttonRow->setSpacing(2);
     buttonRow->addStretch(1);
-    buttonRow->addWidget(options_);
-    buttonRow->addWidget(saveStatus_);
-    buttonRow->addWidget(about_);
-    buttonRow->addWidget(preview_);
+    for (QToolButton* button : {options_, saveStatus_, about_, preview_})
+        buttonRow->addWidget(button);
     auto* optionsRow = new FlowLayout(optionsGroup);
-    optionsRow->SetAlwaysJustified(true);
+    optionsRow->SetJustifyOneRow(true);
     optionsRow->setContentsMargins(6, 0, 6, 2);
     optionsRow->setSpacing(2);
     optionsRow->addWidget(clearStatus_);

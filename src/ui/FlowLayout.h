@@ -13,9 +13,8 @@ public:
     explicit FlowLayout(QWidget* parent = nullptr);
     ~FlowLayout() override;
 
-    // Stretches a single row to the full width as well (a row of controls whose last item
-    // keeps to the right edge).
-    void SetAlwaysJustified(bool always) { alwaysJustified_ = always; }
+    // Stretches a single row to the full width as well.
+    void SetJustifyOneRow(bool justify) { justifyOneRow_ = justify; }
 
     void addItem(QLayoutItem* item) override;
     int count() const override;
@@ -35,7 +34,7 @@ private:
     int Arrange(const QRect& rect, bool apply) const;
 
     QList<QLayoutItem*> items_;
-    bool alwaysJustified_ = false;
+    bool justifyOneRow_ = false;
 };
 
 } // namespace vantuke
