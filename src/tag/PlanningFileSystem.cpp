@@ -223,13 +223,18 @@ bool PlanningFileSystem::Rename(const QString& from, const QString& to) {
 }
 
 bool PlanningFileSystem::ClearReadOnly(const QString& path) {
-    if (const auto name = names_.constFind(path); name != names_.cend() && !*name)
+    const auto name = names_.constFind(path);
+    if (name != names_.cend() && !*name)
         return false;
+    std::shared_ptr<Planned> known = name != names_.cend() ? *name : nullptr;
     // The mode of the file a link leads to, as the real clear changes it.
-    const std::optional<FileStat> target = StatPath(path, true);
-    if (!target)
-        return false;
-    const std::shared_ptr<Planned> known = files_.value(Identity(target->device, target->inode));
+    std::optional<FileStat> target;
+    if (!known) {
+        target = StatPath(path, true);
+        if (!target)
+            return false;
+        known = files_.value(Identity(target->device, target->inode));
+    }
     const quint32 mode = known ? known->stat.mode : target->mode;
     if ((mode & S_IWUSR) != 0 || !CouldMakeWritable(known ? known->diskPath : path))
         return false;
