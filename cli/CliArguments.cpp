@@ -156,6 +156,10 @@ private:
             request_.quiet = true;
         } else if (name == QLatin1String("--keep-readonly")) {
             request_.keepReadOnly = true;
+        } else if (name == QLatin1String("--dry-run") || name == QLatin1String("-n")) {
+            request_.dryRun = true;
+        } else if (name == QLatin1String("--json")) {
+            request_.json = true;
         } else if (name == QLatin1String("--settings")) {
             request_.settingsFile = value();
             if (request_.settingsFile.isEmpty())
@@ -280,6 +284,10 @@ Options for every process:
   --ext Mp3|mp3|MP3|mP3   letter case of the MP3 extension (default mp3)
   --digits 1..4           least number of digits of %N (default 2)
   --keep-readonly         do not make read-only files writable
+  -n, --dry-run           change nothing: print the lines and give the exit status
+                          the run would, and each note on standard error
+  --json                  print one JSON document about the run (what each file
+                          did or, with --dry-run, would do) instead of the lines
   --settings FILE         take the process's options from a Vantuke.Ini file;
                           options given here win
   --playlist FILE         add the files an .m3u or .pls playlist names

@@ -50,6 +50,8 @@ struct CliRequest {
     std::optional<int> extensionFormat;
     std::optional<int> numberOfDigits;
     bool keepReadOnly = false;
+    bool dryRun = false; // --dry-run, -n: change nothing, show what the run would do
+    bool json = false;   // --json: print the run as one JSON document
 
     std::optional<QString> tmpl; // --template of the process
     bool showProcessing = false;
