@@ -180,8 +180,10 @@ private:
             request_.keepReadOnly = true;
         } else if (name == QLatin1String("--no-history")) {
             request_.noHistory = true;
-        } else if (name == QLatin1String("--dry-run")) {
+        } else if (name == QLatin1String("--dry-run") || name == QLatin1String("-n")) {
             request_.dryRun = true;
+        } else if (name == QLatin1String("--json")) {
+            request_.json = true;
         } else if (name == QLatin1String("--settings")) {
             request_.settingsFile = value();
             if (request_.settingsFile.isEmpty())
@@ -241,20 +243,16 @@ private:
     void CheckOptionsFitProcess() const {
         if (request_.action != CliRequest::Action::Run) {
             // history and undo take no process option; undo takes --dry-run.
-            const QString command = request_.action == CliRequest::Action::Undo
-                                        ? QStringLiteral("undo")
-                                        : QStringLiteral("history");
+            const bool undo = request_.action == CliRequest::Action::Undo;
+            const QString command = undo ? QStringLiteral("undo") : QStringLiteral("history");
             for (const QString& option : seen_) {
-                if (option != QLatin1String("--dry-run") ||
-                    request_.action != CliRequest::Action::Undo)
+                if (!undo ||
+                    (option != QLatin1String("--dry-run") && option != QLatin1String("-n")))
                     throw UsageError(
                         QStringLiteral("%1 does not apply to %2").arg(option, command));
             }
             return;
         }
-        if (seen_.contains(QStringLiteral("--dry-run")))
-            throw UsageError(QStringLiteral("--dry-run does not apply to %1")
-                                 .arg(CommandName(request_.process)));
         const auto only = [&](std::initializer_list<const char*> options,
                               std::initializer_list<Process> processes) {
             for (const char* option : options) {
@@ -306,7 +304,7 @@ QString UsageText() {
     return QStringLiteral(
         R"(Usage: vantuke-cli [OPTIONS] PROCESS [FILE...]
        vantuke-cli history
-       vantuke-cli undo [--dry-run] [RUN]
+       vantuke-cli undo [-n|--dry-run] [RUN]
 
 Runs one process over the FILEs, in order, and prints the lines of the status box.
 A FILE that is a folder adds the MP3 files in it (names ending in .mp3), sorted by
@@ -326,6 +324,10 @@ Options for every process:
   --ext Mp3|mp3|MP3|mP3   letter case of the MP3 extension (default mp3)
   --digits 1..4           least number of digits of %N (default 2)
   --keep-readonly         do not make read-only files writable
+  -n, --dry-run           change nothing: print the lines and give the exit status
+                          the run would, and each note on standard error
+  --json                  print one JSON document about the run (what each file
+                          did or, with --dry-run, would do) instead of the lines
   --no-history            keep no undo history of this run
   --settings FILE         take the process's options from a Vantuke.Ini file;
                           options given here win
@@ -366,7 +368,7 @@ Commands:
   history                 list the kept runs, newest first
   undo [RUN]              undo the newest run not undone yet, or RUN (its id)
 undo:
-  --dry-run               show what undo would do, change nothing
+  -n, --dry-run           show what undo would do, change nothing
 
 Exit status: 0 done without errors, 1 done with errors, 2 ended by an I/O
 error or by answers that cannot be read, 64 wrong command line. For undo:

@@ -49,12 +49,13 @@ struct CliRequest {
     QString settingsFile;      // empty: the defaults of a first start
     bool noHistory = false;    // --no-history: this run keeps no undo history
 
-    QString undoRun;     // undo: the run's id; empty: the newest run not undone
-    bool dryRun = false; // undo --dry-run
+    QString undoRun; // undo: the run's id; empty: the newest run not undone
 
     std::optional<int> extensionFormat;
     std::optional<int> numberOfDigits;
     bool keepReadOnly = false;
+    bool dryRun = false; // --dry-run, -n: change nothing, show what the run (or undo) would do
+    bool json = false;   // --json: print the run as one JSON document
 
     std::optional<QString> tmpl; // --template of the process
     bool showProcessing = false;

@@ -51,6 +51,10 @@ void TerminalHost::Write(const QString& line) {
     std::fwrite(lineBytes_.constData(), 1, size_t(lineBytes_.size()), output_);
 }
 
+void TerminalHost::Remark(const QString& line) {
+    Prompt(line + QLatin1Char('\n'));
+}
+
 void TerminalHost::Prompt(const QString& text) {
     // The status lines so far belong before the question, and the question on a line of its
     // own.

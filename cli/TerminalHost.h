@@ -49,6 +49,9 @@ public:
     void SetProgressPosition(int position) override;
     ConfirmAnswer ConfirmTagRemoval(const QString& path) override;
     QueryResult AskTag(TagQuery& query) override;
+    // A line on the prompt stream beside the run's own (a dry run's note): after the status
+    // lines so far, on a line of its own, the path in it with its own bytes.
+    void Remark(const QString& line);
 
 private:
     void Write(const QString& line);

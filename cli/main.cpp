@@ -3,9 +3,11 @@
 #include "CliRequest.h"
 #include "CliRun.h"
 #include "TerminalHost.h"
+#include "batch/ExecuteBatch.h"
+#include "batch/PlanJson.h"
+#include "batch/RecordBatch.h"
 #include "convert/PathNames.h"
 #include "journal/History.h"
-#include "journal/RunWithHistory.h"
 #include "journal/Undo.h"
 #include "platform/FileAccess.h"
 #include "platform/IoError.h"
@@ -69,9 +71,41 @@ int Run(CliRequest request) {
     QStringList entries = BuildSelection(request, cwd);
     // The sources are in the selection now; their room serves the run.
     request.sources = {};
-    TerminalHost host(stdout, stderr, stdin,
-                      {request.quiet, StandardErrorIsTerminal(), StandardOutputIsTerminal()});
-    const BatchResult result = ExecuteWithHistory(entries, options, host, HistoryFolder());
+    TerminalHost terminal(stdout, stderr, stdin,
+                          {request.quiet, StandardErrorIsTerminal(), StandardOutputIsTerminal()});
+    BatchResult result;
+    if (!request.dryRun && !request.json) {
+        result = ExecuteBatch(entries, options, terminal);
+    } else {
+        // With --json, standard output holds the document alone; questions still go to
+        // standard error.
+        MutedHost muted(&terminal);
+        BatchHost& host = request.json ? static_cast<BatchHost&>(muted) : terminal;
+        // Each entry is written out as it ends: the document, or the notes.
+        const RunKind kind = request.dryRun ? RunKind::Dry : RunKind::Real;
+        PlanJsonWriter json(options.process, request.dryRun, [](QByteArrayView piece) {
+            std::fwrite(piece.data(), 1, size_t(piece.size()), stdout);
+        });
+        const PlanRecorder::EntryDone entryDone =
+            request.json
+                ? PlanRecorder::EntryDone([&json](const PlanItem& item) { json.Entry(item); })
+                : PlanRecorder::EntryDone([&terminal](const PlanItem& item) {
+                      for (const QString& note : item.notes)
+                          terminal.Remark(QStringLiteral("note: ") + ShownInOneLine(item.path) +
+                                          QStringLiteral(": ") + note);
+                  });
+        RunPlan plan;
+        try {
+            result = RecordBatch(kind, entries, options, host, plan, entryDone);
+        } catch (const IoError&) {
+            // The document tells how far the run got; main reports the error itself.
+            if (request.json)
+                json.Finish(plan);
+            throw;
+        }
+        if (request.json)
+            json.Finish(plan);
+    }
     if (!FlushOutput())
         return kIoError;
     return result.errorCount == 0 ? kDone : kDoneWithErrors;

@@ -1,7 +1,11 @@
 #include "batch/ExecuteBatch.h"
 #include "batch/BatchRun.h"
+#include "batch/PlanRecorder.h"
+#include "batch/RealRun.h"
 #include "batch/TagFill.h"
+#include "batch/TagRows.h"
 #include "convert/PathNames.h"
+#include "journal/History.h"
 #include "platform/IoError.h"
 
 #include <QList>
@@ -42,6 +46,8 @@ void BatchRun::LogRenaming(const QString& path, const QString& newPath) {
 
 void BatchRun::ReportError(const QString& text) {
     ++errorCount_;
+    if (recorder_)
+        recorder_->CountError();
     host_.LogLineOf(BatchHost::LineKind::Error, QStringLiteral("Error #") +
                                                     QString::number(errorCount_) +
                                                     QStringLiteral(": ") + text);
@@ -50,10 +56,13 @@ void BatchRun::ReportError(const QString& text) {
 void BatchRun::RenameEntry(int i, const QString& path, const QString& newPath) {
     const bool renamed =
         newPath == path ? files_.Stat(path).has_value() : files_.Rename(path, newPath);
-    if (renamed)
+    if (renamed) {
         entries_[i] = newPath;
-    else
-        ReportError(QStringLiteral("Cannot rename file ") + ShownInOneLine(path));
+        return;
+    }
+    ReportError(QStringLiteral("Cannot rename file ") + ShownInOneLine(path));
+    if (recorder_)
+        recorder_->RenameFailed(path, newPath);
 }
 
 void BatchRun::ClearReadOnly(const QString& path) {
@@ -63,8 +72,29 @@ void BatchRun::ClearReadOnly(const QString& path) {
 
 const TTagRecord& BatchRun::PageValues() {
     if (!pageValues_)
-        pageValues_ = ValuesTag(options_.tagFill.values, options_.tagFill.genre);
+        pageValues_ = ValuesTag(options_.tagFill.values, options_.tagFill.genre,
+                                recorder_ ? &pageLosses_ : nullptr);
     return *pageValues_;
+}
+
+void BatchRun::NoteLosses(const FieldLosses& losses) {
+    if (!recorder_)
+        return;
+    for (const TagField field : kTextFields) {
+        const int row = static_cast<int>(field);
+        if (options_.process == Process::Tag && options_.tagFill.leave[row])
+            continue;
+        const QString name = QString::fromLatin1(kTagRowLabels[row]).chopped(1);
+        if (losses.cut[row] > 0)
+            recorder_->Note(PlanNote::FieldCut, QStringLiteral("%1 cut to %2 characters (%3 lost)")
+                                                    .arg(name)
+                                                    .arg(FieldCapacity(field))
+                                                    .arg(losses.cut[row]));
+        if (losses.unmapped[row])
+            recorder_->Note(PlanNote::NotInCodePage,
+                            name +
+                                QStringLiteral(": characters outside Windows-1252 become \"?\""));
+    }
 }
 
 std::unique_ptr<TagFile> BatchRun::OpenForChange(const QString& path) {
@@ -188,11 +218,13 @@ private:
 // holding leaves a mark (its first held line, the error count and its text before it ran),
 // so that the frame can go back to it: the lines before it are shown, the rest dropped, and
 // the entries from it on run again, that entry with its changes made at once (so its lines
-// are those of what really happened), the ones after it holding back again.
+// are those of what really happened), the ones after it holding back again. A recorded run's
+// items wait with the lines.
 class HoldingFrame {
 public:
-    HoldingFrame(BatchRun& run, QStringList& entries, HoldingHost& host, ChangeBatcher& batcher)
-        : run_(run), entries_(entries), host_(host), batcher_(batcher) {
+    HoldingFrame(BatchRun& run, QStringList& entries, HoldingHost& host, ChangeBatcher& batcher,
+                 PlanRecorder* recorder)
+        : run_(run), entries_(entries), host_(host), batcher_(batcher), recorder_(recorder) {
         batcher_.SetCommitRequest([this] { CommitMidStep(); });
         host_.SetBeforeQuestion([this] { CommitMidStep(); });
     }
@@ -219,6 +251,8 @@ public:
                 // A copy: a rename replaces the entry's text while the step still needs the
                 // old path.
                 const QString path = entries_.at(i);
+                if (recorder_)
+                    recorder_->BeginEntry(i, path);
                 StepResult result;
                 try {
                     result = step(run_, i, path);
@@ -237,16 +271,16 @@ public:
                     Hold(false);
                     throw;
                 }
+                if (recorder_)
+                    recorder_->EndEntry();
                 if (result == StepResult::Stop) {
                     stopped = true;
                     break;
                 }
                 host_.SetProgressPosition(i + 1);
                 // Lines of entries that hold no change back need not wait.
-                if (!batcher_.HoldsChanges()) {
-                    host_.ReleaseAll();
-                    marks_.clear();
-                }
+                if (!batcher_.HoldsChanges())
+                    ReleaseAll();
                 ++i;
             }
             if (const std::optional<int> cut = CommitHeld()) {
@@ -270,6 +304,15 @@ private:
     void Hold(bool hold) {
         host_.SetHolding(hold);
         batcher_.SetHolding(hold);
+        if (recorder_)
+            recorder_->SetHolding(hold);
+    }
+
+    void ReleaseAll() {
+        host_.ReleaseAll();
+        if (recorder_)
+            recorder_->ReleaseHeld();
+        marks_.clear();
     }
 
     void StartEntry(int i) {
@@ -291,27 +334,28 @@ private:
             // get their texts of before back.
             failed_ = true;
             if (!marks_.isEmpty()) {
-                const Mark& first = marks_.first();
-                host_.Release(first.lines, first.entry);
-                Restore(0);
+                const int entry = marks_.first().entry;
+                host_.Release(marks_.first().lines, entry);
+                Restore(0, entry);
             }
             Hold(false);
             throw;
         }
-        if (!cut) {
-            host_.ReleaseAll();
-            marks_.clear();
-        }
+        if (!cut)
+            ReleaseAll();
         return cut;
     }
 
     // Puts the error count and the entries' texts back as they were when the entry of the
-    // mark at index from started, and forgets the marks.
-    void Restore(qsizetype from) {
+    // mark at index from started, and forgets the marks; the recorder passes on the items of
+    // the entries before entry and drops the others.
+    void Restore(qsizetype from, int entry) {
         run_.ResetErrorCount(marks_.at(from).errors);
         for (qsizetype k = from; k < marks_.size(); ++k)
             entries_[marks_.at(k).entry] = marks_.at(k).text;
         marks_.clear();
+        if (recorder_)
+            recorder_->GoBack(entry, run_.ErrorCount());
     }
 
     int GoBack(int entry) {
@@ -320,7 +364,9 @@ private:
             ++from;
         if (!marks_.isEmpty()) {
             host_.Release(marks_.at(from).lines, entry);
-            Restore(from);
+            Restore(from, entry);
+        } else if (recorder_) {
+            recorder_->GoBack(entry, run_.ErrorCount());
         }
         immediateThrough_ = std::max(immediateThrough_, entry);
         return entry;
@@ -338,6 +384,7 @@ private:
     QStringList& entries_;
     HoldingHost& host_;
     ChangeBatcher& batcher_;
+    PlanRecorder* recorder_;
     QList<Mark> marks_;
     // Entries up to this one make their changes at once (one of theirs did not turn out as
     // foreseen).
@@ -346,13 +393,15 @@ private:
     bool failed_ = false;
 };
 
-BatchResult RunBatch(QStringList& entries, const BatchOptions& options, BatchHost& host,
-                     FileSystem& files, ChangeBatcher* batcher) {
+} // namespace
+
+BatchResult RunBatchSteps(QStringList& entries, const BatchOptions& options, BatchHost& host,
+                          FileSystem& files, PlanRecorder* recorder, ChangeBatcher* batcher) {
     std::optional<HoldingHost> holding;
     if (batcher)
         holding.emplace(host);
     BatchHost& out = holding ? static_cast<BatchHost&>(*holding) : host;
-    BatchRun run(entries, options, out, files);
+    BatchRun run(entries, options, out, files, recorder);
     BatchResult result;
 
     if (options.clearStatus) {
@@ -368,14 +417,19 @@ BatchResult RunBatch(QStringList& entries, const BatchOptions& options, BatchHos
 
     const Step step = kSteps[static_cast<int>(options.process)];
     if (batcher) {
-        HoldingFrame frame(run, entries, *holding, *batcher);
+        HoldingFrame frame(run, entries, *holding, *batcher, recorder);
         result.stopped = frame.Run(step, count);
     } else {
         for (int i = 0; i < count; ++i) {
             // A copy: a rename replaces the entry's text while the step still needs the old
             // path.
             const QString path = entries.at(i);
-            if (step(run, i, path) == StepResult::Stop) {
+            if (recorder)
+                recorder->BeginEntry(i, path);
+            const StepResult stepResult = step(run, i, path);
+            if (recorder)
+                recorder->EndEntry();
+            if (stepResult == StepResult::Stop) {
                 result.stopped = true;
                 break;
             }
@@ -391,21 +445,30 @@ BatchResult RunBatch(QStringList& entries, const BatchOptions& options, BatchHos
     return result;
 }
 
-} // namespace
-
 BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, BatchHost& host) {
-    DiskFileSystem disk;
-    return ExecuteBatch(entries, options, host, disk);
+    return ExecuteWithHistory(entries, options, host, HistoryFolder());
 }
 
 BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, BatchHost& host,
                          FileSystem& files) {
-    return RunBatch(entries, options, host, files, nullptr);
+    return RunBatchSteps(entries, options, host, files, nullptr, nullptr);
 }
 
 BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, BatchHost& host,
                          FileSystem& files, ChangeBatcher& batcher) {
-    return RunBatch(entries, options, host, files, &batcher);
+    return RunBatchSteps(entries, options, host, files, nullptr, &batcher);
+}
+
+BatchResult ExecuteWithHistory(QStringList& entries, const BatchOptions& options, BatchHost& host,
+                               const QString& historyFolder) {
+    RealRun real(options, int(entries.size()), historyFolder);
+    return RunBatchSteps(entries, options, host, real.Files(), nullptr, real.Batcher());
+}
+
+BatchResult ExecuteWithHistory(QStringList& entries, const BatchOptions& options, BatchHost& host,
+                               const QString& historyFolder, FileSystem& files, HoldLimits limits) {
+    RealRun real(options, int(entries.size()), historyFolder, &files, limits);
+    return RunBatchSteps(entries, options, host, real.Files(), nullptr, real.Batcher());
 }
 
 } // namespace vantuke

@@ -2,7 +2,7 @@
 
 #include "batch/BatchHost.h"
 #include "batch/BatchOptions.h"
-#include "batch/ChangeBatcher.h"
+#include "tag/ChangeBatcher.h"
 #include "tag/FileSystem.h"
 
 #include <QStringList>
@@ -14,11 +14,14 @@ struct BatchResult {
     bool stopped = false; // ended by Abort or Cancel (the finish line is still written)
 };
 
-// Runs the chosen process over every entry, first to last. A rename replaces the entry's
-// text with the new path. An IoError ends the run at once: it propagates without the
-// "Process Complete!" line, and what was done before stays done.
+// Runs the chosen process over every entry, first to last, on the files of a real run
+// (RealRun: the disk, with the undo history in HistoryFolder() when the options keep it). A
+// rename replaces the entry's text with the new path. An IoError ends the run at once: it
+// propagates without the "Process Complete!" line, and what was done before stays done. It
+// is also thrown when the journal cannot be written; the changes it would have recorded are
+// then not made.
 BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, BatchHost& host);
-// The same over the given files instead of those on disk.
+// The same over the given files, each change made at once, without history.
 BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, BatchHost& host,
                          FileSystem& files);
 // The same over files whose changes the batcher may hold back and make in groups. The host

@@ -243,7 +243,7 @@ bool JournalFiles::Rename(const QString& from, const QString& to) {
 bool JournalFiles::ClearReadOnly(const QString& path) {
     if (names_.contains(path))
         RequestCommit();
-    const std::optional<FileStat> target = StatTarget(path);
+    const std::optional<FileStat> target = StatPath(path, true);
     if (!target || !target->IsReadOnly())
         return false;
     // The held changes are made first; then this one is recorded on its own and made at

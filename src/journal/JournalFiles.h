@@ -1,8 +1,8 @@
 #pragma once
 
-#include "batch/ChangeBatcher.h"
 #include "journal/JournalWriter.h"
 #include "platform/FileAccess.h"
+#include "tag/ChangeBatcher.h"
 #include "tag/FileSystem.h"
 
 #include <QElapsedTimer>

@@ -120,7 +120,7 @@ public:
                 return std::nullopt;
             return Content(**named);
         }
-        const std::optional<FileStat> stat = follow ? StatTarget(path) : StatPath(path);
+        const std::optional<FileStat> stat = StatPath(path, follow);
         if (!stat)
             return std::nullopt;
         Seen seen{*stat, {}};
@@ -305,7 +305,7 @@ private:
     }
 
     std::optional<QString> MakeChange(const ChangeRecord& change) {
-        const std::optional<FileStat> at = StatTarget(change.path);
+        const std::optional<FileStat> at = StatPath(change.path, true);
         if (!at)
             return Gone(change, std::nullopt);
         if (!SameFile(*at, change))

@@ -8,11 +8,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <limits>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #include <utility>
 
@@ -66,13 +69,23 @@ private:
 };
 
 // Opens with the given access. O_NONBLOCK keeps a pipe or device from hanging the open; it
-// has no effect on the regular files that are let through.
+// has no effect on the regular files that are let through. O_NOATIME is dropped where the
+// kernel refuses it (a file of another user, for anyone but root).
 int OpenRegular(const QString& path, int access, struct stat& st) {
     const NativeName native(path);
     int fd;
-    do {
+    for (;;) {
         fd = ::open(native.Checked(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    } while (fd < 0 && errno == EINTR);
+        if (fd >= 0)
+            break;
+        if (errno == EINTR)
+            continue;
+        if (errno == EPERM && (access & O_NOATIME) != 0) {
+            access &= ~O_NOATIME;
+            continue;
+        }
+        break;
+    }
     if (fd < 0)
         throw IoError::FromErrno(errno);
     int err = 0;
@@ -181,7 +194,18 @@ bool FileStat::IsRegularFile() const {
 OpenFile::OpenFile(const QString& path, OpenMode mode) : path_(path) {
     struct stat st {};
     try {
-        fd_ = mode == OpenMode::Read ? OpenRegular(path, O_RDONLY, st) : OpenLocked(path, mode, st);
+        switch (mode) {
+        case OpenMode::Read:
+            fd_ = OpenRegular(path, O_RDONLY, st);
+            break;
+        case OpenMode::Look:
+            fd_ = OpenRegular(path, O_RDONLY | O_NOATIME, st);
+            break;
+        case OpenMode::Change:
+        case OpenMode::ReadShared:
+            fd_ = OpenLocked(path, mode, st);
+            break;
+        }
     } catch (const IoError& error) {
         throw error.WithPath(path);
     }
@@ -317,18 +341,11 @@ QByteArray ReadWholeFile(const QString& path, qint64 limit) {
     }
 }
 
-std::optional<FileStat> StatPath(const QString& path) {
+std::optional<FileStat> StatPath(const QString& path, bool followLink) {
     const NativeName native(path);
     struct stat st {};
-    if (!native.Valid() || ::lstat(native.CStr(), &st) != 0)
-        return std::nullopt;
-    return StatOf(st);
-}
-
-std::optional<FileStat> StatTarget(const QString& path) {
-    const NativeName native(path);
-    struct stat st {};
-    if (!native.Valid() || ::stat(native.CStr(), &st) != 0)
+    if (!native.Valid() ||
+        (followLink ? ::stat(native.CStr(), &st) : ::lstat(native.CStr(), &st)) != 0)
         return std::nullopt;
     return StatOf(st);
 }
@@ -338,6 +355,24 @@ bool MakeWritable(const QString& path) {
     struct stat st {};
     return native.Valid() && ::stat(native.CStr(), &st) == 0 && (st.st_mode & S_IWUSR) == 0 &&
            ::chmod(native.CStr(), (st.st_mode & 07777) | S_IWUSR) == 0;
+}
+
+int WriteAccessError(const QString& path) {
+    const NativeName native(path);
+    if (!native.Valid())
+        return EILSEQ;
+    return ::faccessat(AT_FDCWD, native.CStr(), W_OK, AT_EACCESS) == 0 ? 0 : errno;
+}
+
+bool CouldMakeWritable(const QString& path) {
+    const NativeName native(path);
+    struct stat st {};
+    struct statvfs volume {};
+    if (!native.Valid() || ::stat(native.CStr(), &st) != 0 || (st.st_mode & S_IWUSR) != 0)
+        return false;
+    const uid_t user = ::geteuid();
+    return (user == 0 || user == st.st_uid) && ::statvfs(native.CStr(), &volume) == 0 &&
+           (volume.f_flag & ST_RDONLY) == 0;
 }
 
 namespace {
@@ -418,16 +453,52 @@ bool RenameNoReplace(const QString& from, const QString& to) {
            RenameThroughTemporary(from, fromBytes.CStr(), toBytes.CStr());
 }
 
+FolderAccess FolderAccessOf(const QString& folder) {
+    const NativeName native(folder.isEmpty() ? QStringView(u".") : QStringView(folder));
+    FolderAccess access;
+    if (::faccessat(AT_FDCWD, native.CStr(), W_OK | X_OK, AT_EACCESS) != 0) {
+        access.error = errno;
+        return access;
+    }
+    const long nameMax = ::pathconf(native.CStr(), _PC_NAME_MAX);
+    if (nameMax > 0)
+        access.nameMax = nameMax;
+    return access;
+}
+
+int RenameRefusal(const QString& from, const QString& to, const FolderAccess& fromFolder,
+                  const FolderAccess& toFolder) {
+    const NativeName fromBytes(from);
+    const NativeName toBytes(to);
+    if (!fromBytes.Valid() || !toBytes.Valid())
+        return EILSEQ;
+    if (toFolder.error != 0)
+        return toFolder.error;
+    if (fromFolder.error != 0)
+        return fromFolder.error;
+    const char* const native = toBytes.CStr();
+    const char* const slash = std::strrchr(native, '/');
+    const std::size_t nameBytes = std::strlen(slash ? slash + 1 : native);
+    if (qint64(nameBytes) > toFolder.nameMax || std::strlen(native) >= PATH_MAX)
+        return ENAMETOOLONG;
+    return 0;
+}
+
+int RenameRefusal(const QString& from, const QString& to) {
+    return RenameRefusal(from, to, FolderAccessOf(FolderPart(from).toString()),
+                         FolderAccessOf(FolderPart(to).toString()));
+}
+
 void IgnoreFileSizeSignal() {
     std::signal(SIGXFSZ, SIG_IGN);
 }
 
-LockWaitHook::LockWaitHook(std::function<void(const FileStat&)> beforeWait) {
-    lockWaitHook = new std::function<void(const FileStat&)>(std::move(beforeWait));
-}
+LockWaitHook::LockWaitHook(std::function<void(const FileStat&)> beforeWait)
+    : previous_(std::exchange(lockWaitHook,
+                              new std::function<void(const FileStat&)>(std::move(beforeWait)))) {}
 
 LockWaitHook::~LockWaitHook() {
-    delete std::exchange(lockWaitHook, nullptr);
+    delete std::exchange(lockWaitHook, previous_);
 }
 
 qint64 RaiseOpenFileLimit() {

@@ -50,13 +50,15 @@ ExecutePage::ExecutePage(QWidget* parent) : QWidget(parent) {
                                   QStringLiteral("SpeedButton22"), buttons);
     about_ = MakeGlyphButton(Glyph::About, QStringLiteral("About"), QStringLiteral("SpeedButton21"),
                              buttons);
+    preview_ = MakeGlyphButton(Glyph::Preview, QStringLiteral("Preview"),
+                               QStringLiteral("PreviewButton"), buttons);
     undo_ = MakeGlyphButton(Glyph::Undo, QStringLiteral("Undo last run"),
                             QStringLiteral("UndoLastRunButton"), buttons);
     auto* buttonRow = new QHBoxLayout(buttons);
     buttonRow->setContentsMargins(0, 0, 0, 0);
     buttonRow->setSpacing(2);
     buttonRow->addStretch(1);
-    for (QToolButton* button : {options_, saveStatus_, about_, undo_})
+    for (QToolButton* button : {options_, saveStatus_, about_, preview_, undo_})
         buttonRow->addWidget(button);
     auto* optionsRow = new FlowLayout(optionsGroup);
     optionsRow->SetJustifyOneRow(true);

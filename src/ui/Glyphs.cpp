@@ -57,6 +57,9 @@ QIcon GlyphIcon(Glyph glyph) {
     case Glyph::About:
         return QIcon::fromTheme(QStringLiteral("help-about"),
                                 StandardIcon(QStyle::SP_MessageBoxInformation));
+    case Glyph::Preview:
+        return QIcon::fromTheme(QStringLiteral("document-print-preview"),
+                                StandardIcon(QStyle::SP_FileDialogContentsView));
     case Glyph::Undo:
         return QIcon::fromTheme(QStringLiteral("edit-undo"), StandardIcon(QStyle::SP_ArrowBack));
     }

@@ -8,7 +8,7 @@ class QWidget;
 
 namespace vantuke {
 
-enum class Glyph { Add, Remove, Clear, Options, SaveText, About, Undo };
+enum class Glyph { Add, Remove, Clear, Options, SaveText, About, Preview, Undo };
 
 // The picture of a glyph button: the desktop's icon theme when it has one, otherwise a
 // small drawn or built-in picture, so a button never shows up blank.

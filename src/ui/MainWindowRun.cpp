@@ -1,14 +1,18 @@
-// "EXECUTE!": collecting the options and running the batch from the main window; "Undo last
-// run".
+// "EXECUTE!": collecting the options and running the batch from the main window; "Preview";
+// "Undo last run".
+#include "batch/ExecuteBatch.h"
+#include "batch/RecordBatch.h"
 #include "journal/History.h"
-#include "journal/RunWithHistory.h"
 #include "journal/Undo.h"
+#include "platform/IoError.h"
+#include "selection/BusyScope.h"
 #include "selection/FileSelectionPage.h"
 #include "settings/options.h"
 #include "ui/ErrorGuard.h"
 #include "ui/ExecutePage.h"
 #include "ui/InputBlocker.h"
 #include "ui/MainWindow.h"
+#include "ui/PreviewDialog.h"
 #include "ui/ProcessPages.h"
 #include "ui/TagPage.h"
 #include "ui/WindowBatchHost.h"
@@ -97,6 +101,29 @@ void TForm1::UndoLastRun() {
     });
 }
 
+void TForm1::Preview() {
+    if (running_)
+        return;
+    RunPlan plan;
+    int entryCount = 0;
+    const bool planned = RunGuarded(this, [&] {
+        const BusyScope busy(this);
+        QStringList entries = files_->Selection().Entries();
+        entryCount = int(entries.size());
+        MutedHost nothingShown;
+        try {
+            RecordBatch(RunKind::Dry, entries, CollectBatchOptions(), nothingShown, plan);
+        } catch (const IoError&) {
+            // The plan shows where the run would end, and why.
+        }
+    });
+    if (!planned)
+        return;
+    PreviewDialog dialog(std::move(plan), entryCount, this);
+    if (dialog.exec() == QDialog::Accepted)
+        Execute();
+}
+
 void TForm1::RunBatch() {
     const BatchOptions options = CollectBatchOptions();
     QStringList entries = files_->Selection().Entries();
@@ -104,7 +131,7 @@ void TForm1::RunBatch() {
                          *processes_->Tag()->PlayMp3Box(), mp3Player_);
     RunGuarded(this, [&] {
         try {
-            ExecuteWithHistory(entries, options, host, HistoryFolder());
+            ExecuteBatch(entries, options, host);
         } catch (...) {
             // The lines so far and the files renamed before the failure must show.
             host.Flush();

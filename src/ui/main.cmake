@@ -10,6 +10,7 @@ add_library(vantuke_mainwindow STATIC
     MainWindow.cpp
     MainWindowRun.cpp
     PresetBox.cpp
+    PreviewDialog.cpp
     ProcessPages.cpp
     ProgramWindows.cpp
     SettingsBinding.cpp
@@ -29,3 +30,7 @@ target_link_libraries(vantuke_mainwindow PUBLIC
     Qt6::Widgets
 )
 target_link_libraries(vantuke_widgets INTERFACE vantuke_mainwindow)
+
+# "Preview" figures for bench/dry-run-bench: the window's button to the dialog painted.
+add_executable(vantuke-preview-bench ${PROJECT_SOURCE_DIR}/bench/preview_bench.cpp)
+target_link_libraries(vantuke-preview-bench PRIVATE vantuke_mainwindow)

@@ -4,4 +4,6 @@ vantuke_add_test(batch_core_test
         ProcessStepsTest.cpp
         TagFillTest.cpp
         FileChangesTest.cpp
+        DryRunTest.cpp
+        PlanTest.cpp
     LIBS vantuke_batch)

@@ -12,6 +12,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace clitest;
 using namespace journaltest;
@@ -117,8 +118,9 @@ TEST_F(CliHistory, FileChangedSinceIsReportedWithExitOne) {
 
 TEST_F(CliHistory, CommandsTakeOnlyTheirArguments) {
     const char* const wrong[][4] = {
-        {"history", "x.mp3"},          {"undo", "a", "b"},          {"undo", "--artist", "x"},
-        {"tag", "--dry-run", "x.mp3"}, {"history", "--no-history"}, {"undo", "--keep-readonly"},
+        {"history", "x.mp3"}, {"undo", "a", "b"},          {"undo", "--artist", "x"},
+        {"undo", "--json"},   {"history", "--no-history"}, {"undo", "--keep-readonly"},
+        {"history", "-n"},
     };
     for (const auto& args : wrong) {
         QStringList list;
@@ -133,6 +135,52 @@ TEST_F(CliHistory, CommandsTakeOnlyTheirArguments) {
     }
     EXPECT_EQ(Cli({"history"}).exitCode, 0);
     EXPECT_EQ(Cli({"history"}).out, QStringList());
+}
+
+// A dry run changes nothing and keeps no history; a real run with --json keeps its history
+// and prints the document a run without it prints.
+TEST_F(CliHistory, DryRunKeepsNoneJsonRunKeepsItsHistory) {
+    const QStringList names = MakeFiles(40);
+    const FolderState before = ReadFolder(files_.Dir());
+    const auto bytesOf = [](const FolderState& state) {
+        QMap<QByteArray, QByteArray> bytes;
+        for (auto it = state.cbegin(); it != state.cend(); ++it)
+            bytes.insert(it.key(), it.value().bytes);
+        return bytes;
+    };
+    const QStringList rename{"tag-to-filename", "--template", "%N %2"};
+    for (const QStringList& dry : {QStringList{"--dry-run"}, QStringList{"-n", "--json"}}) {
+        const CliResult result = Cli(rename + dry + names);
+        EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+        EXPECT_TRUE(vantuke::ListRuns(HistoryDir()).isEmpty());
+        EXPECT_EQ(bytesOf(ReadFolder(files_.Dir())), bytesOf(before));
+    }
+
+    // With the default template the tagged files all want one name: most renames fail.
+    for (const QStringList& process :
+         {rename, QStringList{"tag-to-filename"}, QStringList{"untag"}}) {
+        SCOPED_TRACE(process.join(' ').toStdString());
+        const CliResult kept = Cli(process + QStringList{"--json"} + names);
+        ASSERT_NE(kept.exitCode, -1) << kept.err.toStdString();
+        EXPECT_TRUE(kept.outBytes.startsWith("{")) << kept.outBytes.left(200).toStdString();
+        const QList<vantuke::KeptRun> runs = vantuke::ListRuns(HistoryDir());
+        ASSERT_FALSE(runs.isEmpty());
+        EXPECT_FALSE(runs.first().undone);
+        EXPECT_NE(bytesOf(ReadFolder(files_.Dir())), bytesOf(before));
+        const CliResult undo = Cli({"undo"});
+        EXPECT_EQ(undo.exitCode, 0) << undo.out.join('\n').toStdString();
+        ASSERT_EQ(bytesOf(ReadFolder(files_.Dir())), bytesOf(before));
+
+        const CliResult plain = Cli(process + QStringList{"--json", "--no-history"} + names);
+        EXPECT_EQ(kept.exitCode, plain.exitCode);
+        EXPECT_EQ(kept.outBytes, plain.outBytes);
+        EXPECT_EQ(vantuke::ListRuns(HistoryDir()).size(), runs.size());
+        // The files of before again, for the next process.
+        for (const QByteArray& name : bytesOf(ReadFolder(files_.Dir())).keys())
+            ::unlink(vantuke::NameToBytes(files_.Dir()).append(name).constData());
+        for (auto it = before.cbegin(); it != before.cend(); ++it)
+            testsupport::WriteFile(files_.Dir() + QString::fromUtf8(it.key()), it.value().bytes);
+    }
 }
 
 struct KillCase {

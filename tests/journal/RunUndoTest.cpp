@@ -2,11 +2,14 @@
 // without it, also when held changes do not turn out as foreseen; and undo brings every file
 // back, byte for byte, with its name, mode and times.
 #include "FolderState.h"
+#include "batch/BatchRun.h"
 #include "batch/ExecuteBatch.h"
+#include "batch/PlanJson.h"
+#include "batch/PlanRecorder.h"
+#include "batch/RealRun.h"
 #include "batch/ScriptedHost.h"
 #include "journal/History.h"
 #include "journal/JournalFormat.h"
-#include "journal/RunWithHistory.h"
 #include "journal/Undo.h"
 #include "platform/Directory.h"
 #include "platform/FileAccess.h"
@@ -411,6 +414,50 @@ TEST_F(HistoryTest, RenameRefusedWhenMadeIsRunAgain) {
     EXPECT_EQ(undoLines_.count("Undoing rename: " + Dir() + "Band - Song 3.mp3 back to " + Dir() +
                                "f3.mp3 (never made, nothing to undo)"),
               2);
+}
+
+// A recorded run (--json) keeping its history gives the items of a run without it, in order,
+// also when a held rename refused when made sends it back: the items of the entries run
+// again come out once, as they turned out.
+TEST_F(HistoryTest, RecordedRunGivesTheItemsOfARunWithoutHistory) {
+    FaultyDisk faulty;
+    faulty.refuseRenameTo = Dir() + "Band - Song 3.mp3";
+    QList<MadeFile> made = DistinctTags(6);
+    // The name f3 wants: taken by f3's held rename until that one is refused.
+    made.append({"f7.mp3", AudioBytes(1007) + MakeTag("Song 3", "Band")});
+    const BatchOptions options = OptionsFor(kProcesses[0]);
+    const auto recorded = [&](std::optional<HoldLimits> limits, QStringList& lines) {
+        QStringList entries = MakeFiles(Dir(), made);
+        QByteArray json;
+        PlanJsonWriter writer(options.process, false,
+                              [&json](QByteArrayView piece) { json.append(piece); });
+        RunPlan plan;
+        plan.process = options.process;
+        ScriptedHost host;
+        BatchOptions own = options;
+        own.program.keepUndoHistory = limits.has_value();
+        RealRun real(own, int(entries.size()), History(), &faulty, limits.value_or(kHoldOne));
+        PlanRecorder recorder(real.Files(), plan, entries,
+                              [&writer](const PlanItem& item) { writer.Entry(item); });
+        RunBatchSteps(entries, own, host, recorder, &recorder, real.Batcher());
+        writer.Finish(plan);
+        lines = host.lines;
+        return json;
+    };
+    QStringList plainLines;
+    const QByteArray plain = recorded(std::nullopt, plainLines);
+    EXPECT_EQ(plain.count("cannot rename: refused by the file system"), 2) << plain.toStdString();
+    for (const HoldLimits limits : {kHoldOne, kHoldTwo, kHoldMany}) {
+        SCOPED_TRACE(limits.changes);
+        QStringList lines;
+        EXPECT_EQ(recorded(limits, lines), plain);
+        EXPECT_EQ(lines, plainLines);
+        // The refused renames were held and recorded, never made: the run went back.
+        const std::optional<JournalContents> journal = NewestJournal();
+        ASSERT_TRUE(journal);
+        EXPECT_GT(journal->changes.size(), journal->done.size());
+    }
+    EXPECT_EQ(ListRuns(History()).size(), 3);
 }
 
 // A held tag write that fails when it is made: the run goes back and ends with the error at

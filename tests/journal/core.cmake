@@ -3,7 +3,7 @@ vantuke_add_test(journal_test
         JournalFormatTest.cpp
         RunUndoTest.cpp
         FolderState.cpp
-    LIBS vantuke_journal)
+    LIBS vantuke_batch)
 
 # vantuke-cli run as a program: history, undo, and a run killed in its middle.
 vantuke_add_test(journal_cli_test SOURCES HistoryCliTest.cpp FolderState.cpp LIBS vantuke_journal)

@@ -15,6 +15,7 @@ vantuke_add_test(mainwindow_test
         KeyboardTest.cpp
         TabCaptionsTest.cpp
         ErrorBoxTest.cpp
+        PreviewTest.cpp
     LIBS vantuke_mainwindow vantuke_dialog_test_tools
     WIDGETS)
 # The runs are compared with the command-line program.
