@@ -2,6 +2,8 @@
 
 // Runs vantuke-cli (the binary named by VANTUKE_CLI) as a program and collects what it
 // printed and how it ended.
+#include "support/QtPrinters.h"
+
 #include <QByteArray>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -10,19 +12,6 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <ostream>
-
-// Readable failure messages for texts and lists of texts.
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QStringList& list, std::ostream* os) {
-    *os << '{';
-    for (const QString& text : list) {
-        *os << "\n  ";
-        PrintTo(text, os);
-    }
-    *os << " }";
-}
 
 namespace clitest {
 

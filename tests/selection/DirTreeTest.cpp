@@ -1,4 +1,5 @@
 #include "selection/dirtree.h"
+#include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 
 #include "platform/NameBytes.h"
@@ -10,11 +11,6 @@
 #include <QTest>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-
-// Readable QString values in failure messages.
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
 
 using namespace vantuke;
 

@@ -1,5 +1,6 @@
 #include "selection/FileList.h"
 #include "selection/FileDateText.h"
+#include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 
 #include "platform/IoError.h"
@@ -10,11 +11,6 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-
-// Readable QString values in failure messages.
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
 
 using namespace vantuke;
 using testsupport::MakeTag;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 #include "ui/MainWindow.h"
 #include "ui/ProgramWindows.h"
@@ -11,17 +12,6 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <ostream>
-
-// Readable failure messages for Qt texts.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QSize& size, std::ostream* out) {
-    *out << size.width() << 'x' << size.height();
-}
-inline void PrintTo(const QByteArray& bytes, std::ostream* out) {
-    *out << bytes.size() << " bytes: " << bytes.left(160).toPercentEncoding(" -_.").toStdString();
-}
 
 namespace windowtest {
 
