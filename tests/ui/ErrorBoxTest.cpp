@@ -4,9 +4,9 @@
 
 #include "platform/IoError.h"
 #include "selection/FileSelectionPage.h"
+#include "support/LayoutCheck.h"
 #include "support/TestFiles.h"
 #include "ui/ErrorGuard.h"
-#include "ui/LayoutCheck.h"
 #include "ui/MainWindow.h"
 #include "ui/WindowBatchHost.h"
 

@@ -5,10 +5,10 @@
 #include "selection/FileSelectionPage.h"
 #include "settings/Settings.h"
 #include "settings/options.h"
+#include "support/ModalAnswer.h"
 #include "ui/About.h"
 #include "ui/ExecutePage.h"
 #include "ui/MainWindow.h"
-#include "ui/ModalAnswer.h"
 #include "ui/ProcessPages.h"
 
 #include <QCheckBox>
