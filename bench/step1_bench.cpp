@@ -1,7 +1,7 @@
 // Times the step-1 page on the offscreen platform: listing a folder of tagged MP3 files,
 // "Add all", "Remove All", the status line of a large selection, opening a folder with
 // many subfolders in the tree, and "Add" of large playlists. Prints one line per figure.
-#include "selection/FileSelectionPage.h"
+#include "ui/FileSelectionPage.h"
 
 #include <QApplication>
 #include <QDir>

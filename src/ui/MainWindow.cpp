@@ -1,10 +1,10 @@
 #include "ui/MainWindow.h"
 
-#include "selection/FileSelectionPage.h"
 #include "settings/options.h"
 #include "ui/About.h"
 #include "ui/ErrorGuard.h"
 #include "ui/ExecutePage.h"
+#include "ui/FileSelectionPage.h"
 #include "ui/FilenameTagPage.h"
 #include "ui/ProcessPages.h"
 #include "ui/SettingsBinding.h"

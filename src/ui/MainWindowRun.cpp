@@ -1,9 +1,9 @@
 // "EXECUTE!": collecting the options and running the batch from the main window.
 #include "batch/ExecuteBatch.h"
-#include "selection/FileSelectionPage.h"
 #include "settings/options.h"
 #include "ui/ErrorGuard.h"
 #include "ui/ExecutePage.h"
+#include "ui/FileSelectionPage.h"
 #include "ui/InputBlocker.h"
 #include "ui/MainWindow.h"
 #include "ui/ProcessPages.h"

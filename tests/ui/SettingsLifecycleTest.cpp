@@ -2,12 +2,12 @@
 // closes, and "Save status to txt".
 #include "WindowFixture.h"
 
-#include "selection/FileSelectionPage.h"
 #include "settings/Settings.h"
 #include "settings/options.h"
 #include "support/ModalAnswer.h"
 #include "ui/About.h"
 #include "ui/ExecutePage.h"
+#include "ui/FileSelectionPage.h"
 #include "ui/MainWindow.h"
 #include "ui/ProcessPages.h"
 

@@ -1,4 +1,4 @@
-#include "selection/FileSelectionPage.h"
+#include "ui/FileSelectionPage.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 

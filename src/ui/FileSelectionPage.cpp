@@ -1,4 +1,4 @@
-#include "selection/FileSelectionPage.h"
+#include "ui/FileSelectionPage.h"
 
 #include "platform/NameDisplay.h"
 #include "selection/BusyScope.h"
