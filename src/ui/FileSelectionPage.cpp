@@ -6,6 +6,7 @@
 #include "selection/SelectedFilesModel.h"
 #include "selection/WholeTextDelegate.h"
 #include "ui/ErrorGuard.h"
+#include "ui/Glyphs.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -14,7 +15,6 @@
 #include <QLabel>
 #include <QListView>
 #include <QSplitter>
-#include <QStyle>
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -33,10 +33,6 @@ constexpr int kSelectionMinHeight = 46;
 void Compact(QLayout* layout) {
     layout->setContentsMargins(6, 4, 6, 6);
     layout->setSpacing(4);
-}
-
-QIcon ThemeIcon(const char* name, const QStyle* style, QStyle::StandardPixmap fallback) {
-    return QIcon::fromTheme(QString::fromLatin1(name), style->standardIcon(fallback));
 }
 
 } // namespace
@@ -87,15 +83,10 @@ QWidget* FileSelectionPage::BuildPresetsGroup() {
     presets_->setMinimumContentsLength(8);
     row->addWidget(presets_, 1);
 
-    const QStyle* style = this->style();
-    auto* add = NewButton(QStringLiteral("SpeedButton8"), QString(),
-                          ThemeIcon("list-add", style, QStyle::SP_FileDialogNewFolder));
-    add->setToolTip(QStringLiteral("Add the current folder to the presets"));
-    add->setAccessibleName(add->toolTip());
-    auto* remove = NewButton(QStringLiteral("SpeedButton9"), QString(),
-                             ThemeIcon("list-remove", style, QStyle::SP_DialogDiscardButton));
-    remove->setToolTip(QStringLiteral("Remove the chosen preset"));
-    remove->setAccessibleName(remove->toolTip());
+    auto* add = MakeGlyphButton(Glyph::Add, QStringLiteral("Add the current folder to the presets"),
+                                QStringLiteral("SpeedButton8"), group);
+    auto* remove = MakeGlyphButton(Glyph::Remove, QStringLiteral("Remove the chosen preset"),
+                                   QStringLiteral("SpeedButton9"), group);
     row->addWidget(add);
     row->addWidget(remove);
 
@@ -166,45 +157,25 @@ QWidget* FileSelectionPage::BuildFilesGroup(TDirTree::RootProvider roots) {
     return group;
 }
 
-QToolButton* FileSelectionPage::NewButton(const QString& name, const QString& caption,
-                                          const QIcon& icon) {
-    auto* button = new QToolButton;
-    button->setObjectName(name);
-    button->setAutoRaise(true);
-    button->setIcon(icon);
-    if (!caption.isEmpty()) {
-        button->setText(caption);
-        button->setAccessibleName(caption);
-        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    }
-    return button;
-}
-
 QWidget* FileSelectionPage::BuildButtonBar() {
-    const QStyle* style = this->style();
     auto* bar = new QWidget;
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(0, 0, 0, 0);
     struct ButtonLook {
         const char* name;
         const char* caption;
-        const char* themeIcon;
-        QStyle::StandardPixmap fallback;
+        Glyph glyph;
         void (FileSelectionPage::*command)();
     };
     const ButtonLook looks[] = {
-        {"SpeedButton12", "Add all", "go-bottom", QStyle::SP_ArrowDown,
-         &FileSelectionPage::AddAllFiles},
-        {"SpeedButton13", "Add", "go-down", QStyle::SP_ArrowDown,
-         &FileSelectionPage::AddSelectedFiles},
-        {"SpeedButton14", "Remove", "go-up", QStyle::SP_ArrowUp,
-         &FileSelectionPage::RemoveSelectedFiles},
-        {"SpeedButton15", "Remove All", "edit-clear", QStyle::SP_DialogResetButton,
-         &FileSelectionPage::RemoveAllFiles},
+        {"SpeedButton12", "Add all", Glyph::AddAll, &FileSelectionPage::AddAllFiles},
+        {"SpeedButton13", "Add", Glyph::AddChosen, &FileSelectionPage::AddSelectedFiles},
+        {"SpeedButton14", "Remove", Glyph::RemoveChosen, &FileSelectionPage::RemoveSelectedFiles},
+        {"SpeedButton15", "Remove All", Glyph::RemoveAll, &FileSelectionPage::RemoveAllFiles},
     };
     for (const ButtonLook& look : looks) {
-        auto* button = NewButton(QString::fromLatin1(look.name), QString::fromLatin1(look.caption),
-                                 ThemeIcon(look.themeIcon, style, look.fallback));
+        auto* button = MakeCaptionButton(look.glyph, QString::fromLatin1(look.caption),
+                                         QString::fromLatin1(look.name), bar);
         const auto command = look.command;
         connect(button, &QToolButton::clicked, this,
                 [this, command] { Guard([this, command] { (this->*command)(); }); });

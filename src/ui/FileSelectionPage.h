@@ -56,7 +56,6 @@ private:
     QWidget* BuildFilesGroup(TDirTree::RootProvider roots);
     QWidget* BuildButtonBar();
     QWidget* BuildSelectionGroup();
-    QToolButton* NewButton(const QString& name, const QString& caption, const QIcon& icon);
     void Guard(const std::function<void()>& action);
 
     void AddAllFiles();
