@@ -65,7 +65,6 @@ public:
     FileSelectionPage* FileSelection() const { return files_; }
     ProcessPages* Processes() const { return processes_; }
     QPlainTextEdit* ShortInfoBox() const { return shortInfo_; }
-    ExecutePage* ExecuteControls() const { return execute_; }
     bool Running() const { return running_; }
 
 protected:
