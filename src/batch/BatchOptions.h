@@ -1,5 +1,6 @@
 #pragma once
 
+#include "batch/TagRows.h"
 #include "convert/Adjust.h"
 #include "convert/FilenameToTag.h"
 #include "convert/ProgramOptions.h"
@@ -18,14 +19,10 @@ inline constexpr int kProcessCount = 6;
 // "List files/TAGs", "Adjust FileName".
 QString ProcessCaption(Process process);
 
-// Rows of the "TAG" page, in this order; the genre is the sixth row.
-inline constexpr int kTagFillRows = 6;
-inline constexpr int kGenreRow = 5;
-
 // The "TAG" page: a value, an "Ask:" box and a "Leave:" box per field.
 struct TagFillOptions {
-    std::array<QString, 5> values; // SongName, Artist, Album, Year, Comment
-    int genre = -1;                // the page's genre selection; -1 none
+    FieldTexts values;
+    int genre = -1; // the page's genre selection; -1 none
     std::array<bool, kTagFillRows> ask{true, true, true, true, true, true};
     std::array<bool, kTagFillRows> leave{};
 

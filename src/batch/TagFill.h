@@ -13,7 +13,7 @@ TagQuery FillQueryFromTag(const TTagRecord& record, const TagFillOptions& page);
 TagQuery FillQueryFromMainWindow(const TagFillOptions& page);
 // The tag six values make: each text in the code page and cut to its field's capacity, the
 // genre's list position as a byte (no selection, -1, becomes 255).
-TTagRecord ValuesTag(const std::array<QString, 5>& texts, int genre);
+TTagRecord ValuesTag(const FieldTexts& texts, int genre);
 // What "OK" (or no question at all) does: every field whose "Leave:" box is unchecked takes
 // the value's bytes; left fields keep the record's bytes.
 void ApplyValues(TTagRecord& record, const TTagRecord& values, const TagFillOptions& page);

@@ -53,7 +53,7 @@ TagPage::TagPage(QWidget* parent) : QWidget(parent), genre_(new QComboBox) {
 
     for (int row = 0; row < kTagFillRows; ++row) {
         QWidget* value = genre_;
-        if (row < 5) {
+        if (row < kTextFieldCount) {
             texts_[row] = new QLineEdit(this);
             texts_[row]->setObjectName(QStringLiteral("Edit%1").arg(row + 2));
             texts_[row]->setMaxLength(TagRowMaxLength(row));
@@ -83,7 +83,7 @@ TagPage::TagPage(QWidget* parent) : QWidget(parent), genre_(new QComboBox) {
 
         connect(ask_[row], &QCheckBox::toggled, this, [this, row] { UpdateRow(row); });
         connect(leave_[row], &QCheckBox::toggled, this, [this, row] { UpdateRow(row); });
-        if (row < 5) {
+        if (row < kTextFieldCount) {
             connect(texts_[row], &QLineEdit::textChanged, this, [this, row](const QString& text) {
                 if (dialog_)
                     dialog_->SetFieldText(row, text);
@@ -110,7 +110,7 @@ void TagPage::AttachQueryDialog(TForm2* dialog) {
     dialog_ = dialog;
     if (!dialog_)
         return;
-    for (int row = 0; row < 5; ++row)
+    for (int row = 0; row < kTextFieldCount; ++row)
         dialog_->SetFieldText(row, texts_[row]->text());
     dialog_->SetGenre(genre_->currentIndex());
     for (int row = 0; row < kTagFillRows; ++row)
@@ -119,7 +119,7 @@ void TagPage::AttachQueryDialog(TForm2* dialog) {
 
 TagFillOptions TagPage::Options() const {
     TagFillOptions options;
-    for (int row = 0; row < 5; ++row)
+    for (int row = 0; row < kTextFieldCount; ++row)
         options.values[row] = texts_[row]->text();
     options.genre = genre_->currentIndex();
     for (int row = 0; row < kTagFillRows; ++row) {
@@ -130,7 +130,7 @@ TagFillOptions TagPage::Options() const {
 }
 
 void TagPage::SetOptions(const TagFillOptions& options) {
-    for (int row = 0; row < 5; ++row)
+    for (int row = 0; row < kTextFieldCount; ++row)
         texts_[row]->setText(options.values[row]);
     genre_->setCurrentIndex(options.genre >= 0 && options.genre < kGenreCount ? options.genre : -1);
     for (int row = 0; row < kTagFillRows; ++row)
@@ -143,7 +143,7 @@ void TagPage::UpdateRow(int row) {
     const bool leave = leave_[row]->isChecked();
     const bool asked = ask_[row]->isChecked() && !leave;
     labels_[row]->setEnabled(!leave);
-    (row < 5 ? static_cast<QWidget*>(texts_[row]) : genre_)->setEnabled(!leave);
+    (row < kTextFieldCount ? static_cast<QWidget*>(texts_[row]) : genre_)->setEnabled(!leave);
     ask_[row]->setEnabled(!leave);
     if (dialog_)
         dialog_->SetFieldEnabled(row, asked);
