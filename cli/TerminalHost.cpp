@@ -11,10 +11,6 @@ namespace vantuke::cli {
 
 namespace {
 
-// The rows of the query, as the dialog labels them; the genre is the last.
-constexpr std::array<const char*, kTagFillRows> kLabels{"Song Name", "Artist",  "Album",
-                                                        "Year",      "Comment", "Genre"};
-
 QString ShownValue(const TagQuery& query, int row) {
     if (row < kGenreRow)
         return query.texts[row];
@@ -85,8 +81,8 @@ QueryResult TerminalHost::AskTag(TagQuery& query) {
     for (int row = 0; row < kTagFillRows; ++row) {
         if (!query.enabled[row])
             continue;
-        Prompt(QLatin1String(kLabels[row]) + QStringLiteral(" [") +
-               ShownInOneLine(ShownValue(query, row)) + QStringLiteral("]: "));
+        Prompt(TagRowName(row) + QStringLiteral(" [") + ShownInOneLine(ShownValue(query, row)) +
+               QStringLiteral("]: "));
         for (;;) {
             const std::optional<QString> answer = ReadAnswer();
             if (!answer)

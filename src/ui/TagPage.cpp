@@ -15,14 +15,6 @@
 
 namespace vantuke {
 
-namespace {
-
-// Spoken after "Ask" / "Leave" for the caption-less boxes of each row.
-constexpr std::array<const char*, kTagFillRows> kRowNames{"Song Name", "Artist",  "Album",
-                                                          "Year",      "Comment", "Genre"};
-
-} // namespace
-
 TagPage::TagPage(QWidget* parent) : QWidget(parent), genre_(new QComboBox) {
     auto* grid = new QGridLayout;
     grid->setContentsMargins(0, 0, 0, 0);
@@ -45,7 +37,6 @@ TagPage::TagPage(QWidget* parent) : QWidget(parent), genre_(new QComboBox) {
     grid->setRowMinimumHeight(0, fontMetrics().height() + 2);
     grid->setRowMinimumHeight(kTagFillRows + 1, 4);
 
-    genre_->setObjectName(QStringLiteral("ComboBox1"));
     SetUpGenreList(*genre_);
     for (int genre = 0; genre < kGenreCount; ++genre)
         genre_->addItem(GenreName(genre));
@@ -55,17 +46,18 @@ TagPage::TagPage(QWidget* parent) : QWidget(parent), genre_(new QComboBox) {
         QWidget* value = genre_;
         if (row < kTextFieldCount) {
             texts_[row] = new QLineEdit(this);
-            texts_[row]->setObjectName(QStringLiteral("Edit%1").arg(row + 2));
             texts_[row]->setMaxLength(TagRowMaxLength(row));
             value = texts_[row];
         } else {
             genre_->setParent(this);
         }
-        labels_[row] = new QLabel(QLatin1String(kTagRowLabels[row]), this);
+        value->setObjectName(TagRowControlName(row));
+        labels_[row] = new QLabel(TagRowLabel(row), this);
         labels_[row]->setObjectName(QStringLiteral("Label%1").arg(row + 5));
         labels_[row]->setBuddy(value);
 
-        const QString field = QLatin1String(kRowNames[row]);
+        // Spoken after "Ask" / "Leave" for the caption-less boxes of each row.
+        const QString field = TagRowName(row);
         ask_[row] = new QCheckBox(this);
         ask_[row]->setObjectName(QStringLiteral("CheckBox%1").arg(row + 1));
         ask_[row]->setAccessibleName(tr("Ask %1").arg(field));
