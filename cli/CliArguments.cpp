@@ -28,8 +28,6 @@ constexpr NamedProcess kProcessNames[] = {
 constexpr const char* kFieldNames[kTagFillRows] = {"song-name", "artist",  "album",
                                                    "year",      "comment", "genre"};
 
-constexpr const char* kExtensions[] = {"Mp3", "mp3", "MP3", "mP3"};
-
 QString CommandName(Process process) {
     return QString::fromLatin1(kProcessNames[static_cast<int>(process)].name);
 }
@@ -135,14 +133,14 @@ private:
         }
         if (name == QLatin1String("--ext")) {
             const QString ext = value();
-            for (int i = 0; i < 4; ++i) {
-                if (ext == QLatin1String(kExtensions[i]))
+            for (int i = 0; i <= kLastOptionPosition; ++i) {
+                if (ext == QLatin1String(kExtensionForms[i]))
                     request_.extensionFormat = i;
             }
             if (!request_.extensionFormat)
                 throw UsageError(QStringLiteral("--ext takes Mp3, mp3, MP3 or mP3"));
         } else if (name == QLatin1String("--digits")) {
-            request_.numberOfDigits = ParseInteger(name, value(), 1, 4) - 1;
+            request_.numberOfDigits = ParseInteger(name, value(), 1, kLastOptionPosition + 1) - 1;
         } else if (name == QLatin1String("--keep-readonly")) {
             request_.keepReadOnly = true;
         } else if (name == QLatin1String("--settings")) {

@@ -1,5 +1,7 @@
 #include "convert/PathNames.h"
 
+#include "convert/ProgramOptions.h"
+
 #include <QStringView>
 #include <algorithm>
 #include <array>
@@ -60,9 +62,14 @@ QString FileTitleOf(const QString& path) {
 }
 
 QString ExtensionText(int extensionFormat) {
-    static const std::array<QString, 4> kForms{QStringLiteral("Mp3"), QStringLiteral("mp3"),
-                                               QStringLiteral("MP3"), QStringLiteral("mP3")};
-    return kForms[std::clamp(extensionFormat, 0, 3)];
+    // Made once: every renamed file and every %9 asks for one.
+    static const auto kForms = [] {
+        std::array<QString, kExtensionForms.size()> forms;
+        for (std::size_t i = 0; i < forms.size(); ++i)
+            forms[i] = QLatin1String(kExtensionForms[i]);
+        return forms;
+    }();
+    return kForms[ClampOptionPosition(extensionFormat)];
 }
 
 // After a replacement at position k the scan resumes at k + len(with) - len(what) + 1, so the

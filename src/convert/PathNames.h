@@ -10,7 +10,7 @@ qsizetype FileNameStart(QStringView path);
 QString FilePathOf(const QString& path);
 // The name after the last "/", without a final ".mp3" in any letter case.
 QString FileTitleOf(const QString& path);
-// "Mp3", "mp3", "MP3" or "mP3" for the extension format 0 to 3 (clamped).
+// The extension's text for a "Format of extension:" position (kExtensionForms, clamped).
 QString ExtensionText(int extensionFormat);
 // Replaces what by with, case-sensitively, resuming the scan at k + len(with) - len(what) + 1
 // after each replacement, so text a replacement brings together is examined again.

@@ -32,7 +32,7 @@ QString CodeExpansion(QChar code, const TTagRecord& tag, const QString& path, in
     case u'9':
         return ExtensionText(options.extensionFormat);
     default: // N, n
-        return NumberText(number, std::clamp(options.numberOfDigits, 0, 3) + 1);
+        return NumberText(number, ClampOptionPosition(options.numberOfDigits) + 1);
     }
 }
 

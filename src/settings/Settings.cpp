@@ -84,9 +84,9 @@ Settings LoadSettings(const QString& iniPath) {
     const IniFile ini = IniFile::Load(iniPath);
 
     settings.program.extensionFormat =
-        std::clamp(ini.ReadInteger(kProgramOptions, QStringLiteral("ExtensionFormat"), 1), 0, 3);
+        ClampOptionPosition(ini.ReadInteger(kProgramOptions, QStringLiteral("ExtensionFormat"), 1));
     settings.program.numberOfDigits =
-        std::clamp(ini.ReadInteger(kProgramOptions, QStringLiteral("NumberOfDigits"), 1), 0, 3);
+        ClampOptionPosition(ini.ReadInteger(kProgramOptions, QStringLiteral("NumberOfDigits"), 1));
     settings.program.eraseReadOnlyAttr =
         ini.ReadBool(kProgramOptions, QStringLiteral("EraseReadOnlyAttr"), true);
     settings.clearStatus = ini.ReadBool(kProgramOptions, QStringLiteral("ClearStatus"), false);
