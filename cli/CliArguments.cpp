@@ -1,5 +1,6 @@
 #include "CliRequest.h"
 #include "GenreText.h"
+#include "platform/AsciiCase.h"
 
 #include <QSet>
 #include <algorithm>
@@ -149,8 +150,8 @@ private:
                 throw UsageError(QStringLiteral("--settings needs a file name"));
         } else if (name == QLatin1String("--playlist")) {
             const QString path = value();
-            const QString ending = path.right(4).toUpper();
-            if (ending != QLatin1String(".M3U") && ending != QLatin1String(".PLS"))
+            if (!EndsWithIgnoringAsciiCase(path, u".m3u") &&
+                !EndsWithIgnoringAsciiCase(path, u".pls"))
                 throw UsageError(QStringLiteral("--playlist takes an .m3u or .pls file"));
             request_.sources.append(Source{path, true});
         } else if (name == QLatin1String("--template")) {

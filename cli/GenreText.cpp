@@ -1,4 +1,5 @@
 #include "GenreText.h"
+#include "platform/AsciiCase.h"
 #include "tag/Genres.h"
 
 namespace vantuke::cli {
@@ -9,7 +10,7 @@ std::optional<int> GenreFromText(const QString& text) {
     if (isNumber)
         return number >= 0 && number < kGenreCount ? std::optional<int>(number) : std::nullopt;
     for (int index = 0; index < kGenreCount; ++index) {
-        if (text.compare(QLatin1String(GenreTable[index]), Qt::CaseInsensitive) == 0)
+        if (EqualIgnoringAsciiCase(text, QLatin1String(GenreTable[index])))
             return index;
     }
     return std::nullopt;

@@ -1,6 +1,7 @@
 #include "convert/PathNames.h"
 
 #include "convert/ProgramOptions.h"
+#include "platform/AsciiCase.h"
 
 #include <QStringView>
 #include <algorithm>
@@ -11,20 +12,6 @@
 namespace vantuke {
 
 namespace {
-
-// Letter case is folded for a to z only, never for other letters.
-char16_t FoldAscii(char16_t c) {
-    return (c >= u'a' && c <= u'z') ? char16_t(c - (u'a' - u'A')) : c;
-}
-
-bool EndsWithMp3(const QString& path) {
-    static constexpr std::array<char16_t, 4> kSuffix{u'.', u'M', u'P', u'3'};
-    if (path.size() < qsizetype(kSuffix.size()))
-        return false;
-    const QChar* tail = path.constData() + path.size() - kSuffix.size();
-    return std::equal(kSuffix.begin(), kSuffix.end(), tail,
-                      [](char16_t want, QChar have) { return FoldAscii(have.unicode()) == want; });
-}
 
 // The nine characters Windows refuses in a name, and the control characters 1 to 31 and 127,
 // which no new name may hold either; by ASCII code.
@@ -57,7 +44,9 @@ QString FilePathOf(const QString& path) {
 
 QString FileTitleOf(const QString& path) {
     const qsizetype start = FileNameStart(path);
-    const qsizetype end = EndsWithMp3(path) ? path.size() - 4 : path.size();
+    static constexpr QStringView kMp3 = u".mp3";
+    const qsizetype end =
+        EndsWithIgnoringAsciiCase(path, kMp3) ? path.size() - kMp3.size() : path.size();
     return path.sliced(start, end - start);
 }
 
