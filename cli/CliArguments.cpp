@@ -1,6 +1,6 @@
 #include "CliRequest.h"
-#include "GenreText.h"
 #include "platform/AsciiCase.h"
+#include "tag/Genres.h"
 
 #include <QSet>
 #include <algorithm>

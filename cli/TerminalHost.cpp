@@ -1,5 +1,4 @@
 #include "TerminalHost.h"
-#include "GenreText.h"
 #include "batch/BatchOptions.h"
 #include "convert/PathNames.h"
 #include "platform/NameBytes.h"
