@@ -1,5 +1,7 @@
 #include "convert/FilenameToTag.h"
 
+#include "convert/Template.h"
+
 #include <QStringView>
 #include <algorithm>
 #include <optional>
@@ -16,24 +18,6 @@ QStringView TrimSpaces(QStringView text) {
     while (end > begin && text[end - 1] == u' ')
         --end;
     return text.sliced(begin, end - begin);
-}
-
-// The field a "New Style" code character names; other characters name none.
-std::optional<TagField> FieldOfCode(QChar code) {
-    switch (code.unicode()) {
-    case u'1':
-        return TagField::SongName;
-    case u'2':
-        return TagField::Artist;
-    case u'3':
-        return TagField::Album;
-    case u'4':
-        return TagField::Year;
-    case u'5':
-        return TagField::Comment;
-    default:
-        return std::nullopt;
-    }
 }
 
 // A template read as literal 0, code 1, literal 1, ..., code k, literal k. The search for the
@@ -160,7 +144,7 @@ void NewStyleToTag(TTagRecord& tag, const QString& title, const QString& tmpl) {
         }
 
         if (pendingCode) {
-            if (const std::optional<TagField> field = FieldOfCode(*pendingCode))
+            if (const std::optional<TagField> field = FieldOfCode(pendingCode->unicode()))
                 SetFieldText(tag, *field, value.toString());
         }
         pendingCode = piece.codeChar;
