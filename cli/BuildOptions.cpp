@@ -9,13 +9,6 @@ namespace vantuke::cli {
 
 namespace {
 
-// The text an editable preset box shows after loading: its selected entry, or the text the
-// window starts with.
-QString ShownText(const PresetList& list, const QString& initialText) {
-    return list.active >= 0 && list.active < list.entries.size() ? list.entries.at(list.active)
-                                                                 : initialText;
-}
-
 // A page value as the page's edit box would hold it: no longer than the field.
 QString PageText(const QString& text, TagField field) {
     return FieldText(EncodeFieldText(text).left(FieldCapacity(field)));
@@ -25,13 +18,13 @@ BatchOptions FromSettings(const Settings& settings) {
     BatchOptions options;
     options.program = settings.program;
     options.tagToFilenameTemplate =
-        ShownText(settings.tagToFilenamePresets, kTagToFilenameInitialText);
+        settings.tagToFilenamePresets.ShownText(kTagToFilenameInitialText);
     options.filenameToTag.old = settings.oldStyle;
-    options.filenameToTag.newStyleTemplate = ShownText(settings.newStylePresets, QString());
+    options.filenameToTag.newStyleTemplate = settings.newStylePresets.ShownText(QString());
     options.writeTagOnlyWhenNotPresent = settings.writeTagOnlyWhenNotPresent;
     options.tagFill = settings.tagFill;
     options.untagConfirmation = settings.untagConfirmation;
-    options.listTemplate = ShownText(settings.listPresets, kListInitialText);
+    options.listTemplate = settings.listPresets.ShownText(kListInitialText);
     options.listShowProcessing = settings.listShowProcessing;
     options.substitutions = settings.substitutions;
     return options;

@@ -47,16 +47,15 @@ PresetList LoadPresets(const IniFile& ini, const QString& section) {
             list.entries.append(entry);
         }
     }
-    const int active = ini.ReadInteger(section, QStringLiteral("ActivePreset"), 0);
-    list.active = active >= 0 && active < list.entries.size() ? active : -1;
+    list.active = ini.ReadInteger(section, QStringLiteral("ActivePreset"), 0);
+    list.active = list.ActiveIndex();
     return list;
 }
 
 void SavePresets(IniFile& ini, const QString& section, const PresetList& list) {
     const int count = static_cast<int>(list.entries.size());
     ini.WriteInteger(section, QStringLiteral("NoOfPresets"), count);
-    ini.WriteInteger(section, QStringLiteral("ActivePreset"),
-                     list.active >= 0 && list.active < count ? list.active : -1);
+    ini.WriteInteger(section, QStringLiteral("ActivePreset"), list.ActiveIndex());
     for (int n = 1; n <= count; ++n) {
         ini.WriteString(section, QStringLiteral("Preset") + QString::number(n),
                         list.entries[n - 1]);

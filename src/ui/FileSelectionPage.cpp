@@ -309,8 +309,7 @@ void FileSelectionPage::SetDirPresets(const PresetList& presets) {
     presets_->clear();
     for (const QString& dir : presets.entries)
         AddPresetEntry(dir);
-    const bool valid = presets.active >= 0 && presets.active < presets_->count();
-    presets_->setCurrentIndex(valid ? presets.active : -1);
+    presets_->setCurrentIndex(presets.ActiveIndex());
 }
 
 void FileSelectionPage::AddPreset() {

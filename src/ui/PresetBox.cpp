@@ -68,9 +68,8 @@ void PresetBox::SetPresets(const PresetList& presets) {
     const QString text = Text();
     box_->clear();
     box_->addItems(presets.entries);
-    const bool valid = presets.active >= 0 && presets.active < presets.entries.size();
-    selected_ = valid ? presets.active : -1;
-    ShowSelection(valid ? presets.entries.at(presets.active) : text);
+    selected_ = presets.ActiveIndex();
+    ShowSelection(presets.ShownText(text));
 }
 
 void PresetBox::Add() {
