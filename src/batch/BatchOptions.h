@@ -18,6 +18,9 @@ inline constexpr int kProcessCount = 6;
 // The tab caption of a process: "TAG>Filename", "Filename>TAG", "TAG", "UnTAG",
 // "List files/TAGs", "Adjust FileName".
 QString ProcessCaption(Process process);
+// "Process selected: " and the caption: the status box's line for a process chosen or a run
+// started.
+QString ProcessSelectedLine(Process process);
 
 // The "TAG" page: a value, an "Ask:" box and a "Leave:" box per field.
 struct TagFillOptions {

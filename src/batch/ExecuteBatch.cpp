@@ -94,7 +94,7 @@ BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, Batc
 
     if (options.clearStatus) {
         host.ClearLog();
-        run.Log(QStringLiteral("Process selected: ") + ProcessCaption(options.process));
+        run.Log(ProcessSelectedLine(options.process));
     }
     if (entries.isEmpty())
         run.ReportError(QStringLiteral("No files to process"));

@@ -143,10 +143,6 @@ Process ProcessPages::CurrentProcess() const {
     return Process(tabs_->CurrentIndex());
 }
 
-QString ProcessPages::CurrentCaption() const {
-    return tabs_->Caption(tabs_->CurrentIndex());
-}
-
 void ProcessPages::CollectOptions(BatchOptions& options) const {
     options.process = CurrentProcess();
     options.tagToFilenameTemplate = tagToFilename_->Text();

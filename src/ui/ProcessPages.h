@@ -23,7 +23,6 @@ public:
 
     WrapTabs* Tabs() const { return tabs_; }
     Process CurrentProcess() const;
-    QString CurrentCaption() const;
 
     PresetBox* TagToFilenameBox() const { return tagToFilename_; }
     FilenameTagPage* FilenameTag() const { return filenameTag_; }
