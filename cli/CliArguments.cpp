@@ -163,7 +163,7 @@ private:
         } else if (name == QLatin1String("--separator")) {
             request_.separator = value();
         } else if (name == QLatin1String("--format")) {
-            request_.format = ParseInteger(name, value(), -1, 7);
+            request_.format = ParseInteger(name, value(), -1, kLastOldStyleFormat);
         } else if (name == QLatin1String("--keep-spaces")) {
             request_.keepSpaces = true;
         } else if (name == QLatin1String("--overwrite")) {

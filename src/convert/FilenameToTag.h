@@ -3,14 +3,29 @@
 #include "tag/TagRecord.h"
 
 #include <QString>
+#include <array>
 
 namespace vantuke {
+
+// The "Format of filename:" lines of the "Old Style": which half of the name at the separator
+// (or the whole name) goes into which field.
+inline constexpr std::array<const char*, 8> kOldStyleFormats{
+    "Artist,Separator,Songname",
+    "Songname,Separator,Artist",
+    "Useless,Separator,Songname",
+    "Songname,Separator,Useless",
+    "Useless,Separator,Artist",
+    "Artist,Separator,Useless",
+    "Only Songname",
+    "Only Artist",
+};
+inline constexpr int kLastOldStyleFormat = int(kOldStyleFormats.size()) - 1;
 
 // Options of the "Old Style" split at a separator.
 struct OldStyleOptions {
     QString separator = QStringLiteral("-");
     bool clearSpaces = true; // "Erase all spaces" among separator
-    int format = 0;          // -1 (none) to 7, the "Format of filename:" lines
+    int format = 0;          // a line of kOldStyleFormats; -1 for none
 
     bool operator==(const OldStyleOptions&) const = default;
 };

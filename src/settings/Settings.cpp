@@ -98,8 +98,8 @@ Settings LoadSettings(const QString& iniPath) {
     settings.oldStyle.clearSpaces = ini.ReadBool(kFilenameTag, QStringLiteral("ClearSpaces"), true);
     settings.writeTagOnlyWhenNotPresent =
         ini.ReadBool(kFilenameTag, QStringLiteral("WriteTAGonlyWhenNotPresent"), true);
-    settings.oldStyle.format =
-        std::clamp(ini.ReadInteger(kFilenameTag, QStringLiteral("Format"), 0), -1, 7);
+    settings.oldStyle.format = std::clamp(
+        ini.ReadInteger(kFilenameTag, QStringLiteral("Format"), 0), -1, kLastOldStyleFormat);
     settings.newStylePresets = LoadPresets(ini, kFilenameTag);
 
     for (int i = 0; i < kGenreRow; ++i) {
