@@ -42,6 +42,11 @@ struct TagFillOptions {
     bool operator==(const TagFillOptions&) const = default;
 };
 
+// The texts the "TAG>Filename" and "List files/TAGs" boxes show when the window is created,
+// and so the templates of a run that is given none.
+inline const QString kTagToFilenameInitialText = QStringLiteral("%2 - %1");
+inline const QString kListInitialText = QStringLiteral("File %7.%9 were made by %2");
+
 // Everything a run reads, collected from the window (or the command line) when it starts.
 struct BatchOptions {
     Process process = Process::TagToFilename;
@@ -49,7 +54,7 @@ struct BatchOptions {
     ProgramOptions program;
 
     // "TAG>Filename"
-    QString tagToFilenameTemplate = QStringLiteral("%2 - %1");
+    QString tagToFilenameTemplate = kTagToFilenameInitialText;
     // "Filename>TAG"
     FilenameToTagOptions filenameToTag;
     bool writeTagOnlyWhenNotPresent = true;
@@ -58,7 +63,7 @@ struct BatchOptions {
     // "UnTAG"
     bool untagConfirmation = false;
     // "List files/TAGs"
-    QString listTemplate = QStringLiteral("File %7.%9 were made by %2");
+    QString listTemplate = kListInitialText;
     bool listShowProcessing = false; // "Display "Processing file ..." message"
     // "Adjust FileName"
     QList<Substitution> substitutions{Substitution{}};
