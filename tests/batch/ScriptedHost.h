@@ -1,7 +1,6 @@
 #pragma once
 
 #include "batch/BatchHost.h"
-#include "support/QtPrinters.h"
 
 #include <QList>
 #include <QStringList>

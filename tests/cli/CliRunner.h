@@ -2,8 +2,6 @@
 
 // Runs vantuke-cli (the binary named by VANTUKE_CLI) as a program and collects what it
 // printed and how it ended.
-#include "support/QtPrinters.h"
-
 #include <QByteArray>
 #include <QProcess>
 #include <QProcessEnvironment>

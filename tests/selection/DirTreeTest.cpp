@@ -1,5 +1,4 @@
 #include "selection/dirtree.h"
-#include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 
 #include "platform/NameBytes.h"

@@ -1,6 +1,5 @@
 #include "selection/FileList.h"
 #include "selection/FileDateText.h"
-#include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 
 #include "platform/IoError.h"

@@ -1,5 +1,4 @@
 #include "ui/FileSelectionPage.h"
-#include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 
 #include "platform/NameBytes.h"

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 #include "ui/MainWindow.h"
 #include "ui/ProgramWindows.h"
