@@ -67,6 +67,8 @@ struct BatchOptions {
     bool listShowProcessing = false; // "Display "Processing file ..." message"
     // "Adjust FileName"
     QList<Substitution> substitutions{Substitution{}};
+
+    bool operator==(const BatchOptions&) const = default;
 };
 
 } // namespace vantuke

@@ -35,5 +35,9 @@ inline QString TagRowControlName(int row) {
 constexpr int TagRowMaxLength(int row) {
     return row == kGenreRow ? 0 : FieldCapacity(kTextFields[row]);
 }
+// A text as its row's field on the page holds it: no more than TagRowMaxLength characters.
+inline QString TagRowText(const QString& text, int row) {
+    return text.left(TagRowMaxLength(row));
+}
 
 } // namespace vantuke

@@ -21,6 +21,9 @@ inline constexpr std::array<const char*, 8> kOldStyleFormats{
 };
 inline constexpr int kLastOldStyleFormat = int(kOldStyleFormats.size()) - 1;
 
+// The "Separator:" field takes at most this many characters.
+inline constexpr int kSeparatorMaxLength = 10;
+
 // Options of the "Old Style" split at a separator.
 struct OldStyleOptions {
     QString separator = QStringLiteral("-");

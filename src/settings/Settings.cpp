@@ -191,6 +191,26 @@ void SaveSettings(const QString& iniPath, const Settings& settings) {
     ini.Save(iniPath);
 }
 
+BatchOptions BatchOptionsFromSettings(const Settings& settings) {
+    BatchOptions options;
+    options.clearStatus = settings.clearStatus;
+    options.program = settings.program;
+    options.tagToFilenameTemplate =
+        settings.tagToFilenamePresets.ShownText(kTagToFilenameInitialText);
+    options.filenameToTag.old = settings.oldStyle;
+    options.filenameToTag.old.separator = settings.oldStyle.separator.left(kSeparatorMaxLength);
+    options.filenameToTag.newStyleTemplate = settings.newStylePresets.ShownText(QString());
+    options.writeTagOnlyWhenNotPresent = settings.writeTagOnlyWhenNotPresent;
+    options.tagFill = settings.tagFill;
+    for (int row = 0; row < kTextFieldCount; ++row)
+        options.tagFill.values[row] = TagRowText(settings.tagFill.values[row], row);
+    options.untagConfirmation = settings.untagConfirmation;
+    options.listTemplate = settings.listPresets.ShownText(kListInitialText);
+    options.listShowProcessing = settings.listShowProcessing;
+    options.substitutions = settings.substitutions;
+    return options;
+}
+
 QString SettingsPath(const QString& dir) {
     return dir + QStringLiteral("Vantuke.Ini");
 }

@@ -16,12 +16,6 @@
 
 namespace vantuke {
 
-namespace {
-
-constexpr int kSeparatorMaxLength = 10;
-
-} // namespace
-
 FilenameTagPage::FilenameTagPage(QWidget* parent)
     : QWidget(parent), subMethods_(new WrapTabs(this)) {
     subMethods_->setObjectName(QStringLiteral("PageControl2"));
@@ -108,12 +102,8 @@ QWidget* FilenameTagPage::MakeNewStylePage() {
     return page;
 }
 
-FilenameToTagOptions FilenameTagPage::Options() const {
-    FilenameToTagOptions options;
-    options.oldStyle = subMethods_->CurrentIndex() == kOldStyle;
-    options.old = OldStyle();
-    options.newStyleTemplate = newStyle_->Text();
-    return options;
+bool FilenameTagPage::OldStyleChosen() const {
+    return subMethods_->CurrentIndex() == kOldStyle;
 }
 
 OldStyleOptions FilenameTagPage::OldStyle() const {

@@ -47,6 +47,9 @@ public:
     // Writes every stored control into the settings file. Throws IoError.
     void SaveSettings();
     Settings CurrentSettings() const;
+    // The options "EXECUTE!" runs with: those of the settings as the controls hold them, and
+    // the process, sub-method and templates chosen now.
+    BatchOptions CollectBatchOptions() const;
 
     // Fills "Short info:" for the current process.
     void ShowShortInfo();
@@ -81,7 +84,6 @@ private:
     void StepChanged(int index);
     void SaveSettingsGuarded();
     void KeepMinimumSize();
-    BatchOptions CollectBatchOptions() const;
     void RunBatch();
 
     WrapTabs* steps_;

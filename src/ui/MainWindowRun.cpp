@@ -1,6 +1,5 @@
 // "EXECUTE!": collecting the options and running the batch from the main window.
 #include "batch/ExecuteBatch.h"
-#include "settings/options.h"
 #include "ui/ErrorGuard.h"
 #include "ui/ExecutePage.h"
 #include "ui/FileSelectionPage.h"
@@ -15,11 +14,8 @@
 namespace vantuke {
 
 BatchOptions TForm1::CollectBatchOptions() const {
-    BatchOptions options;
-    processes_->CollectOptions(options);
-    options.clearStatus = execute_->ClearStatusBox()->isChecked();
-    if (options_)
-        options.program = options_->Options();
+    BatchOptions options = BatchOptionsFromSettings(CurrentSettings());
+    processes_->CollectRunChoices(options);
     return options;
 }
 
