@@ -65,6 +65,18 @@ void SelectedFiles::RemoveRows(const QList<int>& rows) {
     SetEntries(kept);
 }
 
+void SelectedFiles::RemoveRange(int first, int count) {
+    first = std::clamp(first, 0, Count());
+    count = std::clamp(count, 0, Count() - first);
+    for (int i = first; i < first + count; ++i) {
+        const auto held = counts_.find(entries_[i]);
+        if (--held.value() == 0) {
+            counts_.erase(held);
+        }
+    }
+    entries_.remove(first, count);
+}
+
 void SelectedFiles::Clear() {
     entries_.clear();
     counts_.clear();

@@ -42,7 +42,7 @@ FileSelectionPage::FileSelectionPage(QWidget* parent)
 
 FileSelectionPage::FileSelectionPage(TDirTree::RootProvider roots, QWidget* parent)
     : QWidget(parent), fileModel_(new FileListModel(this)),
-      selectionModel_(new SelectedFilesModel(selection_, this)) {
+      selectionModel_(new SelectedFilesModel(this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(4);
@@ -240,10 +240,7 @@ void FileSelectionPage::ChangeSelection(const std::function<void()>& change) {
     BusyScope busy(selectedList_);
     struct ShowAfterwards {
         FileSelectionPage* page;
-        ~ShowAfterwards() {
-            page->selectionModel_->Refresh();
-            page->UpdateStatusLine();
-        }
+        ~ShowAfterwards() { page->UpdateStatusLine(); }
     } show{this};
     change();
 }
@@ -254,7 +251,7 @@ void FileSelectionPage::AddAllFiles() {
     for (int row = 0; row < fileModel_->rowCount(); ++row)
         names << fileModel_->Row(row).name;
     const QString dir = dirTree_->GetDirectory();
-    ChangeSelection([&] { selection_.AddRows(dir, names, false); });
+    ChangeSelection([&] { selectionModel_->AddRows(dir, names, false); });
 }
 
 void FileSelectionPage::AddSelectedFiles() {
@@ -265,31 +262,34 @@ void FileSelectionPage::AddSelectedFiles() {
     for (const QModelIndex& index : std::as_const(rows))
         names << fileModel_->Row(index.row()).name;
     const QString dir = dirTree_->GetDirectory();
-    ChangeSelection([&] { selection_.AddRows(dir, names, true); });
+    ChangeSelection([&] { selectionModel_->AddRows(dir, names, true); });
 }
 
 void FileSelectionPage::RemoveSelectedFiles() {
     QList<int> rows;
     for (const QModelIndex& index : selectedList_->selectionModel()->selectedIndexes())
         rows << index.row();
-    ChangeSelection([&] { selection_.RemoveRows(rows); });
+    ChangeSelection([&] { selectionModel_->RemoveRows(rows); });
 }
 
 void FileSelectionPage::RemoveAllFiles() {
-    ChangeSelection([&] { selection_.Clear(); });
+    ChangeSelection([&] { selectionModel_->Clear(); });
 }
 
 void FileSelectionPage::AddPaths(const QStringList& paths) {
-    Guard([&] { ChangeSelection([&] { selection_.AddRows(QString(), paths, true); }); });
+    Guard([&] { ChangeSelection([&] { selectionModel_->AddRows(QString(), paths, true); }); });
 }
 
 void FileSelectionPage::UpdateStatusLine() {
-    status_->setText(selection_.StatusText());
+    status_->setText(Selection().StatusText());
+}
+
+const SelectedFiles& FileSelectionPage::Selection() const {
+    return selectionModel_->Files();
 }
 
 void FileSelectionPage::SetSelectionEntries(const QStringList& entries) {
-    selection_.SetEntries(entries);
-    selectionModel_->Refresh();
+    selectionModel_->SetEntries(entries);
 }
 
 // A directory preset shows its folder as a person reads it and keeps the exact path beside.

@@ -1,7 +1,7 @@
 // The rules of the substitution table's buttons, and the signals a view relies on.
 #include "convert/SubstitutionTable.h"
+#include "support/ModelChecks.h"
 
-#include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QStringList>
 #include <functional>
@@ -9,6 +9,8 @@
 
 namespace vantuke {
 namespace {
+
+using testsupport::ModelChecks;
 
 QStringList Numbers(const SubstitutionTable& table) {
     QStringList numbers;
@@ -20,24 +22,6 @@ QStringList Numbers(const SubstitutionTable& table) {
 Substitution Texts(const char* what, const char* with) {
     return Substitution{QString::fromUtf8(what), QString::fromUtf8(with)};
 }
-
-// Fails the test for every complaint of Qt's model checker while it lives.
-class ModelChecks {
-public:
-    explicit ModelChecks(QAbstractItemModel& model)
-        : tester_(&model, QAbstractItemModelTester::FailureReportingMode::Warning) {
-        previous_ = qInstallMessageHandler(&ModelChecks::Report);
-    }
-    ~ModelChecks() { qInstallMessageHandler(previous_); }
-
-private:
-    static void Report(QtMsgType, const QMessageLogContext&, const QString& message) {
-        ADD_FAILURE() << message.toStdString();
-    }
-
-    QAbstractItemModelTester tester_;
-    QtMessageHandler previous_ = nullptr;
-};
 
 struct ButtonCase {
     const char* name;
