@@ -30,7 +30,8 @@ struct TagFillOptions {
     std::array<bool, kTagFillRows> leave{};
 
     // A field is asked when its "Ask:" box is checked and its "Leave:" box is not.
-    bool Asked(int row) const { return ask[row] && !leave[row]; }
+    static bool AskedWith(bool askBox, bool leaveBox) { return askBox && !leaveBox; }
+    bool Asked(int row) const { return AskedWith(ask[row], leave[row]); }
     bool AnyAsked() const {
         for (int row = 0; row < kTagFillRows; ++row) {
             if (Asked(row))

@@ -133,7 +133,7 @@ void TagPage::SetOptions(const TagFillOptions& options) {
 
 void TagPage::UpdateRow(int row) {
     const bool leave = leave_[row]->isChecked();
-    const bool asked = ask_[row]->isChecked() && !leave;
+    const bool asked = TagFillOptions::AskedWith(ask_[row]->isChecked(), leave);
     labels_[row]->setEnabled(!leave);
     (row < kTextFieldCount ? static_cast<QWidget*>(texts_[row]) : genre_)->setEnabled(!leave);
     ask_[row]->setEnabled(!leave);
