@@ -6,9 +6,9 @@
 namespace vantuke {
 
 // Wherever the program compares without regard to letter case (the "TAG" marker, the name
-// endings ".mp3", ".m3u" and ".pls", the file list's masks, genre names), only the ASCII
-// letters a to z fold. Unicode case folding would take other characters for them: the long
-// s for "s", the Kelvin sign for "k".
+// endings ".mp3", ".m3u" and ".pls", the file list's masks, genre names, a playlist's
+// "file://localhost" URLs), only the ASCII letters a to z fold. Unicode case folding would
+// take other characters for them: the long s for "s", the Kelvin sign for "k".
 constexpr char16_t UpperAscii(char16_t c) {
     return c >= u'a' && c <= u'z' ? char16_t(c - (u'a' - u'A')) : c;
 }
@@ -35,6 +35,9 @@ inline bool EqualIgnoringAsciiCase(QStringView text, QLatin1String other) {
     return true;
 }
 
+inline bool StartsWithIgnoringAsciiCase(QStringView text, QLatin1String start) {
+    return text.size() >= start.size() && EqualIgnoringAsciiCase(text.first(start.size()), start);
+}
 inline bool EndsWithIgnoringAsciiCase(QStringView text, QStringView ending) {
     return text.size() >= ending.size() && EqualIgnoringAsciiCase(text.last(ending.size()), ending);
 }
