@@ -160,6 +160,8 @@ private:
             request_.dryRun = true;
         } else if (name == QLatin1String("--json")) {
             request_.json = true;
+        } else if (name == QLatin1String("--csv")) {
+            request_.csv = true;
         } else if (name == QLatin1String("--settings")) {
             request_.settingsFile = value();
             if (request_.settingsFile.isEmpty())
@@ -236,6 +238,7 @@ private:
               "--ask"},
              {Process::Tag});
         only({"--confirm"}, {Process::UnTag});
+        only({"--csv"}, {Process::ListFiles});
         only({"--replace"}, {Process::AdjustFileName});
 
         // The two styles of filename-to-tag take different options; mixing them is a
@@ -246,6 +249,8 @@ private:
         if (oldStyleOption && !request_.oldStyle)
             throw UsageError(QStringLiteral("--separator, --format and --keep-spaces need "
                                             "--old-style"));
+        if (request_.json && request_.csv)
+            throw UsageError(QStringLiteral("--json and --csv cannot be used together"));
         if (request_.oldStyle && request_.tmpl)
             throw UsageError(QStringLiteral("--template cannot be used with --old-style"));
     }
@@ -305,6 +310,8 @@ tag-to-filename:
 list:
   --template T            line template (default "File %7.%9 were made by %2")
   --show-processing       also print a "Processing file:" line per file
+  --csv                   print the tags found as CSV instead of the lines: a
+                          header row, then path and the six fields per tagged file
 filename-to-tag:
   --template T            New Style template (default empty)
   --old-style             split the name at a separator instead

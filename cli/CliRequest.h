@@ -52,6 +52,7 @@ struct CliRequest {
     bool keepReadOnly = false;
     bool dryRun = false; // --dry-run, -n: change nothing, show what the run would do
     bool json = false;   // --json: print the run as one JSON document
+    bool csv = false;    // --csv: print the tags a listing found as CSV
 
     std::optional<QString> tmpl; // --template of the process
     bool showProcessing = false;
