@@ -1,4 +1,9 @@
 #include "CliRun.h"
+#include "convert/PathNames.h"
+#include "platform/Directory.h"
+#include "platform/NameBytes.h"
+#include "platform/Streams.h"
+#include "selection/FolderFiles.h"
 #include "selection/SelectedFiles.h"
 
 #include <algorithm>
@@ -47,23 +52,51 @@ QString AbsolutePath(const QString& cwd, const QString& path) {
     return result;
 }
 
-QStringList BuildSelection(const QList<Source>& sources, const QString& cwd) {
+QStringList BuildSelection(const CliRequest& request, const QString& cwd) {
     SelectedFiles selection;
     // Consecutive FILEs go in as one batch, so the selection makes room for all of them at once.
     QStringList files;
-    files.reserve(sources.size());
     const auto addFiles = [&] {
         selection.AddRows(QString(), files, false);
         files.clear();
     };
-    for (const Source& source : sources) {
-        const QString path = AbsolutePath(cwd, source.path);
-        if (source.playlist) {
+    // A name that ends in ".mp3" is a file: looking at every FILE to find the folders among
+    // them would cost a system call per file of a long command line.
+    const auto addFile = [&](const QString& given) {
+        const QString path = AbsolutePath(cwd, given);
+        if (!EndsWithMp3(path) && IsFolder(path))
+            files += Mp3FilesIn(path, request.recursive);
+        else
+            files.append(path);
+    };
+    for (const Source& source : request.sources) {
+        switch (source.kind) {
+        case Source::Kind::File:
+            addFile(source.path);
+            break;
+        case Source::Kind::Playlist: {
             addFiles();
+            const QString path = AbsolutePath(cwd, source.path);
             const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
             selection.AddRows(path.left(slash + 1), {path.mid(slash + 1)}, true);
-        } else {
-            files.append(path);
+            break;
+        }
+        case Source::Kind::FileList: {
+            const char separator = request.nulSeparated ? '\0' : '\n';
+            const auto visit = [&](QByteArrayView record) {
+                // A list written on Windows ends its lines in CR LF; a name that really ends
+                // in CR can come through a NUL-separated list.
+                if (separator == '\n' && record.endsWith('\r'))
+                    record.chop(1);
+                if (!record.isEmpty())
+                    addFile(NameFromBytes(record));
+            };
+            if (source.path == QLatin1String("-"))
+                ReadStandardInputRecords(separator, visit);
+            else
+                ReadRecords(AbsolutePath(cwd, source.path), separator, visit);
+            break;
+        }
         }
     }
     addFiles();

@@ -101,7 +101,7 @@ private:
         }
         if (arg.isEmpty())
             throw UsageError(QStringLiteral("an empty FILE name"));
-        request_.sources.append(Source{arg, false});
+        request_.sources.append(Source{arg, Source::Kind::File});
     }
 
     // Returns true when the run ends here (--help, --version).
@@ -142,8 +142,25 @@ private:
                 throw UsageError(QStringLiteral("--ext takes Mp3, mp3, MP3 or mP3"));
         } else if (name == QLatin1String("--digits")) {
             request_.numberOfDigits = ParseInteger(name, value(), 1, kLastOptionPosition + 1) - 1;
+        } else if (name == QLatin1String("--files-from")) {
+            const QString path = value();
+            if (path.isEmpty())
+                throw UsageError(QStringLiteral("--files-from needs a file name or -"));
+            request_.sources.append(Source{path, Source::Kind::FileList});
+        } else if (name == QLatin1String("-0") || name == QLatin1String("--null")) {
+            request_.nulSeparated = true;
+        } else if (name == QLatin1String("-r") || name == QLatin1String("--recursive")) {
+            request_.recursive = true;
+        } else if (name == QLatin1String("-q") || name == QLatin1String("--quiet")) {
+            request_.quiet = true;
         } else if (name == QLatin1String("--keep-readonly")) {
             request_.keepReadOnly = true;
+        } else if (name == QLatin1String("--dry-run") || name == QLatin1String("-n")) {
+            request_.dryRun = true;
+        } else if (name == QLatin1String("--json")) {
+            request_.json = true;
+        } else if (name == QLatin1String("--csv")) {
+            request_.csv = true;
         } else if (name == QLatin1String("--settings")) {
             request_.settingsFile = value();
             if (request_.settingsFile.isEmpty())
@@ -153,7 +170,7 @@ private:
             if (!EndsWithIgnoringAsciiCase(path, u".m3u") &&
                 !EndsWithIgnoringAsciiCase(path, u".pls"))
                 throw UsageError(QStringLiteral("--playlist takes an .m3u or .pls file"));
-            request_.sources.append(Source{path, true});
+            request_.sources.append(Source{path, Source::Kind::Playlist});
         } else if (name == QLatin1String("--template")) {
             request_.tmpl = value();
         } else if (name == QLatin1String("--show-processing")) {
@@ -220,6 +237,7 @@ private:
               "--ask"},
              {Process::Tag});
         only({"--confirm"}, {Process::UnTag});
+        only({"--csv"}, {Process::ListFiles});
         only({"--replace"}, {Process::AdjustFileName});
 
         // The two styles of filename-to-tag take different options; mixing them is a
@@ -230,6 +248,8 @@ private:
         if (oldStyleOption && !request_.oldStyle)
             throw UsageError(QStringLiteral("--separator, --format and --keep-spaces need "
                                             "--old-style"));
+        if (request_.json && request_.csv)
+            throw UsageError(QStringLiteral("--json and --csv cannot be used together"));
         if (request_.oldStyle && request_.tmpl)
             throw UsageError(QStringLiteral("--template cannot be used with --old-style"));
     }
@@ -253,6 +273,8 @@ QString UsageText() {
         R"(Usage: vantuke-cli [OPTIONS] PROCESS [FILE...]
 
 Runs one process over the FILEs, in order, and prints the lines of the status box.
+A FILE that is a folder adds the MP3 files in it (names ending in .mp3), sorted by
+name; a FILE whose name ends in .mp3 is always taken as a file.
 
 Processes:
   tag-to-filename   rename each tagged file after its tag
@@ -266,10 +288,19 @@ Options for every process:
   --ext Mp3|mp3|MP3|mP3   letter case of the MP3 extension (default mp3)
   --digits 1..4           least number of digits of %N (default 2)
   --keep-readonly         do not make read-only files writable
+  -n, --dry-run           change nothing: print the lines and give the exit status
+                          the run would, and each note on standard error
+  --json                  print one JSON document about the run (what each file
+                          did or, with --dry-run, would do) instead of the lines
   --settings FILE         take the process's options from a Vantuke.Ini file;
                           options given here win
   --playlist FILE         add the files an .m3u or .pls playlist names
                           (repeatable; in order with the FILEs)
+  --files-from FILE       add the FILEs listed in FILE, one per line ("-":
+                          standard input; repeatable; in order with the FILEs)
+  -0, --null              --files-from lists are separated by NUL characters
+  -r, --recursive         a folder adds the MP3 files of its subfolders too
+  -q, --quiet             print only error lines and the last line
   --help                  show this help
   --version               show the version and the settings file
 
@@ -278,6 +309,8 @@ tag-to-filename:
 list:
   --template T            line template (default "File %7.%9 were made by %2")
   --show-processing       also print a "Processing file:" line per file
+  --csv                   print the tags found as CSV instead of the lines: a
+                          header row, then path and the six fields per tagged file
 filename-to-tag:
   --template T            New Style template (default empty)
   --old-style             split the name at a separator instead

@@ -23,10 +23,15 @@ private:
     QString message_;
 };
 
-// One FILE argument or one --playlist, in command-line order.
+// One FILE argument, --playlist or --files-from, in command-line order.
 struct Source {
+    enum class Kind {
+        File,     // a file, or a folder whose MP3 files are added
+        Playlist, // an .m3u or .pls playlist whose entries are added
+        FileList, // a list of FILEs, one per line (or NUL-separated); "-" is standard input
+    };
     QString path;
-    bool playlist = false;
+    Kind kind = Kind::File;
 };
 
 // What the command line asks for. Options that were not given stay empty, so that the
@@ -37,11 +42,17 @@ struct CliRequest {
 
     Process process = Process::TagToFilename;
     QList<Source> sources;
-    QString settingsFile; // empty: the defaults of a first start
+    bool recursive = false;    // -r: folders with their subfolders
+    bool nulSeparated = false; // -0: --files-from lists are NUL-separated
+    bool quiet = false;        // -q: only error lines and the last line
+    QString settingsFile;      // empty: the defaults of a first start
 
     std::optional<int> extensionFormat;
     std::optional<int> numberOfDigits;
     bool keepReadOnly = false;
+    bool dryRun = false; // --dry-run, -n: change nothing, show what the run would do
+    bool json = false;   // --json: print the run as one JSON document
+    bool csv = false;    // --csv: print the tags a listing found as CSV
 
     std::optional<QString> tmpl; // --template of the process
     bool showProcessing = false;

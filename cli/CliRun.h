@@ -16,8 +16,9 @@ BatchOptions BuildOptions(const CliRequest& request);
 // parts are dropped; ".." parts stay, because a folder before them may be a symbolic link.
 QString AbsolutePath(const QString& cwd, const QString& path);
 
-// The selected-files list: FILEs and playlist entries in command-line order, exact
-// duplicates dropped. An unreadable .m3u playlist throws IoError.
-QStringList BuildSelection(const QList<Source>& sources, const QString& cwd);
+// The selected-files list: FILEs, the MP3 files of folders, playlist entries and the FILEs of
+// --files-from lists, in command-line order, exact duplicates dropped. An unreadable .m3u
+// playlist or --files-from list throws IoError.
+QStringList BuildSelection(const CliRequest& request, const QString& cwd);
 
 } // namespace vantuke::cli

@@ -19,15 +19,42 @@ QString ShownValue(const TagQuery& query, int row) {
 } // namespace
 
 void TerminalHost::LogLine(const QString& line) {
+    if (!display_.quiet)
+        Write(line);
+}
+
+void TerminalHost::LogLineOf(LineKind, const QString& line) {
+    Write(line);
+}
+
+void TerminalHost::SetProgressMaximum(int maximum) {
+    if (display_.progress)
+        progress_.Start(maximum);
+}
+
+void TerminalHost::SetProgressPosition(int position) {
+    if (display_.progress)
+        progress_.Show(position);
+}
+
+void TerminalHost::Write(const QString& line) {
+    if (display_.outputToTerminal)
+        progress_.Erase();
     lineBytes_.resize(0);
     AppendNameBytes(lineBytes_, line);
     lineBytes_ += '\n';
     std::fwrite(lineBytes_.constData(), 1, size_t(lineBytes_.size()), output_);
 }
 
+void TerminalHost::Remark(const QString& line) {
+    Prompt(line + QLatin1Char('\n'));
+}
+
 void TerminalHost::Prompt(const QString& text) {
-    // The status lines so far belong before the question.
+    // The status lines so far belong before the question, and the question on a line of its
+    // own.
     std::fflush(output_);
+    progress_.Erase();
     const QByteArray bytes = NameToBytes(text);
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), prompts_);
     std::fflush(prompts_);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ProgressLine.h"
 #include "batch/BatchHost.h"
 
 #include <QByteArray>
@@ -17,6 +18,15 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// How the run is shown: quiet prints only error lines and the last line; progress draws
+// a progress line on the prompt stream (a terminal) for long runs; outputToTerminal says
+// the status lines go to that same terminal, so the progress line steps aside for them.
+struct TerminalDisplay {
+    bool quiet = false;
+    bool progress = false;
+    bool outputToTerminal = false;
+};
+
 // The batch host of the command line: status lines go to the output stream (buffered, one
 // line per status line, each path with its own bytes), questions go to the prompt stream and
 // their answers are read line by line from the answer stream. The end of the answers counts
@@ -26,18 +36,25 @@ public:
     // The longest answer line, its line end not counted.
     static constexpr qsizetype kMaxAnswerBytes = 64 * 1024;
 
-    TerminalHost(std::FILE* output, std::FILE* prompts, std::FILE* answers)
-        : output_(output), prompts_(prompts), answers_(answers) {}
+    TerminalHost(std::FILE* output, std::FILE* prompts, std::FILE* answers,
+                 TerminalDisplay display = {})
+        : output_(output), prompts_(prompts), answers_(answers), display_(display),
+          progress_(prompts) {}
 
     void LogLine(const QString& line) override;
+    void LogLineOf(LineKind kind, const QString& line) override;
     // The output starts empty and holds one run, so there is nothing to clear.
     void ClearLog() override {}
-    void SetProgressMaximum(int) override {}
-    void SetProgressPosition(int) override {}
+    void SetProgressMaximum(int maximum) override;
+    void SetProgressPosition(int position) override;
     ConfirmAnswer ConfirmTagRemoval(const QString& path) override;
     QueryResult AskTag(TagQuery& query) override;
+    // A line on the prompt stream beside the run's own (a dry run's note): after the status
+    // lines so far, on a line of its own, the path in it with its own bytes.
+    void Remark(const QString& line);
 
 private:
+    void Write(const QString& line);
     void Prompt(const QString& text);
     // The next answer line without its line end; nothing at the end of the answers. Throws
     // AnswerError.
@@ -46,6 +63,8 @@ private:
     std::FILE* output_;
     std::FILE* prompts_;
     std::FILE* answers_;
+    TerminalDisplay display_;
+    ProgressLine progress_;
     // A status line's bytes and its line end, reused from line to line.
     QByteArray lineBytes_;
 };

@@ -4,11 +4,15 @@
 #include "CliRun.h"
 #include "TerminalHost.h"
 #include "batch/ExecuteBatch.h"
+#include "batch/PlanCsv.h"
+#include "batch/PlanJson.h"
+#include "batch/RecordBatch.h"
 #include "convert/PathNames.h"
 #include "platform/FileAccess.h"
 #include "platform/IoError.h"
 #include "platform/Locations.h"
 #include "platform/NameBytes.h"
+#include "platform/Streams.h"
 #include "settings/Settings.h"
 
 #include <cerrno>
@@ -63,11 +67,54 @@ int Run(CliRequest request) {
     // Relative FILEs need the working folder; one removed under the program names nothing.
     if (cwd.isEmpty())
         throw IoError::FromErrno(ENOENT).WithPath(QStringLiteral("."));
-    QStringList entries = BuildSelection(request.sources, cwd);
+    QStringList entries = BuildSelection(request, cwd);
     // The sources are in the selection now; their room serves the run.
     request.sources = {};
-    TerminalHost host(stdout, stderr, stdin);
-    const BatchResult result = ExecuteBatch(entries, options, host);
+    TerminalHost terminal(stdout, stderr, stdin,
+                          {request.quiet, StandardErrorIsTerminal(), StandardOutputIsTerminal()});
+    BatchResult result;
+    if (!request.dryRun && !request.json && !request.csv) {
+        result = ExecuteBatch(entries, options, terminal);
+    } else {
+        // With --json or --csv, standard output holds the document alone; questions still
+        // go to standard error.
+        const bool document = request.json || request.csv;
+        MutedHost muted(&terminal);
+        BatchHost& host = document ? static_cast<BatchHost&>(muted) : terminal;
+        // Each entry is written out as it ends: the document, or the notes.
+        const RunKind kind = request.dryRun ? RunKind::Dry : RunKind::Real;
+        const auto toOutput = [](QByteArrayView piece) {
+            std::fwrite(piece.data(), 1, size_t(piece.size()), stdout);
+        };
+        PlanJsonWriter json(options.process, request.dryRun, toOutput);
+        PlanCsvWriter csv(toOutput);
+        PlanRecorder::EntryDone entryDone;
+        if (request.json)
+            entryDone = [&json](const PlanItem& item) { json.Entry(item); };
+        else if (request.csv)
+            entryDone = [&csv](const PlanItem& item) { csv.Entry(item); };
+        else
+            entryDone = [&terminal](const PlanItem& item) {
+                for (const QString& note : item.notes)
+                    terminal.Remark(QStringLiteral("note: ") + ShownInOneLine(item.path) +
+                                    QStringLiteral(": ") + note);
+            };
+        RunPlan plan;
+        const auto finish = [&] {
+            if (request.json)
+                json.Finish(plan);
+            else if (request.csv)
+                csv.Finish();
+        };
+        try {
+            result = RecordBatch(kind, entries, options, host, plan, entryDone);
+        } catch (const IoError&) {
+            // The document tells how far the run got; main reports the error itself.
+            finish();
+            throw;
+        }
+        finish();
+    }
     if (!FlushOutput())
         return kIoError;
     return result.errorCount == 0 ? kDone : kDoneWithErrors;
@@ -78,8 +125,10 @@ int Run(CliRequest request) {
 int main(int argc, char* argv[]) {
     IgnoreFileSizeSignal();
     // One big buffer: a listing of many files is written in few system calls.
+    // A person watching a terminal sees each line as it comes.
     static char outputBuffer[1 << 20];
-    std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
+    std::setvbuf(stdout, outputBuffer, StandardOutputIsTerminal() ? _IOLBF : _IOFBF,
+                 sizeof outputBuffer);
 
     try {
         CliRequest request = ParseArguments(Arguments(argc, argv));

@@ -26,6 +26,11 @@ public:
     virtual ~BatchHost() = default;
 
     virtual void LogLine(const QString& line) = 0;
+    // A status line that is more than a step of the run: a counted error line or the run's
+    // last line. Hosts that show only these (a quiet command line) tell them apart here;
+    // every other host shows them as any line.
+    enum class LineKind { Error, Finish };
+    virtual void LogLineOf(LineKind, const QString& line) { LogLine(line); }
     virtual void ClearLog() = 0;
     virtual void SetProgressMaximum(int maximum) = 0;
     virtual void SetProgressPosition(int position) = 0;

@@ -2,6 +2,7 @@
 
 #include "batch/BatchHost.h"
 #include "batch/BatchOptions.h"
+#include "batch/ExecuteBatch.h"
 #include "tag/FileSystem.h"
 #include "tag/TagRecord.h"
 
@@ -11,16 +12,21 @@
 
 namespace vantuke {
 
+class PlanRecorder;
+
 // What the per-entry steps of a process tell the frame.
 enum class StepResult { Next, Stop };
 
 // The state of one run, shared by the frame and the per-entry steps: the entries, the
 // options, the host, the files, the error count and the one working tag record. The steps
-// reach the files only through Files() and the helpers here.
+// reach the files only through Files() and the helpers here. A recorded run also has a
+// recorder, which Files() is then, and the steps add their notes to it; without one the
+// note helpers do nothing and cost a test each.
 class BatchRun {
 public:
-    BatchRun(QStringList& entries, const BatchOptions& options, BatchHost& host, FileSystem& files)
-        : entries_(entries), options_(options), host_(host), files_(files) {}
+    BatchRun(QStringList& entries, const BatchOptions& options, BatchHost& host, FileSystem& files,
+             PlanRecorder* recorder = nullptr)
+        : entries_(entries), options_(options), host_(host), files_(files), recorder_(recorder) {}
 
     const BatchOptions& Options() const { return options_; }
     BatchHost& Host() { return host_; }
@@ -28,6 +34,11 @@ public:
     TTagRecord& Record() { return record_; }
     // The values of the "TAG" page as tag bytes, made once per run.
     const TTagRecord& PageValues();
+    // What the page values lost on their way into tag bytes (recorded runs only).
+    const FieldLosses& PageLosses() {
+        PageValues();
+        return pageLosses_;
+    }
     // Room for a status line built entry by entry, reused so that a long run does not
     // allocate a line per entry.
     QString& LineBuffer() { return line_; }
@@ -56,16 +67,35 @@ public:
     // the first tag operation, without a look at every file that is writable anyway.
     std::unique_ptr<TagFile> OpenForChange(const QString& path);
 
+    // A recorded run's room for what the texts stored into a tag lose, emptied; null when
+    // the run is not recorded, so that the conversions skip the check.
+    FieldLosses* Losses() {
+        if (!recorder_)
+            return nullptr;
+        losses_ = {};
+        return &losses_;
+    }
+    // Notes each loss of the written tag, except in fields whose "Leave:" box is checked.
+    void NoteLosses(const FieldLosses& losses);
+
 private:
     QStringList& entries_;
     const BatchOptions& options_;
     BatchHost& host_;
     FileSystem& files_;
+    PlanRecorder* recorder_;
     int errorCount_ = 0;
     TTagRecord record_;
     std::optional<TTagRecord> pageValues_;
+    FieldLosses pageLosses_;
+    FieldLosses losses_;
     QString line_;
 };
+
+// The frame of every run, over the given files; with a recorder (which files then is), each
+// entry is recorded. See ExecuteBatch.
+BatchResult RunBatchSteps(QStringList& entries, const BatchOptions& options, BatchHost& host,
+                          FileSystem& files, PlanRecorder* recorder);
 
 // The per-entry steps of each process, for entry i with its path and file number n = i + 1.
 StepResult TagToFilenameStep(BatchRun& run, int i, const QString& path);

@@ -1,6 +1,8 @@
 #include "batch/ExecuteBatch.h"
 #include "batch/BatchRun.h"
+#include "batch/PlanRecorder.h"
 #include "batch/TagFill.h"
+#include "batch/TagRows.h"
 #include "convert/PathNames.h"
 #include "platform/IoError.h"
 
@@ -37,16 +39,23 @@ void BatchRun::LogRenaming(const QString& path, const QString& newPath) {
 
 void BatchRun::ReportError(const QString& text) {
     ++errorCount_;
-    Log(QStringLiteral("Error #") + QString::number(errorCount_) + QStringLiteral(": ") + text);
+    if (recorder_)
+        recorder_->CountError();
+    host_.LogLineOf(BatchHost::LineKind::Error, QStringLiteral("Error #") +
+                                                    QString::number(errorCount_) +
+                                                    QStringLiteral(": ") + text);
 }
 
 void BatchRun::RenameEntry(int i, const QString& path, const QString& newPath) {
     const bool renamed =
         newPath == path ? files_.Stat(path).has_value() : files_.Rename(path, newPath);
-    if (renamed)
+    if (renamed) {
         entries_[i] = newPath;
-    else
-        ReportError(QStringLiteral("Cannot rename file ") + ShownInOneLine(path));
+        return;
+    }
+    ReportError(QStringLiteral("Cannot rename file ") + ShownInOneLine(path));
+    if (recorder_)
+        recorder_->RenameFailed(path, newPath);
 }
 
 void BatchRun::ClearReadOnly(const QString& path) {
@@ -56,8 +65,29 @@ void BatchRun::ClearReadOnly(const QString& path) {
 
 const TTagRecord& BatchRun::PageValues() {
     if (!pageValues_)
-        pageValues_ = ValuesTag(options_.tagFill.values, options_.tagFill.genre);
+        pageValues_ = ValuesTag(options_.tagFill.values, options_.tagFill.genre,
+                                recorder_ ? &pageLosses_ : nullptr);
     return *pageValues_;
+}
+
+void BatchRun::NoteLosses(const FieldLosses& losses) {
+    if (!recorder_)
+        return;
+    for (const TagField field : kTextFields) {
+        const int row = static_cast<int>(field);
+        if (options_.process == Process::Tag && options_.tagFill.leave[row])
+            continue;
+        const QString name = TagRowName(row);
+        if (losses.cut[row] > 0)
+            recorder_->Note(PlanNote::FieldCut, QStringLiteral("%1 cut to %2 characters (%3 lost)")
+                                                    .arg(name)
+                                                    .arg(FieldCapacity(field))
+                                                    .arg(losses.cut[row]));
+        if (losses.unmapped[row])
+            recorder_->Note(PlanNote::NotInCodePage,
+                            name +
+                                QStringLiteral(": characters outside Windows-1252 become \"?\""));
+    }
 }
 
 std::unique_ptr<TagFile> BatchRun::OpenForChange(const QString& path) {
@@ -82,14 +112,23 @@ constexpr std::array<Step, kProcessCount> kSteps{TagToFilenameStep, FilenameToTa
 
 } // namespace
 
+std::unique_ptr<FileSystem> RealRunFiles() {
+    return std::make_unique<DiskFileSystem>();
+}
+
 BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, BatchHost& host) {
-    DiskFileSystem disk;
-    return ExecuteBatch(entries, options, host, disk);
+    const std::unique_ptr<FileSystem> files = RealRunFiles();
+    return RunBatchSteps(entries, options, host, *files, nullptr);
 }
 
 BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, BatchHost& host,
                          FileSystem& files) {
-    BatchRun run(entries, options, host, files);
+    return RunBatchSteps(entries, options, host, files, nullptr);
+}
+
+BatchResult RunBatchSteps(QStringList& entries, const BatchOptions& options, BatchHost& host,
+                          FileSystem& files, PlanRecorder* recorder) {
+    BatchRun run(entries, options, host, files, recorder);
     BatchResult result;
 
     if (options.clearStatus) {
@@ -107,7 +146,12 @@ BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, Batc
     for (int i = 0; i < count; ++i) {
         // A copy: a rename replaces the entry's text while the step still needs the old path.
         const QString path = entries.at(i);
-        if (step(run, i, path) == StepResult::Stop) {
+        if (recorder)
+            recorder->BeginEntry(i, path);
+        const StepResult stepResult = step(run, i, path);
+        if (recorder)
+            recorder->EndEntry();
+        if (stepResult == StepResult::Stop) {
             result.stopped = true;
             break;
         }
@@ -116,8 +160,9 @@ BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, Batc
 
     host.SetProgressPosition(0);
     result.errorCount = run.ErrorCount();
-    run.Log(QStringLiteral("Process Complete! (") + QString::number(result.errorCount) +
-            QStringLiteral(" errors)"));
+    host.LogLineOf(BatchHost::LineKind::Finish, QStringLiteral("Process Complete! (") +
+                                                    QString::number(result.errorCount) +
+                                                    QStringLiteral(" errors)"));
     return result;
 }
 

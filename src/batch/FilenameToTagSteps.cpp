@@ -20,9 +20,12 @@ StepResult FilenameToTagStep(BatchRun& run, int, const QString& path) {
         file->ReadTag(record);
     else
         ClearTag(record);
-    FilenameToTag(record, FileTitleOf(path), options.filenameToTag);
+    FieldLosses* losses = run.Losses();
+    FilenameToTag(record, FileTitleOf(path), options.filenameToTag, losses);
     file->WriteTag(record);
     file->Close();
+    if (losses)
+        run.NoteLosses(*losses);
     return StepResult::Next;
 }
 

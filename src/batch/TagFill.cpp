@@ -41,10 +41,10 @@ TagQuery FillQueryFromMainWindow(const TagFillOptions& page) {
     return query;
 }
 
-TTagRecord ValuesTag(const FieldTexts& texts, int genre) {
+TTagRecord ValuesTag(const FieldTexts& texts, int genre, FieldLosses* losses) {
     TTagRecord values;
     for (TagField field : kTextFields)
-        SetFieldText(values, field, texts[static_cast<int>(field)]);
+        SetFieldText(values, field, texts[static_cast<int>(field)], losses);
     values.Genre = static_cast<quint8>(genre);
     return values;
 }

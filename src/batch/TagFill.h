@@ -12,8 +12,9 @@ TagQuery FillQueryFromTag(const TTagRecord& record, const TagFillOptions& page);
 // The query values for an untagged file: the page's values for every field.
 TagQuery FillQueryFromMainWindow(const TagFillOptions& page);
 // The tag six values make: each text in the code page and cut to its field's capacity, the
-// genre's list position as a byte (no selection, -1, becomes 255).
-TTagRecord ValuesTag(const FieldTexts& texts, int genre);
+// genre's list position as a byte (no selection, -1, becomes 255). With losses, records what
+// each text lost.
+TTagRecord ValuesTag(const FieldTexts& texts, int genre, FieldLosses* losses = nullptr);
 // What "OK" (or no question at all) does: every field whose "Leave:" box is unchecked takes
 // the value's bytes; left fields keep the record's bytes.
 void ApplyValues(TTagRecord& record, const TTagRecord& values, const TagFillOptions& page);

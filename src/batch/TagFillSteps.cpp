@@ -20,6 +20,7 @@ StepResult TagFillStep(BatchRun& run, int, const QString& path) {
         ApplyValues(record, run.PageValues(), page);
         file->WriteTag(record);
         file->Close();
+        run.NoteLosses(run.PageLosses());
         return StepResult::Next;
     }
 
@@ -41,9 +42,12 @@ StepResult TagFillStep(BatchRun& run, int, const QString& path) {
         return StepResult::Next;
     if (presentNow)
         file->ReadTag(record);
-    ApplyValues(record, ValuesTag(query.texts, query.genre), page);
+    FieldLosses* losses = run.Losses();
+    ApplyValues(record, ValuesTag(query.texts, query.genre, losses), page);
     file->WriteTag(record);
     file->Close();
+    if (losses)
+        run.NoteLosses(*losses);
     return StepResult::Next;
 }
 

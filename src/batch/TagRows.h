@@ -31,7 +31,6 @@ inline QString TagRowControlName(int row) {
 }
 
 // The most characters each text row takes: its field's capacity.
-
 constexpr int TagRowMaxLength(int row) {
     return row == kGenreRow ? 0 : FieldCapacity(kTextFields[row]);
 }

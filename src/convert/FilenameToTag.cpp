@@ -65,13 +65,14 @@ private:
 
 } // namespace
 
-void OldStyleToTag(TTagRecord& tag, const QString& title, const OldStyleOptions& options) {
+void OldStyleToTag(TTagRecord& tag, const QString& title, const OldStyleOptions& options,
+                   FieldLosses* losses) {
     if (options.format == 6) {
-        SetFieldText(tag, TagField::SongName, title);
+        SetFieldText(tag, TagField::SongName, title, losses);
         return;
     }
     if (options.format == 7) {
-        SetFieldText(tag, TagField::Artist, title);
+        SetFieldText(tag, TagField::Artist, title, losses);
         return;
     }
     if (options.format < 0 || options.format > 5)
@@ -96,29 +97,30 @@ void OldStyleToTag(TTagRecord& tag, const QString& title, const OldStyleOptions&
 
     switch (options.format) {
     case 0:
-        SetFieldText(tag, TagField::SongName, right.toString());
-        SetFieldText(tag, TagField::Artist, left.toString());
+        SetFieldText(tag, TagField::SongName, right.toString(), losses);
+        SetFieldText(tag, TagField::Artist, left.toString(), losses);
         break;
     case 1:
-        SetFieldText(tag, TagField::SongName, left.toString());
-        SetFieldText(tag, TagField::Artist, right.toString());
+        SetFieldText(tag, TagField::SongName, left.toString(), losses);
+        SetFieldText(tag, TagField::Artist, right.toString(), losses);
         break;
     case 2:
-        SetFieldText(tag, TagField::SongName, right.toString());
+        SetFieldText(tag, TagField::SongName, right.toString(), losses);
         break;
     case 3:
-        SetFieldText(tag, TagField::SongName, left.toString());
+        SetFieldText(tag, TagField::SongName, left.toString(), losses);
         break;
     case 4:
-        SetFieldText(tag, TagField::Artist, right.toString());
+        SetFieldText(tag, TagField::Artist, right.toString(), losses);
         break;
     case 5:
-        SetFieldText(tag, TagField::Artist, left.toString());
+        SetFieldText(tag, TagField::Artist, left.toString(), losses);
         break;
     }
 }
 
-void NewStyleToTag(TTagRecord& tag, const QString& title, const QString& tmpl) {
+void NewStyleToTag(TTagRecord& tag, const QString& title, const QString& tmpl,
+                   FieldLosses* losses) {
     TemplateReader reader(tmpl);
     const qsizetype size = title.size();
     qsizetype pos = 0;
@@ -145,17 +147,18 @@ void NewStyleToTag(TTagRecord& tag, const QString& title, const QString& tmpl) {
 
         if (pendingCode) {
             if (const std::optional<TagField> field = FieldOfCode(pendingCode->unicode()))
-                SetFieldText(tag, *field, value.toString());
+                SetFieldText(tag, *field, value.toString(), losses);
         }
         pendingCode = piece.codeChar;
     }
 }
 
-void FilenameToTag(TTagRecord& tag, const QString& title, const FilenameToTagOptions& options) {
+void FilenameToTag(TTagRecord& tag, const QString& title, const FilenameToTagOptions& options,
+                   FieldLosses* losses) {
     if (options.oldStyle)
-        OldStyleToTag(tag, title, options.old);
+        OldStyleToTag(tag, title, options.old, losses);
     else
-        NewStyleToTag(tag, title, options.newStyleTemplate);
+        NewStyleToTag(tag, title, options.newStyleTemplate, losses);
 }
 
 } // namespace vantuke

@@ -43,11 +43,14 @@ struct FilenameToTagOptions {
 };
 
 // Sets the fields that the chosen style names from a file title; every other field keeps
-// the value it arrived with. Never fails.
-void FilenameToTag(TTagRecord& tag, const QString& title, const FilenameToTagOptions& options);
+// the value it arrived with. Never fails. With losses, records what each stored text lost.
+void FilenameToTag(TTagRecord& tag, const QString& title, const FilenameToTagOptions& options,
+                   FieldLosses* losses = nullptr);
 
 // The two styles on their own.
-void OldStyleToTag(TTagRecord& tag, const QString& title, const OldStyleOptions& options);
-void NewStyleToTag(TTagRecord& tag, const QString& title, const QString& tmpl);
+void OldStyleToTag(TTagRecord& tag, const QString& title, const OldStyleOptions& options,
+                   FieldLosses* losses = nullptr);
+void NewStyleToTag(TTagRecord& tag, const QString& title, const QString& tmpl,
+                   FieldLosses* losses = nullptr);
 
 } // namespace vantuke

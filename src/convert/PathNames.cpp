@@ -29,6 +29,8 @@ bool IsUnsafeInFileName(QChar c) {
     return c.unicode() < kUnsafeInFileName.size() && kUnsafeInFileName[c.unicode()];
 }
 
+constexpr QStringView kMp3Ending = u".mp3";
+
 } // namespace
 
 qsizetype FileNameStart(QStringView path) {
@@ -42,11 +44,13 @@ QString FilePathOf(const QString& path) {
     return path.left(FileNameStart(path));
 }
 
+bool EndsWithMp3(QStringView path) {
+    return EndsWithIgnoringAsciiCase(path, kMp3Ending);
+}
+
 QString FileTitleOf(const QString& path) {
     const qsizetype start = FileNameStart(path);
-    static constexpr QStringView kMp3 = u".mp3";
-    const qsizetype end =
-        EndsWithIgnoringAsciiCase(path, kMp3) ? path.size() - kMp3.size() : path.size();
+    const qsizetype end = EndsWithMp3(path) ? path.size() - kMp3Ending.size() : path.size();
     return path.sliced(start, end - start);
 }
 

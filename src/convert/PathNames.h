@@ -8,6 +8,8 @@ namespace vantuke {
 qsizetype FileNameStart(QStringView path);
 // The folder part of a path, up to and including the last "/" (empty when there is none).
 QString FilePathOf(const QString& path);
+// Whether the path ends in ".mp3" in any letter case (a to z folded only).
+bool EndsWithMp3(QStringView path);
 // The name after the last "/", without a final ".mp3" in any letter case.
 QString FileTitleOf(const QString& path);
 // The extension's text for a "Format of extension:" position (kExtensionForms, clamped).

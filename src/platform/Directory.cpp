@@ -84,6 +84,13 @@ bool ReadDirectory(const QString& dir, EntryDetail detail,
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
             continue;
         entry.status = {};
+        entry.link = found->d_type == DT_LNK;
+        if (found->d_type == DT_UNKNOWN) {
+            // Some file systems do not say what an entry is: ask without following a link.
+            struct stat own {};
+            entry.link = ::fstatat(::dirfd(stream), name, &own, AT_SYMLINK_NOFOLLOW) == 0 &&
+                         S_ISLNK(own.st_mode);
+        }
         const bool known = found->d_type == DT_REG || found->d_type == DT_DIR;
         if (detail == EntryDetail::KindOnly && known) {
             entry.status.kind = found->d_type == DT_DIR ? FileKind::Folder : FileKind::Regular;

@@ -34,8 +34,11 @@ bool NameExists(const QString& path);
 
 struct DirEntry {
     QString name;
-    // Kind only, or kind, size and time when the listing asks for the details.
+    // Kind only, or kind, size and time when the listing asks for the details; for a
+    // symbolic link those of what it points to.
     FileStatus status;
+    // The entry itself is a symbolic link.
+    bool link = false;
 };
 
 enum class EntryDetail {

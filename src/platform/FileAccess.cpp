@@ -8,9 +8,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #include <utility>
 
@@ -64,13 +67,23 @@ private:
 };
 
 // Opens with the given access. O_NONBLOCK keeps a pipe or device from hanging the open; it
-// has no effect on the regular files that are let through.
+// has no effect on the regular files that are let through. O_NOATIME is dropped where the
+// kernel refuses it (a file of another user, for anyone but root).
 int OpenRegular(const QString& path, int access, struct stat& st) {
     const NativeName native(path);
     int fd;
-    do {
+    for (;;) {
         fd = ::open(native.Checked(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    } while (fd < 0 && errno == EINTR);
+        if (fd >= 0)
+            break;
+        if (errno == EINTR)
+            continue;
+        if (errno == EPERM && (access & O_NOATIME) != 0) {
+            access &= ~O_NOATIME;
+            continue;
+        }
+        break;
+    }
     if (fd < 0)
         throw IoError::FromErrno(errno);
     int err = 0;
@@ -148,7 +161,17 @@ int OpenLocked(const QString& path, struct stat& st) {
 OpenFile::OpenFile(const QString& path, OpenMode mode) : path_(path) {
     struct stat st {};
     try {
-        fd_ = mode == OpenMode::Change ? OpenLocked(path, st) : OpenRegular(path, O_RDONLY, st);
+        switch (mode) {
+        case OpenMode::Read:
+            fd_ = OpenRegular(path, O_RDONLY, st);
+            break;
+        case OpenMode::Look:
+            fd_ = OpenRegular(path, O_RDONLY | O_NOATIME, st);
+            break;
+        case OpenMode::Change:
+            fd_ = OpenLocked(path, st);
+            break;
+        }
     } catch (const IoError& error) {
         throw error.WithPath(path);
     }
@@ -246,10 +269,11 @@ QByteArray ReadWholeFile(const QString& path) {
     }
 }
 
-std::optional<FileStat> StatPath(const QString& path) {
+std::optional<FileStat> StatPath(const QString& path, bool followLink) {
     const NativeName native(path);
     struct stat st {};
-    if (!native.Valid() || ::lstat(native.CStr(), &st) != 0)
+    if (!native.Valid() ||
+        (followLink ? ::stat(native.CStr(), &st) : ::lstat(native.CStr(), &st)) != 0)
         return std::nullopt;
     return StatOf(st);
 }
@@ -259,6 +283,24 @@ bool MakeWritable(const QString& path) {
     struct stat st {};
     return native.Valid() && ::stat(native.CStr(), &st) == 0 && (st.st_mode & S_IWUSR) == 0 &&
            ::chmod(native.CStr(), (st.st_mode & 07777) | S_IWUSR) == 0;
+}
+
+int WriteAccessError(const QString& path) {
+    const NativeName native(path);
+    if (!native.Valid())
+        return EILSEQ;
+    return ::faccessat(AT_FDCWD, native.CStr(), W_OK, AT_EACCESS) == 0 ? 0 : errno;
+}
+
+bool CouldMakeWritable(const QString& path) {
+    const NativeName native(path);
+    struct stat st {};
+    struct statvfs volume {};
+    if (!native.Valid() || ::stat(native.CStr(), &st) != 0 || (st.st_mode & S_IWUSR) != 0)
+        return false;
+    const uid_t user = ::geteuid();
+    return (user == 0 || user == st.st_uid) && ::statvfs(native.CStr(), &volume) == 0 &&
+           (volume.f_flag & ST_RDONLY) == 0;
 }
 
 namespace {
@@ -337,6 +379,42 @@ bool RenameNoReplace(const QString& from, const QString& to) {
         return true;
     return err == EEXIST && SameFileByCase(from, to, fromBytes.CStr(), toBytes.CStr()) &&
            RenameThroughTemporary(from, fromBytes.CStr(), toBytes.CStr());
+}
+
+FolderAccess FolderAccessOf(const QString& folder) {
+    const NativeName native(folder.isEmpty() ? QStringView(u".") : QStringView(folder));
+    FolderAccess access;
+    if (::faccessat(AT_FDCWD, native.CStr(), W_OK | X_OK, AT_EACCESS) != 0) {
+        access.error = errno;
+        return access;
+    }
+    const long nameMax = ::pathconf(native.CStr(), _PC_NAME_MAX);
+    if (nameMax > 0)
+        access.nameMax = nameMax;
+    return access;
+}
+
+int RenameRefusal(const QString& from, const QString& to, const FolderAccess& fromFolder,
+                  const FolderAccess& toFolder) {
+    const NativeName fromBytes(from);
+    const NativeName toBytes(to);
+    if (!fromBytes.Valid() || !toBytes.Valid())
+        return EILSEQ;
+    if (toFolder.error != 0)
+        return toFolder.error;
+    if (fromFolder.error != 0)
+        return fromFolder.error;
+    const char* const native = toBytes.CStr();
+    const char* const slash = std::strrchr(native, '/');
+    const std::size_t nameBytes = std::strlen(slash ? slash + 1 : native);
+    if (qint64(nameBytes) > toFolder.nameMax || std::strlen(native) >= PATH_MAX)
+        return ENAMETOOLONG;
+    return 0;
+}
+
+int RenameRefusal(const QString& from, const QString& to) {
+    return RenameRefusal(from, to, FolderAccessOf(FolderPart(from).toString()),
+                         FolderAccessOf(FolderPart(to).toString()));
 }
 
 void IgnoreFileSizeSignal() {

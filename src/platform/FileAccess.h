@@ -22,6 +22,10 @@ struct FileStat {
 enum class OpenMode {
     // For reading only; works on read-only files and read-only media, and takes no lock.
     Read,
+    // As Read, and the file's access time stays as it was (O_NOATIME, which the kernel grants
+    // on the caller's own files and to root; on other files the open works as Read). For a
+    // run that must leave every file exactly as it found it.
+    Look,
     // For reading and writing under an exclusive lock on the whole file (an open file
     // description lock, F_OFD_SETLKW), held until the file is closed, so that two runs of
     // this program never change one file at the same time. A file whose owner-write
@@ -72,13 +76,41 @@ inline constexpr qint64 kMaxWholeFileSize = 64 * 1024 * 1024;
 // the path.
 QByteArray ReadWholeFile(const QString& path);
 
-// The file or link the path names, without following a final symbolic link; nothing when
-// no such name exists (or the path is no valid name).
-std::optional<FileStat> StatPath(const QString& path);
+// The file or link the path names, without following a final symbolic link (unless
+// followLink: then the file a final link leads to); nothing when no such name exists (or the
+// path is no valid name).
+std::optional<FileStat> StatPath(const QString& path, bool followLink = false);
 
 // Adds the owner's write permission to a file (a final link is followed) that lacks it; true
 // when the mode changed. Failures only give false.
 bool MakeWritable(const QString& path);
+
+// The errno an open for a change (OpenMode::Change) would meet now for want of write access
+// (no permission, read-only media), 0 when it would get it. The owner-write permission, which
+// Change checks on its own even for root, is not looked at here.
+int WriteAccessError(const QString& path);
+
+// True when MakeWritable would change the file now: it lacks the owner's write permission, and
+// this process may change its mode (its owner or root) on a volume that is not read-only.
+// Changes nothing.
+bool CouldMakeWritable(const QString& path);
+
+// What a folder allows of the names in it: the errno a change of a name in it meets for want of
+// the folder itself (missing: ENOENT, ENOTDIR; no right to change it: EACCES, EROFS), 0 when
+// none; and the longest name it takes, in bytes.
+struct FolderAccess {
+    int error = 0;
+    qint64 nameMax = 255;
+};
+FolderAccess FolderAccessOf(const QString& folder);
+
+// The errno RenameNoReplace(from, to) would meet for a reason other than a name that is
+// already taken: a name that is no valid name or too long for its folder (EILSEQ,
+// ENAMETOOLONG), or the error of either folder (given, or looked up). 0 when none applies.
+// Changes nothing.
+int RenameRefusal(const QString& from, const QString& to, const FolderAccess& fromFolder,
+                  const FolderAccess& toFolder);
+int RenameRefusal(const QString& from, const QString& to);
 
 // Renames a file; never replaces an existing name (a file, a folder or a symbolic link,
 // dangling or not) and never copies. Uses renameat2 with RENAME_NOREPLACE; where the file

@@ -6,6 +6,7 @@
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <bitset>
 
 namespace vantuke {
 
@@ -51,6 +52,21 @@ QByteArray EncodeRun(QStringView text) {
     return bytes;
 }
 
+// True when every character has a byte of its own: a character of the code page, or an
+// escaped byte of a file name.
+bool InCodePage(QStringView text) {
+    static const std::bitset<0x10000> inPage = [] {
+        std::bitset<0x10000> set;
+        for (const QChar c : DecodeTable()) {
+            if (c != QChar(QChar::ReplacementCharacter))
+                set.set(c.unicode());
+        }
+        return set;
+    }();
+    return std::all_of(text.begin(), text.end(),
+                       [](QChar c) { return inPage.test(c.unicode()) || EscapedByte(c) >= 0; });
+}
+
 bool IsAscii(QStringView text) {
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
 }
@@ -94,8 +110,15 @@ void SetFieldBytes(TTagRecord& record, TagField field, const QByteArray& bytes) 
     record.Field(field) = bytes.left(FieldCapacity(field));
 }
 
-void SetFieldText(TTagRecord& record, TagField field, const QString& text) {
-    SetFieldBytes(record, field, EncodeFieldText(text));
+void SetFieldText(TTagRecord& record, TagField field, const QString& text, FieldLosses* losses) {
+    QByteArray bytes = EncodeFieldText(text);
+    if (losses) {
+        // One byte per character: what lies past the capacity is that many characters.
+        const std::size_t k = std::size_t(field);
+        losses->cut[k] = int(std::max<qsizetype>(0, bytes.size() - FieldCapacity(field)));
+        losses->unmapped[k] = !InCodePage(text);
+    }
+    SetFieldBytes(record, field, bytes);
 }
 
 QByteArray EncodeFieldText(const QString& text) {

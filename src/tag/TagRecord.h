@@ -43,9 +43,20 @@ void AppendFieldText(QString& out, const QByteArray& bytes);
 
 // Stores bytes into a field, keeping the first bytes up to the field's capacity.
 void SetFieldBytes(TTagRecord& record, TagField field, const QByteArray& bytes);
+// What the last text stored into each field lost on the way: the characters past the field's
+// capacity, and whether it held characters the code page lacks (stored as "?"). Indexed by
+// TagField.
+struct FieldLosses {
+    std::array<int, kTextFields.size()> cut{};
+    std::array<bool, kTextFields.size()> unmapped{};
+
+    bool operator==(const FieldLosses&) const = default;
+};
+
 // Encodes text into the code page (a character it lacks becomes "?") and stores it by the
-// same truncation rule.
-void SetFieldText(TTagRecord& record, TagField field, const QString& text);
+// same truncation rule. With losses, records what the text lost in the field's entry.
+void SetFieldText(TTagRecord& record, TagField field, const QString& text,
+                  FieldLosses* losses = nullptr);
 // The text's bytes in the code page, untruncated. An escaped byte of a file name (U+DC80 to
 // U+DCFF, see NameBytes.h) becomes that byte, so a name's Latin-1 "é" reaches the tag as é.
 QByteArray EncodeFieldText(const QString& text);

@@ -1,5 +1,6 @@
 #include "ui/ExecutePage.h"
 
+#include "ui/FlowLayout.h"
 #include "ui/Glyphs.h"
 
 #include <QCheckBox>
@@ -40,19 +41,29 @@ ExecutePage::ExecutePage(QWidget* parent) : QWidget(parent) {
     clearStatus_ =
         new QCheckBox(QStringLiteral("Every change/start clear status box"), optionsGroup);
     clearStatus_->setObjectName(QStringLiteral("CheckBox19"));
+    // The glyph buttons stand at the right of the check box's row, or of a row under it
+    // where the window is too narrow for one.
+    auto* buttons = new QWidget(optionsGroup);
     options_ = MakeGlyphButton(Glyph::Options, QStringLiteral("Options"),
-                               QStringLiteral("SpeedButton20"), optionsGroup);
+                               QStringLiteral("SpeedButton20"), buttons);
     saveStatus_ = MakeGlyphButton(Glyph::SaveText, QStringLiteral("Save status to txt"),
-                                  QStringLiteral("SpeedButton22"), optionsGroup);
+                                  QStringLiteral("SpeedButton22"), buttons);
     about_ = MakeGlyphButton(Glyph::About, QStringLiteral("About"), QStringLiteral("SpeedButton21"),
-                             optionsGroup);
-    auto* optionsRow = new QHBoxLayout(optionsGroup);
+                             buttons);
+    preview_ = MakeGlyphButton(Glyph::Preview, QStringLiteral("Preview"),
+                               QStringLiteral("PreviewButton"), buttons);
+    auto* buttonRow = new QHBoxLayout(buttons);
+    buttonRow->setContentsMargins(0, 0, 0, 0);
+    buttonRow->setSpacing(2);
+    buttonRow->addStretch(1);
+    for (QToolButton* button : {options_, saveStatus_, about_, preview_})
+        buttonRow->addWidget(button);
+    auto* optionsRow = new FlowLayout(optionsGroup);
+    optionsRow->SetJustifyOneRow(true);
     optionsRow->setContentsMargins(6, 0, 6, 2);
     optionsRow->setSpacing(2);
-    optionsRow->addWidget(clearStatus_, 1);
-    optionsRow->addWidget(options_);
-    optionsRow->addWidget(saveStatus_);
-    optionsRow->addWidget(about_);
+    optionsRow->addWidget(clearStatus_);
+    optionsRow->addWidget(buttons);
 
     auto* statusLayout = new QVBoxLayout(statusGroup);
     statusLayout->setContentsMargins(6, 2, 6, 6);

@@ -22,6 +22,7 @@ public:
     QToolButton* OptionsButton() const { return options_; }
     QToolButton* SaveStatusButton() const { return saveStatus_; }
     QToolButton* AboutButton() const { return about_; }
+    QToolButton* PreviewButton() const { return preview_; }
     QPushButton* ExecuteButton() const { return execute_; }
     QProgressBar* Progress() const { return progress_; }
 
@@ -31,6 +32,7 @@ private:
     QToolButton* options_;
     QToolButton* saveStatus_;
     QToolButton* about_;
+    QToolButton* preview_;
     QPushButton* execute_;
     QProgressBar* progress_;
 };

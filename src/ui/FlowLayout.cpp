@@ -85,7 +85,7 @@ int FlowLayout::Arrange(const QRect& rect, bool apply) const {
         rows.last().append(item);
     }
 
-    const bool justify = rows.size() > 1;
+    const bool justify = rows.size() > 1 || justifyOneRow_;
     int y = area.y();
     for (const QList<QLayoutItem*>& row : rows) {
         int used = 0;

@@ -13,6 +13,9 @@ public:
     explicit FlowLayout(QWidget* parent = nullptr);
     ~FlowLayout() override;
 
+    // Stretches a single row to the full width as well.
+    void SetJustifyOneRow(bool justify) { justifyOneRow_ = justify; }
+
     void addItem(QLayoutItem* item) override;
     int count() const override;
     QLayoutItem* itemAt(int index) const override;
@@ -31,6 +34,7 @@ private:
     int Arrange(const QRect& rect, bool apply) const;
 
     QList<QLayoutItem*> items_;
+    bool justifyOneRow_ = false;
 };
 
 } // namespace vantuke

@@ -55,6 +55,9 @@ QIcon GlyphIcon(Glyph glyph) {
     case Glyph::About:
         return QIcon::fromTheme(QStringLiteral("help-about"),
                                 StandardIcon(QStyle::SP_MessageBoxInformation));
+    case Glyph::Preview:
+        return QIcon::fromTheme(QStringLiteral("document-print-preview"),
+                                StandardIcon(QStyle::SP_FileDialogContentsView));
     case Glyph::AddAll:
         return QIcon::fromTheme(QStringLiteral("go-bottom"), StandardIcon(QStyle::SP_ArrowDown));
     case Glyph::AddChosen:

@@ -16,6 +16,7 @@ enum class Glyph {
     Options,
     SaveText,
     About,
+    Preview,
     AddAll,       // "Add all"
     AddChosen,    // "Add"
     RemoveChosen, // "Remove"

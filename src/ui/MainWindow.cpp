@@ -118,6 +118,10 @@ void TForm1::ConnectControls() {
     connect(processes_, &ProcessPages::StoredListChanged, this, &TForm1::SaveSettingsGuarded);
     connect(files_, &FileSelectionPage::PresetsChanged, this, &TForm1::SaveSettingsGuarded);
     connect(execute_->ExecuteButton(), &QAbstractButton::clicked, this, &TForm1::Execute);
+    connect(execute_->PreviewButton(), &QAbstractButton::clicked, this, &TForm1::Preview);
+    // From any step, as the button's hint is only seen on the last.
+    auto* preview = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
+    connect(preview, &QShortcut::activated, this, &TForm1::Preview);
     connect(execute_->SaveStatusButton(), &QAbstractButton::clicked, this, &TForm1::SaveStatusBox);
     connect(execute_->OptionsButton(), &QAbstractButton::clicked, this, [this] {
         if (options_)

@@ -55,6 +55,9 @@ public:
     void ShowShortInfo();
     // "EXECUTE!": runs the current process over the selected files.
     void Execute();
+    // "Preview" (Ctrl+P): a dry run of what "EXECUTE!" would do now, shown in the "Preview"
+    // dialog, whose "Execute" then runs it.
+    void Preview();
     // "Save status to txt".
     void SaveStatusBox();
     QStringList StatusLines() const;

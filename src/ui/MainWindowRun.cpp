@@ -1,10 +1,15 @@
 // "EXECUTE!": collecting the options and running the batch from the main window.
 #include "batch/ExecuteBatch.h"
+#include "batch/RecordBatch.h"
+#include "platform/IoError.h"
+#include "selection/BusyScope.h"
+#include "settings/options.h"
 #include "ui/ErrorGuard.h"
 #include "ui/ExecutePage.h"
 #include "ui/FileSelectionPage.h"
 #include "ui/InputBlocker.h"
 #include "ui/MainWindow.h"
+#include "ui/PreviewDialog.h"
 #include "ui/ProcessPages.h"
 #include "ui/TagPage.h"
 #include "ui/WindowBatchHost.h"
@@ -29,6 +34,29 @@ void TForm1::Execute() {
         blocker.Drain();
     }
     running_ = false;
+}
+
+void TForm1::Preview() {
+    if (running_)
+        return;
+    RunPlan plan;
+    int entryCount = 0;
+    const bool planned = RunGuarded(this, [&] {
+        const BusyScope busy(this);
+        QStringList entries = files_->Selection().Entries();
+        entryCount = int(entries.size());
+        MutedHost nothingShown;
+        try {
+            RecordBatch(RunKind::Dry, entries, CollectBatchOptions(), nothingShown, plan);
+        } catch (const IoError&) {
+            // The plan shows where the run would end, and why.
+        }
+    });
+    if (!planned)
+        return;
+    PreviewDialog dialog(std::move(plan), entryCount, this);
+    if (dialog.exec() == QDialog::Accepted)
+        Execute();
 }
 
 void TForm1::RunBatch() {

@@ -3,18 +3,25 @@
 #include "CliRun.h"
 #include "TerminalHost.h"
 
+#include "platform/IoError.h"
+#include "platform/NameBytes.h"
 #include "support/TestFiles.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
 using namespace vantuke::cli;
 using testsupport::TempDir;
 using testsupport::WriteFile;
+using vantuke::IoError;
+using vantuke::NameToBytes;
 
 struct PathCase {
     const char* cwd;
@@ -49,16 +56,73 @@ TEST(AbsolutePathTest, DropsEmptyAndDotPartsButKeepsDotDot) {
             << c.cwd << " + " << c.path;
 }
 
+CliRequest RequestOf(const QList<Source>& sources) {
+    CliRequest request;
+    request.sources = sources;
+    return request;
+}
+
+constexpr Source::Kind kFile = Source::Kind::File;
+constexpr Source::Kind kPlaylist = Source::Kind::Playlist;
+constexpr Source::Kind kFileList = Source::Kind::FileList;
+
 TEST(BuildSelectionTest, FilesAndPlaylistsKeepCommandLineOrderWithoutDuplicates) {
     TempDir dir;
     WriteFile(dir.Path("list.m3u"), "b.mp3\nc.mp3\n");
     const QList<Source> sources{
-        {"a.mp3", false}, {dir.Path("b.mp3"), false}, {"list.m3u", true}, {"./a.mp3", false},
-        {"d.mp3", false}, {"list.m3u", true},         {"e.mp3", false},
+        {"a.mp3", kFile}, {dir.Path("b.mp3"), kFile}, {"list.m3u", kPlaylist}, {"./a.mp3", kFile},
+        {"d.mp3", kFile}, {"list.m3u", kPlaylist},    {"e.mp3", kFile},
     };
-    EXPECT_EQ(BuildSelection(sources, dir.Path()),
+    EXPECT_EQ(BuildSelection(RequestOf(sources), dir.Path()),
               (QStringList{dir.Path("a.mp3"), dir.Path("b.mp3"), dir.Path("c.mp3"),
                            dir.Path("d.mp3"), dir.Path("e.mp3")}));
+}
+
+// A folder adds its MP3 files as the file list shows them; -r adds its subfolders, folder by
+// folder in name order, without following a link to a folder (here one that loops back).
+TEST(BuildSelectionTest, FoldersAddTheirMp3FilesAndSubfoldersInNameOrder) {
+    TempDir dir;
+    for (const char* name :
+         {"music/b.mp3", "music/A.MP3", "music/notes.txt", "music/sub/z.mp3", "music/Sub 2/y.Mp3",
+          "music/sub/deeper/x.mp3", "music/.hidden/h.mp3"}) {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(dir.Path(name)).path()));
+        WriteFile(dir.Path(name), "audio");
+    }
+    ASSERT_EQ(::symlink("..", NameToBytes(dir.Path("music/sub/up")).constData()), 0);
+    ASSERT_EQ(::symlink("sub", NameToBytes(dir.Path("music/linked")).constData()), 0);
+    ASSERT_TRUE(QDir().mkpath(dir.Path("folder.mp3")));
+
+    CliRequest request = RequestOf({{"music", kFile}, {"folder.mp3", kFile}});
+    const QString m = dir.Dir() + "music/";
+    EXPECT_EQ(BuildSelection(request, dir.Path()),
+              (QStringList{m + "A.MP3", m + "b.mp3", dir.Path("folder.mp3")}))
+        << "a name that ends in .mp3 is taken as a file";
+
+    request.recursive = true;
+    EXPECT_EQ(BuildSelection(request, dir.Path()),
+              (QStringList{m + "A.MP3", m + "b.mp3", m + ".hidden/h.mp3", m + "sub/z.mp3",
+                           m + "sub/deeper/x.mp3", m + "Sub 2/y.Mp3", dir.Path("folder.mp3")}));
+}
+
+// --files-from lists: one FILE per line (CR LF too) or NUL-separated, empty records skipped,
+// each FILE relative to the working folder, in order with the other sources.
+TEST(BuildSelectionTest, FileListsAddTheirFilesInOrder) {
+    TempDir dir;
+    WriteFile(dir.Path("lines.txt"), "b.mp3\r\n\n" + dir.Path("c.mp3").toUtf8() + "\nd.mp3");
+    WriteFile(dir.Path("nul.txt"), QByteArray("new\nline.mp3\0\0e.mp3\0", 19));
+    CliRequest request = RequestOf({{"a.mp3", kFile}, {"lines.txt", kFileList}, {"f.mp3", kFile}});
+    EXPECT_EQ(BuildSelection(request, dir.Path()),
+              (QStringList{dir.Path("a.mp3"), dir.Path("b.mp3"), dir.Path("c.mp3"),
+                           dir.Path("d.mp3"), dir.Path("f.mp3")}));
+
+    request = RequestOf({{dir.Path("nul.txt"), kFileList}});
+    request.nulSeparated = true;
+    EXPECT_EQ(BuildSelection(request, dir.Path()),
+              (QStringList{dir.Path("new\nline.mp3"), dir.Path("e.mp3")}));
+
+    request = RequestOf({{"missing.txt", kFileList}});
+    EXPECT_EQ(testsupport::ErrorCodeOf([&] { BuildSelection(request, dir.Path()); }),
+              IoError::kFileNotFound);
 }
 
 // What LogLine wrote, read back from a temporary file.

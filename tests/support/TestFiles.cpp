@@ -9,6 +9,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <ftw.h>
 #include <gtest/gtest.h>
@@ -129,6 +131,50 @@ void PipeWriter::Finish() {
     writer_.join();
     if (fd >= 0)
         ::close(fd);
+}
+
+FolderState Snapshot(const QString& dir) {
+    FolderState state;
+    const QByteArray folder = vantuke::NameToBytes(dir);
+    DIR* listing = ::opendir(folder.constData());
+    EXPECT_NE(listing, nullptr) << dir.toStdString();
+    if (!listing)
+        return state;
+    const auto nanoseconds = [](const struct timespec& t) {
+        return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+    };
+    while (const dirent* entry = ::readdir(listing)) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        const QByteArray path = folder + name;
+        struct stat st {};
+        EXPECT_EQ(::lstat(path.constData(), &st), 0);
+        FileState& file = state[name];
+        file.mode = st.st_mode;
+        file.mtime = nanoseconds(st.st_mtim);
+        file.atime = nanoseconds(st.st_atim);
+        if (!S_ISREG(st.st_mode))
+            continue;
+        const int fd = ::open(path.constData(), O_RDONLY | O_NOATIME);
+        EXPECT_GE(fd, 0) << path.constData();
+        char buffer[65536];
+        for (ssize_t got; fd >= 0 && (got = ::read(fd, buffer, sizeof buffer)) > 0;)
+            file.bytes.append(buffer, got);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    ::closedir(listing);
+    return state;
+}
+
+void AgeAccessTimes(const QString& dir) {
+    const struct timespec times[2] = {{::time(nullptr) - 2 * 86400, 0}, {0, UTIME_OMIT}};
+    for (const auto& entry : Snapshot(dir)) {
+        ASSERT_EQ(::utimensat(AT_FDCWD, (vantuke::NameToBytes(dir) + entry.first).constData(),
+                              times, AT_SYMLINK_NOFOLLOW),
+                  0);
+    }
 }
 
 void MakeReadOnly(const QString& path) {

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
+#include <map>
 #include <thread>
 
 // Small helpers for tests that work on real files in a temporary folder.
@@ -67,6 +68,25 @@ private:
     QByteArray path_;
     std::thread writer_;
 };
+
+// A file as its folder holds it: its bytes, mode, and modification and access times to the
+// nanosecond.
+struct FileState {
+    QByteArray bytes;
+    quint32 mode = 0;
+    qint64 mtime = 0;
+    qint64 atime = 0;
+    bool operator==(const FileState&) const = default;
+};
+// Every entry of a folder (given with a trailing "/"), by the bytes of its name.
+using FolderState = std::map<QByteArray, FileState>;
+
+// The folder's entries, read without touching their access times (O_NOATIME, which the
+// owner and root may always ask for).
+FolderState Snapshot(const QString& dir);
+// Sets the access time of every entry two days back, before its modification time: a plain
+// read then moves it to now (relatime), so a reader that should leave it shows.
+void AgeAccessTimes(const QString& dir);
 
 // Removes the owner's write permission (the program's read-only attribute).
 void MakeReadOnly(const QString& path);

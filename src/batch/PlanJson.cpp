@@ -1,0 +1,196 @@
+#include "batch/PlanJson.h"
+
+#include "platform/NameBytes.h"
+#include "platform/NameDisplay.h"
+#include "tag/TagBytes.h"
+
+namespace vantuke {
+
+namespace {
+
+constexpr qsizetype kPieceSize = 64 * 1024;
+
+const char* ActionName(PlanAction action) {
+    switch (action) {
+    case PlanAction::Rename:
+        return "rename";
+    case PlanAction::WriteTag:
+        return "write-tag";
+    case PlanAction::RemoveTag:
+        return "remove-tag";
+    case PlanAction::List:
+        return "list";
+    case PlanAction::None:
+        break;
+    }
+    return "none";
+}
+
+// Appends text as a JSON string. A lone surrogate, which no JSON string may hold, becomes
+// U+FFFD.
+void AppendString(QByteArray& out, QStringView text) {
+    out += '"';
+    QString clean;
+    for (qsizetype k = 0; k < text.size(); ++k) {
+        const QChar c = text[k];
+        if (c.isHighSurrogate() && k + 1 < text.size() && text[k + 1].isLowSurrogate()) {
+            ++k;
+        } else if (c.isSurrogate()) {
+            if (clean.isEmpty())
+                clean = text.toString();
+            clean[k] = QChar(QChar::ReplacementCharacter);
+        }
+    }
+    for (const char byte : (clean.isEmpty() ? text : QStringView(clean)).toUtf8()) {
+        switch (byte) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (static_cast<unsigned char>(byte) < 0x20) {
+                static const char hex[] = "0123456789abcdef";
+                out += "\\u00";
+                out += hex[(byte >> 4) & 0xF];
+                out += hex[byte & 0xF];
+            } else {
+                out += byte;
+            }
+        }
+    }
+    out += '"';
+}
+
+bool IsUtf8Name(QStringView path) {
+    for (const QChar c : path) {
+        if (c.isSurrogate() && EscapedByte(c) >= 0)
+            return false;
+    }
+    return true;
+}
+
+// "key": PATH, and "key_base64": BYTES when the path's bytes are not UTF-8.
+void AppendPath(QByteArray& out, const char* key, const QString& path) {
+    out += '"';
+    out += key;
+    out += "\": ";
+    if (IsUtf8Name(path)) {
+        AppendString(out, path);
+        return;
+    }
+    AppendString(out, NameForDisplay(path));
+    out += ", \"";
+    out += key;
+    out += "_base64\": \"";
+    out += NameToBytes(path).toBase64();
+    out += '"';
+}
+
+void AppendTag(QByteArray& out, const std::optional<RawTag>& tag) {
+    if (!tag) {
+        out += "null";
+        return;
+    }
+    TTagRecord record;
+    ParseTagFields(QByteArrayView(tag->data(), kTagSize).sliced(kTagMarkerSize), record);
+    out += '{';
+    for (const TagField field : kTextFields) {
+        out += '"';
+        out += kTagFieldKeys[size_t(field)];
+        out += "\": ";
+        AppendString(out, FieldText(record, field));
+        out += ", ";
+    }
+    out += "\"genre\": ";
+    out += QByteArray::number(record.Genre);
+    out += '}';
+}
+
+void AppendItem(QByteArray& out, const PlanItem& item) {
+    out += "    {\"number\": ";
+    out += QByteArray::number(item.number);
+    out += ", ";
+    AppendPath(out, "path", item.path);
+    out += ", \"action\": \"";
+    out += ActionName(item.action);
+    out += '"';
+    if (item.action == PlanAction::Rename) {
+        out += ", ";
+        AppendPath(out, "new_path", item.newPath);
+    }
+    out += ", \"tag_before\": ";
+    AppendTag(out, item.tagBefore);
+    out += ", \"tag_after\": ";
+    AppendTag(out, item.tagAfter);
+    out += ", \"notes\": [";
+    for (qsizetype k = 0; k < item.notes.size(); ++k) {
+        if (k > 0)
+            out += ", ";
+        AppendString(out, item.notes.at(k));
+    }
+    out += "]}";
+}
+
+} // namespace
+
+PlanJsonWriter::PlanJsonWriter(Process process, bool dryRun, Out out) : out_(std::move(out)) {
+    piece_.reserve(kPieceSize + 4096);
+    piece_ += "{\n  \"process\": ";
+    AppendString(piece_, ProcessCaption(process));
+    piece_ += ",\n  \"dry_run\": ";
+    piece_ += dryRun ? "true" : "false";
+    piece_ += ",\n  \"entries\": [";
+}
+
+void PlanJsonWriter::Entry(const PlanItem& item) {
+    piece_ += first_ ? "\n" : ",\n";
+    first_ = false;
+    AppendItem(piece_, item);
+    if (piece_.size() >= kPieceSize) {
+        out_(piece_);
+        piece_.resize(0);
+    }
+}
+
+void PlanJsonWriter::Finish(const RunPlan& plan) {
+    piece_ += first_ ? "],\n  \"errors\": " : "\n  ],\n  \"errors\": ";
+    piece_ += QByteArray::number(plan.errorCount);
+    piece_ += ",\n  \"complete\": ";
+    piece_ += plan.complete ? "true" : "false";
+    piece_ += ",\n  \"io_error\": ";
+    if (plan.ioError) {
+        piece_ += "{\"message\": ";
+        AppendString(piece_, plan.ioError->Text());
+        piece_ += ", ";
+        AppendPath(piece_, "path", plan.ioError->Path());
+        piece_ += '}';
+    } else {
+        piece_ += "null";
+    }
+    piece_ += "\n}\n";
+    out_(piece_);
+    piece_.resize(0);
+}
+
+QByteArray PlanJson(const RunPlan& plan) {
+    QByteArray json;
+    PlanJsonWriter writer(plan.process, plan.dryRun,
+                          [&json](QByteArrayView piece) { json += piece; });
+    for (const PlanItem& item : plan.items)
+        writer.Entry(item);
+    writer.Finish(plan);
+    return json;
+}
+
+} // namespace vantuke

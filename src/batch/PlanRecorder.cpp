@@ -1,0 +1,164 @@
+#include "batch/PlanRecorder.h"
+
+#include <algorithm>
+#include <cerrno>
+
+namespace vantuke {
+
+// An entry's file, passing every call on and telling the recorder what happened.
+class PlanRecorder::File final : public TagFile {
+public:
+    File(std::unique_ptr<TagFile> file, PlanRecorder& recorder)
+        : file_(std::move(file)), recorder_(recorder) {}
+
+    const FileStat& Stat() const override { return file_->Stat(); }
+    QByteArrayView LastBytes() override {
+        const QByteArrayView last = file_->LastBytes();
+        recorder_.Looked(last);
+        return last;
+    }
+    void WriteTag(const TTagRecord& record) override {
+        file_->WriteTag(record);
+        recorder_.Wrote(record);
+    }
+    bool RemoveTag() override {
+        const bool removed = file_->RemoveTag();
+        if (removed)
+            recorder_.Removed();
+        return removed;
+    }
+    void Close() override { file_->Close(); }
+
+private:
+    std::unique_ptr<TagFile> file_;
+    PlanRecorder& recorder_;
+};
+
+PlanRecorder::PlanRecorder(FileSystem& files, RunPlan& plan, const QStringList& entries,
+                           EntryDone entryDone)
+    : files_(files), plan_(plan), entryDone_(std::move(entryDone)) {
+    if (plan.process == Process::TagToFilename || plan.process == Process::AdjustFileName) {
+        holders_.reserve(entries.size());
+        // The same path twice is one file: the first entry names it.
+        for (qsizetype i = entries.size() - 1; i >= 0; --i)
+            holders_.insert(entries.at(i), int(i) + 1);
+    }
+}
+
+void PlanRecorder::BeginEntry(int i, const QString& path) {
+    item_ = PlanItem();
+    item_.number = i + 1;
+    item_.path = path;
+    inEntry_ = true;
+    looked_ = false;
+}
+
+void PlanRecorder::EndEntry() {
+    if (!inEntry_)
+        return;
+    inEntry_ = false;
+    if (plan_.process == Process::ListFiles && item_.tagBefore)
+        item_.action = PlanAction::List;
+    if (entryDone_)
+        entryDone_(item_);
+    else
+        plan_.items.append(std::move(item_));
+}
+
+void PlanRecorder::Note(PlanNote kind, const QString& text) {
+    if (!inEntry_)
+        return;
+    item_.notes.append(text);
+    item_.noteKinds |= quint8(kind);
+}
+
+void PlanRecorder::Looked(QByteArrayView last) {
+    if (looked_ || !inEntry_)
+        return;
+    looked_ = true;
+    if (IsTagMarker(last)) {
+        RawTag& tag = item_.tagBefore.emplace();
+        std::copy_n(last.data(), kTagSize, tag.data());
+    } else {
+        Note(PlanNote::NoTag, QStringLiteral("no tag"));
+    }
+}
+
+void PlanRecorder::Wrote(const TTagRecord& record) {
+    if (!inEntry_)
+        return;
+    item_.action = PlanAction::WriteTag;
+    BuildTag(record, item_.tagAfter.emplace().data());
+}
+
+void PlanRecorder::Removed() {
+    if (!inEntry_)
+        return;
+    item_.action = PlanAction::RemoveTag;
+    item_.tagAfter.reset();
+}
+
+std::unique_ptr<TagFile> PlanRecorder::Open(const QString& path, OpenMode mode) {
+    return std::make_unique<File>(files_.Open(path, mode), *this);
+}
+
+bool PlanRecorder::Rename(const QString& from, const QString& to) {
+    if (!files_.Rename(from, to))
+        return false;
+    if (inEntry_) {
+        item_.action = PlanAction::Rename;
+        item_.newPath = to;
+    }
+    if (!holders_.isEmpty()) {
+        const int number = inEntry_ ? item_.number : 0;
+        if (holders_.value(from) == number)
+            holders_.remove(from);
+        holders_.insert(to, number);
+    }
+    return true;
+}
+
+void PlanRecorder::RenameFailed(const QString& path, const QString& newPath) {
+    QString why;
+    PlanNote kind = PlanNote::NotRenamed;
+    if (!files_.Stat(path)) {
+        why = QStringLiteral("file not found");
+    } else if (files_.Stat(newPath)) {
+        kind = PlanNote::NameTaken;
+        const int holder = holders_.value(newPath);
+        why = holder > 0 && (!inEntry_ || holder != item_.number)
+                  ? QStringLiteral("name taken by entry %1").arg(holder)
+                  : QStringLiteral("name taken");
+    } else {
+        switch (RenameRefusal(path, newPath)) {
+        case ENOENT:
+        case ENOTDIR:
+            why = QStringLiteral("folder missing");
+            break;
+        case ENAMETOOLONG:
+            why = QStringLiteral("name too long");
+            break;
+        case EILSEQ:
+            why = QStringLiteral("no valid name");
+            break;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            why = QStringLiteral("folder not writable");
+            break;
+        default:
+            why = QStringLiteral("refused by the file system");
+            break;
+        }
+    }
+    Note(kind, QStringLiteral("cannot rename: ") + why);
+}
+
+bool PlanRecorder::ClearReadOnly(const QString& path) {
+    const bool cleared = files_.ClearReadOnly(path);
+    if (cleared)
+        Note(PlanNote::ReadOnlyCleared, QStringLiteral("read-only mode cleared"));
+    return cleared;
+}
+
+} // namespace vantuke

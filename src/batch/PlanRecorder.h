@@ -1,0 +1,59 @@
+#pragma once
+
+#include "batch/RunPlan.h"
+#include "tag/FileSystem.h"
+
+#include <QHash>
+#include <QStringList>
+#include <functional>
+
+namespace vantuke {
+
+// Records what each entry of a run does into a plan: the files of the run pass through it
+// (a decorator of the run's FileSystem), so it sees every tag looked at, written or cut,
+// every rename and every read-only mode cleared; the frame marks where each entry begins and
+// ends, and the steps and hosts add the notes only they know. It works on the real files as
+// on a dry run's model alike.
+class PlanRecorder final : public FileSystem {
+public:
+    using EntryDone = std::function<void(const PlanItem&)>;
+
+    // entries: the run's entries as it starts, to name the entry whose file has a name
+    // another entry wanted. Each item goes, as its entry ends, to entryDone when one is given
+    // (and the plan keeps none: a long run holds one item at a time), else into the plan.
+    PlanRecorder(FileSystem& files, RunPlan& plan, const QStringList& entries,
+                 EntryDone entryDone = {});
+
+    void BeginEntry(int i, const QString& path);
+    // Ends the current entry, if one is going on (also one an I/O error broke off).
+    void EndEntry();
+    // A note of the current entry.
+    void Note(PlanNote kind, const QString& text);
+    void CountError() { ++plan_.errorCount; }
+    // Notes why the current entry's rename failed: the name taken (by which entry, when one
+    // holds it), the file missing, the folder missing or not writable, the name too long.
+    void RenameFailed(const QString& path, const QString& newPath);
+
+    std::optional<FileStat> Stat(const QString& path) override { return files_.Stat(path); }
+    std::unique_ptr<TagFile> Open(const QString& path, OpenMode mode) override;
+    bool Rename(const QString& from, const QString& to) override;
+    bool ClearReadOnly(const QString& path) override;
+
+private:
+    class File;
+    void Looked(QByteArrayView last);
+    void Wrote(const TTagRecord& record);
+    void Removed();
+
+    FileSystem& files_;
+    RunPlan& plan_;
+    EntryDone entryDone_;
+    PlanItem item_;
+    bool inEntry_ = false;
+    bool looked_ = false;
+    // Which entry's file has a name, by entry number: each entry's own path at first, then
+    // moved with every rename. Kept only for processes that rename.
+    QHash<QString, int> holders_;
+};
+
+} // namespace vantuke

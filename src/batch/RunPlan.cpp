@@ -1,0 +1,50 @@
+#include "batch/RunPlan.h"
+
+namespace vantuke {
+
+namespace {
+
+QString Count(int n, const char* one, const char* many) {
+    return QString::number(n) + QLatin1Char(' ') + QLatin1String(n == 1 ? one : many);
+}
+
+} // namespace
+
+QString PlanSummary(const RunPlan& plan, int entryCount) {
+    if (entryCount == 0)
+        return QStringLiteral("No files to process");
+    int renamed = 0, written = 0, removed = 0, listed = 0, taken = 0, notRenamed = 0, noTag = 0;
+    for (const PlanItem& item : plan.items) {
+        renamed += item.action == PlanAction::Rename;
+        written += item.action == PlanAction::WriteTag;
+        removed += item.action == PlanAction::RemoveTag;
+        listed += item.action == PlanAction::List;
+        taken += item.Has(PlanNote::NameTaken);
+        notRenamed += item.Has(PlanNote::NotRenamed);
+        noTag += item.Has(PlanNote::NoTag);
+    }
+    QStringList parts;
+    const auto add = [&](int n, const char* one, const char* many) {
+        if (n > 0)
+            parts << Count(n, one, many);
+    };
+    add(renamed, "renamed", "renamed");
+    add(written, "tag written", "tags written");
+    add(removed, "tag removed", "tags removed");
+    add(listed, "listed", "listed");
+    add(taken, "name taken", "names taken");
+    add(notRenamed, "not renamed", "not renamed");
+    add(noTag, "without a tag", "without a tag");
+    QString line = Count(entryCount, "file", "files") + QStringLiteral(": ") +
+                   (parts.isEmpty() ? QStringLiteral("nothing changes") : parts.join(u", "));
+    if (!plan.complete) {
+        line += plan.dryRun ? QStringLiteral("; stops") : QStringLiteral("; stopped");
+        if (!plan.items.isEmpty())
+            line += QStringLiteral(" at file ") + QString::number(plan.items.last().number);
+        if (plan.ioError)
+            line += QStringLiteral(": ") + plan.ioError->Text();
+    }
+    return line;
+}
+
+} // namespace vantuke

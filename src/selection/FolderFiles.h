@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace vantuke {
+
+// The MP3 files of a folder (a full path ending in "/"), as full paths in the order the file
+// list shows them: regular files (or links to them) whose names end in ".mp3" in any letter
+// case. With recursive, each subfolder follows in name order, folder by folder, the way the
+// tree sorts them; a symbolic link to a folder is never followed, so a link that points back
+// up the tree cannot make the walk endless. A folder that cannot be read adds nothing.
+QStringList Mp3FilesIn(const QString& folder, bool recursive);
+
+} // namespace vantuke

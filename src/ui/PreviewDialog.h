@@ -1,0 +1,52 @@
+#pragma once
+
+#include "batch/RunPlan.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QSortFilterProxyModel;
+class QTableView;
+
+namespace vantuke {
+
+class PlanModel;
+
+// "Preview": what a run would do, before it runs. A summary line over a table of the
+// entries (number, file, what becomes of it, notes), rows with notes marked by a colour and
+// an icon, sortable by any column, with a check box that shows only the rows with notes.
+// "Execute" closes the dialog accepted (the window then runs the batch as "EXECUTE!" does),
+// "Close" (also Esc and Enter) rejected.
+class PreviewDialog : public QDialog {
+    Q_OBJECT
+public:
+    // entryCount: how many entries the run was planned for (a run that ends early reaches
+    // fewer).
+    PreviewDialog(RunPlan plan, int entryCount, QWidget* parent = nullptr);
+    ~PreviewDialog() override;
+
+    QLabel* Summary() const { return summary_; }
+    QTableView* Table() const { return table_; }
+    QCheckBox* NotesOnly() const { return notesOnly_; }
+    QPushButton* ExecuteButton() const { return execute_; }
+    QPushButton* CloseButton() const { return close_; }
+    PlanModel* Model() const { return model_; }
+    // The rows as the table shows them: sorted, filtered and marked.
+    QSortFilterProxyModel* Rows() const { return rows_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    PlanModel* model_;
+    QSortFilterProxyModel* rows_;
+    QLabel* summary_;
+    QTableView* table_;
+    QCheckBox* notesOnly_;
+    QPushButton* execute_;
+    QPushButton* close_;
+};
+
+} // namespace vantuke

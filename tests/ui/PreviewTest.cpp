@@ -1,0 +1,220 @@
+// "Preview": the button and Ctrl+P open a dialog with what "EXECUTE!" would do now, made by a
+// dry run that changes nothing; "Execute" there runs the batch, "Close" does not. The dialog's
+// table sorts, filters and marks the rows with notes.
+#include "WindowFixture.h"
+
+#include "batch/PlanModel.h"
+#include "support/LayoutCheck.h"
+#include "support/ModalAnswer.h"
+#include "ui/ExecutePage.h"
+#include "ui/FileSelectionPage.h"
+#include "ui/PreviewDialog.h"
+#include "ui/ProcessPages.h"
+#include "ui/WrapTabs.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <functional>
+
+using namespace vantuke;
+using testsupport::MakeTag;
+using testsupport::WriteMp3;
+
+namespace windowtest {
+namespace {
+
+class PreviewTest : public WindowTest {
+protected:
+    PreviewTest() {
+        WriteMp3(FilesDir() + "a.mp3", 300, MakeTag("Tune", "Xyz"));
+        WriteMp3(FilesDir() + "b.mp3", 300, MakeTag("Tune", "Xyz"));
+        WriteMp3(FilesDir() + "c.mp3", 300);
+        Form1().FileSelection()->SetSelectionEntries(
+            {FilesDir() + "a.mp3", FilesDir() + "b.mp3", FilesDir() + "c.mp3"});
+        Form1().Processes()->Tabs()->SetCurrentIndex(int(Process::TagToFilename));
+    }
+
+    // Runs the answer once the "Preview" dialog is the modal window, and fails the test (and
+    // closes the dialog) when it never comes or stays open.
+    void WhenPreviewOpens(std::function<void(PreviewDialog&)> answer) {
+        opened_ = false;
+        QTimer::singleShot(0, [this, answer = std::move(answer)] {
+            auto* dialog = qobject_cast<PreviewDialog*>(QApplication::activeModalWidget());
+            if (!dialog) {
+                ADD_FAILURE() << "no Preview dialog";
+                return;
+            }
+            opened_ = true;
+            answer(*dialog);
+            if (dialog->isVisible()) {
+                ADD_FAILURE() << "the dialog stayed open";
+                dialog->reject();
+            }
+        });
+    }
+
+    QStringList Rows(const PreviewDialog& dialog) const {
+        QStringList rows;
+        const QAbstractItemModel* model = dialog.Table()->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            QStringList cells;
+            for (int column = 0; column < model->columnCount(); ++column)
+                cells << model->index(row, column).data().toString();
+            rows << cells.join(" | ");
+        }
+        return rows;
+    }
+
+    bool opened_ = false;
+};
+
+TEST_F(PreviewTest, TheButtonSitsAfterTheOthersOfOptions) {
+    auto* preview = Find<QToolButton>("PreviewButton");
+    auto* about = Find<QToolButton>("SpeedButton21");
+    ASSERT_TRUE(preview && about);
+    EXPECT_EQ(preview->toolTip(), "Preview");
+    EXPECT_EQ(preview->accessibleName(), "Preview");
+    EXPECT_FALSE(preview->icon().isNull());
+    EXPECT_TRUE(Find<QGroupBox>("GroupBox5")->isAncestorOf(preview));
+    Form1().show();
+    Form1().Steps()->SetCurrentIndex(2);
+    EXPECT_GT(preview->x(), about->x());
+    Form1().hide();
+}
+
+TEST_F(PreviewTest, CtrlPShowsTheDryRunAndCloseChangesNothing) {
+    Form1().show();
+    Form1().activateWindow();
+    if (!QTest::qWaitForWindowActive(&Form1()))
+        GTEST_SKIP() << "the window cannot be made active on this platform";
+    const testsupport::FolderState before = testsupport::Snapshot(FilesDir());
+    const QStringList statusBefore = Form1().StatusLines();
+
+    WhenPreviewOpens([&](PreviewDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), "Preview");
+        EXPECT_EQ(dialog.Summary()->text(), "3 files: 1 renamed, 1 name taken, 1 without a tag");
+        EXPECT_EQ(Rows(dialog), QStringList({"1 | a.mp3 | rename to Xyz - Tune.mp3 | ",
+                                             "2 | b.mp3 | no change | cannot rename: name taken "
+                                             "by entry 1",
+                                             "3 | c.mp3 | no change | no tag"}));
+        modalanswer::ClickButton(dialog, "Close");
+    });
+    // From step 1: the shortcut works wherever the focus is.
+    QTest::keyClick(&Form1(), Qt::Key_P, Qt::ControlModifier);
+    EXPECT_TRUE(opened_);
+    EXPECT_TRUE(testsupport::Snapshot(FilesDir()) == before);
+    EXPECT_EQ(Form1().StatusLines(), statusBefore);
+    EXPECT_TRUE(errors_.isEmpty());
+    Form1().hide();
+}
+
+TEST_F(PreviewTest, ExecuteRunsTheBatchAsExecuteDoes) {
+    Find<QCheckBox>("CheckBox19")->setChecked(true);
+    WhenPreviewOpens([&](PreviewDialog& dialog) { modalanswer::ClickButton(dialog, "Execute"); });
+    Find<QToolButton>("PreviewButton")->click();
+    EXPECT_TRUE(opened_);
+    EXPECT_EQ(Form1().StatusLines().last(), "Process Complete! (1 errors)");
+    EXPECT_EQ(
+        Form1().FileSelection()->Selection().Entries(),
+        QStringList({FilesDir() + "Xyz - Tune.mp3", FilesDir() + "b.mp3", FilesDir() + "c.mp3"}));
+    EXPECT_TRUE(QFile::exists(FilesDir() + "Xyz - Tune.mp3"));
+}
+
+// A run that would end at an I/O error: the dialog opens all the same and says where.
+TEST_F(PreviewTest, AnIoErrorShowsInTheDialogNotInAnErrorBox) {
+    Form1().FileSelection()->SetSelectionEntries({FilesDir() + "a.mp3", FilesDir() + "gone.mp3"});
+    WhenPreviewOpens([&](PreviewDialog& dialog) {
+        EXPECT_EQ(dialog.Summary()->text(), "2 files: 1 renamed; stops at file 2: File not found");
+        EXPECT_TRUE(Rows(dialog).last().endsWith("the run stops here: File not found"));
+        modalanswer::ClickButton(dialog, "Close");
+    });
+    Find<QToolButton>("PreviewButton")->click();
+    EXPECT_TRUE(opened_);
+    EXPECT_TRUE(errors_.isEmpty());
+}
+
+RawTag Tag(const QByteArray& bytes) {
+    RawTag tag;
+    std::copy_n(bytes.constData(), kTagSize, tag.data());
+    return tag;
+}
+
+RunPlan LongPlan() {
+    RunPlan plan;
+    plan.process = Process::AdjustFileName;
+    plan.dryRun = true;
+    plan.complete = true;
+    for (int k = 1; k <= 30; ++k) {
+        PlanItem item;
+        item.number = k;
+        item.path = QString("/music/folder/track_%1.mp3").arg(k);
+        if (k % 3 == 0) {
+            item.notes << QString("cannot rename: name taken by entry %1").arg(k - 2);
+            item.noteKinds = quint8(PlanNote::NameTaken);
+        } else if (k <= 2) {
+            item.action = PlanAction::WriteTag;
+            if (k == 1)
+                item.tagBefore = Tag(MakeTag("Tune", "Xyz", "Live", "1999"));
+            item.tagAfter = Tag(MakeTag("Tune", "The Xyz Band", "Live", "2001", "", 17));
+        } else {
+            item.action = PlanAction::Rename;
+            item.newPath = QString("/music/folder/Track %1 of a longer name.mp3").arg(k);
+        }
+        plan.items << item;
+    }
+    return plan;
+}
+
+TEST(PreviewDialogTest, SortsFiltersAndMarksTheRowsWithNotes) {
+    PreviewDialog dialog(LongPlan(), 30);
+    QSortFilterProxyModel* rows = dialog.Rows();
+    ASSERT_EQ(rows->rowCount(), 30);
+    const auto cell = [&](int row, int column, int role = Qt::DisplayRole) {
+        return rows->index(row, column).data(role);
+    };
+    // Marked: a colour and an icon, on the rows with notes only.
+    EXPECT_TRUE(cell(2, PlanModel::NotesColumn, Qt::BackgroundRole).isValid());
+    EXPECT_FALSE(cell(2, PlanModel::NumberColumn, Qt::DecorationRole).isNull());
+    EXPECT_FALSE(cell(0, PlanModel::NotesColumn, Qt::BackgroundRole).isValid());
+    EXPECT_TRUE(cell(0, PlanModel::NumberColumn, Qt::DecorationRole).isNull());
+
+    // Numbers sort as numbers: 30 before 9 going down.
+    dialog.Table()->sortByColumn(PlanModel::NumberColumn, Qt::DescendingOrder);
+    EXPECT_EQ(cell(0, PlanModel::NumberColumn).toString(), "30");
+    EXPECT_EQ(cell(21, PlanModel::NumberColumn).toString(), "9");
+    dialog.Table()->sortByColumn(PlanModel::NotesColumn, Qt::AscendingOrder);
+    EXPECT_EQ(cell(29, PlanModel::NotesColumn).toString(), "cannot rename: name taken by entry 7");
+
+    dialog.NotesOnly()->setChecked(true);
+    EXPECT_EQ(rows->rowCount(), 10);
+    for (int row = 0; row < rows->rowCount(); ++row)
+        EXPECT_TRUE(cell(row, 0, PlanModel::HasNotesRole).toBool());
+    dialog.NotesOnly()->setChecked(false);
+    EXPECT_EQ(rows->rowCount(), 30);
+}
+
+TEST(PreviewDialogTest, NothingIsCutAtTheWindowsSizeAndLarger) {
+    PreviewDialog dialog(LongPlan(), 30);
+    EXPECT_TRUE(dialog.CloseButton()->isDefault());
+    for (const QSize size : {QSize(372, 471), QSize(900, 650)}) {
+        dialog.resize(size);
+        dialog.show();
+        QApplication::processEvents();
+        layoutcheck::ExpectNothingClipped(dialog);
+        layoutcheck::SaveScreenshot(dialog,
+                                    QString("preview-%1x%2").arg(size.width()).arg(size.height()));
+    }
+    dialog.hide();
+}
+
+} // namespace
+} // namespace windowtest
