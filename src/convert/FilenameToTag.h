@@ -7,18 +7,27 @@
 
 namespace vantuke {
 
-// The "Format of filename:" lines of the "Old Style": which half of the name at the separator
-// (or the whole name) goes into which field.
-inline constexpr std::array<const char*, 8> kOldStyleFormats{
-    "Artist,Separator,Songname",
-    "Songname,Separator,Artist",
-    "Useless,Separator,Songname",
-    "Songname,Separator,Useless",
-    "Useless,Separator,Artist",
-    "Artist,Separator,Useless",
-    "Only Songname",
-    "Only Artist",
+// What of a file's title the "Old Style" puts into a field: nothing (the field keeps its
+// value), the part before the separator, the part after it, or the whole title.
+enum class TitlePart { None, Before, After, Whole };
+
+// A "Format of filename:" line of the "Old Style" and what it puts into the song name and
+// the artist.
+struct OldStyleFormat {
+    const char* line;
+    TitlePart songName;
+    TitlePart artist;
 };
+inline constexpr std::array<OldStyleFormat, 8> kOldStyleFormats{{
+    {"Artist,Separator,Songname", TitlePart::After, TitlePart::Before},
+    {"Songname,Separator,Artist", TitlePart::Before, TitlePart::After},
+    {"Useless,Separator,Songname", TitlePart::After, TitlePart::None},
+    {"Songname,Separator,Useless", TitlePart::Before, TitlePart::None},
+    {"Useless,Separator,Artist", TitlePart::None, TitlePart::After},
+    {"Artist,Separator,Useless", TitlePart::None, TitlePart::Before},
+    {"Only Songname", TitlePart::Whole, TitlePart::None},
+    {"Only Artist", TitlePart::None, TitlePart::Whole},
+}};
 inline constexpr int kLastOldStyleFormat = int(kOldStyleFormats.size()) - 1;
 
 // The "Separator:" field takes at most this many characters.

@@ -67,7 +67,7 @@ QWidget* FilenameTagPage::MakeOldStylePage() {
     lines->setContentsMargins(6, 2, 6, 4);
     lines->setSpacing(0);
     for (int i = 0; i <= kLastOldStyleFormat; ++i) {
-        auto* line = new QRadioButton(QLatin1String(kOldStyleFormats[i]), group);
+        auto* line = new QRadioButton(QLatin1String(kOldStyleFormats[i].line), group);
         format_->addButton(line, i);
         lines->addWidget(line);
     }
