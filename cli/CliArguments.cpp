@@ -1,5 +1,6 @@
 #include "CliRequest.h"
-#include "GenreText.h"
+#include "platform/AsciiCase.h"
+#include "tag/Genres.h"
 
 #include <QSet>
 #include <algorithm>
@@ -27,8 +28,6 @@ constexpr NamedProcess kProcessNames[] = {
 // The "TAG" page rows by their option names; the first five also take a page value.
 constexpr const char* kFieldNames[kTagFillRows] = {"song-name", "artist",  "album",
                                                    "year",      "comment", "genre"};
-
-constexpr const char* kExtensions[] = {"Mp3", "mp3", "MP3", "mP3"};
 
 QString CommandName(Process process) {
     return QString::fromLatin1(kProcessNames[static_cast<int>(process)].name);
@@ -135,14 +134,14 @@ private:
         }
         if (name == QLatin1String("--ext")) {
             const QString ext = value();
-            for (int i = 0; i < 4; ++i) {
-                if (ext == QLatin1String(kExtensions[i]))
+            for (int i = 0; i <= kLastOptionPosition; ++i) {
+                if (ext == QLatin1String(kExtensionForms[i]))
                     request_.extensionFormat = i;
             }
             if (!request_.extensionFormat)
                 throw UsageError(QStringLiteral("--ext takes Mp3, mp3, MP3 or mP3"));
         } else if (name == QLatin1String("--digits")) {
-            request_.numberOfDigits = ParseInteger(name, value(), 1, 4) - 1;
+            request_.numberOfDigits = ParseInteger(name, value(), 1, kLastOptionPosition + 1) - 1;
         } else if (name == QLatin1String("--files-from")) {
             const QString path = value();
             if (path.isEmpty())
@@ -168,8 +167,8 @@ private:
                 throw UsageError(QStringLiteral("--settings needs a file name"));
         } else if (name == QLatin1String("--playlist")) {
             const QString path = value();
-            const QString ending = path.right(4).toUpper();
-            if (ending != QLatin1String(".M3U") && ending != QLatin1String(".PLS"))
+            if (!EndsWithIgnoringAsciiCase(path, u".m3u") &&
+                !EndsWithIgnoringAsciiCase(path, u".pls"))
                 throw UsageError(QStringLiteral("--playlist takes an .m3u or .pls file"));
             request_.sources.append(Source{path, Source::Kind::Playlist});
         } else if (name == QLatin1String("--template")) {
@@ -181,7 +180,7 @@ private:
         } else if (name == QLatin1String("--separator")) {
             request_.separator = value();
         } else if (name == QLatin1String("--format")) {
-            request_.format = ParseInteger(name, value(), -1, 7);
+            request_.format = ParseInteger(name, value(), -1, kLastOldStyleFormat);
         } else if (name == QLatin1String("--keep-spaces")) {
             request_.keepSpaces = true;
         } else if (name == QLatin1String("--overwrite")) {

@@ -63,7 +63,7 @@ struct CliRequest {
     bool keepSpaces = false;
     bool overwrite = false;
 
-    std::array<std::optional<QString>, 5> values; // SongName, Artist, Album, Year, Comment
+    std::array<std::optional<QString>, kTextFieldCount> values; // in field order
     std::optional<int> genre;
     std::array<bool, kTagFillRows> leave{};
     std::array<bool, kTagFillRows> ask{};

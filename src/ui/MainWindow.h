@@ -47,6 +47,9 @@ public:
     // Writes every stored control into the settings file. Throws IoError.
     void SaveSettings();
     Settings CurrentSettings() const;
+    // The options "EXECUTE!" runs with: those of the settings as the controls hold them, and
+    // the process, sub-method and templates chosen now.
+    BatchOptions CollectBatchOptions() const;
 
     // Fills "Short info:" for the current process.
     void ShowShortInfo();
@@ -68,7 +71,6 @@ public:
     FileSelectionPage* FileSelection() const { return files_; }
     ProcessPages* Processes() const { return processes_; }
     QPlainTextEdit* ShortInfoBox() const { return shortInfo_; }
-    ExecutePage* ExecuteControls() const { return execute_; }
     bool Running() const { return running_; }
 
 protected:
@@ -85,7 +87,6 @@ private:
     void StepChanged(int index);
     void SaveSettingsGuarded();
     void KeepMinimumSize();
-    BatchOptions CollectBatchOptions() const;
     void RunBatch();
 
     WrapTabs* steps_;

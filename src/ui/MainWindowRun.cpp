@@ -3,10 +3,10 @@
 #include "batch/RecordBatch.h"
 #include "platform/IoError.h"
 #include "selection/BusyScope.h"
-#include "selection/FileSelectionPage.h"
 #include "settings/options.h"
 #include "ui/ErrorGuard.h"
 #include "ui/ExecutePage.h"
+#include "ui/FileSelectionPage.h"
 #include "ui/InputBlocker.h"
 #include "ui/MainWindow.h"
 #include "ui/PreviewDialog.h"
@@ -19,11 +19,8 @@
 namespace vantuke {
 
 BatchOptions TForm1::CollectBatchOptions() const {
-    BatchOptions options;
-    processes_->CollectOptions(options);
-    options.clearStatus = execute_->ClearStatusBox()->isChecked();
-    if (options_)
-        options.program = options_->Options();
+    BatchOptions options = BatchOptionsFromSettings(CurrentSettings());
+    processes_->CollectRunChoices(options);
     return options;
 }
 

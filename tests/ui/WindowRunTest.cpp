@@ -5,8 +5,8 @@
 
 #include "batch/ID3TagQuery.h"
 #include "platform/Directory.h"
-#include "selection/FileSelectionPage.h"
 #include "ui/ExecutePage.h"
+#include "ui/FileSelectionPage.h"
 #include "ui/FilenameTagPage.h"
 #include "ui/MainWindow.h"
 #include "ui/ProcessPages.h"
