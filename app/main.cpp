@@ -2,7 +2,7 @@
 #include "platform/Locations.h"
 #include "platform/NameBytes.h"
 #include "platform/StopSignals.h"
-#include "selection/FileSelectionPage.h"
+#include "ui/FileSelectionPage.h"
 #include "ui/MainWindow.h"
 #include "ui/ProgramWindows.h"
 

@@ -1,9 +1,10 @@
 // Times "Preview" in the window on the offscreen platform: from the press of the button to
 // the dialog painted, over a selection of tagged MP3 files (10,000 unless a count is given),
 // with the dry run and the dialog apart. Prints one line per figure.
+#include "BenchTools.h"
+
 #include "batch/RecordBatch.h"
-#include "selection/FileSelectionPage.h"
-#include "ui/ExecutePage.h"
+#include "ui/FileSelectionPage.h"
 #include "ui/MainWindow.h"
 #include "ui/PreviewDialog.h"
 #include "ui/ProcessPages.h"
@@ -21,23 +22,12 @@
 
 namespace {
 
-QByteArray TaggedMp3(int n) {
-    QByteArray tag("TAG");
-    const auto field = [&](const QByteArray& text, int width) {
-        tag += text.left(width) + QByteArray(width - qMin(width, int(text.size())), '\0');
-    };
-    // Every tenth pair of files has one tag, so that its second file's name is taken.
-    field("Song " + QByteArray::number(n % 10 == 1 ? n - 1 : n), 30);
-    field("Artist", 30);
-    field("Album", 30);
-    field("2001", 4);
-    field("", 30);
-    tag += char(n % 148);
-    return QByteArray(2048, '\x55') + tag;
-}
+using benchtools::Report;
 
-void Report(const char* what, double ms) {
-    std::printf("%-58s %9.1f ms\n", what, ms);
+QByteArray TaggedMp3(int n) {
+    // Every tenth pair of files has one tag, so that its second file's name is taken.
+    return QByteArray(2048, '\x55') +
+           benchtools::Id3v1Tag("Song " + QByteArray::number(n % 10 == 1 ? n - 1 : n), "", n % 148);
 }
 
 } // namespace
@@ -97,7 +87,7 @@ int main(int argc, char** argv) {
         }
     });
     timer.restart();
-    window.ExecuteControls()->PreviewButton()->click();
+    window.findChild<QToolButton*>(QStringLiteral("PreviewButton"))->click();
     Report("\"Preview\" pressed to the dialog painted", whole);
     return whole < 0 ? 1 : 0;
 }

@@ -1,51 +1,17 @@
 #include "CliRun.h"
-#include "settings/BuiltInPresets.h"
+#include "platform/Directory.h"
 #include "settings/Settings.h"
-#include "tag/TagRecord.h"
-
-#include <QFileInfo>
 
 namespace vantuke::cli {
-
-namespace {
-
-// The text an editable preset box shows after loading: its selected entry, or the text the
-// window starts with.
-QString ShownText(const PresetList& list, const QString& initialText) {
-    return list.active >= 0 && list.active < list.entries.size() ? list.entries.at(list.active)
-                                                                 : initialText;
-}
-
-// A page value as the page's edit box would hold it: no longer than the field.
-QString PageText(const QString& text, TagField field) {
-    return FieldText(EncodeFieldText(text).left(FieldCapacity(field)));
-}
-
-BatchOptions FromSettings(const Settings& settings) {
-    BatchOptions options;
-    options.program = settings.program;
-    options.tagToFilenameTemplate =
-        ShownText(settings.tagToFilenamePresets, kTagToFilenameInitialText);
-    options.filenameToTag.old = settings.oldStyle;
-    options.filenameToTag.newStyleTemplate = ShownText(settings.newStylePresets, QString());
-    options.writeTagOnlyWhenNotPresent = settings.writeTagOnlyWhenNotPresent;
-    options.tagFill = settings.tagFill;
-    options.untagConfirmation = settings.untagConfirmation;
-    options.listTemplate = ShownText(settings.listPresets, kListInitialText);
-    options.listShowProcessing = settings.listShowProcessing;
-    options.substitutions = settings.substitutions;
-    return options;
-}
-
-} // namespace
 
 BatchOptions BuildOptions(const CliRequest& request) {
     BatchOptions options;
     if (!request.settingsFile.isEmpty()) {
-        if (!QFileInfo(request.settingsFile).isFile())
+        // The file of exactly the argument's bytes.
+        if (StatusOf(request.settingsFile).kind != FileKind::Regular)
             throw UsageError(
                 QStringLiteral("settings file \"%1\" not found").arg(request.settingsFile));
-        options = FromSettings(LoadSettings(request.settingsFile));
+        options = BatchOptionsFromSettings(LoadSettings(request.settingsFile));
     } else {
         options.tagFill.ask.fill(false);
     }
@@ -83,11 +49,9 @@ BatchOptions BuildOptions(const CliRequest& request) {
         options.writeTagOnlyWhenNotPresent = false;
 
     TagFillOptions& page = options.tagFill;
-    for (TagField field : kTextFields) {
-        const int row = static_cast<int>(field);
+    for (int row = 0; row < kTextFieldCount; ++row) {
         if (request.values[row])
-            page.values[row] = *request.values[row];
-        page.values[row] = PageText(page.values[row], field);
+            page.values[row] = TagRowText(*request.values[row], row);
     }
     if (request.genre)
         page.genre = *request.genre;

@@ -1,5 +1,6 @@
 #include "CliRequest.h"
-#include "GenreText.h"
+#include "platform/AsciiCase.h"
+#include "tag/Genres.h"
 
 #include <QSet>
 #include <algorithm>
@@ -27,8 +28,6 @@ constexpr NamedProcess kProcessNames[] = {
 // The "TAG" page rows by their option names; the first five also take a page value.
 constexpr const char* kFieldNames[kTagFillRows] = {"song-name", "artist",  "album",
                                                    "year",      "comment", "genre"};
-
-constexpr const char* kExtensions[] = {"Mp3", "mp3", "MP3", "mP3"};
 
 QString CommandName(Process process) {
     return QString::fromLatin1(kProcessNames[static_cast<int>(process)].name);
@@ -157,14 +156,14 @@ private:
         }
         if (name == QLatin1String("--ext")) {
             const QString ext = value();
-            for (int i = 0; i < 4; ++i) {
-                if (ext == QLatin1String(kExtensions[i]))
+            for (int i = 0; i <= kLastOptionPosition; ++i) {
+                if (ext == QLatin1String(kExtensionForms[i]))
                     request_.extensionFormat = i;
             }
             if (!request_.extensionFormat)
                 throw UsageError(QStringLiteral("--ext takes Mp3, mp3, MP3 or mP3"));
         } else if (name == QLatin1String("--digits")) {
-            request_.numberOfDigits = ParseInteger(name, value(), 1, 4) - 1;
+            request_.numberOfDigits = ParseInteger(name, value(), 1, kLastOptionPosition + 1) - 1;
         } else if (name == QLatin1String("--files-from")) {
             const QString path = value();
             if (path.isEmpty())
@@ -184,14 +183,16 @@ private:
             request_.dryRun = true;
         } else if (name == QLatin1String("--json")) {
             request_.json = true;
+        } else if (name == QLatin1String("--csv")) {
+            request_.csv = true;
         } else if (name == QLatin1String("--settings")) {
             request_.settingsFile = value();
             if (request_.settingsFile.isEmpty())
                 throw UsageError(QStringLiteral("--settings needs a file name"));
         } else if (name == QLatin1String("--playlist")) {
             const QString path = value();
-            const QString ending = path.right(4).toUpper();
-            if (ending != QLatin1String(".M3U") && ending != QLatin1String(".PLS"))
+            if (!EndsWithIgnoringAsciiCase(path, u".m3u") &&
+                !EndsWithIgnoringAsciiCase(path, u".pls"))
                 throw UsageError(QStringLiteral("--playlist takes an .m3u or .pls file"));
             request_.sources.append(Source{path, Source::Kind::Playlist});
         } else if (name == QLatin1String("--template")) {
@@ -203,7 +204,7 @@ private:
         } else if (name == QLatin1String("--separator")) {
             request_.separator = value();
         } else if (name == QLatin1String("--format")) {
-            request_.format = ParseInteger(name, value(), -1, 7);
+            request_.format = ParseInteger(name, value(), -1, kLastOldStyleFormat);
         } else if (name == QLatin1String("--keep-spaces")) {
             request_.keepSpaces = true;
         } else if (name == QLatin1String("--overwrite")) {
@@ -272,6 +273,7 @@ private:
               "--ask"},
              {Process::Tag});
         only({"--confirm"}, {Process::UnTag});
+        only({"--csv"}, {Process::ListFiles});
         only({"--replace"}, {Process::AdjustFileName});
 
         // The two styles of filename-to-tag take different options; mixing them is a
@@ -282,6 +284,8 @@ private:
         if (oldStyleOption && !request_.oldStyle)
             throw UsageError(QStringLiteral("--separator, --format and --keep-spaces need "
                                             "--old-style"));
+        if (request_.json && request_.csv)
+            throw UsageError(QStringLiteral("--json and --csv cannot be used together"));
         if (request_.oldStyle && request_.tmpl)
             throw UsageError(QStringLiteral("--template cannot be used with --old-style"));
     }
@@ -346,6 +350,8 @@ tag-to-filename:
 list:
   --template T            line template (default "File %7.%9 were made by %2")
   --show-processing       also print a "Processing file:" line per file
+  --csv                   print the tags found as CSV instead of the lines: a
+                          header row, then path and the six fields per tagged file
 filename-to-tag:
   --template T            New Style template (default empty)
   --old-style             split the name at a separator instead

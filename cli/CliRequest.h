@@ -56,6 +56,7 @@ struct CliRequest {
     bool keepReadOnly = false;
     bool dryRun = false; // --dry-run, -n: change nothing, show what the run (or undo) would do
     bool json = false;   // --json: print the run as one JSON document
+    bool csv = false;    // --csv: print the tags a listing found as CSV
 
     std::optional<QString> tmpl; // --template of the process
     bool showProcessing = false;
@@ -66,7 +67,7 @@ struct CliRequest {
     bool keepSpaces = false;
     bool overwrite = false;
 
-    std::array<std::optional<QString>, 5> values; // SongName, Artist, Album, Year, Comment
+    std::array<std::optional<QString>, kTextFieldCount> values; // in field order
     std::optional<int> genre;
     std::array<bool, kTagFillRows> leave{};
     std::array<bool, kTagFillRows> ask{};

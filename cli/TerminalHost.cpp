@@ -1,5 +1,4 @@
 #include "TerminalHost.h"
-#include "GenreText.h"
 #include "batch/BatchOptions.h"
 #include "convert/PathNames.h"
 #include "platform/NameBytes.h"
@@ -10,10 +9,6 @@
 namespace vantuke::cli {
 
 namespace {
-
-// The rows of the query, as the dialog labels them; the genre is the last.
-constexpr std::array<const char*, kTagFillRows> kLabels{"Song Name", "Artist",  "Album",
-                                                        "Year",      "Comment", "Genre"};
 
 QString ShownValue(const TagQuery& query, int row) {
     if (row < kGenreRow)
@@ -112,8 +107,8 @@ QueryResult TerminalHost::AskTag(TagQuery& query) {
     for (int row = 0; row < kTagFillRows; ++row) {
         if (!query.enabled[row])
             continue;
-        Prompt(QLatin1String(kLabels[row]) + QStringLiteral(" [") +
-               ShownInOneLine(ShownValue(query, row)) + QStringLiteral("]: "));
+        Prompt(TagRowName(row) + QStringLiteral(" [") + ShownInOneLine(ShownValue(query, row)) +
+               QStringLiteral("]: "));
         for (;;) {
             const std::optional<QString> answer = ReadAnswer();
             if (!answer)

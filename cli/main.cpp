@@ -4,6 +4,7 @@
 #include "CliRun.h"
 #include "TerminalHost.h"
 #include "batch/ExecuteBatch.h"
+#include "batch/PlanCsv.h"
 #include "batch/PlanJson.h"
 #include "batch/RecordBatch.h"
 #include "convert/PathNames.h"
@@ -74,37 +75,47 @@ int Run(CliRequest request) {
     TerminalHost terminal(stdout, stderr, stdin,
                           {request.quiet, StandardErrorIsTerminal(), StandardOutputIsTerminal()});
     BatchResult result;
-    if (!request.dryRun && !request.json) {
+    if (!request.dryRun && !request.json && !request.csv) {
         result = ExecuteBatch(entries, options, terminal);
     } else {
-        // With --json, standard output holds the document alone; questions still go to
-        // standard error.
+        // With --json or --csv, standard output holds the document alone; questions still
+        // go to standard error.
+        const bool document = request.json || request.csv;
         MutedHost muted(&terminal);
-        BatchHost& host = request.json ? static_cast<BatchHost&>(muted) : terminal;
+        BatchHost& host = document ? static_cast<BatchHost&>(muted) : terminal;
         // Each entry is written out as it ends: the document, or the notes.
         const RunKind kind = request.dryRun ? RunKind::Dry : RunKind::Real;
-        PlanJsonWriter json(options.process, request.dryRun, [](QByteArrayView piece) {
+        const auto toOutput = [](QByteArrayView piece) {
             std::fwrite(piece.data(), 1, size_t(piece.size()), stdout);
-        });
-        const PlanRecorder::EntryDone entryDone =
-            request.json
-                ? PlanRecorder::EntryDone([&json](const PlanItem& item) { json.Entry(item); })
-                : PlanRecorder::EntryDone([&terminal](const PlanItem& item) {
-                      for (const QString& note : item.notes)
-                          terminal.Remark(QStringLiteral("note: ") + ShownInOneLine(item.path) +
-                                          QStringLiteral(": ") + note);
-                  });
+        };
+        PlanJsonWriter json(options.process, request.dryRun, toOutput);
+        PlanCsvWriter csv(toOutput);
+        PlanRecorder::EntryDone entryDone;
+        if (request.json)
+            entryDone = [&json](const PlanItem& item) { json.Entry(item); };
+        else if (request.csv)
+            entryDone = [&csv](const PlanItem& item) { csv.Entry(item); };
+        else
+            entryDone = [&terminal](const PlanItem& item) {
+                for (const QString& note : item.notes)
+                    terminal.Remark(QStringLiteral("note: ") + ShownInOneLine(item.path) +
+                                    QStringLiteral(": ") + note);
+            };
         RunPlan plan;
+        const auto finish = [&] {
+            if (request.json)
+                json.Finish(plan);
+            else if (request.csv)
+                csv.Finish();
+        };
         try {
             result = RecordBatch(kind, entries, options, host, plan, entryDone);
         } catch (const IoError&) {
             // The document tells how far the run got; main reports the error itself.
-            if (request.json)
-                json.Finish(plan);
+            finish();
             throw;
         }
-        if (request.json)
-            json.Finish(plan);
+        finish();
     }
     if (!FlushOutput())
         return kIoError;

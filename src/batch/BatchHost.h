@@ -1,5 +1,7 @@
 #pragma once
 
+#include "batch/TagRows.h"
+
 #include <QString>
 #include <array>
 
@@ -12,9 +14,9 @@ enum class QueryResult { Ok, Ignore, Abort };
 // of them the user may edit (the asked fields).
 struct TagQuery {
     QString path;
-    std::array<QString, 5> texts; // SongName, Artist, Album, Year, Comment
-    int genre = -1;               // list position; -1 no selection
-    std::array<bool, 6> enabled{};
+    FieldTexts texts;
+    int genre = -1; // list position; -1 no selection
+    std::array<bool, kTagFillRows> enabled{};
 };
 
 // How the engine talks to whoever runs it: the window with its controls and dialogs, the

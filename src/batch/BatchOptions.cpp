@@ -11,4 +11,8 @@ QString ProcessCaption(Process process) {
     return QString::fromLatin1(kCaptions[static_cast<int>(process)]);
 }
 
+QString ProcessSelectedLine(Process process) {
+    return QStringLiteral("Process selected: ") + ProcessCaption(process);
+}
+
 } // namespace vantuke

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "batch/TagRows.h"
 #include "convert/Adjust.h"
 #include "convert/FilenameToTag.h"
 #include "convert/ProgramOptions.h"
@@ -17,20 +18,20 @@ inline constexpr int kProcessCount = 6;
 // The tab caption of a process: "TAG>Filename", "Filename>TAG", "TAG", "UnTAG",
 // "List files/TAGs", "Adjust FileName".
 QString ProcessCaption(Process process);
-
-// Rows of the "TAG" page, in this order; the genre is the sixth row.
-inline constexpr int kTagFillRows = 6;
-inline constexpr int kGenreRow = 5;
+// "Process selected: " and the caption: the status box's line for a process chosen or a run
+// started.
+QString ProcessSelectedLine(Process process);
 
 // The "TAG" page: a value, an "Ask:" box and a "Leave:" box per field.
 struct TagFillOptions {
-    std::array<QString, 5> values; // SongName, Artist, Album, Year, Comment
-    int genre = -1;                // the page's genre selection; -1 none
+    FieldTexts values;
+    int genre = -1; // the page's genre selection; -1 none
     std::array<bool, kTagFillRows> ask{true, true, true, true, true, true};
     std::array<bool, kTagFillRows> leave{};
 
     // A field is asked when its "Ask:" box is checked and its "Leave:" box is not.
-    bool Asked(int row) const { return ask[row] && !leave[row]; }
+    static bool AskedWith(bool askBox, bool leaveBox) { return askBox && !leaveBox; }
+    bool Asked(int row) const { return AskedWith(ask[row], leave[row]); }
     bool AnyAsked() const {
         for (int row = 0; row < kTagFillRows; ++row) {
             if (Asked(row))
@@ -42,6 +43,11 @@ struct TagFillOptions {
     bool operator==(const TagFillOptions&) const = default;
 };
 
+// The texts the "TAG>Filename" and "List files/TAGs" boxes show when the window is created,
+// and so the templates of a run that is given none.
+inline const QString kTagToFilenameInitialText = QStringLiteral("%2 - %1");
+inline const QString kListInitialText = QStringLiteral("File %7.%9 were made by %2");
+
 // Everything a run reads, collected from the window (or the command line) when it starts.
 struct BatchOptions {
     Process process = Process::TagToFilename;
@@ -49,7 +55,7 @@ struct BatchOptions {
     ProgramOptions program;
 
     // "TAG>Filename"
-    QString tagToFilenameTemplate = QStringLiteral("%2 - %1");
+    QString tagToFilenameTemplate = kTagToFilenameInitialText;
     // "Filename>TAG"
     FilenameToTagOptions filenameToTag;
     bool writeTagOnlyWhenNotPresent = true;
@@ -58,10 +64,12 @@ struct BatchOptions {
     // "UnTAG"
     bool untagConfirmation = false;
     // "List files/TAGs"
-    QString listTemplate = QStringLiteral("File %7.%9 were made by %2");
+    QString listTemplate = kListInitialText;
     bool listShowProcessing = false; // "Display "Processing file ..." message"
     // "Adjust FileName"
     QList<Substitution> substitutions{Substitution{}};
+
+    bool operator==(const BatchOptions&) const = default;
 };
 
 } // namespace vantuke

@@ -84,7 +84,7 @@ void BatchRun::NoteLosses(const FieldLosses& losses) {
         const int row = static_cast<int>(field);
         if (options_.process == Process::Tag && options_.tagFill.leave[row])
             continue;
-        const QString name = QString::fromLatin1(kTagRowLabels[row]).chopped(1);
+        const QString name = TagRowName(row);
         if (losses.cut[row] > 0)
             recorder_->Note(PlanNote::FieldCut, QStringLiteral("%1 cut to %2 characters (%3 lost)")
                                                     .arg(name)
@@ -406,7 +406,7 @@ BatchResult RunBatchSteps(QStringList& entries, const BatchOptions& options, Bat
 
     if (options.clearStatus) {
         out.ClearLog();
-        run.Log(QStringLiteral("Process selected: ") + ProcessCaption(options.process));
+        run.Log(ProcessSelectedLine(options.process));
     }
     if (entries.isEmpty())
         run.ReportError(QStringLiteral("No files to process"));

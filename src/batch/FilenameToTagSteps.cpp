@@ -22,10 +22,7 @@ StepResult FilenameToTagStep(BatchRun& run, int, const QString& path) {
         ClearTag(record);
     FieldLosses* losses = run.Losses();
     FilenameToTag(record, FileTitleOf(path), options.filenameToTag, losses);
-    file->WriteTag(record);
-    file->Close();
-    if (losses)
-        run.NoteLosses(*losses);
+    run.WriteTagAndClose(*file, record, losses);
     return StepResult::Next;
 }
 

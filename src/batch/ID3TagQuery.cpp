@@ -22,10 +22,6 @@ constexpr int kMinimumWidth = 248;
 constexpr int kVisibleGenres = 12;
 constexpr int kButtonPadding = 24;
 
-// The object name of each row's value control.
-constexpr std::array<const char*, TForm2::kRows> kRowControls{"Edit2", "Edit3", "Edit4",
-                                                              "Edit5", "Edit6", "ComboBox1"};
-
 // The read-only path box: entering it, also by Tab, selects nothing; the path is there to be
 // read.
 class PathBox : public QLineEdit {
@@ -92,8 +88,8 @@ TForm2::TForm2(QWidget* parent)
             texts_[row] = edit;
             control = edit;
         }
-        control->setObjectName(QLatin1String(kRowControls[row]));
-        labels_[row] = new QLabel(QLatin1String(kTagRowLabels[row]), this);
+        control->setObjectName(TagRowControlName(row));
+        labels_[row] = new QLabel(TagRowLabel(row), this);
         labels_[row]->setObjectName(QStringLiteral("Label%1").arg(row + 2));
         labels_[row]->setBuddy(control);
         grid->addWidget(labels_[row], row + 1, 0);

@@ -27,8 +27,8 @@ public:
 
     // Rows 0..4 are the texts Song Name, Artist, Album, Year, Comment (Edit2..Edit6); row 5 is
     // the genre (ComboBox1).
-    static constexpr int kTextRows = 5;
-    static constexpr int kRows = 6;
+    static constexpr int kTextRows = kTextFieldCount;
+    static constexpr int kRows = kTagFillRows;
 
     // Takes over the entries of the page's genre list, so a position is a genre index.
     void CopyGenreList(const QComboBox& pageGenres);

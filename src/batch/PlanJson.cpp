@@ -104,11 +104,10 @@ void AppendTag(QByteArray& out, const std::optional<RawTag>& tag) {
     }
     TTagRecord record;
     ParseTagFields(QByteArrayView(tag->data(), kTagSize).sliced(kTagMarkerSize), record);
-    static constexpr const char* kKeys[] = {"song_name", "artist", "album", "year", "comment"};
     out += '{';
     for (const TagField field : kTextFields) {
         out += '"';
-        out += kKeys[int(field)];
+        out += kTagFieldKeys[size_t(field)];
         out += "\": ";
         AppendString(out, FieldText(record, field));
         out += ", ";

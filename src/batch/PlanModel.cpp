@@ -23,24 +23,20 @@ std::array<QString, kTagFillRows> ShownValues(const RawTag& tag) {
     return values;
 }
 
-QString FieldName(int row) {
-    return QString::fromLatin1(kTagRowLabels[row]).chopped(1);
-}
-
 QString TagChange(const PlanItem& item) {
     const std::array<QString, kTagFillRows> after = ShownValues(*item.tagAfter);
     QStringList parts;
     if (!item.tagBefore) {
         for (int row = 0; row < kTagFillRows; ++row) {
             if (row == kGenreRow || after[row] != QLatin1String("\"\""))
-                parts << FieldName(row) + QLatin1Char(' ') + after[row];
+                parts << TagRowName(row) + QLatin1Char(' ') + after[row];
         }
         return QStringLiteral("new tag: ") + parts.join(QStringLiteral(", "));
     }
     const std::array<QString, kTagFillRows> before = ShownValues(*item.tagBefore);
     for (int row = 0; row < kTagFillRows; ++row) {
         if (before[row] != after[row])
-            parts << FieldName(row) + QStringLiteral(": ") + before[row] + QStringLiteral(" → ") +
+            parts << TagRowName(row) + QStringLiteral(": ") + before[row] + QStringLiteral(" → ") +
                          after[row];
     }
     return parts.isEmpty() ? QStringLiteral("tag written unchanged")

@@ -32,7 +32,7 @@ public:
         QStringList fields;
         for (int row = 0; row < kTagFillRows; ++row) {
             if (query.enabled[row])
-                fields << QString::fromLatin1(kTagRowLabels[row]).chopped(1);
+                fields << TagRowName(row);
         }
         recorder_.Note(PlanNote::AskedAtRunTime,
                        QStringLiteral("asked at run time: ") + fields.join(QStringLiteral(", ")));

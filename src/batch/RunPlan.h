@@ -29,6 +29,11 @@ enum class PlanNote : quint8 {
 // The 128 bytes of a tag.
 using RawTag = std::array<char, kTagSize>;
 
+// The names of a tag's text fields in the documents about a run (JSON, CSV), in the tag's
+// order; the genre is "genre".
+inline constexpr std::array<const char*, kTextFields.size()> kTagFieldKeys{
+    "song_name", "artist", "album", "year", "comment"};
+
 // One entry of a run as it went (or, in a dry run, would go).
 struct PlanItem {
     int number = 0; // the entry's file number, counted from 1

@@ -41,7 +41,7 @@ TagQuery FillQueryFromMainWindow(const TagFillOptions& page) {
     return query;
 }
 
-TTagRecord ValuesTag(const std::array<QString, 5>& texts, int genre, FieldLosses* losses) {
+TTagRecord ValuesTag(const FieldTexts& texts, int genre, FieldLosses* losses) {
     TTagRecord values;
     for (TagField field : kTextFields)
         SetFieldText(values, field, texts[static_cast<int>(field)], losses);

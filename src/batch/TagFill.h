@@ -14,7 +14,7 @@ TagQuery FillQueryFromMainWindow(const TagFillOptions& page);
 // The tag six values make: each text in the code page and cut to its field's capacity, the
 // genre's list position as a byte (no selection, -1, becomes 255). With losses, records what
 // each text lost.
-TTagRecord ValuesTag(const std::array<QString, 5>& texts, int genre, FieldLosses* losses = nullptr);
+TTagRecord ValuesTag(const FieldTexts& texts, int genre, FieldLosses* losses = nullptr);
 // What "OK" (or no question at all) does: every field whose "Leave:" box is unchecked takes
 // the value's bytes; left fields keep the record's bytes.
 void ApplyValues(TTagRecord& record, const TTagRecord& values, const TagFillOptions& page);

@@ -18,9 +18,7 @@ StepResult TagFillStep(BatchRun& run, int, const QString& path) {
     if (!page.AnyAsked()) {
         // No question: the page's values, made into tag bytes once per run.
         ApplyValues(record, run.PageValues(), page);
-        file->WriteTag(record);
-        file->Close();
-        run.NoteLosses(run.PageLosses());
+        run.WriteTagAndClose(*file, record, &run.PageLosses());
         return StepResult::Next;
     }
 
@@ -44,10 +42,7 @@ StepResult TagFillStep(BatchRun& run, int, const QString& path) {
         file->ReadTag(record);
     FieldLosses* losses = run.Losses();
     ApplyValues(record, ValuesTag(query.texts, query.genre, losses), page);
-    file->WriteTag(record);
-    file->Close();
-    if (losses)
-        run.NoteLosses(*losses);
+    run.WriteTagAndClose(*file, record, losses);
     return StepResult::Next;
 }
 

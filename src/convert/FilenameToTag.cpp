@@ -1,5 +1,7 @@
 #include "convert/FilenameToTag.h"
 
+#include "convert/Template.h"
+
 #include <QStringView>
 #include <algorithm>
 #include <optional>
@@ -16,24 +18,6 @@ QStringView TrimSpaces(QStringView text) {
     while (end > begin && text[end - 1] == u' ')
         --end;
     return text.sliced(begin, end - begin);
-}
-
-// The field a "New Style" code character names; other characters name none.
-std::optional<TagField> FieldOfCode(QChar code) {
-    switch (code.unicode()) {
-    case u'1':
-        return TagField::SongName;
-    case u'2':
-        return TagField::Artist;
-    case u'3':
-        return TagField::Album;
-    case u'4':
-        return TagField::Year;
-    case u'5':
-        return TagField::Comment;
-    default:
-        return std::nullopt;
-    }
 }
 
 // A template read as literal 0, code 1, literal 1, ..., code k, literal k. The search for the
@@ -83,16 +67,9 @@ private:
 
 void OldStyleToTag(TTagRecord& tag, const QString& title, const OldStyleOptions& options,
                    FieldLosses* losses) {
-    if (options.format == 6) {
-        SetFieldText(tag, TagField::SongName, title, losses);
+    if (options.format < 0 || options.format > kLastOldStyleFormat)
         return;
-    }
-    if (options.format == 7) {
-        SetFieldText(tag, TagField::Artist, title, losses);
-        return;
-    }
-    if (options.format < 0 || options.format > 5)
-        return;
+    const OldStyleFormat& format = kOldStyleFormats[options.format];
 
     // The split falls at the separator's first occurrence; when there is none, at the last
     // place the separator could start, so a title without it loses as many final characters.
@@ -104,35 +81,30 @@ void OldStyleToTag(TTagRecord& tag, const QString& title, const OldStyleOptions&
         if (split < 0)
             split = lastStart;
     }
-    QStringView left = QStringView(title).first(split);
-    QStringView right = QStringView(title).sliced(std::min(split + separator.size(), title.size()));
+    QStringView before = QStringView(title).first(split);
+    QStringView after = QStringView(title).sliced(std::min(split + separator.size(), title.size()));
     if (options.clearSpaces) {
-        left = TrimSpaces(left);
-        right = TrimSpaces(right);
+        before = TrimSpaces(before);
+        after = TrimSpaces(after);
     }
 
-    switch (options.format) {
-    case 0:
-        SetFieldText(tag, TagField::SongName, right.toString(), losses);
-        SetFieldText(tag, TagField::Artist, left.toString(), losses);
-        break;
-    case 1:
-        SetFieldText(tag, TagField::SongName, left.toString(), losses);
-        SetFieldText(tag, TagField::Artist, right.toString(), losses);
-        break;
-    case 2:
-        SetFieldText(tag, TagField::SongName, right.toString(), losses);
-        break;
-    case 3:
-        SetFieldText(tag, TagField::SongName, left.toString(), losses);
-        break;
-    case 4:
-        SetFieldText(tag, TagField::Artist, right.toString(), losses);
-        break;
-    case 5:
-        SetFieldText(tag, TagField::Artist, left.toString(), losses);
-        break;
-    }
+    const auto put = [&](TagField field, TitlePart part) {
+        switch (part) {
+        case TitlePart::None:
+            return;
+        case TitlePart::Before:
+            SetFieldText(tag, field, before.toString(), losses);
+            return;
+        case TitlePart::After:
+            SetFieldText(tag, field, after.toString(), losses);
+            return;
+        case TitlePart::Whole:
+            SetFieldText(tag, field, title, losses);
+            return;
+        }
+    };
+    put(TagField::SongName, format.songName);
+    put(TagField::Artist, format.artist);
 }
 
 void NewStyleToTag(TTagRecord& tag, const QString& title, const QString& tmpl,
@@ -162,7 +134,7 @@ void NewStyleToTag(TTagRecord& tag, const QString& title, const QString& tmpl,
         }
 
         if (pendingCode) {
-            if (const std::optional<TagField> field = FieldOfCode(*pendingCode))
+            if (const std::optional<TagField> field = FieldOfCode(pendingCode->unicode()))
                 SetFieldText(tag, *field, value.toString(), losses);
         }
         pendingCode = piece.codeChar;

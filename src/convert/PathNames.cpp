@@ -1,5 +1,8 @@
 #include "convert/PathNames.h"
 
+#include "convert/ProgramOptions.h"
+#include "platform/AsciiCase.h"
+
 #include <QStringView>
 #include <algorithm>
 #include <array>
@@ -9,11 +12,6 @@
 namespace vantuke {
 
 namespace {
-
-// Letter case is folded for a to z only, never for other letters.
-char16_t FoldAscii(char16_t c) {
-    return (c >= u'a' && c <= u'z') ? char16_t(c - (u'a' - u'A')) : c;
-}
 
 // The nine characters Windows refuses in a name, and the control characters 1 to 31 and 127,
 // which no new name may hold either; by ASCII code.
@@ -31,16 +29,9 @@ bool IsUnsafeInFileName(QChar c) {
     return c.unicode() < kUnsafeInFileName.size() && kUnsafeInFileName[c.unicode()];
 }
 
-} // namespace
+constexpr QStringView kMp3Ending = u".mp3";
 
-bool EndsWithMp3(const QString& path) {
-    static constexpr std::array<char16_t, 4> kSuffix{u'.', u'M', u'P', u'3'};
-    if (path.size() < qsizetype(kSuffix.size()))
-        return false;
-    const QChar* tail = path.constData() + path.size() - kSuffix.size();
-    return std::equal(kSuffix.begin(), kSuffix.end(), tail,
-                      [](char16_t want, QChar have) { return FoldAscii(have.unicode()) == want; });
-}
+} // namespace
 
 qsizetype FileNameStart(QStringView path) {
     qsizetype start = path.size();
@@ -53,16 +44,25 @@ QString FilePathOf(const QString& path) {
     return path.left(FileNameStart(path));
 }
 
+bool EndsWithMp3(QStringView path) {
+    return EndsWithIgnoringAsciiCase(path, kMp3Ending);
+}
+
 QString FileTitleOf(const QString& path) {
     const qsizetype start = FileNameStart(path);
-    const qsizetype end = EndsWithMp3(path) ? path.size() - 4 : path.size();
+    const qsizetype end = EndsWithMp3(path) ? path.size() - kMp3Ending.size() : path.size();
     return path.sliced(start, end - start);
 }
 
 QString ExtensionText(int extensionFormat) {
-    static const std::array<QString, 4> kForms{QStringLiteral("Mp3"), QStringLiteral("mp3"),
-                                               QStringLiteral("MP3"), QStringLiteral("mP3")};
-    return kForms[std::clamp(extensionFormat, 0, 3)];
+    // Made once: every renamed file and every %9 asks for one.
+    static const auto kForms = [] {
+        std::array<QString, kExtensionForms.size()> forms;
+        for (std::size_t i = 0; i < forms.size(); ++i)
+            forms[i] = QLatin1String(kExtensionForms[i]);
+        return forms;
+    }();
+    return kForms[ClampOptionPosition(extensionFormat)];
 }
 
 // After a replacement at position k the scan resumes at k + len(with) - len(what) + 1, so the

@@ -9,10 +9,10 @@ qsizetype FileNameStart(QStringView path);
 // The folder part of a path, up to and including the last "/" (empty when there is none).
 QString FilePathOf(const QString& path);
 // Whether the path ends in ".mp3" in any letter case (a to z folded only).
-bool EndsWithMp3(const QString& path);
+bool EndsWithMp3(QStringView path);
 // The name after the last "/", without a final ".mp3" in any letter case.
 QString FileTitleOf(const QString& path);
-// "Mp3", "mp3", "MP3" or "mP3" for the extension format 0 to 3 (clamped).
+// The extension's text for a "Format of extension:" position (kExtensionForms, clamped).
 QString ExtensionText(int extensionFormat);
 // Replaces what by with, case-sensitively, resuming the scan at k + len(with) - len(what) + 1
 // after each replacement, so text a replacement brings together is examined again.

@@ -32,7 +32,7 @@ QString CodeExpansion(QChar code, const TTagRecord& tag, const QString& path, in
     case u'9':
         return ExtensionText(options.extensionFormat);
     default: // N, n
-        return NumberText(number, std::clamp(options.numberOfDigits, 0, 3) + 1);
+        return NumberText(number, ClampOptionPosition(options.numberOfDigits) + 1);
     }
 }
 
@@ -40,8 +40,8 @@ QString CodeExpansion(QChar code, const TTagRecord& tag, const QString& path, in
 // goes straight into the result.
 void AppendCode(QString& result, QChar code, const TTagRecord& tag, const QString& path, int number,
                 const ProgramOptions& options) {
-    if (code >= u'1' && code <= u'5') {
-        AppendFieldText(result, tag.Field(TagField(code.unicode() - u'1')));
+    if (const std::optional<TagField> field = FieldOfCode(code.unicode())) {
+        AppendFieldText(result, tag.Field(*field));
         return;
     }
     const QString piece = CodeExpansion(code, tag, path, number, options);

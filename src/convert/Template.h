@@ -4,8 +4,17 @@
 #include "tag/TagRecord.h"
 
 #include <QString>
+#include <optional>
 
 namespace vantuke {
+
+// The tag field a code names, in tag-to-text templates and file-name-to-tag templates alike:
+// "1" to "5" name the text fields in their order; any other character names none.
+constexpr std::optional<TagField> FieldOfCode(char16_t code) {
+    if (code >= u'1' && code < u'1' + kTextFieldCount)
+        return TagField(code - u'1');
+    return std::nullopt;
+}
 
 // What an expansion is for. In a status line, control characters of the tag values and the
 // path show as "?" (ShowInOneLine), so that one line stays one entry.

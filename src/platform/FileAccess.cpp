@@ -404,11 +404,10 @@ QStringView NamePart(QStringView path) {
 }
 
 // True when to names the very file from names, in the same folder and differing only in
-// letter case: a case-insensitive volume (a USB stick) sees both names as one.
+// letter case.
 bool SameFileByCase(const QString& from, const QString& to, const char* fromBytes,
                     const char* toBytes) {
-    if (FolderPart(from) != FolderPart(to) ||
-        NamePart(from).compare(NamePart(to), Qt::CaseInsensitive) != 0)
+    if (!SameNameButCase(from, to))
         return false;
     struct stat a {};
     struct stat b {};
@@ -438,6 +437,11 @@ bool RenameThroughTemporary(const QString& from, const char* fromBytes, const ch
 }
 
 } // namespace
+
+bool SameNameButCase(QStringView a, QStringView b) {
+    return FolderPart(a) == FolderPart(b) &&
+           NamePart(a).compare(NamePart(b), Qt::CaseInsensitive) == 0;
+}
 
 bool RenameNoReplace(const QString& from, const QString& to) {
     if (from == to)

@@ -151,6 +151,10 @@ int RenameRefusal(const QString& from, const QString& to, const FolderAccess& fr
                   const FolderAccess& toFolder);
 int RenameRefusal(const QString& from, const QString& to);
 
+// Two names in one folder that differ in letter case alone: a case-insensitive volume (a USB
+// stick) takes them for one name.
+bool SameNameButCase(QStringView a, QStringView b);
+
 // Renames a file; never replaces an existing name (a file, a folder or a symbolic link,
 // dangling or not) and never copies. Uses renameat2 with RENAME_NOREPLACE; where the file
 // system lacks it, link and unlink. A change of letter case alone on a case-insensitive

@@ -1,5 +1,6 @@
 #include "selection/FileList.h"
 
+#include "platform/AsciiCase.h"
 #include "platform/Directory.h"
 #include "platform/NameDisplay.h"
 #include "selection/FileDateText.h"
@@ -65,11 +66,11 @@ QString FilterMask(int filterIndex) {
 bool MatchesMask(const QString& name, const QString& mask) {
     if (mask == u"*.*")
         return true;
-    return name.endsWith(QStringView(mask).mid(1), Qt::CaseInsensitive);
+    return EndsWithIgnoringAsciiCase(name, QStringView(mask).mid(1));
 }
 
 bool EndsInMp3(const QString& name) {
-    return name.size() >= 3 && name.right(3).toUpper() == u"MP3";
+    return EndsWithIgnoringAsciiCase(name, u"mp3");
 }
 
 void ReadFileList(const QString& dir, int filterIndex, std::vector<FileListRow>& rows) {

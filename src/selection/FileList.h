@@ -38,10 +38,10 @@ QStringList FilterCaptions();
 // "*.mp3", "*.*", "*.m3u" or "*.pls" for the entries 0 to 3; any other index is entry 0.
 QString FilterMask(int filterIndex);
 // Whether a name matches "*.*" (every name, also one without a dot) or "*" followed by a
-// fixed ending, compared without regard to case.
+// fixed ending, compared without regard to the case of a to z.
 bool MatchesMask(const QString& name, const QString& mask);
 
-// Whether the last three characters of a name, upper-cased, read "MP3" (no dot needed).
+// Whether a name ends in "mp3" in any letter case (no dot needed).
 bool EndsInMp3(const QString& name);
 
 enum class TagCell {

@@ -1,5 +1,6 @@
 #include "selection/Playlist.h"
 
+#include "platform/AsciiCase.h"
 #include "platform/Directory.h"
 #include "platform/FileAccess.h"
 #include "platform/IoError.h"
@@ -44,7 +45,7 @@ QString FileUrlPath(const QString& url) {
     if (rest.startsWith(u"//")) {
         const qsizetype slash = rest.indexOf(u'/', 2);
         const QStringView host = rest.mid(2, slash < 0 ? -1 : slash - 2);
-        if (!host.isEmpty() && host.compare(u"localhost", Qt::CaseInsensitive) != 0) {
+        if (!host.isEmpty() && !EqualIgnoringAsciiCase(host, QLatin1String("localhost"))) {
             return QString(); // a file on another host
         }
         if (slash < 0) {
@@ -68,7 +69,7 @@ QString FileUrlPath(const QString& url) {
 QString EntryPath(const QString& entry, const QString& playlistDir) {
     static const QRegularExpression urlScheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+://"));
     QString path;
-    if (entry.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) {
+    if (StartsWithIgnoringAsciiCase(entry, QLatin1String("file:"))) {
         path = FileUrlPath(entry);
         if (path.isEmpty()) {
             return QString();

@@ -1,5 +1,6 @@
 #include "selection/SelectedFiles.h"
 
+#include "platform/AsciiCase.h"
 #include "platform/Directory.h"
 #include "platform/Locations.h"
 #include "selection/Playlist.h"
@@ -7,20 +8,6 @@
 #include <algorithm>
 
 namespace vantuke {
-namespace {
-
-// The last four characters of a name, ASCII letters upper-cased.
-QString UpperSuffix(const QString& name) {
-    QString suffix = name.right(4);
-    for (QChar& c : suffix) {
-        if (c >= u'a' && c <= u'z') {
-            c = QChar(c.unicode() - (u'a' - u'A'));
-        }
-    }
-    return suffix;
-}
-
-} // namespace
 
 bool SelectedFiles::IsInSelection(const QString& path) const {
     return counts_.contains(path);
@@ -47,12 +34,11 @@ void SelectedFiles::AddRows(const QString& dir, const QStringList& names, bool e
     counts_.reserve(needed);
     for (const QString& name : names) {
         const QString path = dir + name;
-        const QString suffix = expandPlaylists ? UpperSuffix(name) : QString();
-        if (suffix == QLatin1String(".M3U")) {
+        if (expandPlaylists && EndsWithIgnoringAsciiCase(name, u".m3u")) {
             for (const QString& entry : ReadM3u(path)) {
                 Add(entry);
             }
-        } else if (suffix == QLatin1String(".PLS")) {
+        } else if (expandPlaylists && EndsWithIgnoringAsciiCase(name, u".pls")) {
             for (const QString& entry : ReadPls(path)) {
                 Add(entry);
             }
@@ -77,6 +63,18 @@ void SelectedFiles::RemoveRows(const QList<int>& rows) {
         }
     }
     SetEntries(kept);
+}
+
+void SelectedFiles::RemoveRange(int first, int count) {
+    first = std::clamp(first, 0, Count());
+    count = std::clamp(count, 0, Count() - first);
+    for (int i = first; i < first + count; ++i) {
+        const auto held = counts_.find(entries_[i]);
+        if (--held.value() == 0) {
+            counts_.erase(held);
+        }
+    }
+    entries_.remove(first, count);
 }
 
 void SelectedFiles::Clear() {

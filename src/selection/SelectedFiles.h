@@ -24,6 +24,9 @@ public:
     void AddRows(const QString& dir, const QStringList& names, bool expandPlaylists);
     // Removes the entries at the given rows (any order, duplicates and bad rows ignored).
     void RemoveRows(const QList<int>& rows);
+    // Removes count entries from row first on (the part of that range past the end is
+    // ignored).
+    void RemoveRange(int first, int count);
     void Clear();
     // Puts a new text into entry i (after a rename).
     void ReplaceEntry(int i, const QString& text);

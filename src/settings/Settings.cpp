@@ -13,54 +13,152 @@
 namespace vantuke {
 namespace {
 
-const QString kProgramOptions = QStringLiteral("ProgramOptions");
-const QString kUnTag = QStringLiteral("UnTag");
-const QString kFilenameTag = QStringLiteral("FilenameTAG");
-const QString kTag = QStringLiteral("TAG");
-const QString kTagToFilename = QStringLiteral("TagToFilename");
-const QString kListFilesTags = QStringLiteral("ListFilesTags");
-const QString kAdjustFilename = QStringLiteral("AdjustFilename");
-const QString kDirPresets = QStringLiteral("DirPresets");
-
-// The "TAG" page's fields in the order of its rows; the genre is the sixth.
-const std::array<QString, kTagFillRows> kFieldNames{
-    QStringLiteral("SongName"), QStringLiteral("Artist"),  QStringLiteral("Album"),
-    QStringLiteral("Year"),     QStringLiteral("Comment"), QStringLiteral("Genre"),
-};
-
 // A damaged count must not make the program read (or build) millions of rows; no list the
 // program writes comes near this.
 constexpr int kMaxStoredRows = 10000;
 
-QString ReplaceKey(int row, const char* cell) {
-    return QStringLiteral("Replace") + QString::number(row) + QLatin1String(cell);
+// The "TAG" page's rows by their key names; the "Ask" and "Leave" keys put their word before.
+const std::array<QString, kTagFillRows> kRowKeys{
+    QStringLiteral("SongName"), QStringLiteral("Artist"),  QStringLiteral("Album"),
+    QStringLiteral("Year"),     QStringLiteral("Comment"), QStringLiteral("Genre"),
+};
+
+QString NumberedKey(const char* word, int n, const char* cell = "") {
+    return QLatin1String(word) + QString::number(n) + QLatin1String(cell);
 }
 
-PresetList LoadPresets(const IniFile& ini, const QString& section) {
-    PresetList list;
-    const int count =
-        std::min(ini.ReadInteger(section, QStringLiteral("NoOfPresets"), 0), kMaxStoredRows);
-    for (int n = 1; n <= count; ++n) {
-        const QString entry =
-            ini.ReadString(section, QStringLiteral("Preset") + QString::number(n), QString());
-        if (!entry.isEmpty()) {
-            list.entries.append(entry);
+// Reads each key into the value it stores. A missing key, or one that is no number where a
+// number belongs, leaves the value as it was: every value is its own default.
+class KeyReader {
+public:
+    explicit KeyReader(const IniFile& ini) : ini_(ini) {}
+
+    void Section(const QString& name) { section_ = name; }
+    void Bool(const QString& key, bool& value) const {
+        value = ini_.ReadBool(section_, key, value);
+    }
+    void Text(const QString& key, QString& value) const {
+        value = ini_.ReadString(section_, key, value);
+    }
+    // A number outside low..high counts as the nearer end.
+    void Number(const QString& key, int& value, int low, int high) const {
+        value = std::clamp(ini_.ReadInteger(section_, key, value), low, high);
+    }
+    // A position in a list of count entries; one that names no entry is -1, none.
+    void Position(const QString& key, int& value, int count) const {
+        const int position = ini_.ReadInteger(section_, key, value);
+        value = position >= 0 && position < count ? position : -1;
+    }
+    // A preset box's list. Once a settings file exists its lists are the lists: a missing
+    // count is 0, and an empty or missing entry is dropped.
+    void Presets(PresetList& list) const {
+        list = PresetList{};
+        const int count =
+            std::min(ini_.ReadInteger(section_, QStringLiteral("NoOfPresets"), 0), kMaxStoredRows);
+        for (int n = 1; n <= count; ++n) {
+            const QString entry = ini_.ReadString(section_, NumberedKey("Preset", n), QString());
+            if (!entry.isEmpty())
+                list.entries.append(entry);
+        }
+        list.active = ini_.ReadInteger(section_, QStringLiteral("ActivePreset"), 0);
+        list.active = list.ActiveIndex();
+    }
+    // The substitution rows, stored quoted; reading removes that one pair of quotes, and a
+    // cell's own quotes (a row that replaces '"', say) stay. A count of 0 or below stores no
+    // row: the table keeps the one empty row it always has, and no "Replace" key is read.
+    void Substitutions(QList<Substitution>& rows) const {
+        const int count = std::min(
+            ini_.ReadInteger(section_, QStringLiteral("NoOfReplaceDefinitions"), int(rows.size())),
+            kMaxStoredRows);
+        rows.resize(std::max(count, 1));
+        for (int n = 1; n <= count; ++n) {
+            Text(NumberedKey("Replace", n, "What"), rows[n - 1].what);
+            Text(NumberedKey("Replace", n, "With"), rows[n - 1].with);
         }
     }
-    const int active = ini.ReadInteger(section, QStringLiteral("ActivePreset"), 0);
-    list.active = active >= 0 && active < list.entries.size() ? active : -1;
-    return list;
-}
 
-void SavePresets(IniFile& ini, const QString& section, const PresetList& list) {
-    const int count = static_cast<int>(list.entries.size());
-    ini.WriteInteger(section, QStringLiteral("NoOfPresets"), count);
-    ini.WriteInteger(section, QStringLiteral("ActivePreset"),
-                     list.active >= 0 && list.active < count ? list.active : -1);
-    for (int n = 1; n <= count; ++n) {
-        ini.WriteString(section, QStringLiteral("Preset") + QString::number(n),
-                        list.entries[n - 1]);
+private:
+    const IniFile& ini_;
+    QString section_;
+};
+
+// Writes each value under its key.
+class KeyWriter {
+public:
+    explicit KeyWriter(IniFile& ini) : ini_(ini) {}
+
+    void Section(const QString& name) { section_ = name; }
+    void Bool(const QString& key, bool value) { ini_.WriteBool(section_, key, value); }
+    void Text(const QString& key, const QString& value) { ini_.WriteString(section_, key, value); }
+    void Number(const QString& key, int value, int, int) {
+        ini_.WriteInteger(section_, key, value);
     }
+    void Position(const QString& key, int value, int) { ini_.WriteInteger(section_, key, value); }
+    void Presets(const PresetList& list) {
+        const int count = static_cast<int>(list.entries.size());
+        ini_.WriteInteger(section_, QStringLiteral("NoOfPresets"), count);
+        ini_.WriteInteger(section_, QStringLiteral("ActivePreset"), list.ActiveIndex());
+        for (int n = 1; n <= count; ++n)
+            Text(NumberedKey("Preset", n), list.entries[n - 1]);
+    }
+    void Substitutions(const QList<Substitution>& rows) {
+        const int count = static_cast<int>(rows.size());
+        ini_.WriteInteger(section_, QStringLiteral("NoOfReplaceDefinitions"), count);
+        for (int n = 1; n <= count; ++n) {
+            Text(NumberedKey("Replace", n, "What"), QuoteValue(rows[n - 1].what));
+            Text(NumberedKey("Replace", n, "With"), QuoteValue(rows[n - 1].with));
+        }
+    }
+
+private:
+    IniFile& ini_;
+    QString section_;
+};
+
+// Every key of the settings file beside the value it stores, section by section in the order
+// a new file holds them. Loading walks this list with a KeyReader, saving with a KeyWriter,
+// so a new key is one line here.
+template <typename Keys, typename Values> void VisitKeys(Keys& keys, Values& s) {
+    keys.Section(QStringLiteral("ProgramOptions"));
+    keys.Number(QStringLiteral("ExtensionFormat"), s.program.extensionFormat, 0,
+                kLastOptionPosition);
+    keys.Number(QStringLiteral("NumberOfDigits"), s.program.numberOfDigits, 0, kLastOptionPosition);
+    keys.Bool(QStringLiteral("EraseReadOnlyAttr"), s.program.eraseReadOnlyAttr);
+    keys.Text(QStringLiteral("LastDir"), s.lastDir);
+    keys.Bool(QStringLiteral("ClearStatus"), s.clearStatus);
+    keys.Bool(QStringLiteral("KeepUndoHistory"), s.program.keepUndoHistory);
+
+    keys.Section(QStringLiteral("UnTag"));
+    keys.Bool(QStringLiteral("Confirmation"), s.untagConfirmation);
+
+    keys.Section(QStringLiteral("FilenameTAG"));
+    keys.Text(QStringLiteral("Separator"), s.oldStyle.separator);
+    keys.Bool(QStringLiteral("ClearSpaces"), s.oldStyle.clearSpaces);
+    keys.Bool(QStringLiteral("WriteTAGonlyWhenNotPresent"), s.writeTagOnlyWhenNotPresent);
+    keys.Number(QStringLiteral("Format"), s.oldStyle.format, -1, kLastOldStyleFormat);
+    keys.Presets(s.newStylePresets);
+
+    keys.Section(QStringLiteral("TAG"));
+    for (int row = 0; row < kTextFieldCount; ++row)
+        keys.Text(kRowKeys[row], s.tagFill.values[row]);
+    keys.Position(kRowKeys[kGenreRow], s.tagFill.genre, kGenreCount);
+    for (int row = 0; row < kTagFillRows; ++row)
+        keys.Bool(QStringLiteral("Ask") + kRowKeys[row], s.tagFill.ask[row]);
+    for (int row = 0; row < kTagFillRows; ++row)
+        keys.Bool(QStringLiteral("Leave") + kRowKeys[row], s.tagFill.leave[row]);
+
+    keys.Section(QStringLiteral("TagToFilename"));
+    keys.Presets(s.tagToFilenamePresets);
+
+    keys.Section(QStringLiteral("ListFilesTags"));
+    keys.Presets(s.listPresets);
+    keys.Bool(QStringLiteral("DisplayMessage"), s.listShowProcessing);
+
+    keys.Section(QStringLiteral("AdjustFilename"));
+    keys.Substitutions(s.substitutions);
+
+    keys.Section(QStringLiteral("DirPresets"));
+    keys.Presets(s.dirPresets);
 }
 
 } // namespace
@@ -78,123 +176,40 @@ Settings LoadSettings(const QString& iniPath) {
     // The built-in template lists belong to a first start only: once a settings file
     // exists, its lists are the lists, even when they are empty. Only a regular file is a
     // settings file: a pipe or device there would block the start.
-    if (StatusOf(iniPath).kind != FileKind::Regular) {
+    if (StatusOf(iniPath).kind != FileKind::Regular)
         return settings;
-    }
     const IniFile ini = IniFile::Load(iniPath);
-
-    settings.program.extensionFormat =
-        std::clamp(ini.ReadInteger(kProgramOptions, QStringLiteral("ExtensionFormat"), 1), 0, 3);
-    settings.program.numberOfDigits =
-        std::clamp(ini.ReadInteger(kProgramOptions, QStringLiteral("NumberOfDigits"), 1), 0, 3);
-    settings.program.eraseReadOnlyAttr =
-        ini.ReadBool(kProgramOptions, QStringLiteral("EraseReadOnlyAttr"), true);
-    settings.clearStatus = ini.ReadBool(kProgramOptions, QStringLiteral("ClearStatus"), false);
-    settings.program.keepUndoHistory =
-        ini.ReadBool(kProgramOptions, QStringLiteral("KeepUndoHistory"), true);
-    settings.lastDir = ini.ReadString(kProgramOptions, QStringLiteral("LastDir"), settings.lastDir);
-
-    settings.untagConfirmation = ini.ReadBool(kUnTag, QStringLiteral("Confirmation"), false);
-
-    settings.oldStyle.separator =
-        ini.ReadString(kFilenameTag, QStringLiteral("Separator"), QStringLiteral("-"));
-    settings.oldStyle.clearSpaces = ini.ReadBool(kFilenameTag, QStringLiteral("ClearSpaces"), true);
-    settings.writeTagOnlyWhenNotPresent =
-        ini.ReadBool(kFilenameTag, QStringLiteral("WriteTAGonlyWhenNotPresent"), true);
-    settings.oldStyle.format =
-        std::clamp(ini.ReadInteger(kFilenameTag, QStringLiteral("Format"), 0), -1, 7);
-    settings.newStylePresets = LoadPresets(ini, kFilenameTag);
-
-    for (int i = 0; i < kGenreRow; ++i) {
-        settings.tagFill.values[i] = ini.ReadString(kTag, kFieldNames[i], QString());
-    }
-    const int genre = ini.ReadInteger(kTag, QStringLiteral("Genre"), -1);
-    settings.tagFill.genre = genre >= 0 && genre < kGenreCount ? genre : -1;
-    for (int i = 0; i < kTagFillRows; ++i) {
-        settings.tagFill.ask[i] = ini.ReadBool(kTag, QStringLiteral("Ask") + kFieldNames[i], true);
-    }
-    for (int i = 0; i < kTagFillRows; ++i) {
-        settings.tagFill.leave[i] =
-            ini.ReadBool(kTag, QStringLiteral("Leave") + kFieldNames[i], false);
-    }
-
-    settings.tagToFilenamePresets = LoadPresets(ini, kTagToFilename);
-    settings.listPresets = LoadPresets(ini, kListFilesTags);
-    settings.listShowProcessing =
-        ini.ReadBool(kListFilesTags, QStringLiteral("DisplayMessage"), false);
-
-    // A count of 0 or below stores no row: the table keeps the one empty row it always has,
-    // and no "Replace" key is read.
-    const int rows =
-        std::min(ini.ReadInteger(kAdjustFilename, QStringLiteral("NoOfReplaceDefinitions"), 1),
-                 kMaxStoredRows);
-    settings.substitutions.clear();
-    // The cells are stored quoted and reading removes that one pair of quotes; a cell's own
-    // quotes (a row that replaces '"', say) are part of its text and stay.
-    for (int n = 1; n <= rows; ++n) {
-        settings.substitutions.append(
-            Substitution{ini.ReadString(kAdjustFilename, ReplaceKey(n, "What"), QString()),
-                         ini.ReadString(kAdjustFilename, ReplaceKey(n, "With"), QString())});
-    }
-
-    if (settings.substitutions.isEmpty()) {
-        settings.substitutions.append(Substitution{});
-    }
-
-    settings.dirPresets = LoadPresets(ini, kDirPresets);
+    KeyReader reader(ini);
+    VisitKeys(reader, settings);
     return settings;
 }
 
 void SaveSettings(const QString& iniPath, const Settings& settings) {
     // Start from the file as it is, so keys and lines the program does not know survive.
     IniFile ini = IniFile::Load(iniPath);
-
-    ini.WriteInteger(kProgramOptions, QStringLiteral("ExtensionFormat"),
-                     settings.program.extensionFormat);
-    ini.WriteInteger(kProgramOptions, QStringLiteral("NumberOfDigits"),
-                     settings.program.numberOfDigits);
-    ini.WriteBool(kProgramOptions, QStringLiteral("EraseReadOnlyAttr"),
-                  settings.program.eraseReadOnlyAttr);
-    ini.WriteString(kProgramOptions, QStringLiteral("LastDir"), settings.lastDir);
-    ini.WriteBool(kProgramOptions, QStringLiteral("ClearStatus"), settings.clearStatus);
-    ini.WriteBool(kProgramOptions, QStringLiteral("KeepUndoHistory"),
-                  settings.program.keepUndoHistory);
-
-    ini.WriteBool(kUnTag, QStringLiteral("Confirmation"), settings.untagConfirmation);
-
-    ini.WriteString(kFilenameTag, QStringLiteral("Separator"), settings.oldStyle.separator);
-    ini.WriteBool(kFilenameTag, QStringLiteral("ClearSpaces"), settings.oldStyle.clearSpaces);
-    ini.WriteBool(kFilenameTag, QStringLiteral("WriteTAGonlyWhenNotPresent"),
-                  settings.writeTagOnlyWhenNotPresent);
-    ini.WriteInteger(kFilenameTag, QStringLiteral("Format"), settings.oldStyle.format);
-    SavePresets(ini, kFilenameTag, settings.newStylePresets);
-
-    for (int i = 0; i < kGenreRow; ++i) {
-        ini.WriteString(kTag, kFieldNames[i], settings.tagFill.values[i]);
-    }
-    ini.WriteInteger(kTag, QStringLiteral("Genre"), settings.tagFill.genre);
-    for (int i = 0; i < kTagFillRows; ++i) {
-        ini.WriteBool(kTag, QStringLiteral("Ask") + kFieldNames[i], settings.tagFill.ask[i]);
-    }
-    for (int i = 0; i < kTagFillRows; ++i) {
-        ini.WriteBool(kTag, QStringLiteral("Leave") + kFieldNames[i], settings.tagFill.leave[i]);
-    }
-
-    SavePresets(ini, kTagToFilename, settings.tagToFilenamePresets);
-    SavePresets(ini, kListFilesTags, settings.listPresets);
-    ini.WriteBool(kListFilesTags, QStringLiteral("DisplayMessage"), settings.listShowProcessing);
-
-    const int rows = static_cast<int>(settings.substitutions.size());
-    ini.WriteInteger(kAdjustFilename, QStringLiteral("NoOfReplaceDefinitions"), rows);
-    for (int n = 1; n <= rows; ++n) {
-        const Substitution& row = settings.substitutions[n - 1];
-        ini.WriteString(kAdjustFilename, ReplaceKey(n, "What"), QuoteValue(row.what));
-        ini.WriteString(kAdjustFilename, ReplaceKey(n, "With"), QuoteValue(row.with));
-    }
-
-    SavePresets(ini, kDirPresets, settings.dirPresets);
-
+    KeyWriter writer(ini);
+    VisitKeys(writer, settings);
     ini.Save(iniPath);
+}
+
+BatchOptions BatchOptionsFromSettings(const Settings& settings) {
+    BatchOptions options;
+    options.clearStatus = settings.clearStatus;
+    options.program = settings.program;
+    options.tagToFilenameTemplate =
+        settings.tagToFilenamePresets.ShownText(kTagToFilenameInitialText);
+    options.filenameToTag.old = settings.oldStyle;
+    options.filenameToTag.old.separator = settings.oldStyle.separator.left(kSeparatorMaxLength);
+    options.filenameToTag.newStyleTemplate = settings.newStylePresets.ShownText(QString());
+    options.writeTagOnlyWhenNotPresent = settings.writeTagOnlyWhenNotPresent;
+    options.tagFill = settings.tagFill;
+    for (int row = 0; row < kTextFieldCount; ++row)
+        options.tagFill.values[row] = TagRowText(settings.tagFill.values[row], row);
+    options.untagConfirmation = settings.untagConfirmation;
+    options.listTemplate = settings.listPresets.ShownText(kListInitialText);
+    options.listShowProcessing = settings.listShowProcessing;
+    options.substitutions = settings.substitutions;
+    return options;
 }
 
 QString SettingsPath(const QString& dir) {

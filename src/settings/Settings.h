@@ -42,6 +42,13 @@ Settings LoadSettings(const QString& iniPath);
 // chain of symbolic links atomically, the links untouched. Throws IoError "Unable to write to
 // <path>" on failure, and IoError::TooLarge for a file too large to read and keep.
 void SaveSettings(const QString& iniPath, const Settings& settings);
+// The options a run takes from the settings, the same for the window and the command line:
+// every value as the window's controls hold it once the settings are loaded. A template is
+// the text its box then shows (the selected entry, or else the box's first text); a "TAG"
+// value and the separator are no longer than their fields take. The process and the
+// sub-method are not stored: they keep BatchOptions' defaults.
+BatchOptions BatchOptionsFromSettings(const Settings& settings);
+
 // dir + "Vantuke.Ini"; dir ends in "/".
 QString SettingsPath(const QString& dir);
 

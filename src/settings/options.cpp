@@ -18,7 +18,6 @@ namespace {
 
 constexpr int kWidth = 236;
 constexpr int kHeight = 177;
-constexpr int kLastPosition = 3;
 
 // A slider with one tick per position and a caption centred under each tick.
 class TickCaptionSlider : public QWidget {
@@ -107,14 +106,17 @@ TForm4::TForm4(QWidget* parent)
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Options"));
 
-    auto* extension = new TickCaptionSlider(QStringLiteral("TrackBar1"),
-                                            {QStringLiteral("Mp3"), QStringLiteral("mp3"),
-                                             QStringLiteral("MP3"), QStringLiteral("mP3")},
-                                            QStringLiteral("Label"), 1, this);
-    auto* digits = new TickCaptionSlider(
-        QStringLiteral("TrackBar2"),
-        {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")},
-        QStringLiteral("Label"), 5, this);
+    // One caption per position: the extension's letter case, and the least number of digits.
+    QStringList forms;
+    QStringList digitCounts;
+    for (int position = 0; position <= kLastOptionPosition; ++position) {
+        forms << QLatin1String(kExtensionForms[position]);
+        digitCounts << QString::number(position + 1);
+    }
+    auto* extension =
+        new TickCaptionSlider(QStringLiteral("TrackBar1"), forms, QStringLiteral("Label"), 1, this);
+    auto* digits = new TickCaptionSlider(QStringLiteral("TrackBar2"), digitCounts,
+                                         QStringLiteral("Label"), 5, this);
     extensionFormat_ = extension->Slider();
     numberOfDigits_ = digits->Slider();
 
@@ -161,8 +163,8 @@ ProgramOptions TForm4::Options() const {
 }
 
 void TForm4::SetOptions(const ProgramOptions& options) {
-    extensionFormat_->setValue(std::clamp(options.extensionFormat, 0, kLastPosition));
-    numberOfDigits_->setValue(std::clamp(options.numberOfDigits, 0, kLastPosition));
+    extensionFormat_->setValue(ClampOptionPosition(options.extensionFormat));
+    numberOfDigits_->setValue(ClampOptionPosition(options.numberOfDigits));
     eraseReadOnlyAttr_->setChecked(options.eraseReadOnlyAttr);
     keepUndoHistory_->setChecked(options.keepUndoHistory);
 }

@@ -1,5 +1,7 @@
 #include "tag/Genres.h"
 
+#include "platform/AsciiCase.h"
+
 namespace vantuke {
 
 // The names, spellings included, are those that stored tags and users know by number.
@@ -164,6 +166,18 @@ QString GenreDisplayName(int index) {
     if (index < 0 || index >= kGenreCount)
         return QStringLiteral("unknown style");
     return GenreName(index);
+}
+
+std::optional<int> GenreFromText(const QString& text) {
+    bool isNumber = false;
+    const int number = text.toInt(&isNumber);
+    if (isNumber)
+        return number >= 0 && number < kGenreCount ? std::optional<int>(number) : std::nullopt;
+    for (int index = 0; index < kGenreCount; ++index) {
+        if (EqualIgnoringAsciiCase(text, QLatin1String(GenreTable[index])))
+            return index;
+    }
+    return std::nullopt;
 }
 
 } // namespace vantuke

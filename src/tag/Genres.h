@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <array>
+#include <optional>
 
 namespace vantuke {
 
@@ -15,5 +16,8 @@ extern const std::array<const char*, kGenreCount> GenreTable;
 QString GenreName(int index);
 // As GenreName, but "unknown style" for values without a name (templates, "Style" column).
 QString GenreDisplayName(int index);
+// A genre given as text: a number 0 to 147, or a name in any letter case; nothing for
+// anything else.
+std::optional<int> GenreFromText(const QString& text);
 
 } // namespace vantuke

@@ -1,5 +1,6 @@
 #include "tag/PlanningFileSystem.h"
 
+#include "platform/FileAccess.h"
 #include "platform/IoError.h"
 
 #include <algorithm>
@@ -13,15 +14,6 @@ namespace {
 
 QStringView FolderOf(QStringView path) {
     return path.left(path.lastIndexOf(u'/') + 1);
-}
-
-QStringView NameOf(QStringView path) {
-    return path.mid(path.lastIndexOf(u'/') + 1);
-}
-
-// Two names of one folder that a volume blind to letter case takes for one.
-bool SameNameButCase(QStringView a, QStringView b) {
-    return FolderOf(a) == FolderOf(b) && NameOf(a).compare(NameOf(b), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "tag/TagBytes.h"
 
+#include "platform/AsciiCase.h"
+
 #include <algorithm>
 
 namespace vantuke {
@@ -7,8 +9,8 @@ namespace vantuke {
 bool IsTagMarker(QByteArrayView bytes) {
     if (bytes.size() < kTagMarkerSize)
         return false;
-    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
-    return upper(bytes[0]) == 'T' && upper(bytes[1]) == 'A' && upper(bytes[2]) == 'G';
+    return UpperAscii(bytes[0]) == 'T' && UpperAscii(bytes[1]) == 'A' &&
+           UpperAscii(bytes[2]) == 'G';
 }
 
 bool ParseTagFields(QByteArrayView fields, TTagRecord& record) {

@@ -6,9 +6,13 @@
 
 namespace vantuke {
 
+// The text fields in the order the tag holds them; every list of the five follows it.
 enum class TagField { SongName = 0, Artist, Album, Year, Comment };
-inline constexpr std::array<TagField, 5> kTextFields{
+inline constexpr int kTextFieldCount = 5;
+inline constexpr std::array<TagField, kTextFieldCount> kTextFields{
     TagField::SongName, TagField::Artist, TagField::Album, TagField::Year, TagField::Comment};
+// One text per field, in field order.
+using FieldTexts = std::array<QString, kTextFieldCount>;
 
 constexpr int FieldCapacity(TagField field) {
     return field == TagField::Year ? 4 : 30;

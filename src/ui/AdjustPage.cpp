@@ -1,30 +1,45 @@
 #include "ui/AdjustPage.h"
 
+#include "convert/SubstitutionTable.h"
 #include "ui/Glyphs.h"
 
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTableWidget>
+#include <QStyledItemDelegate>
+#include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <algorithm>
 
 namespace vantuke {
 
 namespace {
-constexpr int kNumber = 0;
-constexpr int kWhat = 1;
-constexpr int kWith = 2;
+
+constexpr int kNumber = SubstitutionTable::kNumber;
+constexpr int kWhat = SubstitutionTable::kWhat;
+
+// The "Number" column is fixed: it looks like the header.
+class FixedColumnLook : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->backgroundBrush = option->palette.brush(QPalette::Button);
+    }
+};
+
 } // namespace
 
 AdjustPage::AdjustPage(QWidget* parent)
-    : QWidget(parent), table_(new QTableWidget(0, 3, this)), what_(nullptr), with_(nullptr) {
+    : QWidget(parent), model_(new SubstitutionTable(this)), table_(new QTableView(this)),
+      what_(nullptr), with_(nullptr) {
     table_->setObjectName(QStringLiteral("StringGrid1"));
     table_->setAccessibleName(tr("Substitutions"));
-    table_->setHorizontalHeaderLabels(
-        {QStringLiteral("Number"), QStringLiteral("Replace what:"), QStringLiteral("with:")});
+    table_->setModel(model_);
+    table_->setItemDelegateForColumn(kNumber, new FixedColumnLook(table_));
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
@@ -37,8 +52,7 @@ AdjustPage::AdjustPage(QWidget* parent)
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setTabKeyNavigation(false);
     table_->setWordWrap(false);
-    SetRowCount(1);
-    table_->setCurrentCell(0, kWhat);
+    SetCurrentRow(0);
 
     auto* whatLabel = new QLabel(QStringLiteral("What:"), this);
     what_ = new QLineEdit(this);
@@ -83,86 +97,31 @@ AdjustPage::AdjustPage(QWidget* parent)
 }
 
 QList<Substitution> AdjustPage::Rows() const {
-    QList<Substitution> rows;
-    rows.reserve(table_->rowCount());
-    for (int row = 0; row < table_->rowCount(); ++row)
-        rows.append(Substitution{Cell(row, kWhat), Cell(row, kWith)});
-    return rows;
+    return model_->Rows();
 }
 
 void AdjustPage::SetRows(const QList<Substitution>& rows) {
-    SetRowCount(std::max<int>(1, int(rows.size())));
-    for (int row = 0; row < table_->rowCount(); ++row) {
-        const Substitution cells = row < rows.size() ? rows.at(row) : Substitution{};
-        SetCell(row, kNumber, QString());
-        SetCell(row, kWhat, cells.what);
-        SetCell(row, kWith, cells.with);
-    }
-    table_->setCurrentCell(0, kWhat);
+    model_->SetRows(rows);
+    SetCurrentRow(0);
 }
 
 void AdjustPage::AddRow() {
-    int target = 0;
-    if (!IsEmptyTable()) {
-        target = table_->rowCount();
-        SetRowCount(target + 1);
-    }
-    SetCell(target, kNumber, QString::number(target + 1));
-    SetCell(target, kWhat, what_->text());
-    SetCell(target, kWith, with_->text());
+    model_->AddRow(Substitution{what_->text(), with_->text()});
     emit RowsChanged();
 }
 
 void AdjustPage::RemoveRow() {
-    const int current = std::max(0, table_->currentRow());
-    const int count = table_->rowCount();
-    // The texts below the current row move up one row; the "Number" cells stay put.
-    for (int row = current; row < count - 1; ++row) {
-        SetCell(row, kWhat, Cell(row + 1, kWhat));
-        SetCell(row, kWith, Cell(row + 1, kWith));
-    }
-    SetCell(count - 1, kWhat, QString());
-    SetCell(count - 1, kWith, QString());
-    if (count > 1)
-        SetRowCount(count - 1);
-    table_->setCurrentCell(std::min(current, table_->rowCount() - 1), kWhat);
+    SetCurrentRow(model_->RemoveRow(table_->currentIndex().row()));
     emit RowsChanged();
 }
 
 void AdjustPage::ClearTable() {
-    SetRowCount(1);
-    for (int column = kNumber; column <= kWith; ++column)
-        SetCell(0, column, QString());
-    table_->setCurrentCell(0, kWhat);
+    model_->Clear();
+    SetCurrentRow(0);
 }
 
-QString AdjustPage::Cell(int row, int column) const {
-    const QTableWidgetItem* item = table_->item(row, column);
-    return item ? item->text() : QString();
-}
-
-void AdjustPage::SetCell(int row, int column, const QString& text) {
-    table_->item(row, column)->setText(text);
-}
-
-void AdjustPage::SetRowCount(int count) {
-    const int old = table_->rowCount();
-    table_->setRowCount(count);
-    // Every cell has an item, so Cell and SetCell never meet a gap. The "Number" column is
-    // fixed: it looks like the header and cannot be picked on its own.
-    const QBrush fixedLook = table_->palette().brush(QPalette::Button);
-    for (int row = old; row < count; ++row) {
-        for (int column = kNumber; column <= kWith; ++column) {
-            auto* item = new QTableWidgetItem;
-            if (column == kNumber)
-                item->setBackground(fixedLook);
-            table_->setItem(row, column, item);
-        }
-    }
-}
-
-bool AdjustPage::IsEmptyTable() const {
-    return table_->rowCount() == 1 && Cell(0, kWhat).isEmpty() && Cell(0, kWith).isEmpty();
+void AdjustPage::SetCurrentRow(int row) {
+    table_->setCurrentIndex(model_->index(row, kWhat));
 }
 
 } // namespace vantuke

@@ -6,10 +6,11 @@
 #include <QWidget>
 
 class QLineEdit;
-class QTableWidget;
-class QToolButton;
+class QTableView;
 
 namespace vantuke {
+
+class SubstitutionTable;
 
 // The "Adjust FileName" page: the substitution table and the fields and buttons that
 // change its rows. Cells are never edited in place.
@@ -18,7 +19,8 @@ class AdjustPage : public QWidget {
 public:
     explicit AdjustPage(QWidget* parent = nullptr);
 
-    QTableWidget* Table() const { return table_; }
+    QTableView* Table() const { return table_; }
+    SubstitutionTable* Model() const { return model_; }
 
     QList<Substitution> Rows() const;
     // Settings load: one row per substitution (at least one), with empty "Number" cells.
@@ -34,12 +36,11 @@ signals:
     void RowsChanged();
 
 private:
-    QString Cell(int row, int column) const;
-    void SetCell(int row, int column, const QString& text);
-    void SetRowCount(int count);
-    bool IsEmptyTable() const;
+    // Makes the row current, the "Replace what:" cell focused.
+    void SetCurrentRow(int row);
 
-    QTableWidget* table_;
+    SubstitutionTable* model_;
+    QTableView* table_;
     QLineEdit* what_;
     QLineEdit* with_;
 };

@@ -13,26 +13,8 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
-#include <array>
 
 namespace vantuke {
-
-namespace {
-
-constexpr int kSeparatorMaxLength = 10;
-
-const std::array<const char*, 8> kFormats{
-    "Artist,Separator,Songname",
-    "Songname,Separator,Artist",
-    "Useless,Separator,Songname",
-    "Songname,Separator,Useless",
-    "Useless,Separator,Artist",
-    "Artist,Separator,Useless",
-    "Only Songname",
-    "Only Artist",
-};
-
-} // namespace
 
 FilenameTagPage::FilenameTagPage(QWidget* parent)
     : QWidget(parent), subMethods_(new WrapTabs(this)) {
@@ -84,8 +66,8 @@ QWidget* FilenameTagPage::MakeOldStylePage() {
     auto* lines = new QVBoxLayout(group);
     lines->setContentsMargins(6, 2, 6, 4);
     lines->setSpacing(0);
-    for (int i = 0; i < int(kFormats.size()); ++i) {
-        auto* line = new QRadioButton(QLatin1String(kFormats[i]), group);
+    for (int i = 0; i <= kLastOldStyleFormat; ++i) {
+        auto* line = new QRadioButton(QLatin1String(kOldStyleFormats[i].line), group);
         format_->addButton(line, i);
         lines->addWidget(line);
     }
@@ -120,12 +102,8 @@ QWidget* FilenameTagPage::MakeNewStylePage() {
     return page;
 }
 
-FilenameToTagOptions FilenameTagPage::Options() const {
-    FilenameToTagOptions options;
-    options.oldStyle = subMethods_->CurrentIndex() == kOldStyle;
-    options.old = OldStyle();
-    options.newStyleTemplate = newStyle_->Text();
-    return options;
+bool FilenameTagPage::OldStyleChosen() const {
+    return subMethods_->CurrentIndex() == kOldStyle;
 }
 
 OldStyleOptions FilenameTagPage::OldStyle() const {

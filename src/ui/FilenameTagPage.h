@@ -27,7 +27,8 @@ public:
     WrapTabs* SubMethods() const { return subMethods_; }
     PresetBox* NewStyleBox() const { return newStyle_; }
 
-    FilenameToTagOptions Options() const;
+    // Whether "Old Style" is the sub-method shown.
+    bool OldStyleChosen() const;
     OldStyleOptions OldStyle() const;
     void SetOldStyle(const OldStyleOptions& options);
     bool WriteOnlyWhenNotPresent() const;

@@ -38,8 +38,6 @@ QIcon StandardIcon(QStyle::StandardPixmap pixmap) {
     return QApplication::style()->standardIcon(pixmap);
 }
 
-} // namespace
-
 QIcon GlyphIcon(Glyph glyph) {
     switch (glyph) {
     case Glyph::Add:
@@ -62,9 +60,20 @@ QIcon GlyphIcon(Glyph glyph) {
                                 StandardIcon(QStyle::SP_FileDialogContentsView));
     case Glyph::Undo:
         return QIcon::fromTheme(QStringLiteral("edit-undo"), StandardIcon(QStyle::SP_ArrowBack));
+    case Glyph::AddAll:
+        return QIcon::fromTheme(QStringLiteral("go-bottom"), StandardIcon(QStyle::SP_ArrowDown));
+    case Glyph::AddChosen:
+        return QIcon::fromTheme(QStringLiteral("go-down"), StandardIcon(QStyle::SP_ArrowDown));
+    case Glyph::RemoveChosen:
+        return QIcon::fromTheme(QStringLiteral("go-up"), StandardIcon(QStyle::SP_ArrowUp));
+    case Glyph::RemoveAll:
+        return QIcon::fromTheme(QStringLiteral("edit-clear"),
+                                StandardIcon(QStyle::SP_DialogResetButton));
     }
     return {};
 }
+
+} // namespace
 
 QToolButton* MakeGlyphButton(Glyph glyph, const QString& hint, const QString& objectName,
                              QWidget* parent) {
@@ -76,6 +85,18 @@ QToolButton* MakeGlyphButton(Glyph glyph, const QString& hint, const QString& ob
     button->setToolTip(hint);
     button->setAccessibleName(hint);
     button->setFocusPolicy(Qt::StrongFocus);
+    return button;
+}
+
+QToolButton* MakeCaptionButton(Glyph glyph, const QString& caption, const QString& objectName,
+                               QWidget* parent) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(objectName);
+    button->setAutoRaise(true);
+    button->setIcon(GlyphIcon(glyph));
+    button->setText(caption);
+    button->setAccessibleName(caption);
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     return button;
 }
 

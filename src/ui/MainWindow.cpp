@@ -1,10 +1,10 @@
 #include "ui/MainWindow.h"
 
-#include "selection/FileSelectionPage.h"
 #include "settings/options.h"
 #include "ui/About.h"
 #include "ui/ErrorGuard.h"
 #include "ui/ExecutePage.h"
+#include "ui/FileSelectionPage.h"
 #include "ui/FilenameTagPage.h"
 #include "ui/ProcessPages.h"
 #include "ui/SettingsBinding.h"
@@ -67,7 +67,7 @@ TForm1::TForm1(TDirTree::RootProvider roots, QWidget* parent)
     // The selection's status line is shown by the step-1 page as it is built; the genre
     // list and the substitution table's header are filled by their pages.
     settingsFile_ = FindSettingsFile();
-    AppendStatusLine(QStringLiteral("Process selected: ") + processes_->CurrentCaption());
+    AppendStatusLine(ProcessSelectedLine(processes_->CurrentProcess()));
     ConnectControls();
     UpdateUndoButton();
 }
@@ -176,7 +176,7 @@ void TForm1::SaveSettingsGuarded() {
 }
 
 void TForm1::ShowShortInfo() {
-    QStringList lines{QStringLiteral("Process selected: ") + processes_->CurrentCaption()};
+    QStringList lines{ProcessSelectedLine(processes_->CurrentProcess())};
     lines += ShortInfoLines(processes_->CurrentProcess());
     shortInfo_->setPlainText(lines.join(QLatin1Char('\n')));
 }
@@ -192,14 +192,14 @@ void TForm1::ClearStatusIfAsked() {
 
 void TForm1::ProcessChanged() {
     ClearStatusIfAsked();
-    AppendStatusLine(QStringLiteral("Process selected: ") + processes_->CurrentCaption());
+    AppendStatusLine(ProcessSelectedLine(processes_->CurrentProcess()));
     ShowShortInfo();
 }
 
 void TForm1::SubMethodChanged(int index) {
     if (execute_->ClearStatusBox()->isChecked()) {
         execute_->StatusBox()->clear();
-        AppendStatusLine(QStringLiteral("Process selected: ") + processes_->CurrentCaption());
+        AppendStatusLine(ProcessSelectedLine(processes_->CurrentProcess()));
     }
     AppendStatusLine(QStringLiteral("Sub-Method selected: ") +
                      processes_->FilenameTag()->SubMethods()->Caption(index));

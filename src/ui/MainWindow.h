@@ -47,6 +47,9 @@ public:
     // Writes every stored control into the settings file. Throws IoError.
     void SaveSettings();
     Settings CurrentSettings() const;
+    // The options "EXECUTE!" runs with: those of the settings as the controls hold them, and
+    // the process, sub-method and templates chosen now.
+    BatchOptions CollectBatchOptions() const;
 
     // Fills "Short info:" for the current process.
     void ShowShortInfo();
@@ -72,7 +75,6 @@ public:
     FileSelectionPage* FileSelection() const { return files_; }
     ProcessPages* Processes() const { return processes_; }
     QPlainTextEdit* ShortInfoBox() const { return shortInfo_; }
-    ExecutePage* ExecuteControls() const { return execute_; }
     bool Running() const { return running_; }
 
 protected:
@@ -89,7 +91,6 @@ private:
     void StepChanged(int index);
     void SaveSettingsGuarded();
     void KeepMinimumSize();
-    BatchOptions CollectBatchOptions() const;
     void RunBatch();
     // Runs an action that changes files: one at a time, the window taking no input meanwhile.
     void RunBlocked(const std::function<void()>& action);

@@ -6,10 +6,10 @@
 #include "journal/Undo.h"
 #include "platform/IoError.h"
 #include "selection/BusyScope.h"
-#include "selection/FileSelectionPage.h"
 #include "settings/options.h"
 #include "ui/ErrorGuard.h"
 #include "ui/ExecutePage.h"
+#include "ui/FileSelectionPage.h"
 #include "ui/InputBlocker.h"
 #include "ui/MainWindow.h"
 #include "ui/PreviewDialog.h"
@@ -25,11 +25,8 @@
 namespace vantuke {
 
 BatchOptions TForm1::CollectBatchOptions() const {
-    BatchOptions options;
-    processes_->CollectOptions(options);
-    options.clearStatus = execute_->ClearStatusBox()->isChecked();
-    if (options_)
-        options.program = options_->Options();
+    BatchOptions options = BatchOptionsFromSettings(CurrentSettings());
+    processes_->CollectRunChoices(options);
     return options;
 }
 

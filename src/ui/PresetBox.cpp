@@ -18,8 +18,8 @@ PresetBox::PresetBox(const QString& label, const QString& boxName, const QString
     // The box's edit joins the focus chain here; the buttons made after it follow it there,
     // so Shift+Tab visits them too.
     box_->setEditable(true);
-    add_ = MakeGlyphButton(Glyph::Add, tr("Add preset"), addName, this);
-    remove_ = MakeGlyphButton(Glyph::Remove, tr("Remove preset"), removeName, this);
+    auto* add = MakeGlyphButton(Glyph::Add, tr("Add preset"), addName, this);
+    auto* remove = MakeGlyphButton(Glyph::Remove, tr("Remove preset"), removeName, this);
     box_->setInsertPolicy(QComboBox::NoInsert);
     // Templates are typed exactly; inline completion would change what the user typed.
     box_->setCompleter(nullptr);
@@ -37,8 +37,8 @@ PresetBox::PresetBox(const QString& label, const QString& boxName, const QString
     auto* row = new QHBoxLayout;
     row->setSpacing(2);
     row->addWidget(box_, 1);
-    row->addWidget(add_);
-    row->addWidget(remove_);
+    row->addWidget(add);
+    row->addWidget(remove);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
@@ -47,8 +47,8 @@ PresetBox::PresetBox(const QString& label, const QString& boxName, const QString
 
     connect(box_, &QComboBox::activated, this, &PresetBox::Choose);
     connect(box_->lineEdit(), &QLineEdit::textEdited, this, [this] { selected_ = -1; });
-    connect(add_, &QToolButton::clicked, this, &PresetBox::Add);
-    connect(remove_, &QToolButton::clicked, this, &PresetBox::Remove);
+    connect(add, &QToolButton::clicked, this, &PresetBox::Add);
+    connect(remove, &QToolButton::clicked, this, &PresetBox::Remove);
 }
 
 QString PresetBox::Text() const {
@@ -68,9 +68,8 @@ void PresetBox::SetPresets(const PresetList& presets) {
     const QString text = Text();
     box_->clear();
     box_->addItems(presets.entries);
-    const bool valid = presets.active >= 0 && presets.active < presets.entries.size();
-    selected_ = valid ? presets.active : -1;
-    ShowSelection(valid ? presets.entries.at(presets.active) : text);
+    selected_ = presets.ActiveIndex();
+    ShowSelection(presets.ShownText(text));
 }
 
 void PresetBox::Add() {

@@ -5,7 +5,6 @@
 #include <QWidget>
 
 class QComboBox;
-class QToolButton;
 
 namespace vantuke {
 
@@ -22,8 +21,6 @@ public:
               const QString& removeName, const QString& initialText, QWidget* parent = nullptr);
 
     QComboBox* Box() const { return box_; }
-    QToolButton* AddButton() const { return add_; }
-    QToolButton* RemoveButton() const { return remove_; }
 
     QString Text() const;
     PresetList Presets() const;
@@ -44,8 +41,6 @@ private:
     void ShowSelection(const QString& text);
 
     QComboBox* box_;
-    QToolButton* add_ = nullptr;
-    QToolButton* remove_ = nullptr;
     int selected_ = -1;
 };
 

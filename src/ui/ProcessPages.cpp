@@ -143,20 +143,12 @@ Process ProcessPages::CurrentProcess() const {
     return Process(tabs_->CurrentIndex());
 }
 
-QString ProcessPages::CurrentCaption() const {
-    return tabs_->Caption(tabs_->CurrentIndex());
-}
-
-void ProcessPages::CollectOptions(BatchOptions& options) const {
+void ProcessPages::CollectRunChoices(BatchOptions& options) const {
     options.process = CurrentProcess();
     options.tagToFilenameTemplate = tagToFilename_->Text();
-    options.filenameToTag = filenameTag_->Options();
-    options.writeTagOnlyWhenNotPresent = filenameTag_->WriteOnlyWhenNotPresent();
-    options.tagFill = tag_->Options();
-    options.untagConfirmation = untagConfirmation_->isChecked();
+    options.filenameToTag.oldStyle = filenameTag_->OldStyleChosen();
+    options.filenameToTag.newStyleTemplate = filenameTag_->NewStyleBox()->Text();
     options.listTemplate = list_->Text();
-    options.listShowProcessing = listShowProcessing_->isChecked();
-    options.substitutions = adjust_->Rows();
 }
 
 } // namespace vantuke

@@ -23,7 +23,6 @@ public:
 
     WrapTabs* Tabs() const { return tabs_; }
     Process CurrentProcess() const;
-    QString CurrentCaption() const;
 
     PresetBox* TagToFilenameBox() const { return tagToFilename_; }
     FilenameTagPage* FilenameTag() const { return filenameTag_; }
@@ -33,8 +32,9 @@ public:
     QCheckBox* ListShowProcessing() const { return listShowProcessing_; }
     AdjustPage* Adjust() const { return adjust_; }
 
-    // The options of every process as the controls hold them now.
-    void CollectOptions(BatchOptions& options) const;
+    // What a run takes from these pages beyond the stored settings: the chosen process and
+    // sub-method, and the templates as their boxes show them now (typed or chosen).
+    void CollectRunChoices(BatchOptions& options) const;
 
     // Never narrower than the page control's own minimum of 267 pixels.
     QSize minimumSizeHint() const override;

@@ -1,8 +1,8 @@
 #include "ui/SettingsBinding.h"
 
-#include "selection/FileSelectionPage.h"
 #include "settings/options.h"
 #include "ui/AdjustPage.h"
+#include "ui/FileSelectionPage.h"
 #include "ui/FilenameTagPage.h"
 #include "ui/PresetBox.h"
 #include "ui/ProcessPages.h"

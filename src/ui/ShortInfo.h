@@ -6,8 +6,8 @@
 
 namespace vantuke {
 
-// The short help of a process, as the "Short info:" box shows it below the line
-// "Process selected: " + caption.
+// The short help of a process, as the "Short info:" box shows it below the process's
+// ProcessSelectedLine.
 QStringList ShortInfoLines(Process process);
 
 } // namespace vantuke

@@ -15,14 +15,6 @@
 
 namespace vantuke {
 
-namespace {
-
-// Spoken after "Ask" / "Leave" for the caption-less boxes of each row.
-constexpr std::array<const char*, kTagFillRows> kRowNames{"Song Name", "Artist",  "Album",
-                                                          "Year",      "Comment", "Genre"};
-
-} // namespace
-
 TagPage::TagPage(QWidget* parent) : QWidget(parent), genre_(new QComboBox) {
     auto* grid = new QGridLayout;
     grid->setContentsMargins(0, 0, 0, 0);
@@ -45,7 +37,6 @@ TagPage::TagPage(QWidget* parent) : QWidget(parent), genre_(new QComboBox) {
     grid->setRowMinimumHeight(0, fontMetrics().height() + 2);
     grid->setRowMinimumHeight(kTagFillRows + 1, 4);
 
-    genre_->setObjectName(QStringLiteral("ComboBox1"));
     SetUpGenreList(*genre_);
     for (int genre = 0; genre < kGenreCount; ++genre)
         genre_->addItem(GenreName(genre));
@@ -53,19 +44,20 @@ TagPage::TagPage(QWidget* parent) : QWidget(parent), genre_(new QComboBox) {
 
     for (int row = 0; row < kTagFillRows; ++row) {
         QWidget* value = genre_;
-        if (row < 5) {
+        if (row < kTextFieldCount) {
             texts_[row] = new QLineEdit(this);
-            texts_[row]->setObjectName(QStringLiteral("Edit%1").arg(row + 2));
             texts_[row]->setMaxLength(TagRowMaxLength(row));
             value = texts_[row];
         } else {
             genre_->setParent(this);
         }
-        labels_[row] = new QLabel(QLatin1String(kTagRowLabels[row]), this);
+        value->setObjectName(TagRowControlName(row));
+        labels_[row] = new QLabel(TagRowLabel(row), this);
         labels_[row]->setObjectName(QStringLiteral("Label%1").arg(row + 5));
         labels_[row]->setBuddy(value);
 
-        const QString field = QLatin1String(kRowNames[row]);
+        // Spoken after "Ask" / "Leave" for the caption-less boxes of each row.
+        const QString field = TagRowName(row);
         ask_[row] = new QCheckBox(this);
         ask_[row]->setObjectName(QStringLiteral("CheckBox%1").arg(row + 1));
         ask_[row]->setAccessibleName(tr("Ask %1").arg(field));
@@ -83,7 +75,7 @@ TagPage::TagPage(QWidget* parent) : QWidget(parent), genre_(new QComboBox) {
 
         connect(ask_[row], &QCheckBox::toggled, this, [this, row] { UpdateRow(row); });
         connect(leave_[row], &QCheckBox::toggled, this, [this, row] { UpdateRow(row); });
-        if (row < 5) {
+        if (row < kTextFieldCount) {
             connect(texts_[row], &QLineEdit::textChanged, this, [this, row](const QString& text) {
                 if (dialog_)
                     dialog_->SetFieldText(row, text);
@@ -110,7 +102,7 @@ void TagPage::AttachQueryDialog(TForm2* dialog) {
     dialog_ = dialog;
     if (!dialog_)
         return;
-    for (int row = 0; row < 5; ++row)
+    for (int row = 0; row < kTextFieldCount; ++row)
         dialog_->SetFieldText(row, texts_[row]->text());
     dialog_->SetGenre(genre_->currentIndex());
     for (int row = 0; row < kTagFillRows; ++row)
@@ -119,7 +111,7 @@ void TagPage::AttachQueryDialog(TForm2* dialog) {
 
 TagFillOptions TagPage::Options() const {
     TagFillOptions options;
-    for (int row = 0; row < 5; ++row)
+    for (int row = 0; row < kTextFieldCount; ++row)
         options.values[row] = texts_[row]->text();
     options.genre = genre_->currentIndex();
     for (int row = 0; row < kTagFillRows; ++row) {
@@ -130,7 +122,7 @@ TagFillOptions TagPage::Options() const {
 }
 
 void TagPage::SetOptions(const TagFillOptions& options) {
-    for (int row = 0; row < 5; ++row)
+    for (int row = 0; row < kTextFieldCount; ++row)
         texts_[row]->setText(options.values[row]);
     genre_->setCurrentIndex(options.genre >= 0 && options.genre < kGenreCount ? options.genre : -1);
     for (int row = 0; row < kTagFillRows; ++row)
@@ -141,9 +133,9 @@ void TagPage::SetOptions(const TagFillOptions& options) {
 
 void TagPage::UpdateRow(int row) {
     const bool leave = leave_[row]->isChecked();
-    const bool asked = ask_[row]->isChecked() && !leave;
+    const bool asked = TagFillOptions::AskedWith(ask_[row]->isChecked(), leave);
     labels_[row]->setEnabled(!leave);
-    (row < 5 ? static_cast<QWidget*>(texts_[row]) : genre_)->setEnabled(!leave);
+    (row < kTextFieldCount ? static_cast<QWidget*>(texts_[row]) : genre_)->setEnabled(!leave);
     ask_[row]->setEnabled(!leave);
     if (dialog_)
         dialog_->SetFieldEnabled(row, asked);

@@ -39,7 +39,7 @@ private:
     void UpdateRow(int row);
 
     std::array<QLabel*, kTagFillRows> labels_{};
-    std::array<QLineEdit*, 5> texts_{};
+    std::array<QLineEdit*, kTextFieldCount> texts_{};
     QComboBox* genre_;
     std::array<QCheckBox*, kTagFillRows> ask_{};
     std::array<QCheckBox*, kTagFillRows> leave_{};

@@ -1,7 +1,7 @@
 #include "batch/ID3TagQuery.h"
 
-#include "ui/LayoutCheck.h"
-#include "ui/ModalAnswer.h"
+#include "support/LayoutCheck.h"
+#include "support/ModalAnswer.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -7,19 +7,6 @@
 #include <functional>
 #include <ostream>
 
-// Readable failure messages for texts and lists of texts.
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QStringList& list, std::ostream* os) {
-    *os << '{';
-    for (const QString& text : list) {
-        *os << "\n  ";
-        PrintTo(text, os);
-    }
-    *os << " }";
-}
-
 // A batch host for tests: records every line, progress call and question, and answers the
 // questions from a script.
 class ScriptedHost : public vantuke::BatchHost {

@@ -11,19 +11,6 @@
 #include <gtest/gtest.h>
 #include <ostream>
 
-// Readable failure messages for texts and lists of texts.
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QStringList& list, std::ostream* os) {
-    *os << '{';
-    for (const QString& text : list) {
-        *os << "\n  ";
-        PrintTo(text, os);
-    }
-    *os << " }";
-}
-
 namespace clitest {
 
 struct CliResult {

@@ -70,6 +70,8 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"DigitsOutOfRange", {"--digits", "5", "list", "a.mp3"}},
         UsageCase{"MissingValue", {"list", "a.mp3", "--template"}},
         UsageCase{"FlagWithValue", {"list", "--keep-readonly=1", "a.mp3"}},
+        UsageCase{"CsvOfAChange", {"untag", "--csv", "a.mp3"}},
+        UsageCase{"CsvAndJson", {"list", "--csv", "--json", "a.mp3"}},
         UsageCase{"FormatOutOfRange", {"filename-to-tag", "--old-style", "--format", "8"}},
         UsageCase{"SeparatorWithoutOldStyle", {"filename-to-tag", "--separator", "_", "a.mp3"}},
         UsageCase{"TemplateWithOldStyle",

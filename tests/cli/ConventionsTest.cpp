@@ -6,6 +6,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <unistd.h>
@@ -113,6 +116,53 @@ TEST(CliConventions, AProgressLineOnlyForLongRunsAtATerminal) {
         StandardErrorOnATerminal(QStringList{"list"} + names.mid(0, 1000), dir.Path()).isEmpty());
     const CliResult piped = RunCli(QStringList{"list"} + names, dir.Path());
     EXPECT_TRUE(piped.errBytes.isEmpty());
+}
+
+// list --csv read back by Python's CSV reader: one row per tagged file, in order, every text
+// as the tag holds it whatever commas, quotes and line breaks it has, and a name that is not
+// UTF-8 with its own bytes.
+TEST(CliConventions, CsvOfAListingReadsBackWithACsvReader) {
+    const QString python = QStandardPaths::findExecutable("python3");
+    if (python.isEmpty())
+        GTEST_SKIP() << "python3 is not installed; scripts/deps installs it";
+    TempDir dir;
+    WriteMp3(dir.Path("a.mp3"), 200,
+             MakeTag("Tune, Part 2", "Xy\"z\"", "Caf\xe9", "1999", "line\r\nbreak", 17));
+    WriteMp3(dir.Path("b.mp3"), 200, {});
+    const QString odd = vantuke::NameFromBytes(Native(dir.Path()) + "/C\xe9.mp3");
+    WriteMp3(odd, 200, MakeTag("Plain", "", "", "", "", 255));
+    CliSetup setup;
+    setup.input = "a.mp3\nb.mp3\n" + Native(odd) + "\n";
+    const CliResult listed = RunCliWith({"list", "--csv", "--files-from", "-"}, dir.Path(), setup);
+    ASSERT_EQ(listed.exitCode, 0) << listed.err.toStdString();
+    EXPECT_TRUE(listed.errBytes.isEmpty());
+
+    // Each row as a JSON list; the path as the hex of its bytes.
+    QProcess reader;
+    reader.start(python, {"-c", R"(import csv, io, json, sys
+rows = list(csv.reader(io.TextIOWrapper(sys.stdin.buffer, encoding="utf-8",
+                                        errors="surrogateescape", newline="")))
+for row in rows[1:]:
+    row[0] = row[0].encode("utf-8", "surrogateescape").hex()
+print(json.dumps(rows))
+)"});
+    ASSERT_TRUE(reader.waitForStarted());
+    reader.write(listed.outBytes);
+    reader.closeWriteChannel();
+    ASSERT_TRUE(reader.waitForFinished());
+    ASSERT_EQ(reader.exitCode(), 0) << reader.readAllStandardError().toStdString();
+    const QJsonArray rows = QJsonDocument::fromJson(reader.readAllStandardOutput()).array();
+    const auto hex = [](const QString& path) {
+        return QString::fromLatin1(vantuke::NameToBytes(path).toHex());
+    };
+    EXPECT_EQ(rows,
+              (QJsonArray{
+                  QJsonArray{"path", "song_name", "artist", "album", "year", "comment", "genre"},
+                  QJsonArray{hex(dir.Path("a.mp3")), "Tune, Part 2", "Xy\"z\"",
+                             QString::fromUtf8("Caf\u00e9"), "1999", "line\r\nbreak", "17"},
+                  QJsonArray{hex(odd), "Plain", "", "", "", "", "255"},
+              }));
+    EXPECT_TRUE(listed.outBytes.endsWith("255\r\n"));
 }
 
 } // namespace

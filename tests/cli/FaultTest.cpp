@@ -181,6 +181,19 @@ TEST(CliFaults, NamesThatAreNotUtf8NameExactlyTheirFile) {
                              "Replacement Caf\xEF\xBF\xBD\nProcess Complete! (0 errors)\n");
 }
 
+// A settings file whose name is not UTF-8 is the file of the argument's bytes, found and read.
+TEST(CliFaults, ASettingsFileWhoseNameIsNotUtf8IsRead) {
+    TempDir dir;
+    WriteMp3(dir.Path("a.mp3"), 500, MakeTag("Tune", "X"));
+    WriteFile(vantuke::NameFromBytes(Native(dir.Path()) + "/Caf\xE9.ini"),
+              "[ListFilesTags]\nNoOfPresets=1\nActivePreset=0\nPreset1=stored %1\n");
+    const CliResult list =
+        RunShell("exec \"$CLI\" list --settings \"$(printf 'Caf\\351.ini')\" a.mp3", dir.Path());
+    EXPECT_EQ(list.exitCode, 0) << list.err.toStdString();
+    EXPECT_EQ(list.out, QStringList({"Process selected: List files/TAGs", "stored Tune",
+                                     "Process Complete! (0 errors)"}));
+}
+
 // A name (or a title) with line breaks cannot make a failing run print "Process Complete!".
 TEST(CliFaults, LineBreaksInNamesAndTitlesCannotForgeLines) {
     TempDir dir;

@@ -318,6 +318,30 @@ private:
     const char* why_ = "";
 };
 
+// The names a case-insensitive volume takes for one: the real rename and the dry run's model
+// both ask this.
+TEST(FileAccessTest, NamesThatDifferInLetterCaseAlone) {
+    struct Case {
+        const char16_t* a;
+        const char16_t* b;
+        bool same;
+    };
+    const Case cases[] = {
+        {u"/m/song.mp3", u"/m/Song.MP3", true},
+        {u"/m/song.mp3", u"/m/song.mp3", true},
+        {u"song.mp3", u"SONG.mp3", true},
+        {u"/m/caf\u00E9.mp3", u"/m/CAF\u00C9.mp3", true}, // letters beyond ASCII fold too
+        {u"/m/song.mp3", u"/M/song.mp3", false},          // another folder
+        {u"/m/song.mp3", u"/m/a/song.mp3", false},
+        {u"/m/song.mp3", u"/m/song2.mp3", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SameNameButCase(c.a, c.b), c.same)
+            << QString::fromUtf16(c.a).toStdString() << " / "
+            << QString::fromUtf16(c.b).toStdString();
+    }
+}
+
 TEST(FileAccessTest, ACaseOnlyRenameOnACaseInsensitiveVolume) {
     const FatVolume volume;
     if (volume.Dir().isEmpty())

@@ -11,11 +11,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-// Readable QString values in failure messages.
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
-
 using namespace vantuke;
 
 namespace {

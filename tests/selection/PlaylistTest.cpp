@@ -71,6 +71,10 @@ INSTANTIATE_TEST_SUITE_P(
                      "\xEF\xBB\xBF/m/\xC3\xA9t\xE9.mp3\n",
                      {u"/m/\u00E9t"_qs + QChar(0xDCE9) + ".mp3"}},
         PlaylistCase{"FileUrlOfAnotherHostSkipped", "file://server/share/a.mp3\n", {}},
+        // Only a to z fold: the long s is no "s", so that host is another machine.
+        PlaylistCase{"FileUrlHostAndSchemeFoldOnlyAsciiLetters",
+                     "FiLe://LOCALHOST/a.mp3\nfile://localho\xC5\xBFt/b.mp3\n",
+                     {"/a.mp3"}},
         PlaylistCase{"StreamsAreSkipped",
                      "http://radio.example/stream\nHTTPS://x.example/a.mp3\nmms://m/x\n/ok.mp3\n",
                      {"/ok.mp3"}},

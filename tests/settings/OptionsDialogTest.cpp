@@ -1,7 +1,7 @@
 #include "settings/options.h"
 
-#include "ui/LayoutCheck.h"
-#include "ui/ModalAnswer.h"
+#include "support/LayoutCheck.h"
+#include "support/ModalAnswer.h"
 
 #include <QApplication>
 #include <QCheckBox>

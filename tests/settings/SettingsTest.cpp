@@ -246,6 +246,51 @@ INSTANTIATE_TEST_SUITE_P(
                  }}),
     [](const auto& info) { return info.param.name; });
 
+TEST(RunOptions, TakeEveryStoredValueAndTheTemplatesTheBoxesShow) {
+    const Settings s = FullyPopulated();
+    const BatchOptions options = BatchOptionsFromSettings(s);
+    EXPECT_EQ(options.process, Process::TagToFilename);
+    EXPECT_TRUE(options.clearStatus);
+    EXPECT_EQ(options.program, s.program);
+    EXPECT_EQ(options.tagToFilenameTemplate, "%N-%2");
+    EXPECT_EQ(options.filenameToTag,
+              (FilenameToTagOptions{false, s.oldStyle, QStringLiteral("%N. %1")}));
+    EXPECT_FALSE(options.writeTagOnlyWhenNotPresent);
+    EXPECT_EQ(options.tagFill, s.tagFill);
+    EXPECT_TRUE(options.untagConfirmation);
+    EXPECT_EQ(options.listTemplate, "%8%7.%9");
+    EXPECT_TRUE(options.listShowProcessing);
+    EXPECT_EQ(options.substitutions, s.substitutions);
+}
+
+TEST(RunOptions, WithNoEntrySelectedTheBoxesKeepTheirFirstTexts) {
+    Settings s = FullyPopulated();
+    s.tagToFilenamePresets.active = -1;
+    s.listPresets.active = 7; // names no entry
+    s.newStylePresets.active = -1;
+    const BatchOptions options = BatchOptionsFromSettings(s);
+    EXPECT_EQ(options.tagToFilenameTemplate, kTagToFilenameInitialText);
+    EXPECT_EQ(options.listTemplate, kListInitialText);
+    EXPECT_EQ(options.filenameToTag.newStyleTemplate, QString());
+
+    const BatchOptions first = BatchOptionsFromSettings(DefaultSettings());
+    EXPECT_EQ(first.tagToFilenameTemplate, BatchOptions{}.tagToFilenameTemplate);
+    EXPECT_EQ(first.listTemplate, BatchOptions{}.listTemplate);
+}
+
+TEST(RunOptions, ValuesAreNoLongerThanTheirFieldsTake) {
+    Settings s;
+    s.tagFill.values = {QString(40, u'a'), QString(30, u'b'), QStringLiteral("short"),
+                        QStringLiteral("19999"),
+                        QString(29, u'c') + QStringLiteral("\u00E9\u00E9")};
+    s.oldStyle.separator = QStringLiteral("0123456789AB");
+    const BatchOptions options = BatchOptionsFromSettings(s);
+    EXPECT_EQ(options.tagFill.values,
+              (FieldTexts{QString(30, u'a'), QString(30, u'b'), QStringLiteral("short"),
+                          QStringLiteral("1999"), QString(29, u'c') + QStringLiteral("\u00E9")}));
+    EXPECT_EQ(options.filenameToTag.old.separator, "0123456789");
+}
+
 TEST(Settings, SaveKeepsForeignLinesAndStaleKeys) {
     TempDir dir;
     const QString path = dir.Path("Vantuke.Ini");

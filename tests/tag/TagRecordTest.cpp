@@ -119,4 +119,14 @@ TEST(GenresTest, NamesSitAtTheirIndicesWithTheirOwnSpelling) {
     EXPECT_EQ(GenreDisplayName(147), "SynthPop");
 }
 
+TEST(GenresTest, TextNamesAGenreByNumberOrByNameInAnyCase) {
+    const std::pair<const char*, std::optional<int>> cases[] = {
+        {"0", 0},          {"147", 147},      {"148", std::nullopt}, {"-1", std::nullopt},
+        {"jazz+funk", 29}, {"JAZZ+FUNK", 29}, {"SynthPop", 147},     {"Polka Metal", {}},
+        {"", {}},          {"Roc\u212A", {}}, // the Kelvin sign is no "k"
+    };
+    for (const auto& [text, genre] : cases)
+        EXPECT_EQ(GenreFromText(QString::fromUtf8(text)), genre) << text;
+}
+
 } // namespace

@@ -1,7 +1,7 @@
 #include "ui/About.h"
 
-#include "ui/LayoutCheck.h"
-#include "ui/ModalAnswer.h"
+#include "support/LayoutCheck.h"
+#include "support/ModalAnswer.h"
 #include "ui/UrlLabel.h"
 
 #include <QApplication>

@@ -11,7 +11,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 #include <QToolButton>
 
@@ -131,7 +131,10 @@ INSTANTIATE_TEST_SUITE_P(Boxes, PresetTest, ::testing::ValuesIn(kBoxes),
 class TableTest : public WindowTest {
 protected:
     AdjustPage& Page() const { return *Form1().Processes()->Adjust(); }
-    QTableWidget& Table() const { return *Page().Table(); }
+    QTableView& Table() const { return *Page().Table(); }
+    int RowCount() const { return Table().model()->rowCount(); }
+    int CurrentRow() const { return Table().currentIndex().row(); }
+    void MakeCurrent(int row) { Table().setCurrentIndex(Table().model()->index(row, 1)); }
     void Add(const QString& what, const QString& with) {
         Find<QLineEdit>(QStringLiteral("Edit1"))->setText(what);
         Find<QLineEdit>(QStringLiteral("Edit9"))->setText(with);
@@ -140,8 +143,8 @@ protected:
     void Remove() { Find<QToolButton>(QStringLiteral("SpeedButton17"))->click(); }
     QStringList Numbers() const {
         QStringList numbers;
-        for (int row = 0; row < Table().rowCount(); ++row)
-            numbers.append(Table().item(row, 0)->text());
+        for (int row = 0; row < RowCount(); ++row)
+            numbers.append(Table().model()->index(row, 0).data().toString());
         return numbers;
     }
     QList<Substitution> Stored() const { return LoadSettings(SettingsFile()).substitutions; }
@@ -166,22 +169,22 @@ TEST_F(TableTest, RemoveMovesTheRowsBelowUpAndKeepsTheNumbers) {
     Add(QStringLiteral("1"), QStringLiteral("one"));
     Add(QStringLiteral("2"), QStringLiteral("two"));
     Add(QStringLiteral("3"), QStringLiteral("three"));
-    Table().setCurrentCell(1, 1);
+    MakeCurrent(1);
     Remove();
     EXPECT_EQ(Page().Rows(), (QList<Substitution>{{QStringLiteral("1"), QStringLiteral("one")},
                                                   {QStringLiteral("3"), QStringLiteral("three")}}));
     EXPECT_EQ(Numbers(), (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
     EXPECT_EQ(Stored(), Page().Rows());
-    EXPECT_GE(Table().currentRow(), 0);
+    EXPECT_GE(CurrentRow(), 0);
 }
 
 TEST_F(TableTest, RemovingTheLastRowKeepsACurrentRow) {
     Add(QStringLiteral("1"), QStringLiteral("one"));
     Add(QStringLiteral("2"), QStringLiteral("two"));
-    Table().setCurrentCell(1, 1);
+    MakeCurrent(1);
     Remove();
-    EXPECT_EQ(Table().rowCount(), 1);
-    EXPECT_EQ(Table().currentRow(), 0);
+    EXPECT_EQ(RowCount(), 1);
+    EXPECT_EQ(CurrentRow(), 0);
     Remove();
     EXPECT_EQ(Page().Rows(), QList<Substitution>{Substitution{}});
     EXPECT_EQ(Numbers(), QStringList{QStringLiteral("1")});

@@ -4,10 +4,10 @@
 #include "WindowFixture.h"
 
 #include "batch/PlanModel.h"
-#include "selection/FileSelectionPage.h"
+#include "support/LayoutCheck.h"
+#include "support/ModalAnswer.h"
 #include "ui/ExecutePage.h"
-#include "ui/LayoutCheck.h"
-#include "ui/ModalAnswer.h"
+#include "ui/FileSelectionPage.h"
 #include "ui/PreviewDialog.h"
 #include "ui/ProcessPages.h"
 #include "ui/WrapTabs.h"

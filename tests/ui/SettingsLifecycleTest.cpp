@@ -2,13 +2,13 @@
 // closes, and "Save status to txt".
 #include "WindowFixture.h"
 
-#include "selection/FileSelectionPage.h"
 #include "settings/Settings.h"
 #include "settings/options.h"
+#include "support/ModalAnswer.h"
 #include "ui/About.h"
 #include "ui/ExecutePage.h"
+#include "ui/FileSelectionPage.h"
 #include "ui/MainWindow.h"
-#include "ui/ModalAnswer.h"
 #include "ui/ProcessPages.h"
 
 #include <QCheckBox>

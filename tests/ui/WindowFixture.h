@@ -12,17 +12,6 @@
 #include <memory>
 #include <ostream>
 
-// Readable failure messages for Qt texts.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QSize& size, std::ostream* out) {
-    *out << size.width() << 'x' << size.height();
-}
-inline void PrintTo(const QByteArray& bytes, std::ostream* out) {
-    *out << bytes.size() << " bytes: " << bytes.left(160).toPercentEncoding(" -_.").toStdString();
-}
-
 namespace windowtest {
 
 // The program's windows on a temporary folder: the settings file lives there, the directory

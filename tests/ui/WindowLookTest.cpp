@@ -3,8 +3,8 @@
 // each view is also saved as a picture.
 #include "WindowFixture.h"
 
+#include "support/LayoutCheck.h"
 #include "ui/FilenameTagPage.h"
-#include "ui/LayoutCheck.h"
 #include "ui/MainWindow.h"
 #include "ui/ProcessPages.h"
 #include "ui/WrapTabs.h"

@@ -3,12 +3,12 @@
 // prints, and the files must end up byte for byte the same.
 #include "WindowFixture.h"
 
-#include "LayoutCheck.h"
 #include "batch/ID3TagQuery.h"
 #include "journal/History.h"
 #include "platform/Directory.h"
-#include "selection/FileSelectionPage.h"
+#include "support/LayoutCheck.h"
 #include "ui/ExecutePage.h"
+#include "ui/FileSelectionPage.h"
 #include "ui/FilenameTagPage.h"
 #include "ui/MainWindow.h"
 #include "ui/ProcessPages.h"

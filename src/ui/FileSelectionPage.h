@@ -30,7 +30,7 @@ public:
 
     TDirTree* DirTree() const { return dirTree_; }
     // The list behind ListBox1; the batch run works on its entries.
-    SelectedFiles& Selection() { return selection_; }
+    const SelectedFiles& Selection() const;
     // Replaces the entries (after a run renamed files) and shows them; the status line is
     // left as it is.
     void SetSelectionEntries(const QStringList& entries);
@@ -56,7 +56,6 @@ private:
     QWidget* BuildFilesGroup(TDirTree::RootProvider roots);
     QWidget* BuildButtonBar();
     QWidget* BuildSelectionGroup();
-    QToolButton* NewButton(const QString& name, const QString& caption, const QIcon& icon);
     void Guard(const std::function<void()>& action);
 
     void AddAllFiles();
@@ -72,7 +71,6 @@ private:
     void RemovePreset();
     void ChoosePreset(int index);
 
-    SelectedFiles selection_;
     FileListModel* fileModel_;
     SelectedFilesModel* selectionModel_;
     bool sized_ = false;

@@ -1,4 +1,4 @@
-#include "ui/LayoutCheck.h"
+#include "support/LayoutCheck.h"
 
 #include <QAbstractButton>
 #include <QDir>

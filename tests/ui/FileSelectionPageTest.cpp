@@ -1,4 +1,4 @@
-#include "selection/FileSelectionPage.h"
+#include "ui/FileSelectionPage.h"
 #include "support/TestFiles.h"
 
 #include "platform/NameBytes.h"
@@ -22,11 +22,6 @@
 #include <QTreeView>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-
-// Readable QString values in failure messages.
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
 
 using namespace vantuke;
 using testsupport::MakeTag;

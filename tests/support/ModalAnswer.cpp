@@ -1,4 +1,4 @@
-#include "ui/ModalAnswer.h"
+#include "support/ModalAnswer.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,4 +1,4 @@
-#include "selection/FileSelectionPage.h"
+#include "ui/FileSelectionPage.h"
 
 #include "platform/NameDisplay.h"
 #include "selection/BusyScope.h"
@@ -6,6 +6,7 @@
 #include "selection/SelectedFilesModel.h"
 #include "selection/WholeTextDelegate.h"
 #include "ui/ErrorGuard.h"
+#include "ui/Glyphs.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -14,7 +15,6 @@
 #include <QLabel>
 #include <QListView>
 #include <QSplitter>
-#include <QStyle>
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -35,10 +35,6 @@ void Compact(QLayout* layout) {
     layout->setSpacing(4);
 }
 
-QIcon ThemeIcon(const char* name, const QStyle* style, QStyle::StandardPixmap fallback) {
-    return QIcon::fromTheme(QString::fromLatin1(name), style->standardIcon(fallback));
-}
-
 } // namespace
 
 FileSelectionPage::FileSelectionPage(QWidget* parent)
@@ -46,7 +42,7 @@ FileSelectionPage::FileSelectionPage(QWidget* parent)
 
 FileSelectionPage::FileSelectionPage(TDirTree::RootProvider roots, QWidget* parent)
     : QWidget(parent), fileModel_(new FileListModel(this)),
-      selectionModel_(new SelectedFilesModel(selection_, this)) {
+      selectionModel_(new SelectedFilesModel(this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(4);
@@ -87,15 +83,10 @@ QWidget* FileSelectionPage::BuildPresetsGroup() {
     presets_->setMinimumContentsLength(8);
     row->addWidget(presets_, 1);
 
-    const QStyle* style = this->style();
-    auto* add = NewButton(QStringLiteral("SpeedButton8"), QString(),
-                          ThemeIcon("list-add", style, QStyle::SP_FileDialogNewFolder));
-    add->setToolTip(QStringLiteral("Add the current folder to the presets"));
-    add->setAccessibleName(add->toolTip());
-    auto* remove = NewButton(QStringLiteral("SpeedButton9"), QString(),
-                             ThemeIcon("list-remove", style, QStyle::SP_DialogDiscardButton));
-    remove->setToolTip(QStringLiteral("Remove the chosen preset"));
-    remove->setAccessibleName(remove->toolTip());
+    auto* add = MakeGlyphButton(Glyph::Add, QStringLiteral("Add the current folder to the presets"),
+                                QStringLiteral("SpeedButton8"), group);
+    auto* remove = MakeGlyphButton(Glyph::Remove, QStringLiteral("Remove the chosen preset"),
+                                   QStringLiteral("SpeedButton9"), group);
     row->addWidget(add);
     row->addWidget(remove);
 
@@ -166,45 +157,25 @@ QWidget* FileSelectionPage::BuildFilesGroup(TDirTree::RootProvider roots) {
     return group;
 }
 
-QToolButton* FileSelectionPage::NewButton(const QString& name, const QString& caption,
-                                          const QIcon& icon) {
-    auto* button = new QToolButton;
-    button->setObjectName(name);
-    button->setAutoRaise(true);
-    button->setIcon(icon);
-    if (!caption.isEmpty()) {
-        button->setText(caption);
-        button->setAccessibleName(caption);
-        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    }
-    return button;
-}
-
 QWidget* FileSelectionPage::BuildButtonBar() {
-    const QStyle* style = this->style();
     auto* bar = new QWidget;
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(0, 0, 0, 0);
     struct ButtonLook {
         const char* name;
         const char* caption;
-        const char* themeIcon;
-        QStyle::StandardPixmap fallback;
+        Glyph glyph;
         void (FileSelectionPage::*command)();
     };
     const ButtonLook looks[] = {
-        {"SpeedButton12", "Add all", "go-bottom", QStyle::SP_ArrowDown,
-         &FileSelectionPage::AddAllFiles},
-        {"SpeedButton13", "Add", "go-down", QStyle::SP_ArrowDown,
-         &FileSelectionPage::AddSelectedFiles},
-        {"SpeedButton14", "Remove", "go-up", QStyle::SP_ArrowUp,
-         &FileSelectionPage::RemoveSelectedFiles},
-        {"SpeedButton15", "Remove All", "edit-clear", QStyle::SP_DialogResetButton,
-         &FileSelectionPage::RemoveAllFiles},
+        {"SpeedButton12", "Add all", Glyph::AddAll, &FileSelectionPage::AddAllFiles},
+        {"SpeedButton13", "Add", Glyph::AddChosen, &FileSelectionPage::AddSelectedFiles},
+        {"SpeedButton14", "Remove", Glyph::RemoveChosen, &FileSelectionPage::RemoveSelectedFiles},
+        {"SpeedButton15", "Remove All", Glyph::RemoveAll, &FileSelectionPage::RemoveAllFiles},
     };
     for (const ButtonLook& look : looks) {
-        auto* button = NewButton(QString::fromLatin1(look.name), QString::fromLatin1(look.caption),
-                                 ThemeIcon(look.themeIcon, style, look.fallback));
+        auto* button = MakeCaptionButton(look.glyph, QString::fromLatin1(look.caption),
+                                         QString::fromLatin1(look.name), bar);
         const auto command = look.command;
         connect(button, &QToolButton::clicked, this,
                 [this, command] { Guard([this, command] { (this->*command)(); }); });
@@ -269,10 +240,7 @@ void FileSelectionPage::ChangeSelection(const std::function<void()>& change) {
     BusyScope busy(selectedList_);
     struct ShowAfterwards {
         FileSelectionPage* page;
-        ~ShowAfterwards() {
-            page->selectionModel_->Refresh();
-            page->UpdateStatusLine();
-        }
+        ~ShowAfterwards() { page->UpdateStatusLine(); }
     } show{this};
     change();
 }
@@ -283,7 +251,7 @@ void FileSelectionPage::AddAllFiles() {
     for (int row = 0; row < fileModel_->rowCount(); ++row)
         names << fileModel_->Row(row).name;
     const QString dir = dirTree_->GetDirectory();
-    ChangeSelection([&] { selection_.AddRows(dir, names, false); });
+    ChangeSelection([&] { selectionModel_->AddRows(dir, names, false); });
 }
 
 void FileSelectionPage::AddSelectedFiles() {
@@ -294,31 +262,34 @@ void FileSelectionPage::AddSelectedFiles() {
     for (const QModelIndex& index : std::as_const(rows))
         names << fileModel_->Row(index.row()).name;
     const QString dir = dirTree_->GetDirectory();
-    ChangeSelection([&] { selection_.AddRows(dir, names, true); });
+    ChangeSelection([&] { selectionModel_->AddRows(dir, names, true); });
 }
 
 void FileSelectionPage::RemoveSelectedFiles() {
     QList<int> rows;
     for (const QModelIndex& index : selectedList_->selectionModel()->selectedIndexes())
         rows << index.row();
-    ChangeSelection([&] { selection_.RemoveRows(rows); });
+    ChangeSelection([&] { selectionModel_->RemoveRows(rows); });
 }
 
 void FileSelectionPage::RemoveAllFiles() {
-    ChangeSelection([&] { selection_.Clear(); });
+    ChangeSelection([&] { selectionModel_->Clear(); });
 }
 
 void FileSelectionPage::AddPaths(const QStringList& paths) {
-    Guard([&] { ChangeSelection([&] { selection_.AddRows(QString(), paths, true); }); });
+    Guard([&] { ChangeSelection([&] { selectionModel_->AddRows(QString(), paths, true); }); });
 }
 
 void FileSelectionPage::UpdateStatusLine() {
-    status_->setText(selection_.StatusText());
+    status_->setText(Selection().StatusText());
+}
+
+const SelectedFiles& FileSelectionPage::Selection() const {
+    return selectionModel_->Files();
 }
 
 void FileSelectionPage::SetSelectionEntries(const QStringList& entries) {
-    selection_.SetEntries(entries);
-    selectionModel_->Refresh();
+    selectionModel_->SetEntries(entries);
 }
 
 // A directory preset shows its folder as a person reads it and keeps the exact path beside.
@@ -338,8 +309,7 @@ void FileSelectionPage::SetDirPresets(const PresetList& presets) {
     presets_->clear();
     for (const QString& dir : presets.entries)
         AddPresetEntry(dir);
-    const bool valid = presets.active >= 0 && presets.active < presets_->count();
-    presets_->setCurrentIndex(valid ? presets.active : -1);
+    presets_->setCurrentIndex(presets.ActiveIndex());
 }
 
 void FileSelectionPage::AddPreset() {
