@@ -1,6 +1,8 @@
 #include "support/LayoutCheck.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QDir>
 #include <QHeaderView>
 #include <QLabel>
@@ -84,6 +86,21 @@ void SaveScreenshot(QWidget& window, const QString& name) {
         return;
     QDir().mkpath(folder);
     EXPECT_TRUE(window.grab().save(QDir(folder).filePath(name + QStringLiteral(".png"))));
+}
+
+int DroppedDownRows(QComboBox& box, const QString& screenshot) {
+    box.showPopup();
+    QAbstractItemView* list = box.view();
+    const int rowHeight = list->sizeHintForRow(0);
+    int rows = 0;
+    if (!list->isVisible() || rowHeight <= 0)
+        ADD_FAILURE() << "the list of " << box.objectName().toStdString() << " does not drop down";
+    else
+        rows = list->viewport()->height() / rowHeight;
+    if (!screenshot.isEmpty())
+        SaveScreenshot(*list->window(), screenshot);
+    box.hidePopup();
+    return rows;
 }
 
 } // namespace layoutcheck

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QComboBox;
 class QWidget;
 
 namespace layoutcheck {
@@ -14,5 +15,10 @@ void ExpectNothingClipped(QWidget& window);
 // Saves the window as <name>.png into the folder named by VANTUKE_SCREENSHOT_DIR, when it is
 // set, so the dialogs can be looked at as a user would see them.
 void SaveScreenshot(QWidget& window, const QString& name);
+
+// Drops the list of the box down and returns how many whole rows it shows (a failure and 0
+// when it does not open), saving it as a screenshot when a name is given; the list is closed
+// again.
+int DroppedDownRows(QComboBox& box, const QString& screenshot = {});
 
 } // namespace layoutcheck
