@@ -24,6 +24,8 @@ BatchOptions BuildOptions(const CliRequest& request) {
         options.program.numberOfDigits = *request.numberOfDigits;
     if (request.keepReadOnly)
         options.program.eraseReadOnlyAttr = false;
+    if (request.noHistory)
+        options.program.keepUndoHistory = false;
 
     if (request.tmpl) {
         if (request.process == Process::TagToFilename)

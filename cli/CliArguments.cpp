@@ -89,6 +89,16 @@ public:
 
 private:
     void Positional(const QString& arg) {
+        if (!processGiven_ && Command(arg))
+            return;
+        if (request_.action == CliRequest::Action::History)
+            throw UsageError(QStringLiteral("history takes no FILE"));
+        if (request_.action == CliRequest::Action::Undo) {
+            if (!request_.undoRun.isEmpty())
+                throw UsageError(QStringLiteral("undo takes one RUN"));
+            request_.undoRun = arg;
+            return;
+        }
         if (!processGiven_) {
             for (const auto& entry : kProcessNames) {
                 if (arg == QLatin1String(entry.name)) {
@@ -102,6 +112,18 @@ private:
         if (arg.isEmpty())
             throw UsageError(QStringLiteral("an empty FILE name"));
         request_.sources.append(Source{arg, Source::Kind::File});
+    }
+
+    // "history" and "undo" in place of a process.
+    bool Command(const QString& arg) {
+        if (arg == QLatin1String("history"))
+            request_.action = CliRequest::Action::History;
+        else if (arg == QLatin1String("undo"))
+            request_.action = CliRequest::Action::Undo;
+        else
+            return false;
+        processGiven_ = true;
+        return true;
     }
 
     // Returns true when the run ends here (--help, --version).
@@ -155,6 +177,8 @@ private:
             request_.quiet = true;
         } else if (name == QLatin1String("--keep-readonly")) {
             request_.keepReadOnly = true;
+        } else if (name == QLatin1String("--no-history")) {
+            request_.noHistory = true;
         } else if (name == QLatin1String("--dry-run") || name == QLatin1String("-n")) {
             request_.dryRun = true;
         } else if (name == QLatin1String("--json")) {
@@ -218,6 +242,18 @@ private:
 
     // Options that belong to one process may not be given with another.
     void CheckOptionsFitProcess() const {
+        if (request_.action != CliRequest::Action::Run) {
+            // history and undo take no process option; undo takes --dry-run.
+            const bool undo = request_.action == CliRequest::Action::Undo;
+            const QString command = undo ? QStringLiteral("undo") : QStringLiteral("history");
+            for (const QString& option : seen_) {
+                if (!undo ||
+                    (option != QLatin1String("--dry-run") && option != QLatin1String("-n")))
+                    throw UsageError(
+                        QStringLiteral("%1 does not apply to %2").arg(option, command));
+            }
+            return;
+        }
         const auto only = [&](std::initializer_list<const char*> options,
                               std::initializer_list<Process> processes) {
             for (const char* option : options) {
@@ -271,10 +307,14 @@ CliRequest ParseArguments(const QStringList& args) {
 QString UsageText() {
     return QStringLiteral(
         R"(Usage: vantuke-cli [OPTIONS] PROCESS [FILE...]
+       vantuke-cli history
+       vantuke-cli undo [-n|--dry-run] [RUN]
 
 Runs one process over the FILEs, in order, and prints the lines of the status box.
 A FILE that is a folder adds the MP3 files in it (names ending in .mp3), sorted by
 name; a FILE whose name ends in .mp3 is always taken as a file.
+Every run that changes files keeps an undo history; history lists it, undo takes a
+run back.
 
 Processes:
   tag-to-filename   rename each tagged file after its tag
@@ -292,6 +332,7 @@ Options for every process:
                           the run would, and each note on standard error
   --json                  print one JSON document about the run (what each file
                           did or, with --dry-run, would do) instead of the lines
+  --no-history            keep no undo history of this run
   --settings FILE         take the process's options from a Vantuke.Ini file;
                           options given here win
   --playlist FILE         add the files an .m3u or .pls playlist names
@@ -329,8 +370,16 @@ untag:
 adjust:
   --replace WHAT WITH     a substitution row (repeatable, applied in order)
 
+Commands:
+  history                 list the kept runs, newest first
+  undo [RUN]              undo the newest run not undone yet, or RUN (its id)
+undo:
+  -n, --dry-run           show what undo would do, change nothing
+
 Exit status: 0 done without errors, 1 done with errors, 2 ended by an I/O
-error or by answers that cannot be read, 64 wrong command line.
+error or by answers that cannot be read, 64 wrong command line. For undo:
+0 every file came back, 1 some were left alone or the undo was refused, 2 a
+file failed with an I/O error.
 )");
 }
 

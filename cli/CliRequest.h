@@ -37,7 +37,8 @@ struct Source {
 // What the command line asks for. Options that were not given stay empty, so that the
 // settings file (or the defaults) decide them.
 struct CliRequest {
-    enum class Action { Run, Help, Version };
+    // Run a process; print the help or the version; list the undo history; undo a run.
+    enum class Action { Run, Help, Version, History, Undo };
     Action action = Action::Run;
 
     Process process = Process::TagToFilename;
@@ -46,11 +47,14 @@ struct CliRequest {
     bool nulSeparated = false; // -0: --files-from lists are NUL-separated
     bool quiet = false;        // -q: only error lines and the last line
     QString settingsFile;      // empty: the defaults of a first start
+    bool noHistory = false;    // --no-history: this run keeps no undo history
+
+    QString undoRun; // undo: the run's id; empty: the newest run not undone
 
     std::optional<int> extensionFormat;
     std::optional<int> numberOfDigits;
     bool keepReadOnly = false;
-    bool dryRun = false; // --dry-run, -n: change nothing, show what the run would do
+    bool dryRun = false; // --dry-run, -n: change nothing, show what the run (or undo) would do
     bool json = false;   // --json: print the run as one JSON document
     bool csv = false;    // --csv: print the tags a listing found as CSV
 

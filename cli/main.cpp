@@ -8,6 +8,8 @@
 #include "batch/PlanJson.h"
 #include "batch/RecordBatch.h"
 #include "convert/PathNames.h"
+#include "journal/History.h"
+#include "journal/Undo.h"
 #include "platform/FileAccess.h"
 #include "platform/IoError.h"
 #include "platform/Locations.h"
@@ -120,6 +122,28 @@ int Run(CliRequest request) {
     return result.errorCount == 0 ? kDone : kDoneWithErrors;
 }
 
+int ListHistory() {
+    TerminalHost out(stdout, stderr, stdin);
+    for (const KeptRun& run : ListRuns(HistoryFolder()))
+        out.LogLine(HistoryLine(run));
+    return FlushOutput() ? kDone : kIoError;
+}
+
+int Undo(const CliRequest& request) {
+    TerminalHost out(stdout, stderr, stdin);
+    const UndoResult result = UndoRun(HistoryFolder(), request.undoRun, request.dryRun,
+                                      [&out](const QString& line) { out.LogLine(line); });
+    if (!FlushOutput())
+        return kIoError;
+    if (!result.refusal.isEmpty()) {
+        PrintError(QStringLiteral("vantuke-cli: ") + result.refusal);
+        return kDoneWithErrors;
+    }
+    if (result.ioError)
+        return kIoError;
+    return result.errorCount == 0 ? kDone : kDoneWithErrors;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -140,6 +164,10 @@ int main(int argc, char* argv[]) {
             PrintVersion(request);
             return FlushOutput() ? kDone : kIoError;
         }
+        if (request.action == CliRequest::Action::History)
+            return ListHistory();
+        if (request.action == CliRequest::Action::Undo)
+            return Undo(request);
         return Run(std::move(request));
     } catch (const UsageError& error) {
         PrintError(QStringLiteral("vantuke-cli: ") + error.Message() + QLatin1String("\n"));

@@ -43,6 +43,8 @@ public:
     // allocate a line per entry.
     QString& LineBuffer() { return line_; }
     int ErrorCount() const { return errorCount_; }
+    // Puts the error count back to an earlier value, when the frame runs entries again.
+    void ResetErrorCount(int count) { errorCount_ = count; }
 
     // Appends a status line. Paths and tag values in it must have gone through
     // ShownInOneLine, as the helpers below do.
@@ -101,9 +103,10 @@ private:
 };
 
 // The frame of every run, over the given files; with a recorder (which files then is), each
-// entry is recorded. See ExecuteBatch.
+// entry is recorded; with a batcher (which the files under the recorder are), changes may be
+// held back and made in groups. See ExecuteBatch.
 BatchResult RunBatchSteps(QStringList& entries, const BatchOptions& options, BatchHost& host,
-                          FileSystem& files, PlanRecorder* recorder);
+                          FileSystem& files, PlanRecorder* recorder, ChangeBatcher* batcher);
 
 // The per-entry steps of each process, for entry i with its path and file number n = i + 1.
 StepResult TagToFilenameStep(BatchRun& run, int i, const QString& path);

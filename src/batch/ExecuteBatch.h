@@ -2,10 +2,10 @@
 
 #include "batch/BatchHost.h"
 #include "batch/BatchOptions.h"
+#include "tag/ChangeBatcher.h"
 #include "tag/FileSystem.h"
 
 #include <QStringList>
-#include <memory>
 
 namespace vantuke {
 
@@ -14,17 +14,21 @@ struct BatchResult {
     bool stopped = false; // ended by Abort or Cancel (the finish line is still written)
 };
 
-// Runs the chosen process over every entry, first to last, on the files RealRunFiles()
-// gives. A rename replaces the entry's text with the new path. An IoError ends the run at
-// once: it propagates without the "Process Complete!" line, and what was done before stays
-// done.
+// Runs the chosen process over every entry, first to last, on the files of a real run
+// (RealRun: the disk, with the undo history in HistoryFolder() when the options keep it). A
+// rename replaces the entry's text with the new path. An IoError ends the run at once: it
+// propagates without the "Process Complete!" line, and what was done before stays done. It
+// is also thrown when the journal cannot be written; the changes it would have recorded are
+// then not made.
 BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, BatchHost& host);
-// The same over the given files.
+// The same over the given files, each change made at once, without history.
 BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, BatchHost& host,
                          FileSystem& files);
-
-// The files a real run changes. Every real run, recorded or not, takes its files from here
-// and from nowhere else; a dry run never does.
-std::unique_ptr<FileSystem> RealRunFiles();
+// The same over files whose changes the batcher may hold back and make in groups. The host
+// sees exactly the lines, progress and questions of a run that made every change at once:
+// an entry's lines come out once its changes are made, and entries whose held changes did
+// not turn out as foreseen are run again with their changes made at once.
+BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, BatchHost& host,
+                         FileSystem& files, ChangeBatcher& batcher);
 
 } // namespace vantuke

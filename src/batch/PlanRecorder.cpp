@@ -28,6 +28,7 @@ public:
         return removed;
     }
     void Close() override { file_->Close(); }
+    bool StillAsRead() override { return file_->StillAsRead(); }
 
 private:
     std::unique_ptr<TagFile> file_;
@@ -59,10 +60,54 @@ void PlanRecorder::EndEntry() {
     inEntry_ = false;
     if (plan_.process == Process::ListFiles && item_.tagBefore)
         item_.action = PlanAction::List;
-    if (entryDone_)
-        entryDone_(item_);
+    if (holding_)
+        held_.append(std::move(item_));
     else
-        plan_.items.append(std::move(item_));
+        Pass(std::move(item_));
+}
+
+void PlanRecorder::Pass(PlanItem&& item) {
+    if (entryDone_)
+        entryDone_(item);
+    else
+        plan_.items.append(std::move(item));
+}
+
+void PlanRecorder::ReleaseHeld() {
+    for (PlanItem& item : held_)
+        Pass(std::move(item));
+    held_.clear();
+    moved_.clear();
+}
+
+void PlanRecorder::GoBack(int i, int errorCount) {
+    inEntry_ = false;
+    for (PlanItem& item : held_) {
+        if (item.number <= i)
+            Pass(std::move(item));
+    }
+    held_.clear();
+    for (qsizetype k = moved_.size() - 1; k >= 0 && moved_.at(k).number > i; --k) {
+        const Moved& moved = moved_.at(k);
+        if (moved.before)
+            holders_.insert(moved.name, *moved.before);
+        else
+            holders_.remove(moved.name);
+    }
+    moved_.clear();
+    plan_.errorCount = errorCount;
+}
+
+void PlanRecorder::Move(int number, const QString& name, std::optional<int> holder) {
+    if (holding_) {
+        const auto found = holders_.constFind(name);
+        moved_.append(
+            Moved{number, name, found == holders_.cend() ? std::nullopt : std::optional(*found)});
+    }
+    if (holder)
+        holders_.insert(name, *holder);
+    else
+        holders_.remove(name);
 }
 
 void PlanRecorder::Note(PlanNote kind, const QString& text) {
@@ -112,8 +157,8 @@ bool PlanRecorder::Rename(const QString& from, const QString& to) {
     if (!holders_.isEmpty()) {
         const int number = inEntry_ ? item_.number : 0;
         if (holders_.value(from) == number)
-            holders_.remove(from);
-        holders_.insert(to, number);
+            Move(number, from, std::nullopt);
+        Move(number, to, number);
     }
     return true;
 }

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace vantuke {
 
@@ -39,6 +40,17 @@ public:
     bool Rename(const QString& from, const QString& to) override;
     bool ClearReadOnly(const QString& path) override;
 
+    // While the run holds its changes back (the undo history makes them in groups), an
+    // ended entry's item waits until the frame says its changes are made, so that the items
+    // are those of a run that made every change at once.
+    void SetHolding(bool hold) { holding_ = hold; }
+    // The waiting items go on, first to last.
+    void ReleaseHeld();
+    // The entries from i on run again: the waiting items of those before go on, theirs and
+    // the entry going on are dropped, the names they moved go back, and the error count is
+    // errorCount again.
+    void GoBack(int i, int errorCount);
+
 private:
     class File;
     void Looked(QByteArrayView last);
@@ -54,6 +66,19 @@ private:
     // Which entry's file has a name, by entry number: each entry's own path at first, then
     // moved with every rename. Kept only for processes that rename.
     QHash<QString, int> holders_;
+    bool holding_ = false;
+    QList<PlanItem> held_;
+    // While holding: each name whose holder an entry changed, with the holder before (none:
+    // not held), last change last.
+    struct Moved {
+        int number;
+        QString name;
+        std::optional<int> before;
+    };
+    QList<Moved> moved_;
+    // Entry number gives the name to holder, or frees it.
+    void Move(int number, const QString& name, std::optional<int> holder);
+    void Pass(PlanItem&& item);
 };
 
 } // namespace vantuke

@@ -1,8 +1,12 @@
 #include "batch/RecordBatch.h"
 
 #include "batch/BatchRun.h"
+#include "batch/RealRun.h"
 #include "batch/TagRows.h"
+#include "journal/History.h"
 #include "tag/PlanningFileSystem.h"
+
+#include <optional>
 
 namespace vantuke {
 
@@ -47,13 +51,19 @@ BatchResult RecordBatch(RunKind kind, QStringList& entries, const BatchOptions& 
     plan = RunPlan();
     plan.process = options.process;
     plan.dryRun = kind == RunKind::Dry;
-    const std::unique_ptr<FileSystem> files =
-        kind == RunKind::Dry ? std::make_unique<PlanningFileSystem>() : RealRunFiles();
-    PlanRecorder recorder(*files, plan, entries, entryDone);
+    std::optional<PlanningFileSystem> planning;
+    std::optional<RealRun> real;
+    if (kind == RunKind::Dry)
+        planning.emplace();
+    else
+        real.emplace(options, int(entries.size()), HistoryFolder());
+    PlanRecorder recorder(planning ? static_cast<FileSystem&>(*planning) : real->Files(), plan,
+                          entries, entryDone);
     DryRunHost dryHost(host, recorder);
     try {
-        const BatchResult result = RunBatchSteps(
-            entries, options, kind == RunKind::Dry ? dryHost : host, recorder, &recorder);
+        const BatchResult result =
+            RunBatchSteps(entries, options, kind == RunKind::Dry ? dryHost : host, recorder,
+                          &recorder, real ? real->Batcher() : nullptr);
         plan.complete = !result.stopped;
         return result;
     } catch (const IoError& error) {

@@ -23,8 +23,9 @@ enum class RunKind {
 // Runs the process over the entries, as ExecuteBatch does, and records what every entry did
 // (Real) or would do (Dry): each item goes to entryDone as its entry ends when one is given,
 // else into plan.items; plan gets the rest (the error count, how the run ended). A real run
-// works on RealRunFiles(), a dry run never. An IoError still ends the run and propagates,
-// after its entry's item and the error are recorded.
+// works on the files of a RealRun (with its undo history when the options keep one: an
+// entry's item then comes out once its changes are made), a dry run never. An IoError still
+// ends the run and propagates, after its entry's item and the error are recorded.
 BatchResult RecordBatch(RunKind kind, QStringList& entries, const BatchOptions& options,
                         BatchHost& host, RunPlan& plan,
                         const PlanRecorder::EntryDone& entryDone = {});

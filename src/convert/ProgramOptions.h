@@ -16,11 +16,12 @@ constexpr int ClampOptionPosition(int position) {
 inline constexpr std::array<const char*, kLastOptionPosition + 1> kExtensionForms{"Mp3", "mp3",
                                                                                   "MP3", "mP3"};
 
-// The three program-wide values of the Options dialog, read by the processes as they run.
+// The program-wide values of the Options dialog, read by the processes as they run.
 struct ProgramOptions {
     int extensionFormat = 1; // a position of kExtensionForms: 1 "mp3"
     int numberOfDigits = 1;  // %N is written with at least numberOfDigits + 1 digits
     bool eraseReadOnlyAttr = true;
+    bool keepUndoHistory = true; // every run that changes files can be undone
 
     bool operator==(const ProgramOptions&) const = default;
 };

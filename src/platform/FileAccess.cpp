@@ -12,6 +12,8 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -111,52 +113,83 @@ FileStat StatOf(const struct stat& st) {
     stat.inode = st.st_ino;
     stat.size = st.st_size;
     stat.mode = st.st_mode;
+    stat.atimeNsec = qint64(st.st_atim.tv_sec) * 1000000000 + st.st_atim.tv_nsec;
     stat.mtimeNsec = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     return stat;
 }
 
-// Takes the exclusive lock on the whole file, waiting while another description holds it.
-// A file system that cannot lock at all (NFS without a lock daemon, some FUSE mounts) is
-// used without the lock rather than not at all.
-void LockWholeFile(int fd) {
+// The hook of the LockWaitHook alive on this thread, if any.
+thread_local std::function<void(const FileStat&)>* lockWaitHook = nullptr;
+
+bool NoLocking(int err) {
+    return err == ENOLCK || err == EINVAL || err == EOPNOTSUPP;
+}
+
+// Takes a lock of the given type (F_WRLCK, F_RDLCK) on the whole file, waiting while another
+// description holds a conflicting one. A file system that cannot lock at all (NFS without a
+// lock daemon, some FUSE mounts) is used without the lock rather than not at all.
+void LockWholeFile(int fd, short type) {
     struct flock lock {};
-    lock.l_type = F_WRLCK;
+    lock.l_type = type;
     lock.l_whence = SEEK_SET;
     lock.l_start = 0;
     lock.l_len = 0; // to the end, however far the file grows
+    if (lockWaitHook != nullptr) {
+        int rc;
+        do {
+            rc = ::fcntl(fd, F_OFD_SETLK, &lock);
+        } while (rc != 0 && errno == EINTR);
+        if (rc == 0)
+            return;
+        if (NoLocking(errno))
+            return;
+        if (errno != EAGAIN && errno != EACCES)
+            throw IoError::FromErrno(errno);
+        struct stat st {};
+        if (::fstat(fd, &st) != 0)
+            throw IoError::FromErrno(errno);
+        (*lockWaitHook)(StatOf(st));
+    }
     while (::fcntl(fd, F_OFD_SETLKW, &lock) != 0) {
         if (errno == EINTR)
             continue;
-        if (errno == ENOLCK || errno == EINVAL || errno == EOPNOTSUPP)
+        if (NoLocking(errno))
             return;
         throw IoError::FromErrno(errno);
     }
 }
 
-// Opens for reading and writing and locks. The size is taken once the lock is held: a run
-// that held it before may have changed the file while this one waited.
-int OpenLocked(const QString& path, struct stat& st) {
+// Opens and locks: for reading and writing with the exclusive lock, or for reading only
+// with a shared one. The size is taken once the lock is held: a run that held it before may
+// have changed the file while this one waited.
+int OpenLocked(const QString& path, OpenMode mode, struct stat& st) {
     const NativeName native(path);
+    const bool change = mode == OpenMode::Change;
     int fd;
     do {
-        fd = ::open(native.Checked(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        fd = ::open(native.Checked(),
+                    (change ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
         throw IoError::FromErrno(errno);
     auto closer = qScopeGuard([fd] { ::close(fd); });
-    LockWholeFile(fd);
+    LockWholeFile(fd, change ? F_WRLCK : F_RDLCK);
     if (::fstat(fd, &st) != 0)
         throw IoError::FromErrno(errno);
     if (!S_ISREG(st.st_mode))
         throw IoError::FromErrno(EACCES);
     // Root may write anything; the read-only attribute must hold for root as well.
-    if ((st.st_mode & S_IWUSR) == 0)
+    if (change && (st.st_mode & S_IWUSR) == 0)
         throw IoError::FromErrno(EACCES);
     closer.dismiss();
     return fd;
 }
 
 } // namespace
+
+bool FileStat::IsRegularFile() const {
+    return S_ISREG(mode);
+}
 
 OpenFile::OpenFile(const QString& path, OpenMode mode) : path_(path) {
     struct stat st {};
@@ -169,7 +202,8 @@ OpenFile::OpenFile(const QString& path, OpenMode mode) : path_(path) {
             fd_ = OpenRegular(path, O_RDONLY | O_NOATIME, st);
             break;
         case OpenMode::Change:
-            fd_ = OpenLocked(path, st);
+        case OpenMode::ReadShared:
+            fd_ = OpenLocked(path, mode, st);
             break;
         }
     } catch (const IoError& error) {
@@ -232,13 +266,51 @@ void OpenFile::Truncate(qint64 size) {
     stat_.size = size;
 }
 
+bool OpenFile::SizeUnchanged() const {
+    // The end of the file, without a look at its attributes (which costs several times as
+    // much).
+    const off_t end = ::lseek(fd_, 0, SEEK_END);
+    if (end < 0)
+        throw IoError::FromErrno(errno).WithPath(path_);
+    return end == stat_.size;
+}
+
+namespace {
+
+timespec TimeOf(qint64 nsec) {
+    timespec time{};
+    time.tv_sec = time_t(nsec / 1000000000);
+    time.tv_nsec = long(nsec % 1000000000);
+    if (time.tv_nsec < 0) {
+        time.tv_sec -= 1;
+        time.tv_nsec += 1000000000;
+    }
+    return time;
+}
+
+} // namespace
+
+void OpenFile::SetTimes(qint64 atimeNsec, qint64 mtimeNsec) {
+    const timespec times[2] = {TimeOf(atimeNsec), TimeOf(mtimeNsec)};
+    if (::futimens(fd_, times) != 0)
+        throw IoError::FromErrno(errno).WithPath(path_);
+    stat_.atimeNsec = atimeNsec;
+    stat_.mtimeNsec = mtimeNsec;
+}
+
+void OpenFile::SetMode(quint32 mode) {
+    if (::fchmod(fd_, mode_t(mode & 07777)) != 0)
+        throw IoError::FromErrno(errno).WithPath(path_);
+    stat_.mode = (stat_.mode & ~quint32(07777)) | (mode & 07777);
+}
+
 void OpenFile::Close() {
     // Linux releases the descriptor even when close reports EINTR: never close it twice.
     if (::close(std::exchange(fd_, -1)) != 0 && errno != EINTR)
         throw IoError::FromErrno(errno).WithPath(path_);
 }
 
-QByteArray ReadWholeFile(const QString& path) {
+QByteArray ReadWholeFile(const QString& path, qint64 limit) {
     struct stat st {};
     int fd;
     try {
@@ -247,8 +319,8 @@ QByteArray ReadWholeFile(const QString& path) {
         throw error.WithPath(path);
     }
     const auto closer = qScopeGuard([fd] { ::close(fd); });
-    if (st.st_size > kMaxWholeFileSize)
-        throw IoError::TooLarge(kMaxWholeFileSize).WithPath(path);
+    if (st.st_size > limit)
+        throw IoError::TooLarge(limit).WithPath(path);
     QByteArray bytes;
     // The size is only a hint: the file may grow or shrink while it is read, and files of
     // /proc report none at all.
@@ -263,8 +335,8 @@ QByteArray ReadWholeFile(const QString& path) {
         }
         if (got == 0)
             return bytes;
-        if (bytes.size() + got > kMaxWholeFileSize)
-            throw IoError::TooLarge(kMaxWholeFileSize).WithPath(path);
+        if (bytes.size() + got > limit)
+            throw IoError::TooLarge(limit).WithPath(path);
         bytes.append(chunk, got);
     }
 }
@@ -423,6 +495,114 @@ int RenameRefusal(const QString& from, const QString& to) {
 
 void IgnoreFileSizeSignal() {
     std::signal(SIGXFSZ, SIG_IGN);
+}
+
+LockWaitHook::LockWaitHook(std::function<void(const FileStat&)> beforeWait)
+    : previous_(std::exchange(lockWaitHook,
+                              new std::function<void(const FileStat&)>(std::move(beforeWait)))) {}
+
+LockWaitHook::~LockWaitHook() {
+    delete std::exchange(lockWaitHook, previous_);
+}
+
+qint64 RaiseOpenFileLimit() {
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0)
+        return 0;
+    if (limit.rlim_cur < limit.rlim_max) {
+        struct rlimit raised = limit;
+        raised.rlim_cur = limit.rlim_max;
+        if (::setrlimit(RLIMIT_NOFILE, &raised) == 0)
+            limit = raised;
+    }
+    return limit.rlim_cur == RLIM_INFINITY ? std::numeric_limits<qint64>::max()
+                                           : qint64(limit.rlim_cur);
+}
+
+RecordFile::RecordFile(const QString& path, How how) : path_(path) {
+    const NativeName native(path);
+    const int flags =
+        how == How::CreateNew ? O_WRONLY | O_CREAT | O_EXCL | O_APPEND : O_RDWR | O_APPEND;
+    do {
+        fd_ = ::open(native.Checked(), flags | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, 0600);
+    } while (fd_ < 0 && errno == EINTR);
+    if (fd_ < 0)
+        throw IoError::FromErrno(errno).WithPath(path);
+    struct stat st {};
+    const int err = ::fstat(fd_, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : EACCES;
+    if (err != 0) {
+        ::close(std::exchange(fd_, -1));
+        throw IoError::FromErrno(err).WithPath(path);
+    }
+    // A new file has been flushed into its folder only once Sync says so.
+    folderSynced_ = how == How::OpenExisting;
+}
+
+RecordFile::~RecordFile() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+bool RecordFile::TryLock() {
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    int rc;
+    do {
+        rc = ::fcntl(fd_, F_OFD_SETLK, &lock);
+    } while (rc != 0 && errno == EINTR);
+    if (rc == 0 || NoLocking(errno))
+        return true;
+    if (errno == EAGAIN || errno == EACCES)
+        return false;
+    throw IoError::FromErrno(errno).WithPath(path_);
+}
+
+void RecordFile::Append(QByteArrayView bytes) {
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const ssize_t put = ::write(fd_, bytes.data() + done, size_t(bytes.size() - done));
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            throw IoError::FromErrno(errno).WithPath(path_);
+        }
+        if (put == 0)
+            throw IoError::DiskFull().WithPath(path_);
+        done += put;
+    }
+}
+
+void RecordFile::Sync() {
+    int rc;
+    do {
+        rc = ::fdatasync(fd_);
+    } while (rc != 0 && errno == EINTR);
+    if (rc != 0)
+        throw IoError::FromErrno(errno).WithPath(path_);
+    if (folderSynced_)
+        return;
+    const QString folder = path_.left(path_.lastIndexOf(u'/') + 1);
+    const NativeName native(folder.isEmpty() ? QStringLiteral(".") : folder);
+    const int dir = ::open(native.Checked(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        throw IoError::FromErrno(errno).WithPath(folder);
+    const int synced = ::fsync(dir);
+    const int err = errno;
+    ::close(dir);
+    if (synced != 0)
+        throw IoError::FromErrno(err).WithPath(folder);
+    folderSynced_ = true;
+}
+
+void RecordFile::Close() {
+    if (::close(std::exchange(fd_, -1)) != 0 && errno != EINTR)
+        throw IoError::FromErrno(errno).WithPath(path_);
+}
+
+bool RemoveFile(const QString& path) {
+    const NativeName native(path);
+    return native.Valid() && ::unlink(native.CStr()) == 0;
 }
 
 } // namespace vantuke

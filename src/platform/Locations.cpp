@@ -109,4 +109,14 @@ void MakeFolders(const QString& dir) {
         throw IoError::FromErrno(ENOTDIR).WithPath(dir);
 }
 
+void MakePrivateFolder(const QString& dir) {
+    MakeFolders(dir);
+    const QByteArray native = NameToBytes(dir);
+    struct stat st {};
+    if (::stat(native.constData(), &st) != 0)
+        throw IoError::FromErrno(errno).WithPath(dir);
+    if ((st.st_mode & 07777) != 0700 && ::chmod(native.constData(), 0700) != 0)
+        throw IoError::FromErrno(errno).WithPath(dir);
+}
+
 } // namespace vantuke

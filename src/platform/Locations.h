@@ -23,5 +23,8 @@ bool IsWritableFolder(const QString& dir);
 // Creates dir and any missing folders above it, new ones readable by the user alone.
 // Throws IoError naming dir.
 void MakeFolders(const QString& dir);
+// MakeFolders, then makes dir itself readable, writable and searchable by the user alone
+// (mode 0700), also when it existed before with a wider mode. Throws IoError naming dir.
+void MakePrivateFolder(const QString& dir);
 
 } // namespace vantuke

@@ -126,6 +126,7 @@ template <typename Keys, typename Values> void VisitKeys(Keys& keys, Values& s) 
     keys.Bool(QStringLiteral("EraseReadOnlyAttr"), s.program.eraseReadOnlyAttr);
     keys.Text(QStringLiteral("LastDir"), s.lastDir);
     keys.Bool(QStringLiteral("ClearStatus"), s.clearStatus);
+    keys.Bool(QStringLiteral("KeepUndoHistory"), s.program.keepUndoHistory);
 
     keys.Section(QStringLiteral("UnTag"));
     keys.Bool(QStringLiteral("Confirmation"), s.untagConfirmation);

@@ -14,7 +14,8 @@ namespace vantuke {
 // Every value the settings file "Vantuke.Ini" keeps, as plain data. The window copies it into
 // its controls after loading and collects it from them before saving.
 struct Settings {
-    ProgramOptions program;         // "ExtensionFormat","NumberOfDigits","EraseReadOnlyAttr"
+    ProgramOptions program;         // "ExtensionFormat","NumberOfDigits","EraseReadOnlyAttr",
+                                    // "KeepUndoHistory"
     QString lastDir;                // "LastDir"; default: the user's home folder + "/"
     bool clearStatus = false;       // "ClearStatus"
     bool untagConfirmation = false; // "UnTag"/"Confirmation"

@@ -122,6 +122,8 @@ TForm4::TForm4(QWidget* parent)
 
     eraseReadOnlyAttr_ = new QCheckBox(QStringLiteral("Erase R/O attrib. if possible"), this);
     eraseReadOnlyAttr_->setObjectName(QStringLiteral("CheckBox1"));
+    keepUndoHistory_ = new QCheckBox(QStringLiteral("Keep undo history"), this);
+    keepUndoHistory_->setObjectName(QStringLiteral("CheckBox2"));
 
     auto* ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
                                QStringLiteral("OK"), this);
@@ -130,7 +132,9 @@ TForm4::TForm4(QWidget* parent)
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
+    // The last check box shares its row with "OK", so the dialog keeps its size.
     auto* okRow = new QHBoxLayout;
+    okRow->addWidget(keepUndoHistory_);
     okRow->addStretch(1);
     okRow->addWidget(ok);
 
@@ -154,13 +158,15 @@ TForm4::TForm4(QWidget* parent)
 }
 
 ProgramOptions TForm4::Options() const {
-    return {extensionFormat_->value(), numberOfDigits_->value(), eraseReadOnlyAttr_->isChecked()};
+    return {extensionFormat_->value(), numberOfDigits_->value(), eraseReadOnlyAttr_->isChecked(),
+            keepUndoHistory_->isChecked()};
 }
 
 void TForm4::SetOptions(const ProgramOptions& options) {
     extensionFormat_->setValue(ClampOptionPosition(options.extensionFormat));
     numberOfDigits_->setValue(ClampOptionPosition(options.numberOfDigits));
     eraseReadOnlyAttr_->setChecked(options.eraseReadOnlyAttr);
+    keepUndoHistory_->setChecked(options.keepUndoHistory);
 }
 
 } // namespace vantuke

@@ -9,9 +9,9 @@ class QSlider;
 
 namespace vantuke {
 
-// The Options dialog: the extension's letter case, the digit count of %N and whether
-// read-only files are made writable. There is no cancel: a change counts at once, and the
-// window saves the settings whenever the dialog closes.
+// The Options dialog: the extension's letter case, the digit count of %N, whether read-only
+// files are made writable and whether runs keep an undo history. There is no cancel: a change
+// counts at once, and the window saves the settings whenever the dialog closes.
 class TForm4 : public QDialog {
     Q_OBJECT
 
@@ -30,6 +30,7 @@ private:
     QSlider* extensionFormat_;
     QSlider* numberOfDigits_;
     QCheckBox* eraseReadOnlyAttr_;
+    QCheckBox* keepUndoHistory_;
 };
 
 } // namespace vantuke

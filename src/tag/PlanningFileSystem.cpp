@@ -80,6 +80,9 @@ public:
     }
 
     void Close() override {}
+    // The model changes only through this run; the disk file under it may be changed by
+    // another program.
+    bool StillAsRead() override { return disk_->SizeUnchanged(); }
 
 private:
     qint64 TagStart() const {

@@ -1,6 +1,7 @@
 #include "tag/TagFile.h"
 
 #include "platform/IoError.h"
+#include "tag/RecycledMemory.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -8,30 +9,15 @@
 
 namespace vantuke {
 
-namespace {
-
-// The memory of the last DiskTagFile deleted on this thread, for the next one.
-thread_local void* spareFile = nullptr;
-
-struct SpareFileRelease {
-    ~SpareFileRelease() { ::operator delete(spareFile); }
-};
-thread_local SpareFileRelease spareFileRelease;
-
-} // namespace
+// A run keeps up to this many files open at once, holding their changes back.
+using FileMemory = RecycledMemory<DiskTagFile, 4096>;
 
 void* DiskTagFile::operator new(std::size_t size) {
-    (void)spareFileRelease; // constructed on first use, frees the spare at thread exit
-    if (void* memory = std::exchange(spareFile, nullptr))
-        return memory;
-    return ::operator new(size);
+    return FileMemory::Take(size);
 }
 
-void DiskTagFile::operator delete(void* memory, std::size_t) {
-    if (spareFile == nullptr)
-        spareFile = memory;
-    else
-        ::operator delete(memory);
+void DiskTagFile::operator delete(void* memory, std::size_t size) {
+    FileMemory::Give(memory, size);
 }
 
 qint64 DiskTagFile::TagStart() const {

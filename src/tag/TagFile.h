@@ -36,6 +36,11 @@ public:
     virtual bool RemoveTag() = 0;
     // Closes the file (and ends its lock) and reports a failure only close can see.
     virtual void Close() = 0;
+    // True when no program that ignores the lock cut or lengthened the file since this object
+    // last saw it: a change decided a while before it is made is checked with it, since it
+    // would go to the wrong place. (One that rewrote the tag in place loses its edit to the
+    // change, as it would to any later writer.)
+    virtual bool StillAsRead() = 0;
 
     // True when the last 128 bytes start with the marker "TAG" in any letter case.
     bool HasTag() { return IsTagMarker(LastBytes()); }
@@ -49,8 +54,8 @@ class DiskTagFile final : public TagFile {
 public:
     DiskTagFile(const QString& path, OpenMode mode) : file_(path, mode) {}
 
-    // A run opens one file after another and each goes before the next: the memory of the
-    // last one is kept for the next, so that a long run does not allocate one per file.
+    // A run opens one file after another, or holds many open at once: the memory of those
+    // closed is kept for the next (RecycledMemory), so that a run does not allocate per file.
     static void* operator new(std::size_t size);
     static void operator delete(void* memory, std::size_t size);
 
@@ -59,6 +64,7 @@ public:
     void WriteTag(const TTagRecord& record) override;
     bool RemoveTag() override;
     void Close() override { file_.Close(); }
+    bool StillAsRead() override { return file_.SizeUnchanged(); }
 
 private:
     // Where the tag starts; fails for a file shorter than a tag.

@@ -52,11 +52,13 @@ ExecutePage::ExecutePage(QWidget* parent) : QWidget(parent) {
                              buttons);
     preview_ = MakeGlyphButton(Glyph::Preview, QStringLiteral("Preview"),
                                QStringLiteral("PreviewButton"), buttons);
+    undo_ = MakeGlyphButton(Glyph::Undo, QStringLiteral("Undo last run"),
+                            QStringLiteral("UndoLastRunButton"), buttons);
     auto* buttonRow = new QHBoxLayout(buttons);
     buttonRow->setContentsMargins(0, 0, 0, 0);
     buttonRow->setSpacing(2);
     buttonRow->addStretch(1);
-    for (QToolButton* button : {options_, saveStatus_, about_, preview_})
+    for (QToolButton* button : {options_, saveStatus_, about_, preview_, undo_})
         buttonRow->addWidget(button);
     auto* optionsRow = new FlowLayout(optionsGroup);
     optionsRow->SetJustifyOneRow(true);

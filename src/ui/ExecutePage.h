@@ -23,6 +23,7 @@ public:
     QToolButton* SaveStatusButton() const { return saveStatus_; }
     QToolButton* AboutButton() const { return about_; }
     QToolButton* PreviewButton() const { return preview_; }
+    QToolButton* UndoButton() const { return undo_; }
     QPushButton* ExecuteButton() const { return execute_; }
     QProgressBar* Progress() const { return progress_; }
 
@@ -33,6 +34,7 @@ private:
     QToolButton* saveStatus_;
     QToolButton* about_;
     QToolButton* preview_;
+    QToolButton* undo_;
     QPushButton* execute_;
     QProgressBar* progress_;
 };

@@ -58,6 +58,8 @@ QIcon GlyphIcon(Glyph glyph) {
     case Glyph::Preview:
         return QIcon::fromTheme(QStringLiteral("document-print-preview"),
                                 StandardIcon(QStyle::SP_FileDialogContentsView));
+    case Glyph::Undo:
+        return QIcon::fromTheme(QStringLiteral("edit-undo"), StandardIcon(QStyle::SP_ArrowBack));
     case Glyph::AddAll:
         return QIcon::fromTheme(QStringLiteral("go-bottom"), StandardIcon(QStyle::SP_ArrowDown));
     case Glyph::AddChosen:

@@ -17,6 +17,7 @@ enum class Glyph {
     SaveText,
     About,
     Preview,
+    Undo,
     AddAll,       // "Add all"
     AddChosen,    // "Add"
     RemoveChosen, // "Remove"

@@ -69,6 +69,7 @@ TForm1::TForm1(TDirTree::RootProvider roots, QWidget* parent)
     settingsFile_ = FindSettingsFile();
     AppendStatusLine(ProcessSelectedLine(processes_->CurrentProcess()));
     ConnectControls();
+    UpdateUndoButton();
 }
 
 TForm1::~TForm1() = default;
@@ -123,6 +124,10 @@ void TForm1::ConnectControls() {
     auto* preview = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
     connect(preview, &QShortcut::activated, this, &TForm1::Preview);
     connect(execute_->SaveStatusButton(), &QAbstractButton::clicked, this, &TForm1::SaveStatusBox);
+    connect(execute_->UndoButton(), &QAbstractButton::clicked, this, &TForm1::UndoLastRun);
+    // Ctrl+Z from anywhere in the window; an edit box that has typing to take back takes it.
+    auto* undo = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this);
+    connect(undo, &QShortcut::activated, this, &TForm1::UndoLastRun);
     connect(execute_->OptionsButton(), &QAbstractButton::clicked, this, [this] {
         if (options_)
             RunGuarded(this, [this] { options_->exec(); });

@@ -60,6 +60,10 @@ public:
     void Preview();
     // "Save status to txt".
     void SaveStatusBox();
+    // "Undo last run": asks, then undoes the newest run of the history not undone yet.
+    void UndoLastRun();
+    // Enables "Undo last run" when the history holds a run to undo.
+    void UpdateUndoButton();
     QStringList StatusLines() const;
 
     void SetFileDialogRunner(FileDialogRunner runner) { fileDialogRunner_ = std::move(runner); }
@@ -88,6 +92,8 @@ private:
     void SaveSettingsGuarded();
     void KeepMinimumSize();
     void RunBatch();
+    // Runs an action that changes files: one at a time, the window taking no input meanwhile.
+    void RunBlocked(const std::function<void()>& action);
 
     WrapTabs* steps_;
     FileSelectionPage* files_;

@@ -1,6 +1,9 @@
-// "EXECUTE!": collecting the options and running the batch from the main window.
+// "EXECUTE!": collecting the options and running the batch from the main window; "Preview";
+// "Undo last run".
 #include "batch/ExecuteBatch.h"
 #include "batch/RecordBatch.h"
+#include "journal/History.h"
+#include "journal/Undo.h"
 #include "platform/IoError.h"
 #include "selection/BusyScope.h"
 #include "settings/options.h"
@@ -15,6 +18,9 @@
 #include "ui/WindowBatchHost.h"
 
 #include <QCheckBox>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QToolButton>
 
 namespace vantuke {
 
@@ -24,16 +30,72 @@ BatchOptions TForm1::CollectBatchOptions() const {
     return options;
 }
 
-void TForm1::Execute() {
+void TForm1::RunBlocked(const std::function<void()>& action) {
     if (running_)
         return;
     running_ = true;
     {
         InputBlocker blocker(*this);
-        RunBatch();
+        action();
         blocker.Drain();
     }
     running_ = false;
+    UpdateUndoButton();
+}
+
+void TForm1::Execute() {
+    RunBlocked([this] { RunBatch(); });
+}
+
+void TForm1::UpdateUndoButton() {
+    execute_->UndoButton()->setEnabled(!running_ && LastUndoableRun(HistoryFolder()).has_value());
+}
+
+void TForm1::UndoLastRun() {
+    if (running_ || !execute_->UndoButton()->isEnabled())
+        return;
+    const std::optional<KeptRun> run = LastUndoableRun(HistoryFolder());
+    if (!run) {
+        UpdateUndoButton();
+        return;
+    }
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"),
+                    QStringLiteral("Undo the last run (%1, %2, %3)?")
+                        .arg(run->header.caption, FileCountText(run->files),
+                             RunTimeText(run->header.startMsec)),
+                    QMessageBox::NoButton, this);
+    box.setTextFormat(Qt::PlainText);
+    QPushButton* yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.exec();
+    if (box.clickedButton() != yes)
+        return;
+    RunBlocked([this, &run] {
+        WindowBatchHost host(*this, *execute_->StatusBox(), *execute_->Progress(), query_,
+                             *processes_->Tag()->PlayMp3Box(), mp3Player_);
+        RunGuarded(this, [&] {
+            if (execute_->ClearStatusBox()->isChecked())
+                host.ClearLog();
+            UndoResult result;
+            try {
+                result = UndoRun(HistoryFolder(), run->id, false,
+                                 [&host](const QString& line) { host.LogLine(line); });
+            } catch (...) {
+                host.Flush();
+                throw;
+            }
+            if (!result.refusal.isEmpty())
+                host.LogLine(result.refusal);
+            host.Flush();
+            // Entries whose files got their old names back show those names again.
+            QStringList entries = files_->Selection().Entries();
+            RenameBackEntries(entries, result.renamedBack);
+            files_->SetSelectionEntries(entries);
+            files_->FillFileList();
+        });
+    });
 }
 
 void TForm1::Preview() {

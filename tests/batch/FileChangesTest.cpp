@@ -78,6 +78,7 @@ private:
             return file_->RemoveTag();
         }
         void Close() override { file_->Close(); }
+        bool StillAsRead() override { return file_->StillAsRead(); }
 
     private:
         std::unique_ptr<TagFile> file_;

@@ -5,7 +5,9 @@
  *   VANTUKE_SHIM_PWRITE_BYTES=n     pwrite puts n bytes in all, then stops short and fails once
  *                                   with ENOSPC, as a disk that fills up in the middle of a
  *                                   write; bytes written over afterwards go through again, as
- *                                   they do on blocks the file already has. */
+ *                                   they do on blocks the file already has;
+ *   VANTUKE_SHIM_SLOW_US=n          renameat2 and pwrite take n microseconds longer, so that a
+ *                                   run can be killed in its middle. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -13,6 +15,16 @@
 #include <stdlib.h>
 #include <sys/types.h>
 #include <unistd.h>
+
+static void Slow(void) {
+    static long slow = -1;
+    if (slow < 0) {
+        const char* us = getenv("VANTUKE_SHIM_SLOW_US");
+        slow = us != NULL ? atol(us) : 0;
+    }
+    if (slow > 0)
+        usleep((useconds_t)slow);
+}
 
 typedef int RenameAt2(int, const char*, int, const char*, unsigned int);
 typedef ssize_t PWrite(int, const void*, size_t, off_t);
@@ -24,6 +36,7 @@ int renameat2(int oldDir, const char* oldPath, int newDir, const char* newPath,
         errno = atoi(fail);
         return -1;
     }
+    Slow();
     RenameAt2* real;
     *(void**)&real = dlsym(RTLD_NEXT, "renameat2");
     return real(oldDir, oldPath, newDir, newPath, flags);
@@ -32,6 +45,7 @@ int renameat2(int oldDir, const char* oldPath, int newDir, const char* newPath,
 static ssize_t LimitedWrite(const char* name, int fd, const void* bytes, size_t count,
                             off_t offset) {
     static long long left = -2; /* -2: not read yet; -1: no limit */
+    Slow();
     if (left == -2) {
         const char* budget = getenv("VANTUKE_SHIM_PWRITE_BYTES");
         left = budget != NULL ? atoll(budget) : -1;

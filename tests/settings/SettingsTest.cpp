@@ -109,7 +109,7 @@ TEST(Settings, NewFileHoldsSectionsAndKeysInOrder) {
                            "ListFilesTags", "AdjustFilename", "DirPresets"}));
     EXPECT_TRUE(text.startsWith("[ProgramOptions]\nExtensionFormat=1\nNumberOfDigits=1\n"
                                 "EraseReadOnlyAttr=1\nLastDir=" +
-                                QDir::homePath() + "/\nClearStatus=0\n"));
+                                QDir::homePath() + "/\nClearStatus=0\nKeepUndoHistory=1\n"));
     EXPECT_TRUE(text.contains("[FilenameTAG]\nSeparator=-\nClearSpaces=1\n"
                               "WriteTAGonlyWhenNotPresent=1\nFormat=0\nNoOfPresets=0\n"
                               "ActivePreset=-1\n"));
@@ -153,6 +153,10 @@ INSTANTIATE_TEST_SUITE_P(
                  }},
         LoadCase{"NotANumberIsTheDefault", "[ProgramOptions]\nExtensionFormat=two\n",
                  [](const Settings& s) { return s.program.extensionFormat == 1; }},
+        LoadCase{"UndoHistoryOff", "[ProgramOptions]\nKeepUndoHistory=0\n",
+                 [](const Settings& s) { return !s.program.keepUndoHistory; }},
+        LoadCase{"UndoHistoryOnWithoutKey", "[ProgramOptions]\nClearStatus=1\n",
+                 [](const Settings& s) { return s.program.keepUndoHistory; }},
         LoadCase{"FormatClampsHigh", "[FilenameTAG]\nFormat=12\n",
                  [](const Settings& s) { return s.oldStyle.format == 7; }},
         LoadCase{"FormatClampsLow", "[FilenameTAG]\nFormat=-5\n",

@@ -1,3 +1,5 @@
+#include "support/PrivateState.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -5,6 +7,7 @@
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    const testsupport::PrivateState state;
     QApplication app(argc, argv);
     QApplication::setApplicationName("Vantuke");
     ::testing::InitGoogleTest(&argc, argv);

@@ -8,7 +8,11 @@
 
 namespace windowtest {
 
-WindowTest::WindowTest() : settingsFile_(folder_.Path(QStringLiteral("Vantuke.Ini"))) {
+WindowTest::WindowTest()
+    : settingsFile_(folder_.Path(QStringLiteral("Vantuke.Ini"))),
+      savedStateHome_(qgetenv("XDG_STATE_HOME")) {
+    // Each test starts with an undo history of its own, empty.
+    qputenv("XDG_STATE_HOME", folder_.Path(QStringLiteral("state")).toLocal8Bit());
     // Closing a window in a test must not end the test program's event handling.
     QApplication::setQuitOnLastWindowClosed(false);
     vantuke::SetErrorBoxHandler([this](QWidget*, const QString& text) { errors_.append(text); });
@@ -18,6 +22,7 @@ WindowTest::WindowTest() : settingsFile_(folder_.Path(QStringLiteral("Vantuke.In
 WindowTest::~WindowTest() {
     windows_.reset();
     vantuke::SetErrorBoxHandler({});
+    qputenv("XDG_STATE_HOME", savedStateHome_);
 }
 
 void WindowTest::Start() {

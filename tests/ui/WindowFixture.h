@@ -44,6 +44,7 @@ protected:
     testsupport::TempDir folder_;
     testsupport::TempDir files_;
     QString settingsFile_;
+    QByteArray savedStateHome_;
     std::unique_ptr<vantuke::ProgramWindows> windows_;
     QStringList errors_;
 };

@@ -4,7 +4,9 @@
 #include "WindowFixture.h"
 
 #include "batch/ID3TagQuery.h"
+#include "journal/History.h"
 #include "platform/Directory.h"
+#include "support/LayoutCheck.h"
 #include "ui/ExecutePage.h"
 #include "ui/FileSelectionPage.h"
 #include "ui/FilenameTagPage.h"
@@ -16,6 +18,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMap>
 #include <QMessageBox>
@@ -24,8 +27,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
 #include <deque>
 #include <functional>
 
@@ -444,6 +449,72 @@ TEST_F(RunTest, TheWindowDoesNotCloseDuringARun) {
     EXPECT_TRUE(script.Done());
     EXPECT_FALSE(closed);
     EXPECT_FALSE(QFile::exists(SettingsFile()));
+}
+
+// "Undo last run": greyed out with nothing to undo; after a run it asks, takes the run back,
+// gives the renamed entries their old names and reads the file list again.
+TEST_F(RunTest, UndoLastRunTakesTheRunBack) {
+    auto* undo = Find<QToolButton>(QStringLiteral("UndoLastRunButton"));
+    EXPECT_EQ(undo->toolTip(), QStringLiteral("Undo last run"));
+    EXPECT_EQ(undo->accessibleName(), QStringLiteral("Undo last run"));
+    EXPECT_FALSE(undo->isEnabled());
+
+    MakeTaggedFiles();
+    const Snapshot before = Files();
+    Form1().FileSelection()->DirTree()->SetDirectory(FilesDir());
+    ChooseProcess(Process::TagToFilename);
+    QStringList entries;
+    for (const QString& name : kTagged)
+        entries.append(Path(name));
+    RunWindow(entries);
+    EXPECT_NE(Files(), before);
+    EXPECT_TRUE(undo->isEnabled());
+    Form1().Steps()->SetCurrentIndex(2);
+    layoutcheck::SaveScreenshot(Form1(), QStringLiteral("Step3-undo"));
+
+    // No: nothing happens.
+    const vantuke::KeptRun run = *vantuke::LastUndoableRun(vantuke::HistoryFolder());
+    QString asked;
+    {
+        ModalScript script({[&](QWidget& box) {
+            asked = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->text();
+            Click(box, QStringLiteral("&No"));
+        }});
+        undo->click();
+        EXPECT_TRUE(script.Done());
+    }
+    EXPECT_EQ(asked, QStringLiteral("Undo the last run (TAG>Filename, 2 files, ") +
+                         vantuke::RunTimeText(run.header.startMsec) + QStringLiteral(")?"));
+    EXPECT_NE(Files(), before);
+
+    // Yes, by Ctrl+Z from the first step: the status box is cleared first, as asked.
+    Form1().Steps()->SetCurrentIndex(0);
+    Form1().show();
+    Form1().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Form1()));
+    {
+        ModalScript script({[&](QWidget& box) { Click(box, QStringLiteral("&Yes")); }});
+        QTest::keyClick(Find<QWidget>(QStringLiteral("DirTree1")), Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_TRUE(script.Done());
+    }
+    EXPECT_EQ(Files(), before);
+    const QStringList lines = Form1().StatusLines();
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_TRUE(lines.first().startsWith(QStringLiteral("Undoing run ") + run.id));
+    EXPECT_EQ(lines.count(), 4); // "Band - Third.mp3" keeps its name
+    EXPECT_EQ(lines.last(), QStringLiteral("Undo complete! (0 errors)"));
+    EXPECT_EQ(Form1().FileSelection()->Selection().Entries(), entries);
+    QStringList listed;
+    auto* list = Find<QTreeView>(QStringLiteral("ListView1"));
+    for (int row = 0; row < list->model()->rowCount(); ++row)
+        listed.append(list->model()->index(row, 0).data().toString());
+    listed.sort();
+    QStringList names = kTagged;
+    names.sort();
+    EXPECT_EQ(listed, names);
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join(' ').toStdString();
+    Form1().hide();
 }
 
 } // namespace
