@@ -2,6 +2,7 @@
 
 #include "platform/IoError.h"
 #include "platform/NameBytes.h"
+#include "platform/StopSignals.h"
 
 #include <QRandomGenerator>
 
@@ -99,6 +100,9 @@ void ReplaceFileContents(const QString& path, const QByteArray& bytes) {
     if (exists && (old.st_mode & S_IWUSR) == 0)
         Fail(EACCES);
 
+    // A signal that would end the program waits until the temporary file is renamed over the
+    // old one or removed, so that none is left behind.
+    const HeldStopSignals held;
     QByteArray tempName;
     const int fd = CreateTemporaryBeside(target, tempName);
     if (fd < 0)

@@ -35,7 +35,39 @@ void SetHandler(void (*handler)(int)) {
         ::sigaction(signal, &action, nullptr);
 }
 
+// The signal that arrived while held (0: none).
+volatile sig_atomic_t heldSignal = 0;
+
+void OnHeldSignal(int signal) {
+    heldSignal = signal;
+}
+
 } // namespace
+
+HeldStopSignals::HeldStopSignals() {
+    heldSignal = 0;
+    for (size_t k = 0; k < kSignals.size(); ++k) {
+        struct sigaction now {};
+        if (::sigaction(kSignals[k], nullptr, &now) != 0 || now.sa_handler != SIG_DFL)
+            continue;
+        struct sigaction hold {};
+        hold.sa_handler = &OnHeldSignal;
+        sigemptyset(&hold.sa_mask);
+        hold.sa_flags = SA_RESTART;
+        if (::sigaction(kSignals[k], &hold, nullptr) == 0)
+            held_ |= 1u << k;
+    }
+}
+
+HeldStopSignals::~HeldStopSignals() {
+    for (size_t k = 0; k < kSignals.size(); ++k) {
+        if ((held_ & (1u << k)) != 0)
+            ::signal(kSignals[k], SIG_DFL);
+    }
+    // What would have ended the program ends it now.
+    if (const int signal = heldSignal; signal != 0)
+        ::raise(signal);
+}
 
 StopSignals::StopSignals(std::function<void()> onStop, QObject* parent)
     : QObject(parent), onStop_(std::move(onStop)) {

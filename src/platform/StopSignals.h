@@ -24,4 +24,19 @@ private:
     QSocketNotifier* notifier_ = nullptr;
 };
 
+// While one lives, SIGTERM, SIGINT and SIGHUP whose action is to end the program (no
+// StopSignals, or a second signal after the first asked to close) wait until it is gone, so
+// that a short piece of work that must not be cut in the middle (replacing a file through a
+// temporary one) ends first. One at a time, on one thread.
+class HeldStopSignals {
+public:
+    HeldStopSignals();
+    ~HeldStopSignals();
+    HeldStopSignals(const HeldStopSignals&) = delete;
+    HeldStopSignals& operator=(const HeldStopSignals&) = delete;
+
+private:
+    unsigned held_ = 0; // bit k: kSignals[k] was held
+};
+
 } // namespace vantuke
