@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <sys/stat.h>
 
 namespace vantuke {
 
@@ -185,7 +184,7 @@ std::unique_ptr<TagFile> PlanningFileSystem::Open(const QString& path, OpenMode 
     }
     if (mode == OpenMode::Change) {
         const quint32 fileMode = node ? node->stat.mode : disk->Stat().mode;
-        if ((fileMode & S_IWUSR) == 0)
+        if ((fileMode & FileStat::kOwnerWrite) == 0)
             throw IoError::FromErrno(EACCES).WithPath(path);
         if (!node || !node->modeCleared) {
             if (const int err = WriteAccessError(node ? node->diskPath : path))
@@ -231,10 +230,10 @@ bool PlanningFileSystem::ClearReadOnly(const QString& path) {
         known = files_.value(Identity(target->device, target->inode));
     }
     const quint32 mode = known ? known->stat.mode : target->mode;
-    if ((mode & S_IWUSR) != 0 || !CouldMakeWritable(known ? known->diskPath : path))
+    if ((mode & FileStat::kOwnerWrite) != 0 || !CouldMakeWritable(known ? known->diskPath : path))
         return false;
     Planned& node = known ? *known : *Node(path, *target);
-    node.stat.mode |= S_IWUSR;
+    node.stat.mode |= FileStat::kOwnerWrite;
     node.modeCleared = true;
     return true;
 }
