@@ -198,18 +198,8 @@ bool JournalFiles::Rename(const QString& from, const QString& to) {
     const std::optional<FileStat> source = Stat(from);
     if (!source || !MayTakeName(from, to, *source))
         return false;
-    ChangeRecord change;
-    change.sequence = ++sequence_;
-    change.kind = ChangeKind::Rename;
-    change.device = source->device;
-    change.inode = source->inode;
-    change.path = from;
+    ChangeRecord change = NewChange(ChangeKind::Rename, from, *source, *source);
     change.newPath = to;
-    change.size = source->size;
-    change.mode = source->mode;
-    change.newSize = source->size;
-    change.newMode = source->mode;
-    SetTimesBefore(change, *source);
     // The entry holding the file open keeps it locked until the rename is made.
     std::shared_ptr<Handle> handle;
     for (const Opened& opened : std::as_const(opened_)) {
@@ -249,16 +239,7 @@ bool JournalFiles::ClearReadOnly(const QString& path) {
     // The held changes are made first; then this one is recorded on its own and made at
     // once, as is the rest of this entry.
     RequestCommit();
-    ChangeRecord change;
-    change.sequence = ++sequence_;
-    change.kind = ChangeKind::ClearReadOnly;
-    change.device = target->device;
-    change.inode = target->inode;
-    change.path = path;
-    change.size = target->size;
-    change.mode = target->mode;
-    SetTimesBefore(change, *target);
-    change.newSize = target->size;
+    ChangeRecord change = NewChange(ChangeKind::ClearReadOnly, path, *target, *target);
     change.newMode = target->mode | FileStat::kOwnerWrite;
     Count(change);
     RecordNow(change);
@@ -269,20 +250,10 @@ bool JournalFiles::ClearReadOnly(const QString& path) {
 }
 
 ChangeRecord JournalFiles::TagChange(File& file, ChangeKind kind) {
-    const FileStat& now = file.Stat();
-    ChangeRecord change;
-    change.sequence = ++sequence_;
-    change.kind = kind;
-    change.device = now.device;
-    change.inode = now.inode;
-    change.path = file.Path();
-    change.size = now.size;
-    change.mode = now.mode;
-    SetTimesBefore(change, file.Opened());
+    ChangeRecord change = NewChange(kind, file.Path(), file.Stat(), file.Opened());
     // The file's own bytes, valid until its next change: the record is encoded before.
     const QByteArrayView last = file.LastBytes();
     change.oldLast = QByteArray::fromRawData(last.data(), last.size());
-    change.newMode = now.mode;
     return change;
 }
 
@@ -357,14 +328,26 @@ void JournalFiles::Count(const ChangeRecord& change) {
     changedFiles_.emplace_back(change.device, change.inode);
 }
 
-void JournalFiles::SetTimesBefore(ChangeRecord& change, const FileStat& now) const {
-    const FileStat* first = &now;
+ChangeRecord JournalFiles::NewChange(ChangeKind kind, const QString& path, const FileStat& now,
+                                     const FileStat& seen) {
+    ChangeRecord change;
+    change.sequence = ++sequence_;
+    change.kind = kind;
+    change.device = now.device;
+    change.inode = now.inode;
+    change.path = path;
+    change.size = now.size;
+    change.mode = now.mode;
+    change.newSize = now.size;
+    change.newMode = now.mode;
+    const FileStat* first = &seen;
     for (const Opened& opened : opened_) {
-        if (SameFile(opened.first, now))
+        if (SameFile(opened.first, seen))
             first = &opened.first;
     }
     change.atimeNsec = first->atimeNsec;
     change.mtimeNsec = first->mtimeNsec;
+    return change;
 }
 
 void JournalFiles::BeginEntry(int i) {

@@ -83,8 +83,10 @@ private:
     std::optional<FileStat> NameHolder(const QString& path);
     // A rename was made: the folders' names follow it.
     void NameMoved(const QString& from, const QString& to);
-    // The file's times as the entry first saw it.
-    void SetTimesBefore(ChangeRecord& change, const FileStat& now) const;
+    // A new change of kind to the file at path, now as stat says and its times as the entry
+    // first saw it (seen), leaving its size and mode as they are until the caller says more.
+    ChangeRecord NewChange(ChangeKind kind, const QString& path, const FileStat& now,
+                           const FileStat& seen);
 
     FileSystem& files_;
     JournalWriter& journal_;
