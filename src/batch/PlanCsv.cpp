@@ -7,8 +7,6 @@ namespace vantuke {
 
 namespace {
 
-constexpr qsizetype kPieceSize = 64 * 1024;
-
 void AppendField(QByteArray& out, const QByteArray& bytes) {
     if (!bytes.contains(',') && !bytes.contains('"') && !bytes.contains('\r') &&
         !bytes.contains('\n')) {
@@ -27,7 +25,7 @@ void AppendField(QByteArray& out, const QByteArray& bytes) {
 } // namespace
 
 PlanCsvWriter::PlanCsvWriter(Out out) : out_(std::move(out)) {
-    piece_.reserve(kPieceSize + 4096);
+    piece_.reserve(kDocumentPieceSize + 4096);
     piece_ += "path";
     for (const char* key : kTagFieldKeys) {
         piece_ += ',';
@@ -49,7 +47,7 @@ void PlanCsvWriter::Entry(const PlanItem& item) {
     piece_ += ',';
     piece_ += QByteArray::number(record.Genre);
     piece_ += "\r\n";
-    if (piece_.size() >= kPieceSize) {
+    if (piece_.size() >= kDocumentPieceSize) {
         out_(piece_);
         piece_.resize(0);
     }

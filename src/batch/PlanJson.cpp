@@ -8,8 +8,6 @@ namespace vantuke {
 
 namespace {
 
-constexpr qsizetype kPieceSize = 64 * 1024;
-
 const char* ActionName(PlanAction action) {
     switch (action) {
     case PlanAction::Rename:
@@ -145,7 +143,7 @@ void AppendItem(QByteArray& out, const PlanItem& item) {
 } // namespace
 
 PlanJsonWriter::PlanJsonWriter(Process process, bool dryRun, Out out) : out_(std::move(out)) {
-    piece_.reserve(kPieceSize + 4096);
+    piece_.reserve(kDocumentPieceSize + 4096);
     piece_ += "{\n  \"process\": ";
     AppendString(piece_, ProcessCaption(process));
     piece_ += ",\n  \"dry_run\": ";
@@ -157,7 +155,7 @@ void PlanJsonWriter::Entry(const PlanItem& item) {
     piece_ += first_ ? "\n" : ",\n";
     first_ = false;
     AppendItem(piece_, item);
-    if (piece_.size() >= kPieceSize) {
+    if (piece_.size() >= kDocumentPieceSize) {
         out_(piece_);
         piece_.resize(0);
     }

@@ -29,6 +29,10 @@ enum class PlanNote : quint8 {
 // The 128 bytes of a tag.
 using RawTag = std::array<char, kTagSize>;
 
+// The documents about a run (JSON, CSV) go out in pieces of about this size as the entries
+// come, so that a long run needs no room for all of it.
+inline constexpr qsizetype kDocumentPieceSize = 64 * 1024;
+
 // The names of a tag's text fields in the documents about a run (JSON, CSV), in the tag's
 // order; the genre is "genre".
 inline constexpr std::array<const char*, kTextFields.size()> kTagFieldKeys{
