@@ -114,7 +114,7 @@ void PlanRecorder::Note(PlanNote kind, const QString& text) {
     if (!inEntry_)
         return;
     item_.notes.append(text);
-    item_.noteKinds |= quint8(kind);
+    item_.noteKinds |= quint32(kind);
 }
 
 void PlanRecorder::Looked(QByteArrayView last) {

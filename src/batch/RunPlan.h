@@ -16,7 +16,7 @@ namespace vantuke {
 enum class PlanAction { None, Rename, WriteTag, RemoveTag, List };
 
 // The kinds of note an entry can carry, as bits.
-enum class PlanNote : quint8 {
+enum class PlanNote : quint32 {
     NoTag = 1,           // the file has no tag
     NameTaken = 2,       // a rename fails: another file has the name
     NotRenamed = 4,      // a rename fails for another reason
@@ -47,9 +47,9 @@ struct PlanItem {
     std::optional<RawTag> tagBefore; // the tag the file had when the entry first looked
     std::optional<RawTag> tagAfter;  // the tag the entry wrote
     QStringList notes;
-    quint8 noteKinds = 0; // PlanNote bits of the notes
+    quint32 noteKinds = 0; // PlanNote bits of the notes
 
-    bool Has(PlanNote kind) const { return (noteKinds & quint8(kind)) != 0; }
+    bool Has(PlanNote kind) const { return (noteKinds & quint32(kind)) != 0; }
 };
 
 // What a run did, or a dry run would do: one item per entry it reached, in order, and how

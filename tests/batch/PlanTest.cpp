@@ -31,7 +31,7 @@ PlanItem Item(int number, const QString& path, PlanAction action = PlanAction::N
 
 PlanItem Noted(PlanItem item, PlanNote kind, const QString& note) {
     item.notes << note;
-    item.noteKinds |= quint8(kind);
+    item.noteKinds |= quint32(kind);
     return item;
 }
 

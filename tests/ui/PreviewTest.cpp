@@ -159,7 +159,7 @@ RunPlan LongPlan() {
         item.path = QString("/music/folder/track_%1.mp3").arg(k);
         if (k % 3 == 0) {
             item.notes << QString("cannot rename: name taken by entry %1").arg(k - 2);
-            item.noteKinds = quint8(PlanNote::NameTaken);
+            item.noteKinds = quint32(PlanNote::NameTaken);
         } else if (k <= 2) {
             item.action = PlanAction::WriteTag;
             if (k == 1)
