@@ -116,6 +116,11 @@ using Step = StepResult (*)(BatchRun&, int, const QString&);
 constexpr std::array<Step, kProcessCount> kSteps{TagToFilenameStep, FilenameToTagStep,
                                                  TagFillStep,       UnTagStep,
                                                  ListFilesStep,     AdjustFileNameStep};
+// How each process's steps open an entry's file, in the same order; "Adjust FileName" opens
+// none.
+constexpr std::array<std::optional<OpenMode>, kProcessCount> kEntryOpens{
+    OpenMode::Change, OpenMode::Change, OpenMode::Change,
+    OpenMode::Change, OpenMode::Read,   std::nullopt};
 
 // Thrown out of a step when a commit in its middle found that a held change did not turn out
 // as foreseen: the frame goes back to that change's entry.
@@ -416,6 +421,8 @@ BatchResult RunBatchSteps(QStringList& entries, const BatchOptions& options, Bat
     out.SetProgressPosition(0);
 
     const Step step = kSteps[static_cast<int>(options.process)];
+    if (const std::optional<OpenMode> opens = kEntryOpens[static_cast<int>(options.process)])
+        files.WillOpen(entries, *opens);
     if (batcher) {
         HoldingFrame frame(run, entries, *holding, *batcher, recorder);
         result.stopped = frame.Run(step, count);

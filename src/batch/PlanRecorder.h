@@ -37,6 +37,9 @@ public:
 
     std::optional<FileStat> Stat(const QString& path) override { return files_.Stat(path); }
     std::unique_ptr<TagFile> Open(const QString& path, OpenMode mode) override;
+    void WillOpen(const QStringList& paths, OpenMode mode) override {
+        files_.WillOpen(paths, mode);
+    }
     bool Rename(const QString& from, const QString& to) override;
     bool ClearReadOnly(const QString& path) override;
 

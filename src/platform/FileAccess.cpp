@@ -2,6 +2,7 @@
 
 #include "platform/IoError.h"
 #include "platform/NameBytes.h"
+#include "platform/ReadAhead.h"
 
 #include <QScopeGuard>
 #include <QVarLengthArray>
@@ -125,31 +126,44 @@ bool NoLocking(int err) {
     return err == ENOLCK || err == EINVAL || err == EOPNOTSUPP;
 }
 
-// Takes a lock of the given type (F_WRLCK, F_RDLCK) on the whole file, waiting while another
-// description holds a conflicting one. A file system that cannot lock at all (NFS without a
-// lock daemon, some FUSE mounts) is used without the lock rather than not at all.
-void LockWholeFile(int fd, short type) {
+// Tries the lock without waiting: true when it is taken (or the file system cannot lock at
+// all, NFS without a lock daemon or some FUSE mounts: the file is then used without the lock
+// rather than not at all), false when another open file description holds a conflicting one.
+bool TryLock(int fd, struct flock& lock) {
+    int rc;
+    do {
+        rc = ::fcntl(fd, F_OFD_SETLK, &lock);
+    } while (rc != 0 && errno == EINTR);
+    if (rc == 0 || NoLocking(errno))
+        return true;
+    if (errno == EAGAIN || errno == EACCES)
+        return false;
+    throw IoError::FromErrno(errno);
+}
+
+// Takes a lock of the given type (F_WRLCK, F_RDLCK) on the whole file. While another
+// description holds a conflicting one: with LockWait::DontWait fails at once (EAGAIN);
+// otherwise the files this process read ahead of their use let go of it, the thread's
+// LockWaitHook is shown the file, and the lock is waited for.
+void LockWholeFile(int fd, short type, LockWait wait) {
     struct flock lock {};
     lock.l_type = type;
     lock.l_whence = SEEK_SET;
     lock.l_start = 0;
     lock.l_len = 0; // to the end, however far the file grows
-    if (lockWaitHook != nullptr) {
-        int rc;
-        do {
-            rc = ::fcntl(fd, F_OFD_SETLK, &lock);
-        } while (rc != 0 && errno == EINTR);
-        if (rc == 0)
-            return;
-        if (NoLocking(errno))
-            return;
-        if (errno != EAGAIN && errno != EACCES)
-            throw IoError::FromErrno(errno);
-        struct stat st {};
-        if (::fstat(fd, &st) != 0)
-            throw IoError::FromErrno(errno);
-        (*lockWaitHook)(StatOf(st));
-    }
+    if (TryLock(fd, lock))
+        return;
+    if (wait == LockWait::DontWait)
+        throw IoError::FromErrno(EAGAIN);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        throw IoError::FromErrno(errno);
+    const FileStat file = StatOf(st);
+    const LockWanted wanted(file);
+    if (TryLock(fd, lock))
+        return;
+    if (lockWaitHook != nullptr)
+        (*lockWaitHook)(file);
     while (::fcntl(fd, F_OFD_SETLKW, &lock) != 0) {
         if (errno == EINTR)
             continue;
@@ -162,7 +176,7 @@ void LockWholeFile(int fd, short type) {
 // Opens and locks: for reading and writing with the exclusive lock, or for reading only
 // with a shared one. The size is taken once the lock is held: a run that held it before may
 // have changed the file while this one waited.
-int OpenLocked(const QString& path, OpenMode mode, struct stat& st) {
+int OpenLocked(const QString& path, OpenMode mode, LockWait wait, struct stat& st) {
     const NativeName native(path);
     const bool change = mode == OpenMode::Change;
     int fd;
@@ -173,7 +187,7 @@ int OpenLocked(const QString& path, OpenMode mode, struct stat& st) {
     if (fd < 0)
         throw IoError::FromErrno(errno);
     auto closer = qScopeGuard([fd] { ::close(fd); });
-    LockWholeFile(fd, change ? F_WRLCK : F_RDLCK);
+    LockWholeFile(fd, change ? F_WRLCK : F_RDLCK, wait);
     if (::fstat(fd, &st) != 0)
         throw IoError::FromErrno(errno);
     if (!S_ISREG(st.st_mode))
@@ -191,7 +205,7 @@ bool FileStat::IsRegularFile() const {
     return S_ISREG(mode);
 }
 
-OpenFile::OpenFile(const QString& path, OpenMode mode) : path_(path) {
+OpenFile::OpenFile(const QString& path, OpenMode mode, LockWait wait) : path_(path) {
     struct stat st {};
     try {
         switch (mode) {
@@ -203,7 +217,7 @@ OpenFile::OpenFile(const QString& path, OpenMode mode) : path_(path) {
             break;
         case OpenMode::Change:
         case OpenMode::ReadShared:
-            fd_ = OpenLocked(path, mode, st);
+            fd_ = OpenLocked(path, mode, wait, st);
             break;
         }
     } catch (const IoError& error) {
@@ -212,13 +226,68 @@ OpenFile::OpenFile(const QString& path, OpenMode mode) : path_(path) {
     stat_ = StatOf(st);
 }
 
+OpenFile::OpenFile(OpenFile&& other) noexcept
+    : path_(std::move(other.path_)), fd_(std::exchange(other.fd_, -1)), stat_(other.stat_),
+      head_(std::move(other.head_)), tail_(std::move(other.tail_)), tailStart_(other.tailStart_) {}
+
 OpenFile::~OpenFile() {
     if (fd_ >= 0)
         ::close(fd_);
 }
 
+void OpenFile::ReadInAdvance(qint64 headBytes, qint64 tailBytes) {
+    const qint64 size = stat_.size;
+    headBytes = std::clamp<qint64>(headBytes, 0, size);
+    tailBytes = std::clamp<qint64>(tailBytes, 0, size);
+    // A file no longer than both together takes one read, which serves as both.
+    const bool whole = headBytes + tailBytes >= size && headBytes > 0 && tailBytes > 0;
+    try {
+        if (whole) {
+            QByteArray bytes(size, Qt::Uninitialized);
+            ReadAt(0, bytes.data(), size);
+            head_ = bytes;
+            tail_ = bytes;
+            tailStart_ = 0;
+            return;
+        }
+        if (headBytes > 0) {
+            QByteArray bytes(headBytes, Qt::Uninitialized);
+            ReadAt(0, bytes.data(), headBytes);
+            head_ = bytes;
+        }
+        if (tailBytes > 0) {
+            QByteArray bytes(tailBytes, Qt::Uninitialized);
+            ReadAt(size - tailBytes, bytes.data(), tailBytes);
+            tail_ = bytes;
+            tailStart_ = size - tailBytes;
+        }
+    } catch (const IoError&) {
+        ForgetReadInAdvance();
+    }
+}
+
+bool OpenFile::ReadFromMemory(qint64 pos, char* out, qint64 n) const {
+    if (pos + n <= head_.size()) {
+        std::copy_n(head_.constData() + pos, n, out);
+        return true;
+    }
+    if (!tail_.isEmpty() && pos >= tailStart_ && pos + n <= tailStart_ + tail_.size()) {
+        std::copy_n(tail_.constData() + (pos - tailStart_), n, out);
+        return true;
+    }
+    return false;
+}
+
+void OpenFile::ForgetReadInAdvance() {
+    head_.clear();
+    tail_.clear();
+    tailStart_ = 0;
+}
+
 void OpenFile::ReadAt(qint64 pos, char* out, qint64 n) const {
     ThrowIfNegative(pos, path_);
+    if (ReadFromMemory(pos, out, n))
+        return;
     qint64 done = 0;
     while (done < n) {
         const ssize_t got = ::pread(fd_, out + done, size_t(n - done), pos + done);
@@ -234,6 +303,7 @@ void OpenFile::ReadAt(qint64 pos, char* out, qint64 n) const {
 }
 
 void OpenFile::WriteAt(qint64 pos, QByteArrayView bytes, qint64* written) {
+    ForgetReadInAdvance();
     qint64 done = 0;
     if (written)
         *written = 0;
@@ -257,6 +327,7 @@ void OpenFile::WriteAt(qint64 pos, QByteArrayView bytes, qint64* written) {
 
 void OpenFile::Truncate(qint64 size) {
     ThrowIfNegative(size, path_);
+    ForgetReadInAdvance();
     int rc;
     do {
         rc = ::ftruncate(fd_, size);
@@ -547,15 +618,11 @@ bool RecordFile::TryLock() {
     struct flock lock {};
     lock.l_type = F_WRLCK;
     lock.l_whence = SEEK_SET;
-    int rc;
-    do {
-        rc = ::fcntl(fd_, F_OFD_SETLK, &lock);
-    } while (rc != 0 && errno == EINTR);
-    if (rc == 0 || NoLocking(errno))
-        return true;
-    if (errno == EAGAIN || errno == EACCES)
-        return false;
-    throw IoError::FromErrno(errno).WithPath(path_);
+    try {
+        return vantuke::TryLock(fd_, lock);
+    } catch (const IoError& error) {
+        throw error.WithPath(path_);
+    }
 }
 
 void RecordFile::Append(QByteArrayView bytes) {

@@ -65,15 +65,22 @@ private:
     std::function<void(const FileStat&)>* previous_;
 };
 
+// Whether an open for OpenMode::Change or ReadShared waits while another open file
+// description holds a conflicting lock, or fails at once (with the errno EAGAIN).
+enum class LockWait { Wait, DontWait };
+
 // One open regular file (an existing file only), closed by the destructor on every path.
 // Every failure throws IoError naming the file. Folders, devices and pipes are refused with
 // "File access denied".
 class OpenFile {
 public:
-    OpenFile(const QString& path, OpenMode mode);
+    OpenFile(const QString& path, OpenMode mode, LockWait wait = LockWait::Wait);
     ~OpenFile();
     OpenFile(const OpenFile&) = delete;
     OpenFile& operator=(const OpenFile&) = delete;
+    // The file (and its lock) goes to the new object; the old one is left closed.
+    OpenFile(OpenFile&& other) noexcept;
+    OpenFile& operator=(OpenFile&&) = delete;
 
     const QString& Path() const { return path_; }
     // The file as it was once opened (and, for a change, locked).
@@ -82,6 +89,11 @@ public:
     // Reads exactly n bytes at pos into out. A negative pos fails like a seek before the
     // start ("I/O error 22"); fewer bytes than asked is "Read beyond end of file".
     void ReadAt(qint64 pos, char* out, qint64 n) const;
+    // Reads the first headBytes and the last tailBytes bytes of the file now (as far as it
+    // has them), so that a later ReadAt within either is answered from memory, until the file
+    // is written or cut. A read that fails keeps nothing and reports nothing: the ReadAt that
+    // would have used it then meets the failure itself.
+    void ReadInAdvance(qint64 headBytes, qint64 tailBytes);
     // Writes all bytes at pos; a write that stops short is "Disk full". When written is given
     // it receives how many bytes reached the file, also when the write fails part-way.
     void WriteAt(qint64 pos, QByteArrayView bytes, qint64* written = nullptr);
@@ -100,9 +112,16 @@ public:
     void Close();
 
 private:
+    // Bytes read in advance: the first head_.size() bytes, and tail_ from tailStart_ on.
+    bool ReadFromMemory(qint64 pos, char* out, qint64 n) const;
+    void ForgetReadInAdvance();
+
     QString path_; // named by every error
     int fd_ = -1;
     FileStat stat_;
+    QByteArray head_;
+    QByteArray tail_;
+    qint64 tailStart_ = 0;
 };
 
 // The largest file ReadWholeFile takes: no playlist or settings file comes near it, and a

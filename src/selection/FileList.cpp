@@ -5,8 +5,8 @@
 #include "platform/NameDisplay.h"
 #include "selection/FileDateText.h"
 #include "selection/NameOrder.h"
+#include "tag/FileSystem.h"
 #include "tag/Genres.h"
-#include "tag/TagFile.h"
 
 namespace vantuke {
 
@@ -37,15 +37,10 @@ constexpr std::array<FilterEntry, 4> kFilters{{
     {"Playlist (*.pls)", "*.pls"},
 }};
 
-// A file shorter than this cannot end in a tag.
-constexpr qint64 kTagSize = 128;
-
-void ReadTagCells(const QString& path, FileListRow& row) {
-    if (row.size < kTagSize) {
-        row.tagCell = TagCell::Untagged;
-        return;
-    }
-    row.tagCell = ReadTagIfPresent(path, row.tag) ? TagCell::Tagged : TagCell::Untagged;
+// Whether a row's tag is read: an MP3 file long enough to end in a tag (a shorter one has
+// none).
+bool HasTagToRead(const FileListRow& row) {
+    return EndsInMp3(row.name) && row.size >= kTagSize;
 }
 
 } // namespace
@@ -90,11 +85,24 @@ void ReadFileList(const QString& dir, int filterIndex, std::vector<FileListRow>&
         return true;
     });
 
+    const QList<qsizetype> order = SortedOrder(names);
+    // The tags are read ahead, in the order of the rows.
+    QStringList tagged;
+    for (const qsizetype i : order) {
+        if (HasTagToRead(found[i]))
+            tagged << dir + found[i].name;
+    }
+    DiskFileSystem files;
+    files.WillOpen(tagged, OpenMode::Read);
+
     rows.reserve(rows.size() + found.size());
-    for (const qsizetype i : SortedOrder(names)) {
-        rows.push_back(std::move(found[i]));
-        if (EndsInMp3(rows.back().name))
-            ReadTagCells(dir + rows.back().name, rows.back());
+    for (const qsizetype i : order) {
+        FileListRow& row = rows.emplace_back(std::move(found[i]));
+        if (HasTagToRead(row))
+            row.tagCell = ReadTagIfPresent(files, dir + row.name, row.tag) ? TagCell::Tagged
+                                                                           : TagCell::Untagged;
+        else if (EndsInMp3(row.name))
+            row.tagCell = TagCell::Untagged;
     }
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "platform/FileAccess.h"
+#include "platform/ReadAhead.h"
 #include "tag/TagFile.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 
@@ -22,6 +24,13 @@ public:
     virtual std::optional<FileStat> Stat(const QString& path) = 0;
     // Opens a file for its tag; see OpenMode. Throws IoError.
     virtual std::unique_ptr<TagFile> Open(const QString& path, OpenMode mode) = 0;
+    // Says which files are about to be opened, in this order, each with mode: a file system
+    // may open and read them ahead, so that on a network file system the waits overlap.
+    // Open still opens each, and meets each failure, as ever. The last call counts.
+    virtual void WillOpen(const QStringList& paths, OpenMode mode) {
+        Q_UNUSED(paths);
+        Q_UNUSED(mode);
+    }
     // Renames from to to; never replaces an existing name and never copies. False, with
     // nothing changed, on any failure.
     virtual bool Rename(const QString& from, const QString& to) = 0;
@@ -30,17 +39,30 @@ public:
     virtual bool ClearReadOnly(const QString& path) = 0;
 };
 
+// What is read of a file ahead of its use: its tag.
+inline constexpr AheadBytes kTagAhead{0, kTagSize};
+
 // The files on disk.
 class DiskFileSystem final : public FileSystem {
 public:
     std::optional<FileStat> Stat(const QString& path) override { return StatPath(path); }
-    std::unique_ptr<TagFile> Open(const QString& path, OpenMode mode) override {
-        return std::make_unique<DiskTagFile>(path, mode);
-    }
+    std::unique_ptr<TagFile> Open(const QString& path, OpenMode mode) override;
+    // Reads ahead the files opened for reading only (OpenMode::Read, Look). Files opened for
+    // a change are not: a rename or a cleared mode earlier in the run may change what a
+    // later entry's path names, which only the run can tell.
+    void WillOpen(const QStringList& paths, OpenMode mode) override;
     bool Rename(const QString& from, const QString& to) override {
         return RenameNoReplace(from, to);
     }
     bool ClearReadOnly(const QString& path) override { return MakeWritable(path); }
+
+private:
+    std::unique_ptr<ReadAhead> ahead_;
 };
+
+// Reads the tag of a file opened for reading only (the file list, "List files/TAGs"): false,
+// with the record untouched, when the file has none. Works on read-only files. The tags of
+// a list of files are read fastest after files.WillOpen(paths, OpenMode::Read).
+bool ReadTagIfPresent(FileSystem& files, const QString& path, TTagRecord& record);
 
 } // namespace vantuke

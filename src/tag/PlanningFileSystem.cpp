@@ -172,7 +172,13 @@ std::unique_ptr<TagFile> PlanningFileSystem::Open(const QString& path, OpenMode 
     if (name != names_.cend() && !*name)
         throw IoError::FromErrno(ENOENT).WithPath(path);
     Planned* node = name != names_.cend() ? name->get() : nullptr;
-    auto disk = std::make_unique<OpenFile>(node ? node->diskPath : path, OpenMode::Look);
+    const QString& diskPath = node ? node->diskPath : path;
+    std::unique_ptr<OpenFile> disk;
+    if (std::optional<OpenFile> ahead =
+            ahead_ ? ahead_->Take(diskPath, OpenMode::Look) : std::nullopt)
+        disk = std::make_unique<OpenFile>(std::move(*ahead));
+    else
+        disk = std::make_unique<OpenFile>(diskPath, OpenMode::Look);
     if (!node && !files_.isEmpty()) {
         const FileStat& stat = disk->Stat();
         if (const auto found = files_.constFind(Identity(stat.device, stat.inode));
@@ -192,6 +198,10 @@ std::unique_ptr<TagFile> PlanningFileSystem::Open(const QString& path, OpenMode 
         }
     }
     return std::make_unique<File>(*this, path, std::move(disk), node);
+}
+
+void PlanningFileSystem::WillOpen(const QStringList& paths, OpenMode) {
+    ahead_ = std::make_unique<ReadAhead>(paths, OpenMode::Look, kTagAhead);
 }
 
 bool PlanningFileSystem::Rename(const QString& from, const QString& to) {

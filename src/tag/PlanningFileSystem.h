@@ -30,6 +30,9 @@ public:
 
     std::optional<FileStat> Stat(const QString& path) override;
     std::unique_ptr<TagFile> Open(const QString& path, OpenMode mode) override;
+    // Reads ahead the files on disk, whatever the mode: the model opens every file for
+    // reading only.
+    void WillOpen(const QStringList& paths, OpenMode mode) override;
     bool Rename(const QString& from, const QString& to) override;
     bool ClearReadOnly(const QString& path) override;
 
@@ -57,6 +60,7 @@ private:
     // the name.
     QHash<QString, std::shared_ptr<Planned>> names_;
     QHash<QString, FolderAccess> folders_;
+    std::unique_ptr<ReadAhead> ahead_;
 };
 
 } // namespace vantuke

@@ -78,12 +78,16 @@ bool DiskTagFile::RemoveTag() {
     return true;
 }
 
-bool ReadTagIfPresent(const QString& path, TTagRecord& record) {
-    DiskTagFile file(path, OpenMode::Read);
+bool ReadTagIfPresent(TagFile& file, TTagRecord& record) {
     if (!file.HasTag())
         return false;
     file.ReadTag(record);
     return true;
+}
+
+bool ReadTagIfPresent(const QString& path, TTagRecord& record) {
+    DiskTagFile file(path, OpenMode::Read);
+    return ReadTagIfPresent(file, record);
 }
 
 } // namespace vantuke

@@ -9,6 +9,7 @@
 #include <QString>
 #include <array>
 #include <cstddef>
+#include <utility>
 
 namespace vantuke {
 
@@ -53,6 +54,8 @@ public:
 class DiskTagFile final : public TagFile {
 public:
     DiskTagFile(const QString& path, OpenMode mode) : file_(path, mode) {}
+    // A file opened already (read ahead, say).
+    explicit DiskTagFile(OpenFile&& file) : file_(std::move(file)) {}
 
     // A run opens one file after another, or holds many open at once: the memory of those
     // closed is kept for the next (RecycledMemory), so that a run does not allocate per file.
@@ -76,8 +79,9 @@ private:
     bool haveLast_ = false;
 };
 
-// Reads the tag of a file opened for reading only (the file list, "List files/TAGs"): false,
-// with the record untouched, when the file has none. Works on read-only files.
+// Fills the record from the file's tag: false, with the record untouched, when it has none.
+bool ReadTagIfPresent(TagFile& file, TTagRecord& record);
+// The same for the file at path, opened for reading only. Works on read-only files.
 bool ReadTagIfPresent(const QString& path, TTagRecord& record);
 
 } // namespace vantuke

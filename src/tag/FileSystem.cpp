@@ -1,0 +1,23 @@
+#include "tag/FileSystem.h"
+
+namespace vantuke {
+
+std::unique_ptr<TagFile> DiskFileSystem::Open(const QString& path, OpenMode mode) {
+    if (ahead_) {
+        if (std::optional<OpenFile> file = ahead_->Take(path, mode))
+            return std::make_unique<DiskTagFile>(std::move(*file));
+    }
+    return std::make_unique<DiskTagFile>(path, mode);
+}
+
+void DiskFileSystem::WillOpen(const QStringList& paths, OpenMode mode) {
+    ahead_.reset();
+    if (mode == OpenMode::Read || mode == OpenMode::Look)
+        ahead_ = std::make_unique<ReadAhead>(paths, mode, kTagAhead);
+}
+
+bool ReadTagIfPresent(FileSystem& files, const QString& path, TTagRecord& record) {
+    return ReadTagIfPresent(*files.Open(path, OpenMode::Read), record);
+}
+
+} // namespace vantuke
