@@ -1,0 +1,152 @@
+// vantuke-cli over files whose opens and reads are slow, as on a network file system (the
+// delay shim): the reads of several files overlap, and a run shows, returns and leaves on
+// disk exactly what it does with the read-ahead off, an I/O error at the same entry included.
+#include "CliRunner.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMap>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace testsupport;
+using namespace clitest;
+
+namespace {
+
+constexpr int kFiles = 24;
+
+QString Name(int k) {
+    return QString("Band - Song %1.mp3").arg(k, 2, 10, QChar('0'));
+}
+
+// The same files in a fresh folder: tagged ones, an untagged one, and the first file named
+// twice in the selection.
+QStringList MakeFiles(const TempDir& dir) {
+    QStringList names;
+    for (int k = 0; k < kFiles; ++k) {
+        const QByteArray song = "Song " + QByteArray::number(k);
+        WriteMp3(dir.Path(Name(k)), 300 + k, k == 3 ? QByteArray() : MakeTag(song, "Band"));
+        names << Name(k);
+    }
+    names << Name(0);
+    return names;
+}
+
+// What a folder holds: each name with its bytes and modification time.
+QMap<QString, QPair<QByteArray, qint64>> Contents(const TempDir& dir) {
+    QMap<QString, QPair<QByteArray, qint64>> contents;
+    for (const QFileInfo& file : QDir(dir.Path()).entryInfoList(QDir::Files)) {
+        contents.insert(file.fileName(),
+                        {ReadFile(file.filePath()), file.lastModified().toMSecsSinceEpoch()});
+    }
+    return contents;
+}
+
+struct SlowRun {
+    CliResult result;
+    int mostInFlight = 0; // opens and reads of the files in flight at once
+    QMap<QString, QPair<QByteArray, qint64>> after;
+};
+
+// Runs the program over the files of dir with each open and read of them slowed down, the
+// given number of I/O threads, and the shim's faults.
+SlowRun RunSlow(const QStringList& args, const TempDir& dir, int threads,
+                const QMap<QString, QString>& faults = {}) {
+    TempDir state;
+    CliSetup setup;
+    setup.environment.insert("LD_PRELOAD", VANTUKE_DELAY_SHIM);
+    // The sanitizers of a test build would insist on being loaded before the shim.
+    setup.environment.insert("ASAN_OPTIONS",
+                             setup.environment.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
+    setup.environment.insert("VANTUKE_SHIM_DIR", dir.Path());
+    setup.environment.insert("VANTUKE_SHIM_DELAY_US", "3000");
+    setup.environment.insert("VANTUKE_SHIM_REPORT", state.Path("in-flight"));
+    setup.environment.insert("VANTUKE_IO_THREADS", QString::number(threads));
+    setup.environment.insert("XDG_STATE_HOME", state.Path());
+    for (auto it = faults.begin(); it != faults.end(); ++it)
+        setup.environment.insert(it.key(), it.value());
+    SlowRun run;
+    run.result = RunCliWith(args, dir.Path(), setup);
+    run.mostInFlight = ReadFile(state.Path("in-flight")).trimmed().toInt();
+    run.after = Contents(dir);
+    // The folders differ; what is shown of them must not.
+    for (QString& line : run.result.out)
+        line.replace(dir.Path(), "DIR");
+    run.result.err.replace(dir.Path(), "DIR");
+    return run;
+}
+
+// The same command over two equal folders, one file after another and with eight I/O
+// threads: the same lines, status, document and files.
+std::pair<SlowRun, SlowRun> RunBothWays(const QStringList& command,
+                                        const QMap<QString, QString>& faults = {}) {
+    TempDir one, eight;
+    const QStringList files = MakeFiles(one);
+    MakeFiles(eight);
+    std::pair<SlowRun, SlowRun> runs{RunSlow(command + files, one, 0, faults),
+                                     RunSlow(command + files, eight, 8, faults)};
+    const std::string what = command.join(' ').toStdString();
+    EXPECT_EQ(runs.second.result.exitCode, runs.first.result.exitCode) << what;
+    EXPECT_EQ(runs.second.result.out, runs.first.result.out) << what;
+    EXPECT_EQ(runs.second.result.err, runs.first.result.err) << what;
+    EXPECT_EQ(runs.second.after.keys(), runs.first.after.keys()) << what;
+    for (auto it = runs.first.after.begin(); it != runs.first.after.end(); ++it)
+        EXPECT_EQ(runs.second.after.value(it.key()).first, it.value().first) << what;
+    EXPECT_EQ(runs.first.mostInFlight, 1) << what << ": one file after another";
+    return runs;
+}
+
+TEST(CliReadAhead, ReadsOverlapAndEveryRunShowsWhatOneByOneShows) {
+    const struct {
+        QStringList command;
+        bool readsOnly; // the runs that read ahead now
+    } cases[] = {
+        {{"list", "--template", "%1 by %2"}, true},
+        {{"list", "--json", "--template", "%1"}, true},
+        {{"tag", "--dry-run", "--artist", "Someone Else"}, true},
+        {{"tag-to-filename", "--dry-run", "--template", "%2 %1"}, true},
+        {{"untag", "--dry-run", "--json"}, true},
+        {{"tag", "--artist", "Someone Else"}, false},
+        {{"tag-to-filename", "--template", "%2 %1"}, false},
+        {{"untag", "--no-history"}, false},
+    };
+    for (const auto& c : cases) {
+        const auto [one, eight] = RunBothWays(c.command);
+        if (c.readsOnly)
+            EXPECT_GT(eight.mostInFlight, 1) << c.command.join(' ').toStdString();
+    }
+}
+
+// An open or a read that fails at entry k ends the run there, as it does one file after
+// another: no line of a later entry, and the files of later entries as they were.
+TEST(CliReadAhead, AnErrorAtEntryKEndsTheRunThereWithLaterFilesUntouched) {
+    const int k = 9;
+    for (const char* fault : {"VANTUKE_SHIM_FAIL_OPEN", "VANTUKE_SHIM_FAIL_PREAD"}) {
+        for (const QStringList& command :
+             {QStringList{"list", "--template", "%1"},
+              QStringList{"tag", "--dry-run", "--artist", "Someone Else"},
+              QStringList{"tag", "--artist", "Someone Else"}}) {
+            const std::string what = command.join(' ').toStdString() + " " + fault;
+            TempDir before;
+            MakeFiles(before);
+            const auto original = Contents(before);
+            const auto [one, eight] = RunBothWays(command, {{fault, Name(k)}});
+            EXPECT_EQ(eight.result.exitCode, 2) << what;
+            EXPECT_EQ(eight.result.err, "I/O error 5.\nDIR" + Name(k) + "\n") << what;
+            for (const QString& line : eight.result.out) {
+                for (int later = k + 1; later < kFiles; ++later) {
+                    EXPECT_FALSE(line.contains(Name(later)) ||
+                                 line == "Song " + QString::number(later))
+                        << what << ": " << line.toStdString();
+                }
+            }
+            for (int later = k; later < kFiles; ++later)
+                EXPECT_EQ(eight.after.value(Name(later)).first, original.value(Name(later)).first)
+                    << what << ": " << later;
+        }
+    }
+}
+
+} // namespace
