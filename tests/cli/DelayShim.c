@@ -61,25 +61,31 @@ static void* Real(const char* name) {
 }
 
 typedef int OpenAt(int, const char*, int, ...);
+typedef int OpenPath(const char*, int, ...);
+
+/* The real call of that name: open and open64 take no folder. */
+static int RealOpen(const char* name, int dir, const char* path, int flags, mode_t mode) {
+    if (strstr(name, "openat") != NULL) {
+        OpenAt* real;
+        *(void**)&real = Real(name);
+        return real(dir, path, flags, mode);
+    }
+    OpenPath* real;
+    *(void**)&real = Real(name);
+    return real(path, flags, mode);
+}
 
 static int Open(const char* name, int dir, const char* path, int flags, mode_t mode) {
-    OpenAt* real;
-    *(void**)&real = Real(name);
-    if (!Concerned(path)) {
-        if (strstr(name, "openat") != NULL)
-            return real(dir, path, flags, mode);
-        return ((int (*)(const char*, int, ...))real)(path, flags, mode);
-    }
+    if (!Concerned(path))
+        return RealOpen(name, dir, path, flags, mode);
     Enter();
     const char* failOpen = Setting("VANTUKE_SHIM_FAIL_OPEN");
     int fd;
     if (failOpen != NULL && EndsIn(path, failOpen)) {
         errno = EIO;
         fd = -1;
-    } else if (strstr(name, "openat") != NULL) {
-        fd = real(dir, path, flags, mode);
     } else {
-        fd = ((int (*)(const char*, int, ...))real)(path, flags, mode);
+        fd = RealOpen(name, dir, path, flags, mode);
     }
     if (fd >= 0 && fd < kMostFds) {
         const char* failRead = Setting("VANTUKE_SHIM_FAIL_PREAD");

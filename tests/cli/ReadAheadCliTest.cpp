@@ -114,8 +114,9 @@ TEST(CliReadAhead, ReadsOverlapAndEveryRunShowsWhatOneByOneShows) {
     };
     for (const auto& c : cases) {
         const auto [one, eight] = RunBothWays(c.command);
-        if (c.readsOnly)
+        if (c.readsOnly) {
             EXPECT_GT(eight.mostInFlight, 1) << c.command.join(' ').toStdString();
+        }
     }
 }
 
@@ -134,7 +135,8 @@ TEST(CliReadAhead, AnErrorAtEntryKEndsTheRunThereWithLaterFilesUntouched) {
             const auto original = Contents(before);
             const auto [one, eight] = RunBothWays(command, {{fault, Name(k)}});
             EXPECT_EQ(eight.result.exitCode, 2) << what;
-            EXPECT_EQ(eight.result.err, "I/O error 5.\nDIR" + Name(k) + "\n") << what;
+            EXPECT_TRUE(eight.result.err.endsWith("I/O error 5.\nDIR/" + Name(k) + "\n"))
+                << what << ": " << eight.result.err.toStdString();
             for (const QString& line : eight.result.out) {
                 for (int later = k + 1; later < kFiles; ++later) {
                     EXPECT_FALSE(line.contains(Name(later)) ||
