@@ -141,42 +141,44 @@ bool TryLock(int fd, struct flock& lock) {
     throw IoError::FromErrno(errno);
 }
 
-// Takes a lock of the given type (F_WRLCK, F_RDLCK) on the whole file. While another
-// description holds a conflicting one: with LockWait::DontWait fails at once (EAGAIN);
-// otherwise the files this process read ahead of their use let go of it, the thread's
-// LockWaitHook is shown the file, and the lock is waited for.
-void LockWholeFile(int fd, short type, LockWait wait) {
+// Takes a lock of the given type (F_WRLCK, F_RDLCK) on the whole file, waiting while another
+// description holds a conflicting one (unless told not to: then false when one does). Before
+// it waits, the files this process read ahead of their use let go of the lock, and the
+// thread's LockWaitHook is shown the file.
+bool LockWholeFile(int fd, short type, LockWait wait) {
     struct flock lock {};
     lock.l_type = type;
     lock.l_whence = SEEK_SET;
     lock.l_start = 0;
     lock.l_len = 0; // to the end, however far the file grows
     if (TryLock(fd, lock))
-        return;
+        return true;
     if (wait == LockWait::DontWait)
-        throw IoError::FromErrno(EAGAIN);
+        return false;
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         throw IoError::FromErrno(errno);
     const FileStat file = StatOf(st);
     const LockWanted wanted(file);
     if (TryLock(fd, lock))
-        return;
+        return true;
     if (lockWaitHook != nullptr)
         (*lockWaitHook)(file);
     while (::fcntl(fd, F_OFD_SETLKW, &lock) != 0) {
         if (errno == EINTR)
             continue;
         if (NoLocking(errno))
-            return;
+            return true;
         throw IoError::FromErrno(errno);
     }
+    return true;
 }
 
 // Opens and locks: for reading and writing with the exclusive lock, or for reading only
 // with a shared one. The size is taken once the lock is held: a run that held it before may
-// have changed the file while this one waited.
-int OpenLocked(const QString& path, OpenMode mode, LockWait wait, struct stat& st) {
+// have changed the file while this one waited. busy: the lock was held elsewhere and not
+// waited for.
+int OpenLocked(const QString& path, OpenMode mode, LockWait wait, struct stat& st, bool& busy) {
     const NativeName native(path);
     const bool change = mode == OpenMode::Change;
     int fd;
@@ -187,7 +189,7 @@ int OpenLocked(const QString& path, OpenMode mode, LockWait wait, struct stat& s
     if (fd < 0)
         throw IoError::FromErrno(errno);
     auto closer = qScopeGuard([fd] { ::close(fd); });
-    LockWholeFile(fd, change ? F_WRLCK : F_RDLCK, wait);
+    busy = !LockWholeFile(fd, change ? F_WRLCK : F_RDLCK, wait);
     if (::fstat(fd, &st) != 0)
         throw IoError::FromErrno(errno);
     if (!S_ISREG(st.st_mode))
@@ -217,7 +219,7 @@ OpenFile::OpenFile(const QString& path, OpenMode mode, LockWait wait) : path_(pa
             break;
         case OpenMode::Change:
         case OpenMode::ReadShared:
-            fd_ = OpenLocked(path, mode, wait, st);
+            fd_ = OpenLocked(path, mode, wait, st, busy_);
             break;
         }
     } catch (const IoError& error) {
@@ -228,7 +230,8 @@ OpenFile::OpenFile(const QString& path, OpenMode mode, LockWait wait) : path_(pa
 
 OpenFile::OpenFile(OpenFile&& other) noexcept
     : path_(std::move(other.path_)), fd_(std::exchange(other.fd_, -1)), stat_(other.stat_),
-      head_(std::move(other.head_)), tail_(std::move(other.tail_)), tailStart_(other.tailStart_) {}
+      busy_(other.busy_), head_(std::move(other.head_)), tail_(std::move(other.tail_)),
+      tailStart_(other.tailStart_) {}
 
 OpenFile::~OpenFile() {
     if (fd_ >= 0)

@@ -65,9 +65,15 @@ private:
     std::function<void(const FileStat&)>* previous_;
 };
 
-// Whether an open for OpenMode::Change or ReadShared waits while another open file
-// description holds a conflicting lock, or fails at once (with the errno EAGAIN).
-enum class LockWait { Wait, DontWait };
+// Whether an open that locks (OpenMode::Change, ReadShared) waits while another open file
+// description holds a conflicting lock.
+enum class LockWait {
+    Wait,
+    // The file is opened all the same, without the lock, and OpenFile::Busy says so. A caller
+    // that holds locks itself opens this way, so that it never waits for a lock while another
+    // waits for one of its own.
+    DontWait,
+};
 
 // One open regular file (an existing file only), closed by the destructor on every path.
 // Every failure throws IoError naming the file. Folders, devices and pipes are refused with
@@ -86,6 +92,9 @@ public:
     // The file as it was once opened (and, for a change, locked).
     const FileStat& Stat() const { return stat_; }
     qint64 Size() const { return stat_.size; }
+    // True when opened with LockWait::DontWait while another open file description held the
+    // lock: the file is open without it, and its size may change under it.
+    bool Busy() const { return busy_; }
     // Reads exactly n bytes at pos into out. A negative pos fails like a seek before the
     // start ("I/O error 22"); fewer bytes than asked is "Read beyond end of file".
     void ReadAt(qint64 pos, char* out, qint64 n) const;
@@ -119,6 +128,7 @@ private:
     QString path_; // named by every error
     int fd_ = -1;
     FileStat stat_;
+    bool busy_ = false;
     QByteArray head_;
     QByteArray tail_;
     qint64 tailStart_ = 0;

@@ -182,6 +182,8 @@ std::optional<OpenFile> ReadAhead::Pool::Prepare(qsizetype entry) const {
     try {
         std::optional<OpenFile> file;
         file.emplace(paths.at(entry), mode, LockWait::DontWait);
+        if (file->Busy())
+            return std::nullopt; // left to the user, who waits for the lock
         file->ReadInAdvance(bytes.head, bytes.tail);
         return file;
     } catch (const std::exception&) {
