@@ -103,37 +103,27 @@ static mode_t ModeOf(int flags, va_list args) {
     return (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(args, mode_t) : 0;
 }
 
-int open(const char* path, int flags, ...) {
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = ModeOf(flags, args);
-    va_end(args);
-    return Open("open", AT_FDCWD, path, flags, mode);
-}
-
-int open64(const char* path, int flags, ...) {
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = ModeOf(flags, args);
-    va_end(args);
-    return Open("open64", AT_FDCWD, path, flags, mode);
-}
-
-int openat(int dir, const char* path, int flags, ...) {
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = ModeOf(flags, args);
-    va_end(args);
-    return Open("openat", dir, path, flags, mode);
-}
-
-int openat64(int dir, const char* path, int flags, ...) {
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = ModeOf(flags, args);
-    va_end(args);
-    return Open("openat64", dir, path, flags, mode);
-}
+/* The wrappers of open, open64 (no folder) and openat, openat64. */
+#define OPEN_IN_FOLDER(name)                                                                  \
+    int name(int dir, const char* path, int flags, ...) {                                     \
+        va_list args;                                                                         \
+        va_start(args, flags);                                                                \
+        const mode_t mode = ModeOf(flags, args);                                              \
+        va_end(args);                                                                         \
+        return Open(#name, dir, path, flags, mode);                                           \
+    }
+#define OPEN_PATH(name)                                                                       \
+    int name(const char* path, int flags, ...) {                                              \
+        va_list args;                                                                         \
+        va_start(args, flags);                                                                \
+        const mode_t mode = ModeOf(flags, args);                                              \
+        va_end(args);                                                                         \
+        return Open(#name, AT_FDCWD, path, flags, mode);                                      \
+    }
+OPEN_PATH(open)
+OPEN_PATH(open64)
+OPEN_IN_FOLDER(openat)
+OPEN_IN_FOLDER(openat64)
 
 typedef ssize_t PRead(int, void*, size_t, off_t);
 
