@@ -110,13 +110,11 @@ bool ToPlainLayout(QByteArray& tag, const Id3v2Header& header) {
 struct FrameValues {
     QStringList values;
     bool latin1 = true;
-    bool present = false;
 };
 
 FrameValues TextFrames(const TagLib::ID3v2::Tag& tag, const char* id) {
     FrameValues found;
     for (const TagLib::ID3v2::Frame* frame : tag.frameList(id)) {
-        found.present = true;
         if (const auto* text = dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(frame)) {
             for (const TagLib::String& value : text->fieldList())
                 found.values.append(FromTagLib(value));

@@ -96,7 +96,7 @@ QByteArray Id3v2TagBytes(const QList<Id3v2FrameBytes>& frames, const Id3v2Layout
     }
     for (const Id3v2FrameBytes& frame : frames)
         body += FrameBytes(frame, layout);
-    if (layout.major == 3 && layout.unsynchronised)
+    if (layout.major < 4 && layout.unsynchronised)
         body = Unsynchronised(body);
     body += QByteArray(layout.padding, '\0');
 

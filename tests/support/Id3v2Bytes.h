@@ -29,7 +29,7 @@ QByteArray Id3v2CommentContent(const QString& description, const QString& text,
 
 struct Id3v2Layout {
     int major = 4;
-    // Version 2.3: the whole tag after its header; version 2.4: each frame on its own.
+    // Versions 2.2 and 2.3: the whole tag after its header; version 2.4: each frame on its own.
     bool unsynchronised = false;
     bool extendedHeader = false;
     // A version 2.3 extended header with its CRC-32 (four bytes behind its flags).
