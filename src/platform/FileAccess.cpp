@@ -230,11 +230,15 @@ OpenFile::OpenFile(const QString& path, OpenMode mode, LockWait wait) : path_(pa
 
 OpenFile::OpenFile(OpenFile&& other) noexcept
     : path_(std::move(other.path_)), fd_(std::exchange(other.fd_, -1)), stat_(other.stat_),
-      busy_(other.busy_), head_(std::move(other.head_)), tail_(std::move(other.tail_)),
-      tailStart_(other.tailStart_) {}
+      busy_(other.busy_), closer_(std::move(other.closer_)), head_(std::move(other.head_)),
+      tail_(std::move(other.tail_)), tailStart_(other.tailStart_) {}
 
 OpenFile::~OpenFile() {
-    if (fd_ >= 0)
+    if (fd_ < 0)
+        return;
+    if (closer_)
+        closer_->CloseLater(fd_);
+    else
         ::close(fd_);
 }
 

@@ -6,6 +6,7 @@
 #include <QtGlobal>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace vantuke {
@@ -75,6 +76,14 @@ enum class LockWait {
     DontWait,
 };
 
+// Takes over the descriptors of files whose users are done with them, to close them without
+// the users waiting (on a network file system a close waits for a round trip too).
+class FileCloser {
+public:
+    virtual ~FileCloser() = default;
+    virtual void CloseLater(int fd) = 0;
+};
+
 // One open regular file (an existing file only), closed by the destructor on every path.
 // Every failure throws IoError naming the file. Folders, devices and pipes are refused with
 // "File access denied".
@@ -119,6 +128,9 @@ public:
     // Closes the file now and reports a failure the system only gives at close time (a
     // network file system may defer a write error until then). Nothing may follow it.
     void Close();
+    // From now on the destructor hands the descriptor to closer instead of closing it: for a
+    // file opened for reading only, whose close reports nothing anyone needs.
+    void CloseThrough(std::shared_ptr<FileCloser> closer) { closer_ = std::move(closer); }
 
 private:
     // Bytes read in advance: the first head_.size() bytes, and tail_ from tailStart_ on.
@@ -129,6 +141,7 @@ private:
     int fd_ = -1;
     FileStat stat_;
     bool busy_ = false;
+    std::shared_ptr<FileCloser> closer_;
     QByteArray head_;
     QByteArray tail_;
     qint64 tailStart_ = 0;

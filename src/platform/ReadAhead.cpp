@@ -9,6 +9,7 @@
 #include <mutex>
 #include <sys/vfs.h>
 #include <thread>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -87,7 +88,7 @@ void InParallel(qsizetype count, int threads, const std::function<void(qsizetype
         helper.join();
 }
 
-struct ReadAhead::Pool {
+struct ReadAhead::Pool final : FileCloser, std::enable_shared_from_this<Pool> {
     enum class State : quint8 {
         Free,    // no entry
         Working, // a thread prepares its entry
@@ -100,7 +101,9 @@ struct ReadAhead::Pool {
     };
 
     Pool(const QStringList& paths, OpenMode mode, AheadBytes bytes, int threadCount);
-    ~Pool();
+    // Stops the threads (after the calls in flight), and closes the files left.
+    void Stop();
+    void CloseLater(int fd) override;
 
     bool Locks() const { return mode == OpenMode::Change || mode == OpenMode::ReadShared; }
     qsizetype Reach() const { return qsizetype(ring.size()); }
@@ -108,6 +111,8 @@ struct ReadAhead::Pool {
     bool CanStart() {
         return next < paths.size() && next < cursor + Reach() && SlotOf(next).state == State::Free;
     }
+    // Files opened for reading only are closed by the threads once their user is done.
+    bool ClosesLater() const { return mode == OpenMode::Read || mode == OpenMode::Look; }
     void Work();
     std::optional<OpenFile> Prepare(qsizetype entry) const;
     std::optional<OpenFile> Take(const QString& path);
@@ -121,6 +126,7 @@ struct ReadAhead::Pool {
     std::vector<Slot> ring;        // entry k in ring[k % Reach()]
     qsizetype next = 0;            // the first entry no thread has started
     qsizetype cursor = 0;          // the first entry the user has not gone past
+    std::vector<int> closing;      // descriptors to close, first of all
     bool stopping = false;
     std::vector<std::thread> threads;
 };
@@ -164,7 +170,7 @@ ReadAhead::Pool::Pool(const QStringList& paths, OpenMode mode, AheadBytes bytes,
     }
 }
 
-ReadAhead::Pool::~Pool() {
+void ReadAhead::Pool::Stop() {
     if (Locks()) {
         const std::lock_guard guard(Registry().mutex);
         std::erase(Registry().pools, this);
@@ -176,6 +182,23 @@ ReadAhead::Pool::~Pool() {
     work.notify_all();
     for (std::thread& thread : threads)
         thread.join();
+    threads.clear();
+    for (const int fd : std::exchange(closing, {}))
+        ::close(fd);
+    for (Slot& slot : ring)
+        slot.file.reset();
+}
+
+void ReadAhead::Pool::CloseLater(int fd) {
+    {
+        const std::lock_guard guard(mutex);
+        if (!stopping) {
+            closing.push_back(fd);
+            work.notify_one();
+            return;
+        }
+    }
+    ::close(fd);
 }
 
 std::optional<OpenFile> ReadAhead::Pool::Prepare(qsizetype entry) const {
@@ -195,9 +218,17 @@ std::optional<OpenFile> ReadAhead::Pool::Prepare(qsizetype entry) const {
 void ReadAhead::Pool::Work() {
     std::unique_lock lock(mutex);
     for (;;) {
-        work.wait(lock, [this] { return stopping || CanStart(); });
+        work.wait(lock, [this] { return stopping || !closing.empty() || CanStart(); });
         if (stopping)
             return;
+        if (!closing.empty()) {
+            const int fd = closing.back();
+            closing.pop_back();
+            lock.unlock();
+            ::close(fd);
+            lock.lock();
+            continue;
+        }
         const qsizetype entry = next++;
         SlotOf(entry).state = State::Working;
         lock.unlock();
@@ -269,6 +300,8 @@ std::optional<OpenFile> ReadAhead::Pool::Take(const QString& path) {
         if (slot.file) {
             taken.emplace(std::move(*slot.file));
             slot.file.reset();
+            if (ClosesLater())
+                taken->CloseThrough(shared_from_this());
         }
         slot.state = State::Free;
     }
@@ -279,12 +312,15 @@ std::optional<OpenFile> ReadAhead::Pool::Take(const QString& path) {
 
 ReadAhead::ReadAhead(const QStringList& paths, OpenMode mode, AheadBytes bytes,
                      std::optional<int> threads)
-    : pool_(std::make_unique<Pool>(paths, mode, bytes,
+    : pool_(std::make_shared<Pool>(paths, mode, bytes,
                                    threads ? *threads
                                            : (paths.isEmpty() ? 0 : IoThreadsFor(paths.first())))) {
 }
 
-ReadAhead::~ReadAhead() = default;
+// The pool itself lives on while files it gave out do: they close at once from now on.
+ReadAhead::~ReadAhead() {
+    pool_->Stop();
+}
 
 int ReadAhead::Threads() const {
     return int(pool_->threads.size());

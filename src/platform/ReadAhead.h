@@ -39,13 +39,16 @@ struct AheadBytes {
 // open locks it; a lock held elsewhere is never waited for (that file is left to its user),
 // and a lock this process itself wants (an open of the same file, by any name) is let go of.
 // The pool goes no more than a few files per thread ahead of the user, so few files are
-// open at once. Not thread-safe: one user.
+// open at once. A file given out for reading only (OpenMode::Read, Look) is closed by the
+// pool once its user is done with it, so that the user does not wait for that either. Not
+// thread-safe: one user.
 class ReadAhead {
 public:
     // threads: IoThreadsFor the first path when not given; with 0 nothing is read ahead.
     ReadAhead(const QStringList& paths, OpenMode mode, AheadBytes bytes,
               std::optional<int> threads = std::nullopt);
-    // Stops the pool (waiting for the calls in flight) and closes the files not taken.
+    // Stops the pool (waiting for the calls in flight) and closes the files not taken; files
+    // given out and still in use close by themselves from then on.
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
@@ -62,7 +65,7 @@ public:
     struct Pool;
 
 private:
-    std::unique_ptr<Pool> pool_;
+    std::shared_ptr<Pool> pool_;
 };
 
 // While alive, the files read ahead in this process let go of the lock on a file (named by

@@ -118,6 +118,25 @@ TEST(ReadAhead, PassedMissingAndOtherModeEntriesAreLeftToTheUser) {
     EXPECT_FALSE(none.Take(paths.first(), mode));
 }
 
+// Files read ahead for reading only are closed by the pool once dropped, and by themselves
+// once the pool is gone: none stays open.
+TEST(ReadAhead, FilesForReadingAreClosedByThePoolOrByThemselves) {
+    TempDir dir;
+    const QStringList paths = MakeFiles(dir, 30);
+    const int before = OpenDescriptors();
+    std::vector<OpenFile> kept;
+    {
+        ReadAhead ahead(paths, OpenMode::Read, kTail, 4);
+        for (const QString& path : paths) {
+            std::optional<OpenFile> file = ahead.Take(path, OpenMode::Read);
+            if (file && kept.size() < 3)
+                kept.push_back(std::move(*file));
+        }
+    }
+    kept.clear();
+    EXPECT_EQ(OpenDescriptors(), before);
+}
+
 // Bytes read in advance serve only while the file is as read: after a write or a cut, the
 // file itself answers, and reading past its end fails as it would have.
 TEST(ReadAhead, BytesReadInAdvanceAreForgottenOnceTheFileChanges) {
