@@ -143,6 +143,13 @@ TEST_F(PreviewTest, AnIoErrorShowsInTheDialogNotInAnErrorBox) {
                   "The run will stop at file 2 of 2: File not found: " + FilesDir() +
                       "gone.mp3.\nTo go on past files that fail, turn on \"Skip files that fail "
                       "and go on\" in the Options.");
+        for (const QSize size : {QSize(372, 471), QSize(900, 650)}) {
+            dialog.resize(size);
+            QApplication::processEvents();
+            layoutcheck::ExpectNothingClipped(dialog);
+            layoutcheck::SaveScreenshot(
+                dialog, QString("preview-stop-%1x%2").arg(size.width()).arg(size.height()));
+        }
         modalanswer::ClickButton(dialog, "Close");
     });
     Find<QToolButton>("PreviewButton")->click();
