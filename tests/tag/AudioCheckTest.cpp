@@ -54,10 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
         StartCase{"ReservedEmphasis", Bytes({0xFF, 0xFB, 0x90, 0x66}), false},
         StartCase{"TenSyncBits", Bytes({0xFF, 0xDB, 0x90, 0x64}), false},
         StartCase{"Jpeg", Bytes({0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10}), false},
-        StartCase{"AllOnes", Bytes({0xFF, 0xFF, 0xFF, 0xFF}), false},
-        StartCase{"Text", QByteArray("#EXTM3U\n"), false},
-        StartCase{"ThreeBytes", Bytes({0xFF, 0xFB, 0x90}), false},
-        StartCase{"Empty", QByteArray(), false}),
+        StartCase{"ThreeBytes", Bytes({0xFF, 0xFB, 0x90}), false}),
     [](const testing::TestParamInfo<StartCase>& info) { return info.param.name; });
 
 // Names ending in ".mp3" are taken unread (a file not even there); others by their bytes, on
