@@ -15,10 +15,6 @@ using clitest::RunCli;
 
 namespace {
 
-QByteArray TagOf(const QString& path) {
-    return ReadFile(path).right(128);
-}
-
 QJsonObject JsonOf(const CliResult& result) {
     QJsonParseError error;
     const QJsonObject document = QJsonDocument::fromJson(result.outBytes, &error).object();
@@ -63,14 +59,7 @@ QStringList MakeFiles(const TempDir& dir) {
     return names;
 }
 
-struct ProcessCase {
-    const char* name;
-    QStringList args;
-};
-
-void PrintTo(const ProcessCase& c, std::ostream* os) {
-    *os << c.name;
-}
+using ProcessCase = clitest::ArgsCase;
 
 class NotMp3Test : public testing::TestWithParam<ProcessCase> {};
 
@@ -191,19 +180,6 @@ INSTANTIATE_TEST_SUITE_P(
                                MakeTag("Song", "Ini Band", "Ini Album", "1970", "Note", 17),
                                MakeTag({}, "Ini Band", "Ini Album", "1970")}),
     [](const testing::TestParamInfo<FieldsCase>& info) { return info.param.name; });
-
-TEST(CliTagFields, AFieldIsLeftOrWrittenNotBoth) {
-    TempDir dir;
-    WriteMp3(dir.Path("a.mp3"), 300, MakeTag("S", "A"));
-    for (const QStringList& args :
-         {QStringList{"tag", "--leave", "artist", "--artist", "X", "a.mp3"},
-          QStringList{"tag", "--ask", "genre", "--leave", "genre", "a.mp3"}}) {
-        const CliResult result = RunCli(args, dir.Path());
-        EXPECT_EQ(result.exitCode, 64);
-        EXPECT_TRUE(result.err.startsWith("vantuke-cli: --leave ")) << result.err.toStdString();
-    }
-    EXPECT_EQ(TagOf(dir.Path("a.mp3")), MakeTag("S", "A"));
-}
 
 // A file that cannot be written, then one deleted after it was chosen: with --skip-failed
 // each is an error line and the run goes on; without it the first ends the run. The same
