@@ -2,21 +2,16 @@
 
 #include "platform/AsciiCase.h"
 
+#include <optional>
+
 namespace vantuke {
 
 namespace {
 
 bool IsId3v2Header(QByteArrayView bytes) {
-    if (bytes.size() < 10 || !bytes.startsWith("ID3"))
-        return false;
-    const auto byte = [&bytes](qsizetype k) { return quint8(bytes[k]); };
-    if (byte(3) == 0xFF || byte(4) == 0xFF)
-        return false;
-    for (qsizetype k = 6; k < 10; ++k) {
-        if (byte(k) >= 0x80)
-            return false;
-    }
-    return true;
+    const std::optional<Id3v2Header> header = ParseId3v2Header(bytes);
+    return header && header->major >= 2 && header->major <= 4 && header->revision != 0xFF &&
+           header->bodySize >= 0;
 }
 
 bool IsFrameHeader(QByteArrayView bytes) {

@@ -40,7 +40,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         StartCase{"Id3v2", Bytes({'I', 'D', '3', 4, 0, 0, 0, 0, 0x10, 0x7F}), true},
         StartCase{"Id3v2SizeByteTooLarge", Bytes({'I', 'D', '3', 3, 0, 0, 0, 0, 0x80, 0}), false},
-        StartCase{"Id3v2VersionFF", Bytes({'I', 'D', '3', 0xFF, 0, 0, 0, 0, 0, 0}), false},
+        StartCase{"Id3v2Version22", Bytes({'I', 'D', '3', 2, 0, 0, 0, 0, 0, 0}), true},
+        StartCase{"Id3v2Version25", Bytes({'I', 'D', '3', 5, 0, 0, 0, 0, 0, 0}), false},
+        StartCase{"Id3v2RevisionFF", Bytes({'I', 'D', '3', 3, 0xFF, 0, 0, 0, 0, 0}), false},
         StartCase{"Id3v2Cut", Bytes({'I', 'D', '3', 4, 0, 0, 0, 0, 0}), false},
         StartCase{"Mpeg1Layer3", Bytes({0xFF, 0xFB, 0x90, 0x64}), true},
         StartCase{"Mpeg2Layer3", Bytes({0xFF, 0xF3, 0x48, 0xC4}), true},
