@@ -35,6 +35,7 @@ public:
     void WillOpen(const QStringList& paths, OpenMode mode) override;
     bool Rename(const QString& from, const QString& to) override;
     bool ClearReadOnly(const QString& path) override;
+    QByteArray FirstBytes(const QString& path, qsizetype count) override;
 
 private:
     struct Planned;
