@@ -100,7 +100,7 @@ struct ReadAhead::Pool final : FileCloser, std::enable_shared_from_this<Pool> {
         std::optional<OpenFile> file;
     };
 
-    Pool(const QStringList& paths, OpenMode mode, AheadBytes bytes, int threadCount);
+    Pool(const QStringList& paths, OpenMode mode, std::vector<AheadBytes> bytes, int threadCount);
     // Stops the threads (after the calls in flight), and closes the files left.
     void Stop();
     void CloseLater(int fd) override;
@@ -119,7 +119,7 @@ struct ReadAhead::Pool final : FileCloser, std::enable_shared_from_this<Pool> {
 
     const QStringList paths;
     const OpenMode mode;
-    const AheadBytes bytes;
+    const std::vector<AheadBytes> bytes; // of each entry
     std::mutex mutex;
     std::condition_variable work;  // threads wait here for an entry to start
     std::condition_variable ready; // the user waits here for an entry in work
@@ -152,8 +152,9 @@ LockRegistry& Registry() {
 
 } // namespace
 
-ReadAhead::Pool::Pool(const QStringList& paths, OpenMode mode, AheadBytes bytes, int threadCount)
-    : paths(paths), mode(mode), bytes(bytes),
+ReadAhead::Pool::Pool(const QStringList& paths, OpenMode mode, std::vector<AheadBytes> bytes,
+                      int threadCount)
+    : paths(paths), mode(mode), bytes(std::move(bytes)),
       ring(size_t(std::max(threadCount, 1) * kReachPerThread)) {
     if (threadCount <= 0 || paths.isEmpty())
         return;
@@ -207,7 +208,8 @@ std::optional<OpenFile> ReadAhead::Pool::Prepare(qsizetype entry) const {
         file.emplace(paths.at(entry), mode, LockWait::DontWait);
         if (file->Busy())
             return std::nullopt; // left to the user, who waits for the lock
-        file->ReadInAdvance(bytes.head, bytes.tail);
+        if (size_t(entry) < bytes.size())
+            file->ReadInAdvance(bytes[size_t(entry)].head, bytes[size_t(entry)].tail);
         return file;
     } catch (const std::exception&) {
         // Left to the user, who meets the failure itself.
@@ -312,7 +314,11 @@ std::optional<OpenFile> ReadAhead::Pool::Take(const QString& path) {
 
 ReadAhead::ReadAhead(const QStringList& paths, OpenMode mode, AheadBytes bytes,
                      std::optional<int> threads)
-    : pool_(std::make_shared<Pool>(paths, mode, bytes,
+    : ReadAhead(paths, mode, std::vector<AheadBytes>(size_t(paths.size()), bytes), threads) {}
+
+ReadAhead::ReadAhead(const QStringList& paths, OpenMode mode, std::vector<AheadBytes> bytesOfEach,
+                     std::optional<int> threads)
+    : pool_(std::make_shared<Pool>(paths, mode, std::move(bytesOfEach),
                                    threads ? *threads
                                            : (paths.isEmpty() ? 0 : IoThreadsFor(paths.first())))) {
 }
@@ -327,9 +333,24 @@ int ReadAhead::Threads() const {
 }
 
 std::optional<OpenFile> ReadAhead::Take(const QString& path, OpenMode mode) {
+    if (peeked_ && peeked_->Path() == path && mode == pool_->mode) {
+        std::optional<OpenFile> file(std::move(peeked_));
+        peeked_.reset();
+        return file;
+    }
+    peeked_.reset();
     if (pool_->threads.empty() || mode != pool_->mode)
         return std::nullopt;
     return pool_->Take(path);
+}
+
+const OpenFile* ReadAhead::Peek(const QString& path, OpenMode mode) {
+    if (!peeked_ || peeked_->Path() != path || mode != pool_->mode) {
+        std::optional<OpenFile> file = Take(path, mode);
+        if (file)
+            peeked_.emplace(std::move(*file));
+    }
+    return peeked_ ? &*peeked_ : nullptr;
 }
 
 LockWanted::LockWanted(const FileStat& file) : device_(file.device), inode_(file.inode) {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace vantuke {
 
@@ -47,6 +48,10 @@ public:
     // threads: IoThreadsFor the first path when not given; with 0 nothing is read ahead.
     ReadAhead(const QStringList& paths, OpenMode mode, AheadBytes bytes,
               std::optional<int> threads = std::nullopt);
+    // The same, with what is read of each file given for each path (bytesOfEach[k] for
+    // paths[k]).
+    ReadAhead(const QStringList& paths, OpenMode mode, std::vector<AheadBytes> bytesOfEach,
+              std::optional<int> threads = std::nullopt);
     // Stops the pool (waiting for the calls in flight) and closes the files not taken; files
     // given out and still in use close by themselves from then on.
     ~ReadAhead();
@@ -60,12 +65,17 @@ public:
     // opened with mode: waits while that entry is in work. Nothing when path is not among
     // them, the mode differs, or its preparation failed: the caller opens the file itself.
     std::optional<OpenFile> Take(const QString& path, OpenMode mode);
+    // The file Take would give, for a look at it before its use: it stays for the Take of
+    // the same path that follows, and is dropped by a Take or Peek of another. Null when Take
+    // would give nothing.
+    const OpenFile* Peek(const QString& path, OpenMode mode);
 
     // The threads and their entries (known to the file layer only).
     struct Pool;
 
 private:
     std::shared_ptr<Pool> pool_;
+    std::optional<OpenFile> peeked_;
 };
 
 // While alive, the files read ahead in this process let go of the lock on a file (named by

@@ -39,8 +39,13 @@ bool HasMp3Name(QStringView path) {
     return EndsWithIgnoringAsciiCase(path, u".mp3");
 }
 
+qsizetype Mp3CheckBytes(QStringView path) {
+    return HasMp3Name(path) ? 0 : kAudioStartSize;
+}
+
 bool IsMp3File(const QString& path, FileSystem& files) {
-    return HasMp3Name(path) || BeginsLikeMpegAudio(files.FirstBytes(path, kAudioStartSize));
+    const qsizetype count = Mp3CheckBytes(path);
+    return count == 0 || BeginsLikeMpegAudio(files.FirstBytes(path, count));
 }
 
 } // namespace vantuke

@@ -27,6 +27,9 @@ bool BeginsLikeMpegAudio(QByteArrayView bytes);
 // True when a path's name ends in ".mp3", in any letter case of a to z.
 bool HasMp3Name(QStringView path);
 
+// How many of a file's first bytes IsMp3File reads: none when its name ends in ".mp3".
+qsizetype Mp3CheckBytes(QStringView path);
+
 // True when a process may change the file: its name ends in ".mp3", or it begins like MPEG
 // audio. Only a file of another name is read, and a file that cannot be read is no MP3 file.
 bool IsMp3File(const QString& path, FileSystem& files);

@@ -8,13 +8,16 @@ namespace vantuke {
 
 QByteArray FileSystem::FirstBytes(const QString& path, qsizetype count) {
     try {
-        const OpenFile file(path, OpenMode::Look);
-        QByteArray bytes(std::min<qint64>(count, file.Size()), Qt::Uninitialized);
-        file.ReadAt(0, bytes.data(), bytes.size());
-        return bytes;
+        return FirstBytesOf(OpenFile(path, OpenMode::Look), count);
     } catch (const IoError&) {
         return {};
     }
+}
+
+QByteArray FirstBytesOf(const OpenFile& file, qsizetype count) {
+    QByteArray bytes(std::min<qint64>(count, file.Size()), Qt::Uninitialized);
+    file.ReadAt(0, bytes.data(), bytes.size());
+    return bytes;
 }
 
 std::unique_ptr<TagFile> DiskFileSystem::Open(const QString& path, OpenMode mode) {

@@ -47,6 +47,9 @@ public:
 // What is read of a file ahead of its use: its tag.
 inline constexpr AheadBytes kTagAhead{0, kTagSize};
 
+// The first count bytes of an open file (fewer when it is shorter). Throws IoError.
+QByteArray FirstBytesOf(const OpenFile& file, qsizetype count);
+
 // The files on disk.
 class DiskFileSystem final : public FileSystem {
 public:

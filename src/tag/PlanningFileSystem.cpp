@@ -2,10 +2,12 @@
 
 #include "platform/FileAccess.h"
 #include "platform/IoError.h"
+#include "tag/AudioCheck.h"
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <vector>
 
 namespace vantuke {
 
@@ -201,7 +203,14 @@ std::unique_ptr<TagFile> PlanningFileSystem::Open(const QString& path, OpenMode 
 }
 
 void PlanningFileSystem::WillOpen(const QStringList& paths, OpenMode) {
-    ahead_ = std::make_unique<ReadAhead>(paths, OpenMode::Look, kTagAhead);
+    // The tag, and the start of a file that a run looks at before it opens it, to see whether
+    // it is an MP3 file.
+    std::vector<AheadBytes> bytes;
+    bytes.reserve(size_t(paths.size()));
+    for (const QString& path : paths)
+        bytes.push_back({Mp3CheckBytes(path), kTagAhead.tail});
+    ahead_.reset();
+    ahead_ = std::make_unique<ReadAhead>(paths, OpenMode::Look, std::move(bytes));
 }
 
 bool PlanningFileSystem::Rename(const QString& from, const QString& to) {
@@ -231,14 +240,25 @@ QByteArray PlanningFileSystem::FirstBytes(const QString& path, qsizetype count) 
     if (!found.stat)
         return {};
     if (!found.node)
-        return FileSystem::FirstBytes(path, count);
+        return DiskFirstBytes(path, count);
     // The file's first diskBytes bytes are still those on disk, its tail the model's.
     const Planned& node = *found.node;
-    QByteArray bytes =
-        FileSystem::FirstBytes(node.diskPath, std::min<qint64>(count, node.diskBytes));
+    QByteArray bytes = DiskFirstBytes(node.diskPath, std::min<qint64>(count, node.diskBytes));
     if (bytes.size() == std::min<qint64>(count, node.diskBytes))
         bytes += node.tail.first(std::min<qint64>(count - bytes.size(), node.tail.size()));
     return bytes;
+}
+
+QByteArray PlanningFileSystem::DiskFirstBytes(const QString& diskPath, qsizetype count) {
+    // The file read ahead stays for the open that follows.
+    const OpenFile* file = ahead_ ? ahead_->Peek(diskPath, OpenMode::Look) : nullptr;
+    if (!file)
+        return FileSystem::FirstBytes(diskPath, count);
+    try {
+        return FirstBytesOf(*file, count);
+    } catch (const IoError&) {
+        return {};
+    }
 }
 
 bool PlanningFileSystem::ClearReadOnly(const QString& path) {

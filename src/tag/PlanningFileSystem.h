@@ -53,6 +53,8 @@ private:
     std::shared_ptr<Planned> Node(const QString& path, const FileStat& stat);
     // What a folder allows, looked at once per run.
     FolderAccess Folder(QStringView folder);
+    // The first count bytes of a file on disk, never failing (FileSystem::FirstBytes).
+    QByteArray DiskFirstBytes(const QString& diskPath, qsizetype count);
 
     // Every file the model has changed, by identity: a file reached by another name (a
     // second link, another letter case on a FAT volume) is the same file.

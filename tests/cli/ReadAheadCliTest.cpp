@@ -17,17 +17,23 @@ namespace {
 
 constexpr int kFiles = 24;
 
+// Every eighth file's name does not end in ".mp3": the runs that change files look at its
+// start first.
 QString Name(int k) {
-    return QString("Band - Song %1.mp3").arg(k, 2, 10, QChar('0'));
+    return QString("Band - Song %1.%2").arg(k, 2, 10, QChar('0')).arg(k % 8 == 6 ? "mpa" : "mp3");
 }
 
-// The same files in a fresh folder: tagged ones, an untagged one, and the first file named
-// twice in the selection.
+// The same files in a fresh folder: tagged ones, an untagged one, one that begins like no MP3
+// file (refused by the runs that change files), and the first file named twice in the
+// selection.
 QStringList MakeFiles(const TempDir& dir) {
     QStringList names;
+    const QByteArray id3v2Header("ID3\x03\0\0\0\0\0\0", 10);
     for (int k = 0; k < kFiles; ++k) {
         const QByteArray song = "Song " + QByteArray::number(k);
-        WriteMp3(dir.Path(Name(k)), 300 + k, k == 3 ? QByteArray() : MakeTag(song, "Band"));
+        const QByteArray start = k % 16 == 6 ? id3v2Header : QByteArray();
+        WriteFile(dir.Path(Name(k)),
+                  start + AudioBytes(300 + k) + (k == 3 ? QByteArray() : MakeTag(song, "Band")));
         names << Name(k);
     }
     names << Name(0);

@@ -118,6 +118,53 @@ TEST(ReadAhead, PassedMissingAndOtherModeEntriesAreLeftToTheUser) {
     EXPECT_FALSE(none.Take(paths.first(), mode));
 }
 
+// A file may be looked at before its use: Peek gives the file Take then gives, with the
+// bytes read in advance for its entry alone; a Take or Peek of another path drops it.
+TEST(ReadAhead, APeekedFileIsTheOneTakenWithItsOwnBytesReadInAdvance) {
+    TempDir dir;
+    const QStringList paths = MakeFiles(dir, 8);
+    const OpenMode mode = OpenMode::ReadShared;
+    std::vector<AheadBytes> bytes(size_t(paths.size()), kTail);
+    bytes[1] = {10, 128};
+    const int before = OpenDescriptors();
+    {
+        // One thread prepares one entry after the other: once entry 3 is locked, entries 0
+        // to 2 are read.
+        ReadAhead ahead(paths, mode, bytes, 1);
+        WaitUntilLocked(paths.at(3));
+        // Every file on disk is cut now: what is read from here on comes from memory.
+        for (const QString& path : paths)
+            ASSERT_EQ(::truncate(QFile::encodeName(path).constData(), 0), 0);
+        char head[10];
+        const OpenFile* peeked = ahead.Peek(paths.at(1), mode);
+        ASSERT_TRUE(peeked);
+        EXPECT_EQ(ahead.Peek(paths.at(1), mode), peeked);
+        peeked->ReadAt(0, head, 10);
+        EXPECT_EQ(QByteArray(head, 10), QByteArray(10, 'b'));
+        const quint64 inode = peeked->Stat().inode;
+        std::optional<OpenFile> taken = ahead.Take(paths.at(1), mode);
+        ASSERT_TRUE(taken);
+        EXPECT_EQ(taken->Stat().inode, inode);
+        EXPECT_EQ(taken->Size(), 208);
+        EXPECT_EQ(TailOf(*taken, 1), "1");
+        taken.reset();
+
+        // Entry 2 had its tail read ahead, not its head.
+        peeked = ahead.Peek(paths.at(2), mode);
+        ASSERT_TRUE(peeked);
+        EXPECT_EQ(TailOf(*peeked, 128).right(1), "2");
+        EXPECT_EQ(ErrorCodeOf([&] { peeked->ReadAt(0, head, 10); }), IoError::kReadBeyondEnd);
+        // A look at a path out of reach gives nothing and drops entry 2, which is not given
+        // again.
+        EXPECT_FALSE(ahead.Peek(dir.Path("elsewhere.mp3"), mode));
+        EXPECT_FALSE(ahead.Take(paths.at(2), mode));
+        EXPECT_FALSE(ahead.Peek(paths.at(4), OpenMode::Read)) << "another mode";
+        WaitUntilLocked(paths.at(5));
+        EXPECT_TRUE(ahead.Peek(paths.at(5), mode));
+    }
+    EXPECT_EQ(OpenDescriptors(), before) << "a file looked at and never taken is closed";
+}
+
 // Files read ahead for reading only are closed by the pool once dropped, and by themselves
 // once the pool is gone: none stays open.
 TEST(ReadAhead, FilesForReadingAreClosedByThePoolOrByThemselves) {
