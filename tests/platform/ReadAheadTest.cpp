@@ -225,6 +225,7 @@ TEST(ReadAhead, ChangesLockButNeverWaitNorBlockTheProcessItself) {
     {
         ReadAhead ahead(paths, OpenMode::Change, kTail, 2);
         for (int k : {0, 1}) {
+            WaitUntilLocked(paths.at(k)); // a busy machine may not have started it yet
             std::optional<OpenFile> file = ahead.Take(paths.at(k), OpenMode::Change);
             ASSERT_TRUE(file);
             EXPECT_TRUE(OpenFile(paths.at(k), OpenMode::Change, LockWait::DontWait).Busy());
