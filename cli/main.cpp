@@ -90,7 +90,7 @@ int Run(CliRequest request) {
         };
         PlanJsonWriter json(options.process, request.dryRun, toOutput);
         PlanCsvWriter csv(toOutput);
-        PlanRecorder::EntryDone entryDone;
+        EntryDone entryDone;
         if (request.json)
             entryDone = [&json](const PlanItem& item) { json.Entry(item); };
         else if (request.csv)

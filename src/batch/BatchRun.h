@@ -3,10 +3,13 @@
 #include "batch/BatchHost.h"
 #include "batch/BatchOptions.h"
 #include "batch/ExecuteBatch.h"
+#include "batch/RunFiles.h"
+#include "batch/RunPlan.h"
 #include "tag/FileSystem.h"
 #include "tag/TagRecord.h"
 
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -24,13 +27,16 @@ enum class StepResult { Next, Stop };
 // note helpers do nothing and cost a test each.
 class BatchRun {
 public:
-    BatchRun(QStringList& entries, const BatchOptions& options, BatchHost& host, FileSystem& files,
-             PlanRecorder* recorder = nullptr)
-        : entries_(entries), options_(options), host_(host), files_(files), recorder_(recorder) {}
+    BatchRun(QStringList& entries, const BatchOptions& options, PlanRecorder* recorder = nullptr)
+        : entries_(entries), options_(options), recorder_(recorder) {}
+
+    // The host and the files the steps use from now on (through the recorder, when there is
+    // one): the frame plans a chunk with its own, and runs an entry at once with the run's.
+    void Use(BatchHost& host, FileSystem& files);
 
     const BatchOptions& Options() const { return options_; }
-    BatchHost& Host() { return host_; }
-    FileSystem& Files() { return files_; }
+    BatchHost& Host() { return *host_; }
+    FileSystem& Files() { return *files_; }
     TTagRecord& Record() { return record_; }
     // The values of the "TAG" page as tag bytes, made once per run.
     const TTagRecord& PageValues();
@@ -48,7 +54,7 @@ public:
 
     // Appends a status line. Paths and tag values in it must have gone through
     // ShownInOneLine, as the helpers below do.
-    void Log(const QString& line) { host_.LogLine(line); }
+    void Log(const QString& line) { host_->LogLine(line); }
     // "Processing file:" directly followed by the path.
     void LogProcessing(const QString& path);
     // "TAG is present? Yes" or "TAG is present? No".
@@ -91,9 +97,9 @@ public:
 private:
     QStringList& entries_;
     const BatchOptions& options_;
-    BatchHost& host_;
-    FileSystem& files_;
     PlanRecorder* recorder_;
+    BatchHost* host_ = nullptr;
+    FileSystem* files_ = nullptr;
     int errorCount_ = 0;
     TTagRecord record_;
     std::optional<TTagRecord> pageValues_;
@@ -102,11 +108,13 @@ private:
     QString line_;
 };
 
-// The frame of every run, over the given files; with a recorder (which files then is), each
-// entry is recorded; with a batcher (which the files under the recorder are), changes may be
-// held back and made in groups. See ExecuteBatch.
+// The frame of every run: the loop over the entries on the given files (see RunFiles). With
+// a recorder each entry is recorded, and its item goes to itemDone. In a dry run, answers
+// answers the questions the entries ask.
 BatchResult RunBatchSteps(QStringList& entries, const BatchOptions& options, BatchHost& host,
-                          FileSystem& files, PlanRecorder* recorder, ChangeBatcher* batcher);
+                          const RunFiles& files, PlanRecorder* recorder = nullptr,
+                          const std::function<void(const PlanItem&)>& itemDone = {},
+                          BatchHost* answers = nullptr);
 
 // The per-entry steps of each process, for entry i with its path and file number n = i + 1.
 StepResult TagToFilenameStep(BatchRun& run, int i, const QString& path);

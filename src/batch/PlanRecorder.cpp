@@ -35,9 +35,7 @@ private:
     PlanRecorder& recorder_;
 };
 
-PlanRecorder::PlanRecorder(FileSystem& files, RunPlan& plan, const QStringList& entries,
-                           EntryDone entryDone)
-    : files_(files), plan_(plan), entryDone_(std::move(entryDone)) {
+PlanRecorder::PlanRecorder(RunPlan& plan, const QStringList& entries) : plan_(plan) {
     if (plan.process == Process::TagToFilename || plan.process == Process::AdjustFileName) {
         holders_.reserve(entries.size());
         // The same path twice is one file: the first entry names it.
@@ -54,56 +52,30 @@ void PlanRecorder::BeginEntry(int i, const QString& path) {
     looked_ = false;
 }
 
-void PlanRecorder::EndEntry() {
-    if (!inEntry_)
-        return;
+PlanItem PlanRecorder::EndEntry() {
     inEntry_ = false;
     if (plan_.process == Process::ListFiles && item_.tagBefore)
         item_.action = PlanAction::List;
-    if (holding_)
-        held_.append(std::move(item_));
-    else
-        Pass(std::move(item_));
+    return std::move(item_);
 }
 
-void PlanRecorder::Pass(PlanItem&& item) {
-    if (entryDone_)
-        entryDone_(item);
-    else
-        plan_.items.append(std::move(item));
-}
-
-void PlanRecorder::ReleaseHeld() {
-    for (PlanItem& item : held_)
-        Pass(std::move(item));
-    held_.clear();
-    moved_.clear();
-}
-
-void PlanRecorder::GoBack(int i, int errorCount) {
+void PlanRecorder::ForgetFrom(int number, int errorCount) {
     inEntry_ = false;
-    for (PlanItem& item : held_) {
-        if (item.number <= i)
-            Pass(std::move(item));
-    }
-    held_.clear();
-    for (qsizetype k = moved_.size() - 1; k >= 0 && moved_.at(k).number > i; --k) {
+    for (qsizetype k = moved_.size() - 1; k >= 0 && moved_.at(k).number >= number; --k) {
         const Moved& moved = moved_.at(k);
         if (moved.before)
             holders_.insert(moved.name, *moved.before);
         else
             holders_.remove(moved.name);
+        moved_.removeLast();
     }
-    moved_.clear();
     plan_.errorCount = errorCount;
 }
 
 void PlanRecorder::Move(int number, const QString& name, std::optional<int> holder) {
-    if (holding_) {
-        const auto found = holders_.constFind(name);
-        moved_.append(
-            Moved{number, name, found == holders_.cend() ? std::nullopt : std::optional(*found)});
-    }
+    const auto found = holders_.constFind(name);
+    moved_.append(
+        Moved{number, name, found == holders_.cend() ? std::nullopt : std::optional(*found)});
     if (holder)
         holders_.insert(name, *holder);
     else
@@ -144,11 +116,11 @@ void PlanRecorder::Removed() {
 }
 
 std::unique_ptr<TagFile> PlanRecorder::Open(const QString& path, OpenMode mode) {
-    return std::make_unique<File>(files_.Open(path, mode), *this);
+    return std::make_unique<File>(files_->Open(path, mode), *this);
 }
 
 bool PlanRecorder::Rename(const QString& from, const QString& to) {
-    if (!files_.Rename(from, to))
+    if (!files_->Rename(from, to))
         return false;
     if (inEntry_) {
         item_.action = PlanAction::Rename;
@@ -166,9 +138,9 @@ bool PlanRecorder::Rename(const QString& from, const QString& to) {
 void PlanRecorder::RenameFailed(const QString& path, const QString& newPath) {
     QString why;
     PlanNote kind = PlanNote::NotRenamed;
-    if (!files_.Stat(path)) {
+    if (!files_->Stat(path)) {
         why = QStringLiteral("file not found");
-    } else if (files_.Stat(newPath)) {
+    } else if (files_->Stat(newPath)) {
         kind = PlanNote::NameTaken;
         const int holder = holders_.value(newPath);
         why = holder > 0 && (!inEntry_ || holder != item_.number)
@@ -200,7 +172,7 @@ void PlanRecorder::RenameFailed(const QString& path, const QString& newPath) {
 }
 
 bool PlanRecorder::ClearReadOnly(const QString& path) {
-    const bool cleared = files_.ClearReadOnly(path);
+    const bool cleared = files_->ClearReadOnly(path);
     if (cleared)
         Note(PlanNote::ReadOnlyCleared, QStringLiteral("read-only mode cleared"));
     return cleared;

@@ -49,6 +49,20 @@ TTagRecord ValuesTag(const FieldTexts& texts, int genre, FieldLosses* losses) {
     return values;
 }
 
+QList<LossNote> LossNotes(const FieldLosses& losses, int row) {
+    QList<LossNote> notes;
+    const QString name = TagRowName(row);
+    if (losses.cut[row] > 0)
+        notes.append({PlanNote::FieldCut, QStringLiteral("%1 cut to %2 characters (%3 lost)")
+                                              .arg(name)
+                                              .arg(TagRowMaxLength(row))
+                                              .arg(losses.cut[row])});
+    if (losses.unmapped[row])
+        notes.append({PlanNote::NotInCodePage,
+                      name + QStringLiteral(": characters outside Windows-1252 become \"?\"")});
+    return notes;
+}
+
 void ApplyValues(TTagRecord& record, const TTagRecord& values, const TagFillOptions& page) {
     for (TagField field : kTextFields) {
         if (page.leave[static_cast<int>(field)])

@@ -2,7 +2,11 @@
 
 #include "batch/BatchHost.h"
 #include "batch/BatchOptions.h"
+#include "batch/RunPlan.h"
 #include "tag/TagRecord.h"
+
+#include <QList>
+#include <QString>
 
 namespace vantuke {
 
@@ -15,6 +19,15 @@ TagQuery FillQueryFromMainWindow(const TagFillOptions& page);
 // genre's list position as a byte (no selection, -1, becomes 255). With losses, records what
 // each text lost.
 TTagRecord ValuesTag(const FieldTexts& texts, int genre, FieldLosses* losses = nullptr);
+// A note of what a field's text lost on its way into a tag.
+struct LossNote {
+    PlanNote kind;
+    QString text;
+};
+// The notes of what the text of row lost: "<Row name> cut to <N> characters (<k> lost)", and
+// the characters the code page lacks.
+QList<LossNote> LossNotes(const FieldLosses& losses, int row);
+
 // What "OK" (or no question at all) does: every field whose "Leave:" box is unchecked takes
 // the value's bytes; left fields keep the record's bytes.
 void ApplyValues(TTagRecord& record, const TTagRecord& values, const TagFillOptions& page);

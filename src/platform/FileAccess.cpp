@@ -118,62 +118,56 @@ FileStat StatOf(const struct stat& st) {
     return stat;
 }
 
-// The hook of the LockWaitHook alive on this thread, if any.
-thread_local std::function<void(const FileStat&)>* lockWaitHook = nullptr;
-
 bool NoLocking(int err) {
     return err == ENOLCK || err == EINVAL || err == EOPNOTSUPP;
 }
 
 // Takes a lock of the given type (F_WRLCK, F_RDLCK) on the whole file, waiting while another
-// description holds a conflicting one. A file system that cannot lock at all (NFS without a
-// lock daemon, some FUSE mounts) is used without the lock rather than not at all.
-void LockWholeFile(int fd, short type) {
+// description holds a conflicting one (unless told not to: then false when one does). A file
+// system that cannot lock at all (NFS without a lock daemon, some FUSE mounts) is used without
+// the lock rather than not at all.
+bool LockWholeFile(int fd, short type, LockWait wait) {
     struct flock lock {};
     lock.l_type = type;
     lock.l_whence = SEEK_SET;
     lock.l_start = 0;
     lock.l_len = 0; // to the end, however far the file grows
-    if (lockWaitHook != nullptr) {
-        int rc;
-        do {
-            rc = ::fcntl(fd, F_OFD_SETLK, &lock);
-        } while (rc != 0 && errno == EINTR);
-        if (rc == 0)
-            return;
-        if (NoLocking(errno))
-            return;
-        if (errno != EAGAIN && errno != EACCES)
-            throw IoError::FromErrno(errno);
-        struct stat st {};
-        if (::fstat(fd, &st) != 0)
-            throw IoError::FromErrno(errno);
-        (*lockWaitHook)(StatOf(st));
-    }
-    while (::fcntl(fd, F_OFD_SETLKW, &lock) != 0) {
+    const int command = wait == LockWait::Wait ? F_OFD_SETLKW : F_OFD_SETLK;
+    while (::fcntl(fd, command, &lock) != 0) {
         if (errno == EINTR)
             continue;
         if (NoLocking(errno))
-            return;
+            return true;
+        if (wait == LockWait::DontWait && (errno == EAGAIN || errno == EACCES))
+            return false;
         throw IoError::FromErrno(errno);
     }
+    return true;
 }
 
 // Opens and locks: for reading and writing with the exclusive lock, or for reading only
 // with a shared one. The size is taken once the lock is held: a run that held it before may
-// have changed the file while this one waited.
-int OpenLocked(const QString& path, OpenMode mode, struct stat& st) {
+// have changed the file while this one waited. busy: the lock was held elsewhere and not
+// waited for.
+int OpenLocked(const QString& path, OpenMode mode, LockWait wait, struct stat& st, bool& busy) {
     const NativeName native(path);
     const bool change = mode == OpenMode::Change;
+    int access = (change ? O_RDWR : O_RDONLY) | O_NOATIME;
     int fd;
-    do {
-        fd = ::open(native.Checked(),
-                    (change ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
+    for (;;) {
+        fd = ::open(native.Checked(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        if (fd >= 0)
+            break;
+        if (errno == EINTR)
+            continue;
+        if (errno == EPERM && (access & O_NOATIME) != 0) {
+            access &= ~O_NOATIME;
+            continue;
+        }
         throw IoError::FromErrno(errno);
+    }
     auto closer = qScopeGuard([fd] { ::close(fd); });
-    LockWholeFile(fd, change ? F_WRLCK : F_RDLCK);
+    busy = !LockWholeFile(fd, change ? F_WRLCK : F_RDLCK, wait);
     if (::fstat(fd, &st) != 0)
         throw IoError::FromErrno(errno);
     if (!S_ISREG(st.st_mode))
@@ -191,7 +185,7 @@ bool FileStat::IsRegularFile() const {
     return S_ISREG(mode);
 }
 
-OpenFile::OpenFile(const QString& path, OpenMode mode) : path_(path) {
+OpenFile::OpenFile(const QString& path, OpenMode mode, LockWait wait) : path_(path) {
     struct stat st {};
     try {
         switch (mode) {
@@ -203,7 +197,7 @@ OpenFile::OpenFile(const QString& path, OpenMode mode) : path_(path) {
             break;
         case OpenMode::Change:
         case OpenMode::ReadShared:
-            fd_ = OpenLocked(path, mode, st);
+            fd_ = OpenLocked(path, mode, wait, st, busy_);
             break;
         }
     } catch (const IoError& error) {
@@ -495,14 +489,6 @@ int RenameRefusal(const QString& from, const QString& to) {
 
 void IgnoreFileSizeSignal() {
     std::signal(SIGXFSZ, SIG_IGN);
-}
-
-LockWaitHook::LockWaitHook(std::function<void(const FileStat&)> beforeWait)
-    : previous_(std::exchange(lockWaitHook,
-                              new std::function<void(const FileStat&)>(std::move(beforeWait)))) {}
-
-LockWaitHook::~LockWaitHook() {
-    delete std::exchange(lockWaitHook, previous_);
 }
 
 qint64 RaiseOpenFileLimit() {

@@ -5,7 +5,6 @@
 #include <QString>
 #include <QtGlobal>
 
-#include <functional>
 #include <optional>
 
 namespace vantuke {
@@ -42,27 +41,23 @@ enum class OpenMode {
     // description lock, F_OFD_SETLKW), held until the file is closed, so that two runs of
     // this program never change one file at the same time. A file whose owner-write
     // permission is missing counts as read-only and is refused with "File access denied",
-    // also for root, whom the kernel would let write.
+    // also for root, whom the kernel would let write. Reading leaves the access time as Look
+    // does: the undo history records the times a run found, however often it reads.
     Change,
     // For reading only under a shared lock on the whole file: it waits while a run changes
-    // the file and keeps one from changing it until closed. Works on read-only files.
+    // the file and keeps one from changing it until closed. Works on read-only files; the
+    // access time stays as it was where the kernel allows.
     ReadShared,
 };
 
-// While alive, a file about to be opened by this thread for OpenMode::Change or ReadShared
-// whose lock another open file description holds is first shown to beforeWait, and only
-// then waited for. A run that keeps files open and locked itself lets go of them there,
-// instead of waiting for ever on its own lock. Hooks nest (a run started while another one
-// asks a question): the newest of a thread counts, and the one before it again once it goes.
-class LockWaitHook {
-public:
-    explicit LockWaitHook(std::function<void(const FileStat&)> beforeWait);
-    ~LockWaitHook();
-    LockWaitHook(const LockWaitHook&) = delete;
-    LockWaitHook& operator=(const LockWaitHook&) = delete;
-
-private:
-    std::function<void(const FileStat&)>* previous_;
+// Whether an open that locks (OpenMode::Change, ReadShared) waits while another open file
+// description holds a conflicting lock.
+enum class LockWait {
+    Wait,
+    // The file is opened all the same, without the lock, and OpenFile::Busy says so. A caller
+    // that holds locks itself opens this way, so that it never waits for a lock while another
+    // waits for one of its own.
+    DontWait,
 };
 
 // One open regular file (an existing file only), closed by the destructor on every path.
@@ -70,7 +65,7 @@ private:
 // "File access denied".
 class OpenFile {
 public:
-    OpenFile(const QString& path, OpenMode mode);
+    OpenFile(const QString& path, OpenMode mode, LockWait wait = LockWait::Wait);
     ~OpenFile();
     OpenFile(const OpenFile&) = delete;
     OpenFile& operator=(const OpenFile&) = delete;
@@ -79,6 +74,9 @@ public:
     // The file as it was once opened (and, for a change, locked).
     const FileStat& Stat() const { return stat_; }
     qint64 Size() const { return stat_.size; }
+    // True when opened with LockWait::DontWait while another open file description held the
+    // lock: the file is open without it, and its size may change under it.
+    bool Busy() const { return busy_; }
     // Reads exactly n bytes at pos into out. A negative pos fails like a seek before the
     // start ("I/O error 22"); fewer bytes than asked is "Read beyond end of file".
     void ReadAt(qint64 pos, char* out, qint64 n) const;
@@ -103,6 +101,7 @@ private:
     QString path_; // named by every error
     int fd_ = -1;
     FileStat stat_;
+    bool busy_ = false;
 };
 
 // The largest file ReadWholeFile takes: no playlist or settings file comes near it, and a

@@ -22,6 +22,13 @@ public:
     virtual std::optional<FileStat> Stat(const QString& path) = 0;
     // Opens a file for its tag; see OpenMode. Throws IoError.
     virtual std::unique_ptr<TagFile> Open(const QString& path, OpenMode mode) = 0;
+    // Opens a file for a change (OpenMode::Change) unless another open file description holds
+    // its lock: then nothing, and busy is the locked file (who it is), so that a caller that
+    // holds locks itself never waits for one. Files that cannot tell wait, as Open does.
+    virtual std::unique_ptr<TagFile> OpenIfFree(const QString& path, FileStat& busy) {
+        (void)busy;
+        return Open(path, OpenMode::Change);
+    }
     // Renames from to to; never replaces an existing name and never copies. False, with
     // nothing changed, on any failure.
     virtual bool Rename(const QString& from, const QString& to) = 0;
@@ -36,6 +43,13 @@ public:
     std::optional<FileStat> Stat(const QString& path) override { return StatPath(path); }
     std::unique_ptr<TagFile> Open(const QString& path, OpenMode mode) override {
         return std::make_unique<DiskTagFile>(path, mode);
+    }
+    std::unique_ptr<TagFile> OpenIfFree(const QString& path, FileStat& busy) override {
+        auto file = std::make_unique<DiskTagFile>(path, OpenMode::Change, LockWait::DontWait);
+        if (!file->Busy())
+            return file;
+        busy = file->Stat();
+        return nullptr;
     }
     bool Rename(const QString& from, const QString& to) override {
         return RenameNoReplace(from, to);

@@ -17,9 +17,64 @@ QStringView FolderOf(QStringView path) {
 
 } // namespace
 
+// A disk file under the model's opens. In Opening::Lock a file opened for a change is one
+// PlannedFile for every open of it in the plan and for every change planned on it, so that it
+// stays open and locked until the last of them lets go.
+struct PlannedFile {
+    PlannedFile(std::unique_ptr<TagFile> file, int* count)
+        : real(std::move(file)), first(real->Stat()), count_(count) {
+        if (count_)
+            ++*count_;
+    }
+    ~PlannedFile() {
+        if (count_)
+            --*count_;
+    }
+    PlannedFile(const PlannedFile&) = delete;
+    PlannedFile& operator=(const PlannedFile&) = delete;
+
+    std::unique_ptr<TagFile> real;
+    FileStat first;          // as opened, before anything read it: the times a change records
+    int pending = 0;         // tag changes planned on it and not made yet
+    bool closeAsked = false; // its entry closed it: closed once those are made
+    bool closed = false;
+
+private:
+    int* count_; // the plan's count of locked files, or null
+};
+
+bool MakePlannedChange(PlannedChange& planned, FileSystem& files) {
+    PlannedFile* const file = planned.file.get();
+    try {
+        switch (planned.change.kind) {
+        case FileChange::Kind::WriteTag:
+            if (!file->real->StillAsRead())
+                return false;
+            file->real->WriteTag(planned.record);
+            break;
+        case FileChange::Kind::RemoveTag:
+            if (!file->real->StillAsRead() || !file->real->RemoveTag())
+                return false;
+            break;
+        case FileChange::Kind::Rename:
+            return files.Rename(planned.change.path, planned.change.newPath);
+        case FileChange::Kind::ClearReadOnly:
+            return false; // never planned: its entry runs at once
+        }
+        if (--file->pending == 0 && file->closeAsked && !file->closed) {
+            file->closed = true;
+            file->real->Close();
+        }
+        return true;
+    } catch (const IoError&) {
+        return false;
+    }
+}
+
 // A file the model has changed. Its bytes are the first diskBytes bytes of the file on disk
-// followed by tail: every change a run makes to a file writes or cuts at its end.
-struct PlanningFileSystem::Planned {
+// followed by tail: every change a run makes to a file writes or cuts at its end, so the tail
+// is whole tags (a multiple of 128 bytes) and the last 128 bytes lie in it or on the disk.
+struct PlanningFileSystem::Node {
     QString diskPath; // a name of the file on disk, to read its bytes through
     QString path;     // where the model has it now
     FileStat stat;    // as on disk, with the model's size and mode
@@ -28,18 +83,18 @@ struct PlanningFileSystem::Planned {
     bool modeCleared = false; // the model gave it the owner's write permission
 };
 
-// One file opened in the model. The disk file stays open for reading only; nothing is ever
-// written to it.
+// One file opened in the model. Nothing is written to the disk file under it; in
+// Opening::Lock each tag change is planned for it instead.
 class PlanningFileSystem::File final : public TagFile {
 public:
-    File(PlanningFileSystem& files, QString path, std::unique_ptr<OpenFile> disk, Planned* node)
-        : files_(files), path_(std::move(path)), disk_(std::move(disk)), node_(node) {}
+    File(PlanningFileSystem& model, QString path, std::shared_ptr<PlannedFile> disk, Node* node)
+        : model_(model), path_(std::move(path)), disk_(std::move(disk)), node_(node) {}
 
-    const FileStat& Stat() const override { return node_ ? node_->stat : disk_->Stat(); }
+    const FileStat& Stat() const override { return node_ ? node_->stat : disk_->real->Stat(); }
 
     QByteArrayView LastBytes() override {
         if (!haveLast_) {
-            ReadAt(TagStart(), last_.data(), kTagSize);
+            ReadLast();
             haveLast_ = true;
         }
         return QByteArrayView(last_.data(), kTagSize);
@@ -48,8 +103,14 @@ public:
     void WriteTag(const TTagRecord& record) override {
         std::array<char, kTagSize> built;
         BuildTag(record, built.data());
-        const qint64 at = HasTag() ? TagStart() : Stat().size;
-        Planned& node = Changed();
+        const bool tagged = HasTag();
+        if (model_.opening_ == Opening::Lock) {
+            ++disk_->pending;
+            model_.Plan(
+                {TagWrite(path_, Stat(), disk_->first, LastBytes(), built.data()), disk_, record});
+        }
+        const qint64 at = tagged ? TagStart() : Stat().size;
+        Node& node = Changed();
         if (at >= node.diskBytes) {
             node.tail.resize(at - node.diskBytes);
         } else {
@@ -65,8 +126,12 @@ public:
     bool RemoveTag() override {
         if (!HasTag())
             return false;
+        if (model_.opening_ == Opening::Lock) {
+            ++disk_->pending;
+            model_.Plan({TagCut(path_, Stat(), disk_->first, LastBytes()), disk_, {}});
+        }
         const qint64 size = TagStart();
-        Planned& node = Changed();
+        Node& node = Changed();
         if (size <= node.diskBytes) {
             node.diskBytes = size;
             node.tail.clear();
@@ -78,10 +143,18 @@ public:
         return true;
     }
 
-    void Close() override {}
+    // A file with changes planned is closed once they are made.
+    void Close() override {
+        if (disk_->pending > 0) {
+            disk_->closeAsked = true;
+        } else if (!disk_->closed) {
+            disk_->closed = true;
+            disk_->real->Close();
+        }
+    }
     // The model changes only through this run; the disk file under it may be changed by
     // another program.
-    bool StillAsRead() override { return disk_->SizeUnchanged(); }
+    bool StillAsRead() override { return disk_->real->StillAsRead(); }
 
 private:
     qint64 TagStart() const {
@@ -91,35 +164,52 @@ private:
         return start;
     }
 
-    // n bytes of the file as the model has it, from pos on.
-    void ReadAt(qint64 pos, char* out, qint64 n) const {
-        const qint64 fromDisk = node_ ? std::clamp<qint64>(node_->diskBytes - pos, 0, n) : n;
+    void ReadLast() {
+        const qint64 start = TagStart();
+        if (node_ && start >= node_->diskBytes) {
+            std::copy_n(node_->tail.constData() + (start - node_->diskBytes), kTagSize,
+                        last_.data());
+            return;
+        }
         try {
-            disk_->ReadAt(pos, out, fromDisk);
+            if (start + kTagSize == disk_->real->Stat().size) {
+                const QByteArrayView last = disk_->real->LastBytes();
+                std::copy_n(last.data(), kTagSize, last_.data());
+            } else {
+                // A planned cut: the bytes before the tag, which the disk file still ends in.
+                OpenFile(node_->diskPath, OpenMode::Look).ReadAt(start, last_.data(), kTagSize);
+            }
         } catch (const IoError& error) {
             throw error.WithPath(path_);
         }
-        if (fromDisk < n)
-            std::copy_n(node_->tail.constData() + (pos + fromDisk - node_->diskBytes), n - fromDisk,
-                        out + fromDisk);
     }
 
-    Planned& Changed() {
+    Node& Changed() {
         if (!node_)
-            node_ = files_.Node(path_, disk_->Stat()).get();
+            node_ = model_.NodeOf(path_, disk_->real->Stat()).get();
         return *node_;
     }
 
-    PlanningFileSystem& files_;
+    PlanningFileSystem& model_;
     QString path_;
-    std::unique_ptr<OpenFile> disk_;
-    Planned* node_;
+    std::shared_ptr<PlannedFile> disk_;
+    Node* node_;
     std::array<char, kTagSize> last_;
     bool haveLast_ = false;
 };
 
-PlanningFileSystem::PlanningFileSystem() = default;
+PlanningFileSystem::PlanningFileSystem(FileSystem& disk, Opening opening)
+    : disk_(disk), opening_(opening) {}
+
 PlanningFileSystem::~PlanningFileSystem() = default;
+
+void PlanningFileSystem::Clear() {
+    planned_.clear();
+    locked_.clear();
+    nodes_.clear();
+    names_.clear();
+    runsAtOnce_ = false;
+}
 
 PlanningFileSystem::Found PlanningFileSystem::Find(const QString& path) const {
     if (const auto name = names_.constFind(path); name != names_.cend()) {
@@ -127,10 +217,10 @@ PlanningFileSystem::Found PlanningFileSystem::Find(const QString& path) const {
             return {};
         return {(*name)->stat, *name};
     }
-    std::optional<FileStat> disk = StatPath(path);
-    if (!disk || files_.isEmpty())
+    std::optional<FileStat> disk = disk_.Stat(path);
+    if (!disk || nodes_.isEmpty())
         return {disk, nullptr};
-    const std::shared_ptr<Planned> node = files_.value(Identity(disk->device, disk->inode));
+    const std::shared_ptr<Node> node = nodes_.value(Identity(disk->device, disk->inode));
     if (!node)
         return {disk, nullptr};
     // Another letter case of the name the model moved the file away from, on a volume that
@@ -140,11 +230,11 @@ PlanningFileSystem::Found PlanningFileSystem::Find(const QString& path) const {
     return {node->stat, node};
 }
 
-std::shared_ptr<PlanningFileSystem::Planned> PlanningFileSystem::Node(const QString& path,
-                                                                      const FileStat& stat) {
-    std::shared_ptr<Planned>& node = files_[Identity(stat.device, stat.inode)];
+std::shared_ptr<PlanningFileSystem::Node> PlanningFileSystem::NodeOf(const QString& path,
+                                                                     const FileStat& stat) {
+    std::shared_ptr<Node>& node = nodes_[Identity(stat.device, stat.inode)];
     if (!node) {
-        node = std::make_shared<Planned>();
+        node = std::make_shared<Node>();
         node->diskPath = path;
         node->path = path;
         node->stat = stat;
@@ -167,23 +257,53 @@ std::optional<FileStat> PlanningFileSystem::Stat(const QString& path) {
     return Find(path).stat;
 }
 
+std::shared_ptr<PlannedFile> PlanningFileSystem::OpenDisk(const QString& path, OpenMode mode,
+                                                          const Node* node) {
+    // A file whose mode only the model has cleared cannot be opened for a change yet: its
+    // entry runs at once (ClearReadOnly said so).
+    const bool lock = opening_ == Opening::Lock && mode == OpenMode::Change && !runsAtOnce_ &&
+                      !(node && node->modeCleared);
+    if (!lock)
+        return std::make_shared<PlannedFile>(disk_.Open(path, OpenMode::Look), nullptr);
+    std::unique_ptr<TagFile> file;
+    if (lockedCount_ == 0) {
+        // The plan holds no lock: waiting for this one keeps nobody waiting.
+        file = disk_.Open(path, OpenMode::Change);
+    } else {
+        FileStat busy;
+        file = disk_.OpenIfFree(path, busy);
+        if (!file) {
+            // The plan's own lock (the file under another name), or another program's, which
+            // this entry must not wait for while the plan holds its own.
+            if (std::shared_ptr<PlannedFile> own =
+                    locked_.value(Identity(busy.device, busy.inode)).lock())
+                return own;
+            runsAtOnce_ = true;
+            return std::make_shared<PlannedFile>(disk_.Open(path, OpenMode::Look), nullptr);
+        }
+    }
+    auto planned = std::make_shared<PlannedFile>(std::move(file), &lockedCount_);
+    locked_.insert(Identity(planned->first.device, planned->first.inode), planned);
+    return planned;
+}
+
 std::unique_ptr<TagFile> PlanningFileSystem::Open(const QString& path, OpenMode mode) {
     const auto name = names_.constFind(path);
     if (name != names_.cend() && !*name)
         throw IoError::FromErrno(ENOENT).WithPath(path);
-    Planned* node = name != names_.cend() ? name->get() : nullptr;
-    auto disk = std::make_unique<OpenFile>(node ? node->diskPath : path, OpenMode::Look);
-    if (!node && !files_.isEmpty()) {
-        const FileStat& stat = disk->Stat();
-        if (const auto found = files_.constFind(Identity(stat.device, stat.inode));
-            found != files_.cend()) {
+    Node* node = name != names_.cend() ? name->get() : nullptr;
+    std::shared_ptr<PlannedFile> disk = OpenDisk(node ? node->diskPath : path, mode, node);
+    if (!node && !nodes_.isEmpty()) {
+        const FileStat& stat = disk->real->Stat();
+        if (const auto found = nodes_.constFind(Identity(stat.device, stat.inode));
+            found != nodes_.cend()) {
             if ((*found)->path != path && SameNameButCase((*found)->diskPath, path))
                 throw IoError::FromErrno(ENOENT).WithPath(path);
             node = found->get();
         }
     }
-    if (mode == OpenMode::Change) {
-        const quint32 fileMode = node ? node->stat.mode : disk->Stat().mode;
+    if (mode == OpenMode::Change && opening_ == Opening::Look) {
+        const quint32 fileMode = node ? node->stat.mode : disk->real->Stat().mode;
         if ((fileMode & FileStat::kOwnerWrite) == 0)
             throw IoError::FromErrno(EACCES).WithPath(path);
         if (!node || !node->modeCleared) {
@@ -209,7 +329,16 @@ bool PlanningFileSystem::Rename(const QString& from, const QString& to) {
     }
     if (RenameRefusal(from, to, Folder(FolderOf(from)), Folder(FolderOf(to))) != 0)
         return false;
-    const std::shared_ptr<Planned> node = source.node ? source.node : Node(from, *source.stat);
+    if (opening_ == Opening::Lock) {
+        // The entry that holds the file open keeps it locked until the rename is made.
+        std::shared_ptr<PlannedFile> held =
+            locked_.value(Identity(source.stat->device, source.stat->inode)).lock();
+        FileChange change = StartChange(FileChange::Kind::Rename, from, *source.stat,
+                                        held ? held->first : *source.stat);
+        change.newPath = to;
+        Plan({std::move(change), std::move(held), {}});
+    }
+    const std::shared_ptr<Node> node = source.node ? source.node : NodeOf(from, *source.stat);
     names_.insert(from, nullptr);
     names_.insert(to, node);
     node->path = to;
@@ -220,21 +349,25 @@ bool PlanningFileSystem::ClearReadOnly(const QString& path) {
     const auto name = names_.constFind(path);
     if (name != names_.cend() && !*name)
         return false;
-    std::shared_ptr<Planned> known = name != names_.cend() ? *name : nullptr;
+    std::shared_ptr<Node> known = name != names_.cend() ? *name : nullptr;
     // The mode of the file a link leads to, as the real clear changes it.
     std::optional<FileStat> target;
     if (!known) {
         target = StatPath(path, true);
         if (!target)
             return false;
-        known = files_.value(Identity(target->device, target->inode));
+        known = nodes_.value(Identity(target->device, target->inode));
     }
     const quint32 mode = known ? known->stat.mode : target->mode;
     if ((mode & FileStat::kOwnerWrite) != 0 || !CouldMakeWritable(known ? known->diskPath : path))
         return false;
-    Planned& node = known ? *known : *Node(path, *target);
+    Node& node = known ? *known : *NodeOf(path, *target);
     node.stat.mode |= FileStat::kOwnerWrite;
     node.modeCleared = true;
+    // A mode is cleared at once, recorded on its own: the file cannot be opened for its
+    // change before.
+    if (opening_ == Opening::Lock)
+        runsAtOnce_ = true;
     return true;
 }
 

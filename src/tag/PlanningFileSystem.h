@@ -1,20 +1,41 @@
 #pragma once
 
+#include "tag/FileChange.h"
 #include "tag/FileSystem.h"
+#include "tag/TagRecord.h"
 
 #include <QHash>
 #include <QPair>
 #include <QString>
 #include <memory>
+#include <vector>
 
 namespace vantuke {
 
-// The files as a run would leave them, without changing any. Files on disk are only read,
-// for reading only and without touching their access times; each change a run asks for (a
-// tag written or cut, a rename, a read-only mode cleared) goes into a model instead, so that
-// every later call sees the names, sizes, modes and tag bytes the run would have made: a name
-// an earlier rename took is taken, a name it gave up is free, a tag it wrote is there to be
-// read and a tag it cut is gone.
+// A file the plan of a real run keeps open (and locked) until its planned changes are made.
+struct PlannedFile;
+
+// A change planned on the model of a real run: the change as it will be recorded, the file it
+// is made on, open and locked since it was planned (a tag change's file; for a rename, the
+// file when its entry holds it open), and for a tag write the record it writes.
+struct PlannedChange {
+    FileChange change;
+    std::shared_ptr<PlannedFile> file;
+    TTagRecord record;
+};
+
+// Makes a planned change on files, checked against the state it was planned on. False, with
+// nothing changed, when it does not turn out as planned: the file was cut or lengthened
+// meanwhile by a program that ignores the lock, the name was taken meanwhile, the write
+// failed (a full disk). The file of a tag change is closed after its last planned change
+// when the entry had closed it.
+bool MakePlannedChange(PlannedChange& planned, FileSystem& files);
+
+// The files as a run would leave them, without changing any. Files are read through the
+// given files (the disk); each change a run asks for (a tag written or cut, a rename, a
+// read-only mode cleared) goes into a model instead, so that every later call sees the names,
+// sizes, modes and tag bytes the run would have made: a name an earlier rename took is taken,
+// a name it gave up is free, a tag it wrote is there to be read and a tag it cut is gone.
 //
 // Each call fails where the real one would fail now: an open of a missing, short or
 // read-only file (the owner-write permission, or no write access at all), a rename onto a
@@ -23,7 +44,17 @@ namespace vantuke {
 // cannot be foreseen.
 class PlanningFileSystem final : public FileSystem {
 public:
-    PlanningFileSystem();
+    enum class Opening {
+        // A dry run: files are opened for reading only, without a lock and without touching
+        // their access times, and nothing is ever written.
+        Look,
+        // A chunk of a real run: a file opened for a change is opened and locked on the disk,
+        // and stays so until its planned changes are made (Planned, Clear). An entry that
+        // cannot be made from a plan is told apart (EntryRunsAtOnce).
+        Lock,
+    };
+
+    PlanningFileSystem(FileSystem& disk, Opening opening);
     ~PlanningFileSystem() override;
     PlanningFileSystem(const PlanningFileSystem&) = delete;
     PlanningFileSystem& operator=(const PlanningFileSystem&) = delete;
@@ -33,8 +64,20 @@ public:
     bool Rename(const QString& from, const QString& to) override;
     bool ClearReadOnly(const QString& path) override;
 
+    // A new entry is planned.
+    void BeginEntry() { runsAtOnce_ = false; }
+    // Opening::Lock: true when the entry planned since BeginEntry cannot be made from the plan
+    // and must run with each change made at once: it clears a read-only mode (a file this
+    // run cannot open for a change until then), or it opens a file whose lock another program
+    // holds while the plan holds locks of its own (waiting could wait for ever).
+    bool EntryRunsAtOnce() const { return runsAtOnce_; }
+    // Opening::Lock: the changes planned since the last Clear, in order.
+    std::vector<PlannedChange>& Planned() { return planned_; }
+    // Forgets the model and every planned change; the files the plan kept open are closed.
+    void Clear();
+
 private:
-    struct Planned;
+    struct Node;
     class File;
     using Identity = QPair<quint64, quint64>; // device, inode
 
@@ -42,21 +85,32 @@ private:
     // (node empty), or a changed file (node).
     struct Found {
         std::optional<FileStat> stat;
-        std::shared_ptr<Planned> node;
+        std::shared_ptr<Node> node;
     };
     Found Find(const QString& path) const;
     // The changed file of this identity, made (under path) on its first change.
-    std::shared_ptr<Planned> Node(const QString& path, const FileStat& stat);
+    std::shared_ptr<Node> NodeOf(const QString& path, const FileStat& stat);
     // What a folder allows, looked at once per run.
     FolderAccess Folder(QStringView folder);
+    // The disk file under an open: read-only for a look; for a change in Opening::Lock, the
+    // plan's own open and locked file.
+    std::shared_ptr<PlannedFile> OpenDisk(const QString& path, OpenMode mode, const Node* node);
+    void Plan(PlannedChange planned) { planned_.push_back(std::move(planned)); }
 
+    FileSystem& disk_;
+    const Opening opening_;
     // Every file the model has changed, by identity: a file reached by another name (a
     // second link, another letter case on a FAT volume) is the same file.
-    QHash<Identity, std::shared_ptr<Planned>> files_;
+    QHash<Identity, std::shared_ptr<Node>> nodes_;
     // Names the model has changed: where a changed file now is; null where a rename freed
     // the name.
-    QHash<QString, std::shared_ptr<Planned>> names_;
+    QHash<QString, std::shared_ptr<Node>> names_;
     QHash<QString, FolderAccess> folders_;
+    // Opening::Lock: the files the plan has open and locked, by identity, and how many.
+    QHash<Identity, std::weak_ptr<PlannedFile>> locked_;
+    int lockedCount_ = 0;
+    std::vector<PlannedChange> planned_;
+    bool runsAtOnce_ = false;
 };
 
 } // namespace vantuke

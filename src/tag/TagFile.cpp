@@ -1,24 +1,12 @@
 #include "tag/TagFile.h"
 
 #include "platform/IoError.h"
-#include "tag/RecycledMemory.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <utility>
 
 namespace vantuke {
-
-// A run keeps up to this many files open at once, holding their changes back.
-using FileMemory = RecycledMemory<DiskTagFile, 4096>;
-
-void* DiskTagFile::operator new(std::size_t size) {
-    return FileMemory::Take(size);
-}
-
-void DiskTagFile::operator delete(void* memory, std::size_t size) {
-    FileMemory::Give(memory, size);
-}
 
 qint64 DiskTagFile::TagStart() const {
     const qint64 start = file_.Size() - kTagSize;

@@ -8,7 +8,6 @@
 #include <QByteArrayView>
 #include <QString>
 #include <array>
-#include <cstddef>
 
 namespace vantuke {
 
@@ -52,12 +51,11 @@ public:
 // (owner-write permission missing) is then refused with "File access denied".
 class DiskTagFile final : public TagFile {
 public:
-    DiskTagFile(const QString& path, OpenMode mode) : file_(path, mode) {}
+    DiskTagFile(const QString& path, OpenMode mode, LockWait wait = LockWait::Wait)
+        : file_(path, mode, wait) {}
 
-    // A run opens one file after another, or holds many open at once: the memory of those
-    // closed is kept for the next (RecycledMemory), so that a run does not allocate per file.
-    static void* operator new(std::size_t size);
-    static void operator delete(void* memory, std::size_t size);
+    // Opened with LockWait::DontWait while another held the lock: open, but not locked.
+    bool Busy() const { return file_.Busy(); }
 
     const FileStat& Stat() const override { return file_.Stat(); }
     QByteArrayView LastBytes() override;
