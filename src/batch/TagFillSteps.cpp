@@ -25,9 +25,9 @@ StepResult TagFillStep(BatchRun& run, int, const QString& path) {
     TagQuery query = present ? FillQueryFromTag(record, page) : FillQueryFromMainWindow(page);
     query.path = path;
     // No file stays locked while the user answers. Then the file is opened and tested again,
-    // and the tag is written on what the file holds at that moment: over a tag that appeared
-    // meanwhile (never a second one), with the left fields of the tag as it is now. A file
-    // that lost its tag meanwhile is left alone: what ends it now may be audio.
+    // and what the user confirmed is written on what the file holds at that moment: over a
+    // tag that appeared meanwhile (never a second one), with the left fields of the tag as it
+    // is now; appended to a file that lost its tag meanwhile, with the left fields shown.
     file.reset();
     const QueryResult result = run.Host().AskTag(query);
     if (result == QueryResult::Abort)
@@ -35,10 +35,7 @@ StepResult TagFillStep(BatchRun& run, int, const QString& path) {
     if (result == QueryResult::Ignore)
         return StepResult::Next;
     file = run.OpenForChange(path);
-    const bool presentNow = file->HasTag();
-    if (present && !presentNow)
-        return StepResult::Next;
-    if (presentNow)
+    if (file->HasTag())
         file->ReadTag(record);
     FieldLosses* losses = run.Losses();
     ApplyValues(record, ValuesTag(query.texts, query.genre, losses), page);
