@@ -49,9 +49,10 @@ BatchOptions BuildOptions(const CliRequest& request) {
         options.writeTagOnlyWhenNotPresent = false;
 
     TagFillOptions& page = options.tagFill;
+    // Whole: what a field cannot hold is cut as it is written, and noted.
     for (int row = 0; row < kTextFieldCount; ++row) {
         if (request.values[row])
-            page.values[row] = TagRowText(*request.values[row], row);
+            page.values[row] = *request.values[row];
     }
     if (request.genre)
         page.genre = *request.genre;

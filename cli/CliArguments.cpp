@@ -29,6 +29,14 @@ constexpr NamedProcess kProcessNames[] = {
 constexpr const char* kFieldNames[kTagFillRows] = {"song-name", "artist",  "album",
                                                    "year",      "comment", "genre"};
 
+} // namespace
+
+QString FieldOption(int row) {
+    return QStringLiteral("--") + QLatin1String(kFieldNames[row]);
+}
+
+namespace {
+
 QString CommandName(Process process) {
     return QString::fromLatin1(kProcessNames[static_cast<int>(process)].name);
 }

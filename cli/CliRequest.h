@@ -80,6 +80,9 @@ struct CliRequest {
 // Reads the arguments after the program name. Throws UsageError.
 CliRequest ParseArguments(const QStringList& args);
 
+// The option that names a "TAG" page row: "--song-name" to "--comment", "--genre".
+QString FieldOption(int row);
+
 // The help text of --help, also printed after a usage error.
 QString UsageText();
 

@@ -94,7 +94,14 @@ ConfirmAnswer TerminalHost::ConfirmTagRemoval(const QString& path) {
             return ConfirmAnswer::Cancel;
         Prompt(QStringLiteral("Please answer y (yes), n (no) or c (cancel): "));
     }
+    NoAnswer(path);
     return ConfirmAnswer::Cancel;
+}
+
+void TerminalHost::NoAnswer(const QString& path) {
+    answersEnded_ = true;
+    Prompt(QStringLiteral("\nvantuke-cli: end of input where an answer is needed: ") +
+           ShownInOneLine(path) + QLatin1Char('\n'));
 }
 
 QueryResult TerminalHost::AskTag(TagQuery& query) {
@@ -111,8 +118,10 @@ QueryResult TerminalHost::AskTag(TagQuery& query) {
                QStringLiteral("]: "));
         for (;;) {
             const std::optional<QString> answer = ReadAnswer();
-            if (!answer)
+            if (!answer) {
+                NoAnswer(query.path);
                 return QueryResult::Abort;
+            }
             if (first && *answer == QLatin1String("!ignore"))
                 return QueryResult::Ignore;
             if (first && *answer == QLatin1String("!abort"))

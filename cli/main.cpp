@@ -7,6 +7,7 @@
 #include "batch/PlanCsv.h"
 #include "batch/PlanJson.h"
 #include "batch/RecordBatch.h"
+#include "batch/TagFill.h"
 #include "convert/PathNames.h"
 #include "journal/History.h"
 #include "journal/Undo.h"
@@ -27,6 +28,8 @@ using namespace vantuke::cli;
 
 namespace {
 
+// 1 also for a run stopped by an explicit answer (!abort, c), 2 also for one that ended where
+// no answer could be had (the end of input).
 enum ExitCode { kDone = 0, kDoneWithErrors = 1, kIoError = 2, kUsage = 64 };
 
 // A line on standard error; the paths in it keep their own bytes.
@@ -63,6 +66,23 @@ QStringList Arguments(int argc, char* argv[]) {
     return args;
 }
 
+// Values the command line gives that a field cannot hold whole are cut as they are written.
+// A real run says so once per option, before the first file; a dry run notes it with each
+// entry, as it notes a file name cut into a field.
+void NoteCutValues(const BatchOptions& options, TerminalHost& terminal) {
+    if (options.process != Process::Tag)
+        return;
+    FieldLosses losses;
+    ValuesTag(options.tagFill.values, options.tagFill.genre, &losses);
+    for (int row = 0; row < kTextFieldCount; ++row) {
+        if (options.tagFill.leave[row])
+            continue;
+        for (const LossNote& note : LossNotes(losses, row))
+            terminal.Remark(QStringLiteral("note: ") + FieldOption(row) + QStringLiteral(": ") +
+                            note.text);
+    }
+}
+
 int Run(CliRequest request) {
     const BatchOptions options = BuildOptions(request);
     const QString cwd = WorkingDir();
@@ -74,6 +94,8 @@ int Run(CliRequest request) {
     request.sources = {};
     TerminalHost terminal(stdout, stderr, stdin,
                           {request.quiet, StandardErrorIsTerminal(), StandardOutputIsTerminal()});
+    if (!request.dryRun)
+        NoteCutValues(options, terminal);
     BatchResult result;
     if (!request.dryRun && !request.json && !request.csv) {
         result = ExecuteBatch(entries, options, terminal);
@@ -117,8 +139,10 @@ int Run(CliRequest request) {
         }
         finish();
     }
-    if (!FlushOutput())
+    if (!FlushOutput() || terminal.AnswersEnded())
         return kIoError;
+    if (result.stopped)
+        return kDoneWithErrors;
     return result.errorCount == 0 ? kDone : kDoneWithErrors;
 }
 
