@@ -26,9 +26,6 @@ enum class PlanNote : quint32 {
     ReadOnlyCleared = 64 // the file's read-only mode is cleared
 };
 
-// The 128 bytes of a tag.
-using RawTag = std::array<char, kTagSize>;
-
 // The documents about a run (JSON, CSV) go out in pieces of about this size as the entries
 // come, so that a long run needs no room for all of it.
 inline constexpr qsizetype kDocumentPieceSize = 64 * 1024;

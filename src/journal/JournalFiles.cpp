@@ -63,11 +63,11 @@ public:
     const FileStat& Stat() const override { return real_->Stat(); }
     QByteArrayView LastBytes() override { return real_->LastBytes(); }
     void WriteTag(const TTagRecord& record) override {
-        std::array<char, kTagSize> built;
+        RawTag built;
         BuildTag(record, built.data());
         const quint32 sequence =
             owner_.RecordNow(TagWrite(path_, Stat(), first_, LastBytes(), built.data()));
-        real_->WriteTag(record);
+        real_->WriteTagBytes(built);
         owner_.journal_.AddDone(sequence, sequence);
     }
     bool RemoveTag() override {

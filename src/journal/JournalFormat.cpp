@@ -5,6 +5,7 @@
 #include <QtEndian>
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace vantuke {
 
@@ -75,19 +76,30 @@ public:
     // runs of other bytes, each followed by a run of NULs, every run counted in one byte.
     void Sparse(QByteArrayView bytes) {
         Number<quint16>(quint16(bytes.size()));
-        qsizetype at = 0;
-        while (at < bytes.size()) {
-            qsizetype literal = 0;
-            while (at + literal < bytes.size() && literal < 255 && bytes[at + literal] != '\0')
-                ++literal;
-            Number<quint8>(quint8(literal));
-            Raw(bytes.sliced(at, literal));
-            at += literal;
-            qsizetype zeros = 0;
-            while (at + zeros < bytes.size() && zeros < 255 && bytes[at + zeros] == '\0')
-                ++zeros;
-            Number<quint8>(quint8(zeros));
-            at += zeros;
+        const char* at = bytes.data();
+        const char* const end = at + bytes.size();
+        const auto runEnd = [end](const char* from) { return end - from > 255 ? from + 255 : end; };
+        while (at < end) {
+            const char* limit = runEnd(at);
+            const void* nul = std::memchr(at, '\0', size_t(limit - at));
+            const char* literalEnd = nul ? static_cast<const char*>(nul) : limit;
+            Number<quint8>(quint8(literalEnd - at));
+            Raw(QByteArrayView(at, literalEnd - at));
+            at = literalEnd;
+            limit = runEnd(at);
+            // Eight NULs at a time, then one by one.
+            while (limit - at >= 8) {
+                quint64 word;
+                std::memcpy(&word, at, sizeof word);
+                if (word != 0)
+                    break;
+                at += 8;
+            }
+            const char* zerosEnd = at;
+            while (zerosEnd < limit && *zerosEnd == '\0')
+                ++zerosEnd;
+            Number<quint8>(quint8(zerosEnd - literalEnd));
+            at = zerosEnd;
         }
     }
     // A path as the bytes of its name.

@@ -5,7 +5,6 @@
 
 #include <QByteArrayView>
 #include <QString>
-#include <array>
 
 namespace vantuke {
 
@@ -27,9 +26,9 @@ struct FileChange {
     FileStat before;
     // A tag change: the last 128 bytes it writes over or cuts off (a file without a tag: the
     // bytes a written tag follows).
-    std::array<char, kTagSize> oldLast{};
+    RawTag oldLast{};
     // A tag write: the 128 bytes it writes.
-    std::array<char, kTagSize> newLast{};
+    RawTag newLast{};
     // How the change leaves the file.
     qint64 newSize = 0;
     quint32 newMode = 0;

@@ -11,6 +11,9 @@ namespace vantuke {
 
 namespace {
 
+// Room for this many changed files is made at once: a run changes files by the thousand.
+constexpr qsizetype kNodesAtFirst = 1024;
+
 QStringView FolderOf(QStringView path) {
     return path.left(path.lastIndexOf(u'/') + 1);
 }
@@ -50,7 +53,7 @@ bool MakePlannedChange(PlannedChange& planned, FileSystem& files) {
         case FileChange::Kind::WriteTag:
             if (!file->real->StillAsRead())
                 return false;
-            file->real->WriteTag(planned.record);
+            file->real->WriteTagBytes(planned.change.newLast);
             break;
         case FileChange::Kind::RemoveTag:
             if (!file->real->StillAsRead() || !file->real->RemoveTag())
@@ -71,16 +74,19 @@ bool MakePlannedChange(PlannedChange& planned, FileSystem& files) {
     }
 }
 
-// A file the model has changed. Its bytes are the first diskBytes bytes of the file on disk
-// followed by tail: every change a run makes to a file writes or cuts at its end, so the tail
-// is whole tags (a multiple of 128 bytes) and the last 128 bytes lie in it or on the disk.
+// A file the model has changed. Its bytes are the first diskBytes bytes of the file on disk,
+// followed by the tag the model wrote, if any: every change a run makes to a file writes or
+// cuts its tag at its end.
 struct PlanningFileSystem::Node {
     QString diskPath; // a name of the file on disk, to read its bytes through
     QString path;     // where the model has it now
     FileStat stat;    // as on disk, with the model's size and mode
     qint64 diskBytes = 0;
-    QByteArray tail;
+    std::optional<RawTag> tag;
     bool modeCleared = false; // the model gave it the owner's write permission
+
+    // Moved by a rename: its name on disk is free in the model.
+    bool Moved() const { return path != diskPath; }
 };
 
 // One file opened in the model. Nothing is written to the disk file under it; in
@@ -101,23 +107,16 @@ public:
     }
 
     void WriteTag(const TTagRecord& record) override {
-        std::array<char, kTagSize> built;
+        RawTag built;
         BuildTag(record, built.data());
-        const bool tagged = HasTag();
+        const qint64 at = HasTag() ? TagStart() : Stat().size;
         if (model_.opening_ == Opening::Lock) {
             ++disk_->pending;
-            model_.Plan(
-                {TagWrite(path_, Stat(), disk_->first, LastBytes(), built.data()), disk_, record});
+            model_.Plan(TagWrite(path_, Stat(), disk_->first, LastBytes(), built.data()), disk_);
         }
-        const qint64 at = tagged ? TagStart() : Stat().size;
         Node& node = Changed();
-        if (at >= node.diskBytes) {
-            node.tail.resize(at - node.diskBytes);
-        } else {
-            node.diskBytes = at;
-            node.tail.clear();
-        }
-        node.tail.append(built.data(), kTagSize);
+        node.diskBytes = std::min(node.diskBytes, at);
+        node.tag = built;
         node.stat.size = at + kTagSize;
         last_ = built;
         haveLast_ = true;
@@ -128,16 +127,12 @@ public:
             return false;
         if (model_.opening_ == Opening::Lock) {
             ++disk_->pending;
-            model_.Plan({TagCut(path_, Stat(), disk_->first, LastBytes()), disk_, {}});
+            model_.Plan(TagCut(path_, Stat(), disk_->first, LastBytes()), disk_);
         }
         const qint64 size = TagStart();
         Node& node = Changed();
-        if (size <= node.diskBytes) {
-            node.diskBytes = size;
-            node.tail.clear();
-        } else {
-            node.tail.resize(size - node.diskBytes);
-        }
+        node.diskBytes = std::min(node.diskBytes, size);
+        node.tag.reset();
         node.stat.size = size;
         haveLast_ = false;
         return true;
@@ -166,9 +161,8 @@ private:
 
     void ReadLast() {
         const qint64 start = TagStart();
-        if (node_ && start >= node_->diskBytes) {
-            std::copy_n(node_->tail.constData() + (start - node_->diskBytes), kTagSize,
-                        last_.data());
+        if (node_ && node_->tag) {
+            last_ = *node_->tag;
             return;
         }
         try {
@@ -194,7 +188,7 @@ private:
     QString path_;
     std::shared_ptr<PlannedFile> disk_;
     Node* node_;
-    std::array<char, kTagSize> last_;
+    RawTag last_;
     bool haveLast_ = false;
 };
 
@@ -203,12 +197,32 @@ PlanningFileSystem::PlanningFileSystem(FileSystem& disk, Opening opening)
 
 PlanningFileSystem::~PlanningFileSystem() = default;
 
+void PlanningFileSystem::BeginEntry() {
+    runsAtOnce_ = false;
+    entryFiles_.clear();
+}
+
 void PlanningFileSystem::Clear() {
     planned_.clear();
-    locked_.clear();
+    entryFiles_.clear();
     nodes_.clear();
     names_.clear();
     runsAtOnce_ = false;
+}
+
+std::shared_ptr<PlannedFile> PlanningFileSystem::HeldFile(const FileStat& stat) const {
+    const auto same = [&stat](const PlannedFile* file) {
+        return file && file->first.device == stat.device && file->first.inode == stat.inode;
+    };
+    for (const std::weak_ptr<PlannedFile>& opened : entryFiles_) {
+        if (std::shared_ptr<PlannedFile> file = opened.lock(); same(file.get()))
+            return file;
+    }
+    for (const PlannedChange& planned : planned_) {
+        if (same(planned.file.get()))
+            return planned.file;
+    }
+    return nullptr;
 }
 
 PlanningFileSystem::Found PlanningFileSystem::Find(const QString& path) const {
@@ -225,13 +239,15 @@ PlanningFileSystem::Found PlanningFileSystem::Find(const QString& path) const {
         return {disk, nullptr};
     // Another letter case of the name the model moved the file away from, on a volume that
     // finds the file by it: the name is free now.
-    if (node->path != path && SameNameButCase(node->diskPath, path))
+    if (node->Moved() && node->path != path && SameNameButCase(node->diskPath, path))
         return {};
     return {node->stat, node};
 }
 
 std::shared_ptr<PlanningFileSystem::Node> PlanningFileSystem::NodeOf(const QString& path,
                                                                      const FileStat& stat) {
+    if (nodes_.isEmpty())
+        nodes_.reserve(kNodesAtFirst);
     std::shared_ptr<Node>& node = nodes_[Identity(stat.device, stat.inode)];
     if (!node) {
         node = std::make_shared<Node>();
@@ -239,18 +255,21 @@ std::shared_ptr<PlanningFileSystem::Node> PlanningFileSystem::NodeOf(const QStri
         node->path = path;
         node->stat = stat;
         node->diskBytes = stat.size;
-        names_.insert(path, node);
     }
     return node;
 }
 
 FolderAccess PlanningFileSystem::Folder(QStringView folder) {
-    // Nothing in a run changes a folder: one look at each is enough.
-    const QString key = folder.toString();
-    auto known = folders_.find(key);
+    // Nothing in a run changes a folder: one look at each is enough. A run goes folder by
+    // folder, so the last one is asked again most of the time.
+    if (folder == lastFolder_ && !lastFolder_.isNull())
+        return lastAccess_;
+    lastFolder_ = folder.toString();
+    auto known = folders_.find(lastFolder_);
     if (known == folders_.end())
-        known = folders_.insert(key, FolderAccessOf(key));
-    return *known;
+        known = folders_.insert(lastFolder_, FolderAccessOf(lastFolder_));
+    lastAccess_ = *known;
+    return lastAccess_;
 }
 
 std::optional<FileStat> PlanningFileSystem::Stat(const QString& path) {
@@ -275,15 +294,14 @@ std::shared_ptr<PlannedFile> PlanningFileSystem::OpenDisk(const QString& path, O
         if (!file) {
             // The plan's own lock (the file under another name), or another program's, which
             // this entry must not wait for while the plan holds its own.
-            if (std::shared_ptr<PlannedFile> own =
-                    locked_.value(Identity(busy.device, busy.inode)).lock())
+            if (std::shared_ptr<PlannedFile> own = HeldFile(busy))
                 return own;
             runsAtOnce_ = true;
             return std::make_shared<PlannedFile>(disk_.Open(path, OpenMode::Look), nullptr);
         }
     }
     auto planned = std::make_shared<PlannedFile>(std::move(file), &lockedCount_);
-    locked_.insert(Identity(planned->first.device, planned->first.inode), planned);
+    entryFiles_.push_back(planned);
     return planned;
 }
 
@@ -297,7 +315,8 @@ std::unique_ptr<TagFile> PlanningFileSystem::Open(const QString& path, OpenMode 
         const FileStat& stat = disk->real->Stat();
         if (const auto found = nodes_.constFind(Identity(stat.device, stat.inode));
             found != nodes_.cend()) {
-            if ((*found)->path != path && SameNameButCase((*found)->diskPath, path))
+            if ((*found)->Moved() && (*found)->path != path &&
+                SameNameButCase((*found)->diskPath, path))
                 throw IoError::FromErrno(ENOENT).WithPath(path);
             node = found->get();
         }
@@ -331,12 +350,11 @@ bool PlanningFileSystem::Rename(const QString& from, const QString& to) {
         return false;
     if (opening_ == Opening::Lock) {
         // The entry that holds the file open keeps it locked until the rename is made.
-        std::shared_ptr<PlannedFile> held =
-            locked_.value(Identity(source.stat->device, source.stat->inode)).lock();
+        std::shared_ptr<PlannedFile> held = HeldFile(*source.stat);
         FileChange change = StartChange(FileChange::Kind::Rename, from, *source.stat,
                                         held ? held->first : *source.stat);
         change.newPath = to;
-        Plan({std::move(change), std::move(held), {}});
+        Plan(std::move(change), std::move(held));
     }
     const std::shared_ptr<Node> node = source.node ? source.node : NodeOf(from, *source.stat);
     names_.insert(from, nullptr);

@@ -15,13 +15,12 @@ namespace vantuke {
 // A file the plan of a real run keeps open (and locked) until its planned changes are made.
 struct PlannedFile;
 
-// A change planned on the model of a real run: the change as it will be recorded, the file it
-// is made on, open and locked since it was planned (a tag change's file; for a rename, the
-// file when its entry holds it open), and for a tag write the record it writes.
+// A change planned on the model of a real run: the change as it will be recorded (a tag
+// write with the bytes it writes), and the file it is made on, open and locked since it was
+// planned (a tag change's file; for a rename, the file when its entry holds it open).
 struct PlannedChange {
     FileChange change;
     std::shared_ptr<PlannedFile> file;
-    TTagRecord record;
 };
 
 // Makes a planned change on files, checked against the state it was planned on. False, with
@@ -65,7 +64,7 @@ public:
     bool ClearReadOnly(const QString& path) override;
 
     // A new entry is planned.
-    void BeginEntry() { runsAtOnce_ = false; }
+    void BeginEntry();
     // Opening::Lock: true when the entry planned since BeginEntry cannot be made from the plan
     // and must run with each change made at once: it clears a read-only mode (a file this
     // run cannot open for a change until then), or it opens a file whose lock another program
@@ -95,7 +94,12 @@ private:
     // The disk file under an open: read-only for a look; for a change in Opening::Lock, the
     // plan's own open and locked file.
     std::shared_ptr<PlannedFile> OpenDisk(const QString& path, OpenMode mode, const Node* node);
-    void Plan(PlannedChange planned) { planned_.push_back(std::move(planned)); }
+    // The plan's own open file of this identity: one the entry opened, or one a planned
+    // change holds. Null when the plan holds none.
+    std::shared_ptr<PlannedFile> HeldFile(const FileStat& stat) const;
+    void Plan(FileChange&& change, const std::shared_ptr<PlannedFile>& file) {
+        planned_.emplace_back(std::move(change), file);
+    }
 
     FileSystem& disk_;
     const Opening opening_;
@@ -106,9 +110,12 @@ private:
     // the name.
     QHash<QString, std::shared_ptr<Node>> names_;
     QHash<QString, FolderAccess> folders_;
-    // Opening::Lock: the files the plan has open and locked, by identity, and how many.
-    QHash<Identity, std::weak_ptr<PlannedFile>> locked_;
+    QString lastFolder_; // the folder of the last Folder() look, and what it allows
+    FolderAccess lastAccess_;
+    // Opening::Lock: how many files the plan has open and locked; those the current entry
+    // opened; the changes planned.
     int lockedCount_ = 0;
+    std::vector<std::weak_ptr<PlannedFile>> entryFiles_;
     std::vector<PlannedChange> planned_;
     bool runsAtOnce_ = false;
 };

@@ -34,6 +34,18 @@ bool ParseTagFields(QByteArrayView fields, TTagRecord& record) {
     return true;
 }
 
+void RecordOfTag(const char* tag, TTagRecord& record) {
+    qsizetype offset = kTagMarkerSize;
+    for (const TagField field : kTextFields) {
+        const int width = FieldCapacity(field);
+        QByteArray& bytes = record.Field(field);
+        bytes.resize(width);
+        std::copy_n(tag + offset, width, bytes.data());
+        offset += width;
+    }
+    record.Genre = quint8(tag[offset]);
+}
+
 QByteArray BuildTag(const TTagRecord& record) {
     QByteArray tag(kTagSize, Qt::Uninitialized);
     BuildTag(record, tag.data());

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <array>
 
 namespace vantuke {
 
@@ -14,6 +15,9 @@ inline constexpr qsizetype kTagSize = 128;
 inline constexpr qsizetype kTagMarkerSize = 3;
 // The fields behind the marker.
 inline constexpr qsizetype kTagFieldsSize = kTagSize - kTagMarkerSize;
+
+// The 128 bytes of a tag.
+using RawTag = std::array<char, kTagSize>;
 
 // True when the first three bytes, with a to z upper-cased (no other byte), read "TAG".
 // Fewer than three bytes are no marker.
@@ -29,5 +33,9 @@ bool ParseTagFields(QByteArrayView fields, TTagRecord& record);
 QByteArray BuildTag(const TTagRecord& record);
 // The same into out, which has room for 128 bytes.
 void BuildTag(const TTagRecord& record, char* out);
+// The record whose tag is exactly these 128 bytes: each text field holds all the bytes of its
+// width, NULs included, so that BuildTag gives them back unchanged (a tag's marker is always
+// written "TAG").
+void RecordOfTag(const char* tag, TTagRecord& record);
 
 } // namespace vantuke

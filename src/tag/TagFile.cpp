@@ -24,8 +24,12 @@ QByteArrayView DiskTagFile::LastBytes() {
 }
 
 void DiskTagFile::WriteTag(const TTagRecord& record) {
-    std::array<char, kTagSize> built;
+    RawTag built;
     BuildTag(record, built.data());
+    WriteTagBytes(built);
+}
+
+void DiskTagFile::WriteTagBytes(const RawTag& built) {
     const QByteArrayView tag(built.data(), kTagSize);
     if (HasTag()) {
         const qint64 start = TagStart();

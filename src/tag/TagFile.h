@@ -30,6 +30,13 @@ public:
     // A write that fails part-way leaves the file as it was: the old bytes are written back
     // over a tag, an appended tag is cut off again.
     virtual void WriteTag(const TTagRecord& record) = 0;
+    // The same with the tag's 128 bytes as BuildTag makes them; by default through WriteTag
+    // and the record those bytes make.
+    virtual void WriteTagBytes(const RawTag& tag) {
+        TTagRecord record;
+        RecordOfTag(tag.data(), record);
+        WriteTag(record);
+    }
     // Cuts the tag off when the file has one and returns true; a file whose last 128 bytes
     // are not a tag is left alone (false).
     virtual bool RemoveTag() = 0;
@@ -60,6 +67,7 @@ public:
     const FileStat& Stat() const override { return file_.Stat(); }
     QByteArrayView LastBytes() override;
     void WriteTag(const TTagRecord& record) override;
+    void WriteTagBytes(const RawTag& tag) override;
     bool RemoveTag() override;
     void Close() override { file_.Close(); }
     bool StillAsRead() override { return file_.SizeUnchanged(); }

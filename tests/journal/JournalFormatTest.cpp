@@ -71,6 +71,45 @@ TEST(JournalFormat, RecordsComeBackAsWritten) {
     EXPECT_FALSE(read->damaged);
 }
 
+// The bytes a change keeps, mostly NULs in a tag, come back exactly whatever their runs: runs
+// longer than a count can hold, NULs at either end, none at all.
+TEST(JournalFormat, BytesComeBackWhateverTheirRunsOfNuls) {
+    QByteArray mixed;
+    for (int n = 0; n < 700; ++n)
+        mixed += (n % 7 == 0 || n % 11 == 0) ? '\0' : char('a' + n % 26);
+    const QByteArray cases[] = {
+        {},
+        QByteArray(1, '\0'),
+        QByteArray(300, '\0'),
+        QByteArray(600, 'x'),
+        QByteArray("TAG") + QByteArray(125, '\0'),
+        QByteArray(9, '\0') + "Song" + QByteArray(17, '\0') + QByteArray(258, 'y') + "z",
+        mixed,
+    };
+    for (const QByteArray& bytes : cases) {
+        SCOPED_TRACE(bytes.size());
+        ChangeRecord change = Change(1, ChangeKind::WriteTag);
+        change.oldLast = bytes;
+        QByteArray journal;
+        AppendJournalStart(journal, RunHeader{1, QStringLiteral("TAG"), 1});
+        AppendChangeRecord(journal, change);
+        const std::optional<JournalContents> read = ParseJournal(journal);
+        ASSERT_TRUE(read);
+        ASSERT_EQ(read->changes.size(), 1);
+        EXPECT_EQ(read->changes.at(0).oldLast, bytes);
+        EXPECT_FALSE(read->damaged);
+    }
+    // A tag of short texts takes far less room than its 128 bytes.
+    QByteArray small;
+    AppendChangeRecord(small, Change(1, ChangeKind::RemoveTag));
+    QByteArray tagged;
+    ChangeRecord sparse = Change(1, ChangeKind::RemoveTag);
+    sparse.oldLast = QByteArray("TAG") + "Song" + QByteArray(26, '\0') + "Band" +
+                     QByteArray(26, '\0') + QByteArray(65, '\0');
+    AppendChangeRecord(tagged, sparse);
+    EXPECT_LT(tagged.size(), small.size() - 100);
+}
+
 // A crash may stop a write anywhere: every cut inside a record leaves the records before it.
 TEST(JournalFormat, JournalCutAnywhereIsReadUpToItsLastWholeRecord) {
     const Journal journal = WholeJournal();
