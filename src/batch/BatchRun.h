@@ -48,6 +48,8 @@ public:
     // Room for a status line built entry by entry, reused so that a long run does not
     // allocate a line per entry.
     QString& LineBuffer() { return line_; }
+    // Room for a new name built entry by entry, reused the same way.
+    QString& NameBuffer() { return name_; }
     int ErrorCount() const { return errorCount_; }
     // Puts the error count back to an earlier value, when the frame runs entries again.
     void ResetErrorCount(int count) { errorCount_ = count; }
@@ -106,6 +108,7 @@ private:
     FieldLosses pageLosses_;
     FieldLosses losses_;
     QString line_;
+    QString name_;
 };
 
 // The frame of every run: the loop over the entries on the given files (see RunFiles). With

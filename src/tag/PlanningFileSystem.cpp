@@ -74,21 +74,6 @@ bool MakePlannedChange(PlannedChange& planned, FileSystem& files) {
     }
 }
 
-// A file the model has changed. Its bytes are the first diskBytes bytes of the file on disk,
-// followed by the tag the model wrote, if any: every change a run makes to a file writes or
-// cuts its tag at its end.
-struct PlanningFileSystem::Node {
-    QString diskPath; // a name of the file on disk, to read its bytes through
-    QString path;     // where the model has it now
-    FileStat stat;    // as on disk, with the model's size and mode
-    qint64 diskBytes = 0;
-    std::optional<RawTag> tag;
-    bool modeCleared = false; // the model gave it the owner's write permission
-
-    // Moved by a rename: its name on disk is free in the model.
-    bool Moved() const { return path != diskPath; }
-};
-
 // One file opened in the model. Nothing is written to the disk file under it; in
 // Opening::Lock each tag change is planned for it instead.
 class PlanningFileSystem::File final : public TagFile {
@@ -116,7 +101,9 @@ public:
         }
         Node& node = Changed();
         node.diskBytes = std::min(node.diskBytes, at);
-        node.tag = built;
+        if (!node.tag)
+            node.tag = std::make_unique<RawTag>();
+        *node.tag = built;
         node.stat.size = at + kTagSize;
         last_ = built;
         haveLast_ = true;
@@ -180,7 +167,7 @@ private:
 
     Node& Changed() {
         if (!node_)
-            node_ = model_.NodeOf(path_, disk_->real->Stat()).get();
+            node_ = &model_.NodeOf(path_, disk_->real->Stat());
         return *node_;
     }
 
@@ -207,6 +194,7 @@ void PlanningFileSystem::Clear() {
     entryFiles_.clear();
     nodes_.clear();
     names_.clear();
+    store_.clear();
     runsAtOnce_ = false;
 }
 
@@ -225,16 +213,18 @@ std::shared_ptr<PlannedFile> PlanningFileSystem::HeldFile(const FileStat& stat) 
     return nullptr;
 }
 
+PlanningFileSystem::Node* PlanningFileSystem::Named(const QString& path) const {
+    Node* const node = names_.value(path);
+    return node && node->path == path ? node : nullptr;
+}
+
 PlanningFileSystem::Found PlanningFileSystem::Find(const QString& path) const {
-    if (const auto name = names_.constFind(path); name != names_.cend()) {
-        if (!*name)
-            return {};
-        return {(*name)->stat, *name};
-    }
+    if (Node* const node = Named(path))
+        return {node->stat, node};
     std::optional<FileStat> disk = disk_.Stat(path);
     if (!disk || nodes_.isEmpty())
         return {disk, nullptr};
-    const std::shared_ptr<Node> node = nodes_.value(Identity(disk->device, disk->inode));
+    Node* const node = nodes_.value(Identity(disk->device, disk->inode));
     if (!node)
         return {disk, nullptr};
     // Another letter case of the name the model moved the file away from, on a volume that
@@ -244,19 +234,18 @@ PlanningFileSystem::Found PlanningFileSystem::Find(const QString& path) const {
     return {node->stat, node};
 }
 
-std::shared_ptr<PlanningFileSystem::Node> PlanningFileSystem::NodeOf(const QString& path,
-                                                                     const FileStat& stat) {
+PlanningFileSystem::Node& PlanningFileSystem::NodeOf(const QString& path, const FileStat& stat) {
     if (nodes_.isEmpty())
         nodes_.reserve(kNodesAtFirst);
-    std::shared_ptr<Node>& node = nodes_[Identity(stat.device, stat.inode)];
+    Node*& node = nodes_[Identity(stat.device, stat.inode)];
     if (!node) {
-        node = std::make_shared<Node>();
+        node = &store_.emplace_back();
         node->diskPath = path;
         node->path = path;
         node->stat = stat;
         node->diskBytes = stat.size;
     }
-    return node;
+    return *node;
 }
 
 FolderAccess PlanningFileSystem::Folder(QStringView folder) {
@@ -306,19 +295,18 @@ std::shared_ptr<PlannedFile> PlanningFileSystem::OpenDisk(const QString& path, O
 }
 
 std::unique_ptr<TagFile> PlanningFileSystem::Open(const QString& path, OpenMode mode) {
-    const auto name = names_.constFind(path);
-    if (name != names_.cend() && !*name)
-        throw IoError::FromErrno(ENOENT).WithPath(path);
-    Node* node = name != names_.cend() ? name->get() : nullptr;
+    Node* node = Named(path);
     std::shared_ptr<PlannedFile> disk = OpenDisk(node ? node->diskPath : path, mode, node);
     if (!node && !nodes_.isEmpty()) {
         const FileStat& stat = disk->real->Stat();
         if (const auto found = nodes_.constFind(Identity(stat.device, stat.inode));
             found != nodes_.cend()) {
+            // The name the model moved the file away from (or another letter case of it, on
+            // a volume that finds the file by it).
             if ((*found)->Moved() && (*found)->path != path &&
                 SameNameButCase((*found)->diskPath, path))
                 throw IoError::FromErrno(ENOENT).WithPath(path);
-            node = found->get();
+            node = *found;
         }
     }
     if (mode == OpenMode::Change && opening_ == Opening::Look) {
@@ -356,18 +344,16 @@ bool PlanningFileSystem::Rename(const QString& from, const QString& to) {
         change.newPath = to;
         Plan(std::move(change), std::move(held));
     }
-    const std::shared_ptr<Node> node = source.node ? source.node : NodeOf(from, *source.stat);
-    names_.insert(from, nullptr);
-    names_.insert(to, node);
-    node->path = to;
+    // The name it leaves is free: nothing has it in the model, and the disk's file there is
+    // this one, moved.
+    Node& node = source.node ? *source.node : NodeOf(from, *source.stat);
+    names_.insert(to, &node);
+    node.path = to;
     return true;
 }
 
 bool PlanningFileSystem::ClearReadOnly(const QString& path) {
-    const auto name = names_.constFind(path);
-    if (name != names_.cend() && !*name)
-        return false;
-    std::shared_ptr<Node> known = name != names_.cend() ? *name : nullptr;
+    Node* known = Named(path);
     // The mode of the file a link leads to, as the real clear changes it.
     std::optional<FileStat> target;
     if (!known) {
@@ -375,11 +361,15 @@ bool PlanningFileSystem::ClearReadOnly(const QString& path) {
         if (!target)
             return false;
         known = nodes_.value(Identity(target->device, target->inode));
+        // The name the model moved the file away from (or another letter case of it).
+        if (known && known->Moved() && known->path != path &&
+            SameNameButCase(known->diskPath, path))
+            return false;
     }
     const quint32 mode = known ? known->stat.mode : target->mode;
     if ((mode & FileStat::kOwnerWrite) != 0 || !CouldMakeWritable(known ? known->diskPath : path))
         return false;
-    Node& node = known ? *known : *NodeOf(path, *target);
+    Node& node = known ? *known : NodeOf(path, *target);
     node.stat.mode |= FileStat::kOwnerWrite;
     node.modeCleared = true;
     // A mode is cleared at once, recorded on its own: the file cannot be opened for its

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QPair>
 #include <QString>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -76,7 +77,20 @@ public:
     void Clear();
 
 private:
-    struct Node;
+    // A file the model has changed. Its bytes are the first diskBytes bytes of the file on disk,
+    // followed by the tag the model wrote, if any: every change a run makes to a file writes or
+    // cuts its tag at its end.
+    struct Node {
+        QString diskPath; // a name of the file on disk, to read its bytes through
+        QString path;     // where the model has it now
+        FileStat stat;    // as on disk, with the model's size and mode
+        qint64 diskBytes = 0;
+        std::unique_ptr<RawTag> tag;
+        bool modeCleared = false; // the model gave it the owner's write permission
+
+        // Moved by a rename: its name on disk is free in the model.
+        bool Moved() const { return path != diskPath; }
+    };
     class File;
     using Identity = QPair<quint64, quint64>; // device, inode
 
@@ -84,11 +98,13 @@ private:
     // (node empty), or a changed file (node).
     struct Found {
         std::optional<FileStat> stat;
-        std::shared_ptr<Node> node;
+        Node* node = nullptr;
     };
     Found Find(const QString& path) const;
+    // The changed file a rename gave this name, if it still has it.
+    Node* Named(const QString& path) const;
     // The changed file of this identity, made (under path) on its first change.
-    std::shared_ptr<Node> NodeOf(const QString& path, const FileStat& stat);
+    Node& NodeOf(const QString& path, const FileStat& stat);
     // What a folder allows, looked at once per run.
     FolderAccess Folder(QStringView folder);
     // The disk file under an open: read-only for a look; for a change in Opening::Lock, the
@@ -103,12 +119,14 @@ private:
 
     FileSystem& disk_;
     const Opening opening_;
-    // Every file the model has changed, by identity: a file reached by another name (a
-    // second link, another letter case on a FAT volume) is the same file.
-    QHash<Identity, std::shared_ptr<Node>> nodes_;
-    // Names the model has changed: where a changed file now is; null where a rename freed
-    // the name.
-    QHash<QString, std::shared_ptr<Node>> names_;
+    // Every file the model has changed, kept here, and found by identity: a file reached by
+    // another name (a second link, another letter case on a FAT volume) is the same file.
+    std::deque<Node> store_;
+    QHash<Identity, Node*> nodes_;
+    // The names renames gave: where a changed file is now (or was, when it moved on). The name
+    // a rename leaves is free without an entry: the disk still has the file there, and the
+    // file is one the model moved.
+    QHash<QString, Node*> names_;
     QHash<QString, FolderAccess> folders_;
     QString lastFolder_; // the folder of the last Folder() look, and what it allows
     FolderAccess lastAccess_;
