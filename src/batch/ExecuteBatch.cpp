@@ -7,6 +7,7 @@
 #include "convert/PathNames.h"
 #include "journal/History.h"
 #include "platform/IoError.h"
+#include "tag/AudioCheck.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -75,6 +76,11 @@ void BatchRun::RenameEntry(int i, const QString& path, const QString& newPath) {
         recorder_->RenameFailed(path, newPath);
 }
 
+void BatchRun::Note(PlanNote kind, const QString& text) {
+    if (recorder_)
+        recorder_->Note(kind, text);
+}
+
 void BatchRun::ClearReadOnly(const QString& path) {
     if (options_.program.eraseReadOnlyAttr)
         files_->ClearReadOnly(path);
@@ -120,6 +126,30 @@ constexpr std::array<Step, kProcessCount> kSteps{TagToFilenameStep, FilenameToTa
 
 // A chunk plans this many entries at most, whatever its changes: their lines wait in memory.
 constexpr int kMostEntriesPerChunk = 4096;
+
+// Runs entry i's step; every loop of the frame goes through here. A process that changes
+// files refuses one that is no MP3 file: a counted error, and the run goes on. With "Skip
+// files that fail and go on", an I/O error on the entry's file is counted as well and the
+// run goes on, the file left as the failed operation left it; an error of another file (the
+// undo history's) still ends the run.
+StepResult RunEntry(BatchRun& run, Step step, int i, const QString& path) {
+    if (run.Options().process != Process::ListFiles && !IsMp3File(path, run.Files())) {
+        run.ReportError(QStringLiteral("Not an MP3 file ") + ShownInOneLine(path));
+        run.Note(PlanNote::NotMp3, QStringLiteral("not an MP3 file"));
+        return StepResult::Next;
+    }
+    if (!run.Options().program.skipFailedFiles)
+        return step(run, i, path);
+    try {
+        return step(run, i, path);
+    } catch (const IoError& error) {
+        if (error.Path() != path)
+            throw;
+        run.ReportError(error.Text() + QStringLiteral(": ") + ShownInOneLine(path));
+        run.Note(PlanNote::Failed, QStringLiteral("failed: ") + error.Text());
+        return StepResult::Next;
+    }
+}
 
 // The host of the steps while a chunk is planned: their lines wait here, end to end in one
 // text, until the chunk is shown. No question is asked while a chunk is planned: the entry
@@ -284,7 +314,7 @@ private:
             recorder_->BeginEntry(i, path);
         StepResult result;
         try {
-            result = step_(run_, i, path);
+            result = RunEntry(run_, step_, i, path);
         } catch (const IoError&) {
             if (recorder_)
                 itemDone_(recorder_->EndEntry());
@@ -320,7 +350,7 @@ private:
                 recorder_->BeginEntry(i, path);
             StepResult result;
             try {
-                result = step_(run_, i, path);
+                result = RunEntry(run_, step_, i, path);
             } catch (const IoError& error) {
                 error_ = error;
                 if (recorder_)

@@ -38,6 +38,9 @@ public:
     std::unique_ptr<TagFile> Open(const QString& path, OpenMode mode) override;
     bool Rename(const QString& from, const QString& to) override;
     bool ClearReadOnly(const QString& path) override;
+    QByteArray FirstBytes(const QString& path, qsizetype count) override {
+        return files_->FirstBytes(path, count);
+    }
 
     // The plan of the entries from number on was dropped, unmade: the names they moved go
     // back, and the error count is errorCount again.
@@ -49,6 +52,9 @@ private:
     class File;
     void Looked(QByteArrayView last);
     void Wrote(const TTagRecord& record);
+    // Notes each field that held a value before and is written empty (a genre of the table
+    // written as none).
+    void NoteEmptied(const RawTag& before, const TTagRecord& after);
     void Removed();
     // Entry number gives the name to holder, or frees it.
     void Move(int number, const QString& name, std::optional<int> holder);

@@ -352,6 +352,21 @@ bool PlanningFileSystem::Rename(const QString& from, const QString& to) {
     return true;
 }
 
+QByteArray PlanningFileSystem::FirstBytes(const QString& path, qsizetype count) {
+    const Found found = Find(path);
+    if (!found.stat)
+        return {};
+    if (!found.node)
+        return FileSystem::FirstBytes(path, count);
+    // The file's first diskBytes bytes are still those on disk, its tail the model's.
+    const Node& node = *found.node;
+    const qint64 fromDisk = std::min<qint64>(count, node.diskBytes);
+    QByteArray bytes = FileSystem::FirstBytes(node.diskPath, fromDisk);
+    if (bytes.size() == fromDisk && node.tag)
+        bytes.append(node.tag->data(), std::min<qint64>(count - fromDisk, kTagSize));
+    return bytes;
+}
+
 bool PlanningFileSystem::ClearReadOnly(const QString& path) {
     Node* known = Named(path);
     // The mode of the file a link leads to, as the real clear changes it.
