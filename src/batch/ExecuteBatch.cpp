@@ -302,19 +302,24 @@ private:
         return BatchResult{errors, stopped};
     }
 
+    // Begins entry i in the recorder and runs its step.
+    StepResult StepEntry(int i) {
+        // A copy: a rename replaces the entry's text while the step still needs the old path.
+        const QString path = entries_.at(i);
+        if (recorder_)
+            recorder_->BeginEntry(i, path);
+        return RunEntry(run_, step_, i, path);
+    }
+
     // Runs entry i with each change made at once (and, with the history, recorded and
     // flushed on its own before), its lines shown as they come.
     StepResult RunAtOnce(int i) {
         run_.Use(host_, *files_.atOnce);
         if (files_.journal)
             files_.journal->BeginEntry();
-        // A copy: a rename replaces the entry's text while the step still needs the old path.
-        const QString path = entries_.at(i);
-        if (recorder_)
-            recorder_->BeginEntry(i, path);
         StepResult result;
         try {
-            result = RunEntry(run_, step_, i, path);
+            result = StepEntry(i);
         } catch (const IoError&) {
             if (recorder_)
                 itemDone_(recorder_->EndEntry());
@@ -345,12 +350,9 @@ private:
                                        run_.ErrorCount(), entries_.at(i)});
             planning.BeginEntry();
             chunkHost_.BeginEntry();
-            const QString path = entries_.at(i);
-            if (recorder_)
-                recorder_->BeginEntry(i, path);
             StepResult result;
             try {
-                result = RunEntry(run_, step_, i, path);
+                result = StepEntry(i);
             } catch (const IoError& error) {
                 error_ = error;
                 if (recorder_)

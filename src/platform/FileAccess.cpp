@@ -68,26 +68,27 @@ private:
     bool valid_ = true;
 };
 
-// Opens with the given access. O_NONBLOCK keeps a pipe or device from hanging the open; it
-// has no effect on the regular files that are let through. O_NOATIME is dropped where the
-// kernel refuses it (a file of another user, for anyone but root).
-int OpenRegular(const QString& path, int access, struct stat& st) {
-    const NativeName native(path);
-    int fd;
+// Opens with the given access; throws the error. O_NONBLOCK keeps a pipe or device from
+// hanging the open; it has no effect on the regular files that are let through. O_NOATIME is
+// dropped where the kernel refuses it (a file of another user, for anyone but root).
+int OpenWith(const NativeName& native, int access) {
     for (;;) {
-        fd = ::open(native.Checked(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        const int fd = ::open(native.Checked(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
         if (fd >= 0)
-            break;
+            return fd;
         if (errno == EINTR)
             continue;
         if (errno == EPERM && (access & O_NOATIME) != 0) {
             access &= ~O_NOATIME;
             continue;
         }
-        break;
-    }
-    if (fd < 0)
         throw IoError::FromErrno(errno);
+    }
+}
+
+// Opens a regular file with the given access.
+int OpenRegular(const QString& path, int access, struct stat& st) {
+    const int fd = OpenWith(NativeName(path), access);
     int err = 0;
     if (::fstat(fd, &st) != 0)
         err = errno;
@@ -150,22 +151,8 @@ bool LockWholeFile(int fd, short type, LockWait wait) {
 // have changed the file while this one waited. busy: the lock was held elsewhere and not
 // waited for.
 int OpenLocked(const QString& path, OpenMode mode, LockWait wait, struct stat& st, bool& busy) {
-    const NativeName native(path);
     const bool change = mode == OpenMode::Change;
-    int access = (change ? O_RDWR : O_RDONLY) | O_NOATIME;
-    int fd;
-    for (;;) {
-        fd = ::open(native.Checked(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-        if (fd >= 0)
-            break;
-        if (errno == EINTR)
-            continue;
-        if (errno == EPERM && (access & O_NOATIME) != 0) {
-            access &= ~O_NOATIME;
-            continue;
-        }
-        throw IoError::FromErrno(errno);
-    }
+    const int fd = OpenWith(NativeName(path), (change ? O_RDWR : O_RDONLY) | O_NOATIME);
     auto closer = qScopeGuard([fd] { ::close(fd); });
     busy = !LockWholeFile(fd, change ? F_WRLCK : F_RDLCK, wait);
     if (::fstat(fd, &st) != 0)
