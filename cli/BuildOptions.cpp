@@ -26,6 +26,10 @@ BatchOptions BuildOptions(const CliRequest& request) {
         options.program.eraseReadOnlyAttr = false;
     if (request.noHistory)
         options.program.keepUndoHistory = false;
+    if (request.codePage)
+        options.program.codec.page = request.codePage;
+    if (request.transliterate)
+        options.program.codec.transliterate = true;
 
     if (request.tmpl) {
         if (request.process == Process::TagToFilename)

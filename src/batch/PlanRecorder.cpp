@@ -1,5 +1,7 @@
 #include "batch/PlanRecorder.h"
 
+#include "batch/TagRows.h"
+
 #include <algorithm>
 #include <cerrno>
 
@@ -124,8 +126,27 @@ void PlanRecorder::Looked(QByteArrayView last) {
     if (IsTagMarker(last)) {
         RawTag& tag = item_.tagBefore.emplace();
         std::copy_n(last.data(), kTagSize, tag.data());
+        // The processes that read the tag's texts.
+        if (plan_.process == Process::TagToFilename || plan_.process == Process::ListFiles ||
+            plan_.process == Process::Tag)
+            NoteBytesNotInCodePage(last);
     } else {
         Note(PlanNote::NoTag, QStringLiteral("no tag"));
+    }
+}
+
+void PlanRecorder::NoteBytesNotInCodePage(QByteArrayView tag) {
+    const CodePage& page = plan_.codec.Page();
+    if (page.CoversEveryByte())
+        return;
+    qsizetype offset = kTagMarkerSize;
+    for (const TagField field : kTextFields) {
+        QByteArrayView bytes = tag.sliced(offset, FieldCapacity(field));
+        bytes = bytes.first(qstrnlen(bytes.data(), size_t(bytes.size())));
+        if (!page.IsValid(bytes))
+            Note(PlanNote::BytesNotInCodePage, QStringLiteral("%1: bytes not valid in %2")
+                                                   .arg(TagRowName(int(field)), page.ShownName()));
+        offset += FieldCapacity(field);
     }
 }
 

@@ -54,6 +54,8 @@ public:
 private:
     class File;
     void Looked(QByteArrayView last);
+    // Notes each text field of a tag whose bytes are no text of the run's code page.
+    void NoteBytesNotInCodePage(QByteArrayView tag);
     void Wrote(const TTagRecord& record);
     void Removed();
 

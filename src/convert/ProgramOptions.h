@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tag/CodePage.h"
+
 #include <algorithm>
 #include <array>
 
@@ -22,6 +24,7 @@ struct ProgramOptions {
     int numberOfDigits = 1;  // %N is written with at least numberOfDigits + 1 digits
     bool eraseReadOnlyAttr = true;
     bool keepUndoHistory = true; // every run that changes files can be undone
+    TagCodec codec;              // the code page of tag texts, and "Transliterate"
 
     bool operator==(const ProgramOptions&) const = default;
 };
