@@ -6,6 +6,7 @@
 #include "settings/Settings.h"
 #include "settings/options.h"
 #include "support/LayoutCheck.h"
+#include "support/SongTexts.h"
 #include "ui/FileSelectionPage.h"
 
 #include <QAbstractItemModel>
@@ -20,21 +21,6 @@ using namespace vantuke;
 namespace windowtest {
 namespace {
 
-const char* const kRussian[][3] = {
-    {"Кино", "Группа крови", "Группа крови"},
-    {"Кино", "Звезда по имени Солнце", "Звезда по имени Солнце"},
-    {"ДДТ", "Что такое осень", "Актриса весна"},
-    {"Аквариум", "Город золотой", "Радио Африка"},
-    {"Наутилус Помпилиус", "Скованные одной цепью", "Разлука"},
-    {"Сплин", "Выхода нет", "Гранатовый альбом"},
-    {"Ария", "Беспечный ангел", "Генератор зла"},
-    {"Машина времени", "Поворот", "Поворот"},
-    {"Земфира", "Искала", "Прости меня моя любовь"},
-    {"Чайф", "Не спеши", "Дети гор"},
-    {"Алиса", "Трасса Е-95", "Шабаш"},
-    {"Агата Кристи", "Как на войне", "Позорная звезда"},
-};
-
 const CodePage& Page(const char16_t* name) {
     return *FindCodePage(name);
 }
@@ -45,11 +31,12 @@ protected:
     QStringList MakeRussianFiles() {
         const CodePage& cyrillic = Page(u"windows-1251");
         QStringList paths;
-        for (const auto& song : kRussian) {
+        for (const char* line : testsupport::kRussianSongs) {
+            const QStringList song = QString::fromUtf8(line).split(u'|');
             const QString path = FilesDir() + QStringLiteral("%1.mp3").arg(paths.size() + 1, 2, 10,
                                                                            QLatin1Char('0'));
-            const auto bytes = [&](const char* text) {
-                return cyrillic.Encode(QString::fromUtf8(text), false).bytes;
+            const auto bytes = [&](const QString& text) {
+                return cyrillic.Encode(text, false).bytes;
             };
             testsupport::WriteMp3(
                 path, 300, testsupport::MakeTag(bytes(song[1]), bytes(song[0]), bytes(song[2])));
@@ -85,7 +72,7 @@ TEST_F(CodePageWindowTest, GuessOverTheSelectedFilesSetsThePageChosen) {
     Options().GuessButton()->click();
 
     EXPECT_EQ(message,
-              QStringLiteral("The tags of the 12 selected files are likely in these code "
+              QStringLiteral("The tags of the 24 selected files are likely in these code "
                              "pages, best first. Choose the one in which they read right:"));
     EXPECT_TRUE(okEnabled);
     ASSERT_FALSE(shown.isEmpty());
