@@ -24,7 +24,7 @@ struct ProgramOptions {
     int numberOfDigits = 1;  // %N is written with at least numberOfDigits + 1 digits
     bool eraseReadOnlyAttr = true;
     bool keepUndoHistory = true; // every run that changes files can be undone
-    TagCodec codec;              // the code page of tag texts, and "Transliterate"
+    TagCodec codec{};            // the code page of tag texts, and "Transliterate"
 
     bool operator==(const ProgramOptions&) const = default;
 };

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -48,15 +49,27 @@ TEST_F(OptionsDialogTest, OptionsComeBackAsSetAndSlidersAreClamped) {
     }
 }
 
-TEST_F(OptionsDialogTest, GuessAsksTheWindowAndTakesThePageChosen) {
+TEST_F(OptionsDialogTest, TheCodePageListTakesTheGuessAndComesBackAsSet) {
+    auto* list = Find<QComboBox>(QStringLiteral("ComboBox1"));
+    ASSERT_EQ(list->count(), vantuke::CodePages().size());
+    EXPECT_EQ(list->currentText(), QStringLiteral("Western (Windows-1252)"));
+    EXPECT_EQ(Find<QLabel>(QStringLiteral("Label9"))->buddy(), list);
+    ProgramOptions options;
+    options.codec = vantuke::TagCodec{vantuke::FindCodePage(u"Shift_JIS"), true};
+    dialog.SetOptions(options);
+    EXPECT_EQ(dialog.Options(), options);
+    EXPECT_EQ(list->currentText(), QStringLiteral("Japanese (Shift_JIS)"));
+
     QSignalSpy asked(&dialog, &TForm4::GuessRequested);
     Find<QPushButton>(QStringLiteral("Button1"))->click();
     EXPECT_EQ(asked.count(), 1);
     dialog.SetCodePage(*vantuke::FindCodePage(u"EUC-KR"));
     EXPECT_EQ(dialog.Options().codec.page, vantuke::FindCodePage(u"EUC-KR"));
-    EXPECT_FALSE(dialog.Options().codec.transliterate);
     Find<QCheckBox>(QStringLiteral("CheckBox4"))->click();
-    EXPECT_TRUE(dialog.Options().codec.transliterate);
+    EXPECT_FALSE(dialog.Options().codec.transliterate);
+    dialog.show();
+    EXPECT_GE(layoutcheck::DroppedDownRows(*list, QStringLiteral("Options-CodePages")), 12);
+    dialog.hide();
 }
 
 TEST_F(OptionsDialogTest, EveryWayOfClosingEmitsClosed) {
@@ -95,6 +108,7 @@ TEST_F(OptionsDialogTest, CaptionsStandUnderTheirTicks) {
     dialog.show();
     EXPECT_GE(dialog.width(), 236);
     EXPECT_GE(dialog.height(), 177);
+    EXPECT_LE(dialog.width(), 372); // never wider than the main window
     EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
     layoutcheck::ExpectNothingClipped(dialog);
     layoutcheck::SaveScreenshot(dialog, QStringLiteral("Options-fixed-size"));

@@ -72,7 +72,7 @@ TEST_F(CodePageWindowTest, GuessOverTheSelectedFilesSetsThePageChosen) {
     Options().GuessButton()->click();
 
     EXPECT_EQ(message,
-              QStringLiteral("The tags of the 24 selected files are likely in these code "
+              QStringLiteral("The tags of the 20 selected files are likely in these code "
                              "pages, best first. Choose the one in which they read right:"));
     EXPECT_TRUE(okEnabled);
     ASSERT_FALSE(shown.isEmpty());
@@ -136,35 +136,6 @@ TEST_F(CodePageWindowTest, TheFileListReadsTagsInThePageTheOptionsDialogLeavesCh
     Options().close();
     EXPECT_EQ(artist(), QString::fromUtf8("Кино"));
     EXPECT_EQ(LoadSettings(SettingsFile()).program.codec.page, &Page(u"windows-1251"));
-}
-
-TEST(CodePageOptionsTest, TheListOffersEveryPageByHumanNameAndComesBackAsSet) {
-    TForm4 dialog;
-    QComboBox* list = dialog.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
-    ASSERT_NE(list, nullptr);
-    ASSERT_EQ(list->count(), CodePages().size());
-    EXPECT_EQ(list->itemText(0), QStringLiteral("Central European (Windows-1250)"));
-    EXPECT_EQ(list->itemText(23), QStringLiteral("Unicode (UTF-8)"));
-    EXPECT_EQ(list->currentText(), QStringLiteral("Western (Windows-1252)"));
-    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("Label9"))->buddy(), list);
-
-    ProgramOptions options;
-    options.codec = TagCodec{&Page(u"Shift_JIS"), true};
-    dialog.SetOptions(options);
-    EXPECT_EQ(dialog.Options(), options);
-    EXPECT_EQ(list->currentText(), QStringLiteral("Japanese (Shift_JIS)"));
-    list->setCurrentIndex(1);
-    EXPECT_EQ(dialog.Options().codec, (TagCodec{&Page(u"windows-1251"), true}));
-
-    // Larger than its first 236 by 177 with the code page rows, fixed, and never wider than the
-    // main window.
-    dialog.show();
-    EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
-    EXPECT_LE(dialog.width(), 372);
-    EXPECT_LE(dialog.height(), 471);
-    layoutcheck::ExpectNothingClipped(dialog);
-    layoutcheck::SaveScreenshot(dialog, QStringLiteral("Options"));
-    EXPECT_GE(layoutcheck::DroppedDownRows(*list, QStringLiteral("Options-CodePages")), 12);
 }
 
 } // namespace
