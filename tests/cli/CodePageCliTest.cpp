@@ -86,24 +86,6 @@ TEST(CliCodePage, ListReadsTagsInTheChosenPageAndPrintsUtf8) {
     EXPECT_EQ(mixed["notes"].toArray().first().toString(), "Artist: bytes not valid in GBK");
 }
 
-TEST(CliCodePage, TagWritesInThePageCutAtACharacterBoundary) {
-    TempDir dir;
-    WriteMp3(dir.Path("a.mp3"), 300, MakeTag("Old", "Old"));
-    const QString title = QString::fromUtf8("中文歌曲名称测试长标题一二三四五六"); // 17 characters
-    QStringList args{"tag", "--code-page", "GBK", "--song-name", title, "--leave", "artist"};
-    args << "--year" << QString::fromUtf8("a中文") << "a.mp3";
-    const CliResult dry = RunCli(QStringList{"--dry-run"} + args, dir.Path());
-    EXPECT_TRUE(dry.err.contains("Song Name cut to 15 characters (2 lost)"))
-        << dry.err.toStdString();
-    EXPECT_TRUE(dry.err.contains("Year cut to 2 characters (1 lost)")) << dry.err.toStdString();
-    EXPECT_EQ(RunCli(args, dir.Path()).exitCode, 0);
-    const QByteArray tag = TagOf(dir.Path("a.mp3"));
-    EXPECT_EQ(FieldOf(tag, 0), In("GBK", "中文歌曲名称测试长标题一二三四"));
-    EXPECT_EQ(FieldOf(tag, 3, 4), QByteArray("a\xD6\xD0\0", 4));
-    // The left artist keeps its bytes.
-    EXPECT_EQ(FieldOf(tag, 1), Padded("Old"));
-}
-
 TEST(CliCodePage, CharactersThePageLacksBecomeQuestionMarksOrLatinLetters) {
     TempDir dir;
     WriteMp3(dir.Path("a.mp3"), 300);

@@ -98,17 +98,4 @@ TEST(CodePageGuessTest, AsciiTagsLeaveNothingToGuess) {
     EXPECT_TRUE(guess.Candidates().isEmpty());
 }
 
-TEST(CodePageGuessTest, SampleLinesJoinTheFieldsThatHoldText) {
-    TTagRecord tag;
-    const TagCodec codec{FindCodePage(u"windows-1251"), false};
-    SetFieldText(tag, TagField::SongName, QStringLiteral("Кукушка  "), codec);
-    SetFieldText(tag, TagField::Album, QStringLiteral("Чёрный альбом"), codec);
-    SetFieldBytes(tag, TagField::Comment, QByteArray("\0junk", 5), codec);
-    EXPECT_EQ(TagSampleLine(tag, codec.Page()), QStringLiteral("Кукушка / Чёрный альбом"));
-    // Read in another page, a byte that is no character there shows as U+FFFD.
-    SetFieldBytes(tag, TagField::Artist, "\xC3", codec);
-    EXPECT_EQ(TagSampleLine(tag, *FindCodePage(u"UTF-8")).section(" / ", 1, 1),
-              QStringLiteral("\uFFFD"));
-}
-
 } // namespace
