@@ -33,6 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(tag.SongName == whole);
     if (options.format == 7)
         FUZZ_CHECK(tag.Artist == whole);
+    // A title without the separator is not split: all of it is the left part.
+    if ((options.format == 0 || options.format == 5) && !options.clearSpaces &&
+        !text.contains(options.separator))
+        FUZZ_CHECK(tag.Artist == whole);
 
     if (printable) {
         // Each half is a piece of the title; the left one (untrimmed) starts it.

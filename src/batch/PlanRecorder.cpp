@@ -1,6 +1,7 @@
 #include "batch/PlanRecorder.h"
 
 #include "batch/TagRows.h"
+#include "tag/Genres.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -155,6 +156,20 @@ void PlanRecorder::Wrote(const TTagRecord& record) {
         return;
     item_.action = PlanAction::WriteTag;
     BuildTag(record, item_.tagAfter.emplace().data());
+    if (item_.tagBefore)
+        NoteEmptied(*item_.tagBefore, record);
+}
+
+void PlanRecorder::NoteEmptied(const RawTag& before, const TTagRecord& after) {
+    TTagRecord old;
+    ParseTagFields(QByteArrayView(before.data(), kTagSize).sliced(kTagMarkerSize), old);
+    for (const TagField field : kTextFields) {
+        if (!FieldText(old, field, plan_.codec).isEmpty() &&
+            FieldText(after, field, plan_.codec).isEmpty())
+            Note(PlanNote::FieldEmptied, TagRowName(int(field)) + QStringLiteral(" emptied"));
+    }
+    if (old.Genre < kGenreCount && after.Genre >= kGenreCount)
+        Note(PlanNote::FieldEmptied, TagRowName(kGenreRow) + QStringLiteral(" emptied"));
 }
 
 void PlanRecorder::Removed() {

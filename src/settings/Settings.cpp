@@ -134,6 +134,7 @@ template <typename Keys, typename Values> void VisitKeys(Keys& keys, Values& s) 
     keys.Text(QStringLiteral("LastDir"), s.lastDir);
     keys.Bool(QStringLiteral("ClearStatus"), s.clearStatus);
     keys.Bool(QStringLiteral("KeepUndoHistory"), s.program.keepUndoHistory);
+    keys.Bool(QStringLiteral("SkipFailedFiles"), s.program.skipFailedFiles);
     keys.Page(QStringLiteral("CodePage"), s.program.codec.page);
     keys.Bool(QStringLiteral("Transliterate"), s.program.codec.transliterate);
 

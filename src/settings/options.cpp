@@ -125,6 +125,8 @@ TForm4::TForm4(QWidget* parent)
     eraseReadOnlyAttr_->setObjectName(QStringLiteral("CheckBox1"));
     keepUndoHistory_ = new QCheckBox(QStringLiteral("Keep undo history"), this);
     keepUndoHistory_->setObjectName(QStringLiteral("CheckBox2"));
+    skipFailedFiles_ = new QCheckBox(QStringLiteral("Skip files that fail and go on"), this);
+    skipFailedFiles_->setObjectName(QStringLiteral("CheckBox3"));
 
     // The code page of tag texts, by human name; the item's data is the page's name.
     auto* codePageLabel = new QLabel(QStringLiteral("Tag text code page:"), this);
@@ -168,6 +170,7 @@ TForm4::TForm4(QWidget* parent)
     layout->addWidget(MakeGroup(QStringLiteral("GroupBox2"),
                                 QStringLiteral("Number of digits when using %N:"), digits, this));
     layout->addWidget(eraseReadOnlyAttr_);
+    layout->addWidget(skipFailedFiles_);
     layout->addSpacing(4);
     layout->addWidget(codePageLabel);
     layout->addLayout(codePageRow);
@@ -189,6 +192,7 @@ ProgramOptions TForm4::Options() const {
     options.numberOfDigits = numberOfDigits_->value();
     options.eraseReadOnlyAttr = eraseReadOnlyAttr_->isChecked();
     options.keepUndoHistory = keepUndoHistory_->isChecked();
+    options.skipFailedFiles = skipFailedFiles_->isChecked();
     options.codec.page = CodePages().value(codePage_->currentIndex(), &DefaultCodePage());
     options.codec.transliterate = transliterate_->isChecked();
     return options;
@@ -199,6 +203,7 @@ void TForm4::SetOptions(const ProgramOptions& options) {
     numberOfDigits_->setValue(ClampOptionPosition(options.numberOfDigits));
     eraseReadOnlyAttr_->setChecked(options.eraseReadOnlyAttr);
     keepUndoHistory_->setChecked(options.keepUndoHistory);
+    skipFailedFiles_->setChecked(options.skipFailedFiles);
     SetCodePage(options.codec.Page());
     transliterate_->setChecked(options.codec.transliterate);
 }

@@ -13,9 +13,9 @@ namespace vantuke {
 
 // The Options dialog: the extension's letter case, the digit count of %N, whether read-only
 // files are made writable, the code page of tag texts (which "Guess…" helps to find) and
-// whether characters it lacks are transliterated, and whether runs keep an undo history.
-// There is no cancel: a change counts at once, and the window saves the settings whenever
-// the dialog closes.
+// whether characters it lacks are transliterated, whether runs keep an undo history and
+// whether they skip files that fail. There is no cancel: a change counts at once, and the
+// window saves the settings whenever the dialog closes.
 class TForm4 : public QDialog {
     Q_OBJECT
 
@@ -45,6 +45,7 @@ private:
     QPushButton* guess_;
     QCheckBox* transliterate_;
     QCheckBox* keepUndoHistory_;
+    QCheckBox* skipFailedFiles_;
 };
 
 } // namespace vantuke
