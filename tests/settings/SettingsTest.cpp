@@ -42,6 +42,8 @@ Settings FullyPopulated() {
     s.substitutions = {Substitution{" ", "_"}, Substitution{"", ""}, Substitution{"\"", "'"},
                        Substitution{"\"Live\"", " (live) "}};
     s.dirPresets = PresetList{{"/home/a/", "?"}, -1};
+    s.window = WindowLayout{
+        -8, 30, 1280, 900, true, 240, 310, {ColumnWidth{"Filename", 260}, ColumnWidth{"Tag?", 41}}};
     return s;
 }
 
@@ -106,7 +108,7 @@ TEST(Settings, NewFileHoldsSectionsAndKeysInOrder) {
     }
     EXPECT_EQ(sections,
               (QStringList{"ProgramOptions", "UnTag", "FilenameTAG", "TAG", "TagToFilename",
-                           "ListFilesTags", "AdjustFilename", "DirPresets"}));
+                           "ListFilesTags", "AdjustFilename", "DirPresets", "Window"}));
     EXPECT_TRUE(text.startsWith("[ProgramOptions]\nExtensionFormat=1\nNumberOfDigits=1\n"
                                 "EraseReadOnlyAttr=1\nLastDir=" +
                                 QDir::homePath() + "/\nClearStatus=0\nKeepUndoHistory=1\n"));
@@ -120,6 +122,8 @@ TEST(Settings, NewFileHoldsSectionsAndKeysInOrder) {
     EXPECT_TRUE(text.contains("Preset16=%2 - %1\nDisplayMessage=0\n"));
     EXPECT_TRUE(text.contains("[AdjustFilename]\nNoOfReplaceDefinitions=1\n"
                               "Replace1What=\"\"\nReplace1With=\"\"\n"));
+    EXPECT_TRUE(text.endsWith("[Window]\nLeft=0\nTop=0\nWidth=0\nHeight=0\nMaximized=0\n"
+                              "TreeWidth=0\nSelectionHeight=0\nColumnWidths=\n"));
 }
 
 struct LoadCase {
@@ -236,6 +240,30 @@ INSTANTIATE_TEST_SUITE_P(
                  [](const Settings& s) {
                      return s.substitutions.size() == 10000 &&
                             s.dirPresets.entries == QStringList{"/a/"};
+                 }},
+        LoadCase{
+            "WindowPlaceAndSizes",
+            "[Window]\nLeft=-1600\nTop=20\nWidth=900\nHeight=650\nMaximized=1\n"
+            "TreeWidth=200\nSelectionHeight=180\n"
+            "ColumnWidths=Filename:300, Tag?:40,Artist:wide,:12,Year:-5,Style,Comment:90\n",
+            [](const Settings& s) {
+                return s.window ==
+                       WindowLayout{
+                           -1600,
+                           20,
+                           900,
+                           650,
+                           true,
+                           200,
+                           180,
+                           {ColumnWidth{"Filename", 300}, ColumnWidth{"Tag?", 40}, ColumnWidth{"Comment", 90}}};
+            }},
+        LoadCase{"DamagedWindowSizesStayBounded",
+                 "[Window]\nWidth=-5\nHeight=9999999\nTreeWidth=-1\nColumnWidths=Year:9999999\n",
+                 [](const Settings& s) {
+                     return s.window.width == 0 && s.window.height == 100000 &&
+                            s.window.treeWidth == 0 && s.window.columns.isEmpty() &&
+                            !s.window.HasPlace();
                  }},
         LoadCase{"BooleansAndFlags",
                  "[TAG]\nAskYear=0\nLeaveGenre=1\n[UnTag]\nConfirmation=1\n[ListFilesTags]\n"
