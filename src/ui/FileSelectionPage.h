@@ -3,6 +3,7 @@
 #include "selection/SelectedFiles.h"
 #include "selection/dirtree.h"
 #include "settings/PresetList.h"
+#include "settings/Settings.h"
 
 #include <QWidget>
 
@@ -38,11 +39,18 @@ public:
     // rows read before the failure stay.
     void FillFileList();
     // Adds files named from outside the window (the command line, a file manager's "Open
-    // With"), each as "Add" adds a listed row: a playlist adds the files it lists.
+    // With" or a drop), each as "Add" adds a listed row: a playlist adds the files it lists,
+    // a folder its MP3 files and those of its subfolders (WithFolderFiles).
     void AddPaths(const QStringList& paths);
     PresetList DirPresets() const;
     // Fills ComboBox4 (settings load). The tree does not move.
     void SetDirPresets(const PresetList& presets);
+    // The tree's width, the height of "Selected files to process:" and the file list's
+    // column widths, as stored; values of 0 and columns not named keep their first sizes.
+    void SetLayout(const WindowLayout& layout);
+    // Puts the page's sizes into layout: those shown, or those set while the page was
+    // never shown.
+    void CollectLayout(WindowLayout& layout) const;
 
 signals:
     // A directory preset was added or removed: the window saves the settings.
@@ -66,6 +74,13 @@ private:
     void ChangeSelection(const std::function<void()>& change);
     void UpdateStatusLine();
 
+    // "Add folder with subfolders" of the tree's menu: the selected folder's MP3 files and
+    // those below it.
+    void AddFolderWithSubfolders();
+    // Widths that show a column's usual values and its caption.
+    void SizeColumnsForUsualValues();
+    void SizeSplitters();
+
     void AddPresetEntry(const QString& dir);
     void AddPreset();
     void RemovePreset();
@@ -74,6 +89,8 @@ private:
     FileListModel* fileModel_;
     SelectedFilesModel* selectionModel_;
     bool sized_ = false;
+    int storedTreeWidth_ = 0;
+    int storedSelectionHeight_ = 0;
 
     QComboBox* presets_ = nullptr;
     TDirTree* dirTree_ = nullptr;
