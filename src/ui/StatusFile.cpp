@@ -3,10 +3,19 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 
 namespace vantuke {
+
+void AppendStatusText(QPlainTextEdit& box, const QString& text) {
+    box.appendPlainText(text);
+    box.setTextCursor(QTextCursor(box.document()->lastBlock()));
+    box.ensureCursorVisible();
+    box.verticalScrollBar()->setValue(box.verticalScrollBar()->maximum());
+    box.horizontalScrollBar()->setValue(box.horizontalScrollBar()->minimum());
+}
 
 QStringList StatusLines(const QPlainTextEdit& box) {
     const QTextDocument* document = box.document();

@@ -8,6 +8,10 @@ class QWidget;
 
 namespace vantuke {
 
+// Appends text (one line or several) to a status box and scrolls to its last line, at its
+// start, whichever part of the box was in view before and whether the box is shown or not.
+void AppendStatusText(QPlainTextEdit& box, const QString& text);
+
 // The lines of a status box; an empty box has none.
 QStringList StatusLines(const QPlainTextEdit& box);
 
