@@ -29,12 +29,12 @@ namespace {
 
 constexpr int kDirTreeWidth = 161;
 constexpr int kSelectionMinHeight = 46;
-// When the window grows, the tree takes one part of the new width and the file list four;
-// the file list's group two parts of the new height and the selection one.
-constexpr int kTreeStretch = 1;
-constexpr int kFileListStretch = 4;
-constexpr int kFilesStretch = 2;
-constexpr int kSelectionStretch = 1;
+// Until the user moves a splitter, the page divides itself: the tree takes a fifth of the
+// width, at least 161 and at most 320 pixels, and never more than half; "Selected files to
+// process:" three tenths of the height.
+constexpr int kWidestAutoTree = 320;
+constexpr int kTreeShare = 5;
+constexpr int kSelectionTenths = 3;
 // Room around a cell's text: the delegate's margins and the focus frame.
 constexpr int kCellPadding = 14;
 
@@ -70,9 +70,11 @@ FileSelectionPage::FileSelectionPage(TDirTree::RootProvider roots, QWidget* pare
     pageSplitter_->setChildrenCollapsible(false);
     pageSplitter_->addWidget(upper);
     pageSplitter_->addWidget(BuildSelectionGroup());
-    pageSplitter_->setStretchFactor(0, kFilesStretch);
-    pageSplitter_->setStretchFactor(1, kSelectionStretch);
+    pageSplitter_->setStretchFactor(0, 1);
+    pageSplitter_->setStretchFactor(1, 0);
     layout->addWidget(pageSplitter_, 1);
+    // A splitter the user moves keeps its place from then on.
+    connect(pageSplitter_, &QSplitter::splitterMoved, this, [this] { autoSelection_ = false; });
 
     connect(dirTree_, &TDirTree::OnChange, this, [this] { Guard([this] { FillFileList(); }); });
     // F5 reads the selected folder again wherever the focus is on the page.
@@ -167,9 +169,10 @@ QWidget* FileSelectionPage::BuildFilesGroup(TDirTree::RootProvider roots) {
     dirSplitter_->setChildrenCollapsible(false);
     dirSplitter_->addWidget(dirTree_);
     dirSplitter_->addWidget(right);
-    dirSplitter_->setStretchFactor(0, kTreeStretch);
-    dirSplitter_->setStretchFactor(1, kFileListStretch);
+    dirSplitter_->setStretchFactor(0, 0);
+    dirSplitter_->setStretchFactor(1, 1);
     layout->addWidget(dirSplitter_);
+    connect(dirSplitter_, &QSplitter::splitterMoved, this, [this] { autoTree_ = false; });
     return group;
 }
 
@@ -248,22 +251,33 @@ void FileSelectionPage::showEvent(QShowEvent* event) {
         return;
     // The splitters take their first sizes once the page has its own.
     sized_ = true;
-    SizeSplitters();
+    SizeSplitters(true);
 }
 
-void FileSelectionPage::SizeSplitters() {
-    // The tree as stored, else a fifth of a wide window and 161 pixels of a narrow one, and
-    // never more than half.
-    const int width = dirSplitter_->width() - dirSplitter_->handleWidth();
-    const int treeWidth = std::min(
-        width / 2, storedTreeWidth_ > 0 ? storedTreeWidth_ : std::max(kDirTreeWidth, width / 5));
-    dirSplitter_->setSizes({treeWidth, width - treeWidth});
-    const int total = pageSplitter_->height() - pageSplitter_->handleWidth();
-    // The splitter keeps what the files' group needs at least, should the stored height
-    // leave too little.
-    const int lower = std::max(
-        kSelectionMinHeight, storedSelectionHeight_ > 0 ? storedSelectionHeight_ : total * 3 / 10);
-    pageSplitter_->setSizes({total - lower, lower});
+void FileSelectionPage::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (sized_)
+        SizeSplitters(false);
+}
+
+void FileSelectionPage::SizeSplitters(bool stored) {
+    if (autoTree_ || stored) {
+        const int width = dirSplitter_->width() - dirSplitter_->handleWidth();
+        const int wanted = autoTree_
+                               ? std::clamp(width / kTreeShare, kDirTreeWidth, kWidestAutoTree)
+                               : storedTreeWidth_;
+        const int tree = std::min(width / 2, wanted);
+        dirSplitter_->setSizes({tree, width - tree});
+    }
+    if (autoSelection_ || stored) {
+        // The splitter keeps what the files' group needs at least, should the stored height
+        // leave too little.
+        const int total = pageSplitter_->height() - pageSplitter_->handleWidth();
+        const int lower =
+            std::max(kSelectionMinHeight,
+                     autoSelection_ ? total * kSelectionTenths / 10 : storedSelectionHeight_);
+        pageSplitter_->setSizes({total - lower, lower});
+    }
 }
 
 void FileSelectionPage::SizeColumnsForUsualValues() {
@@ -286,8 +300,10 @@ void FileSelectionPage::SizeColumnsForUsualValues() {
 void FileSelectionPage::SetLayout(const WindowLayout& layout) {
     storedTreeWidth_ = layout.treeWidth;
     storedSelectionHeight_ = layout.selectionHeight;
+    autoTree_ = storedTreeWidth_ <= 0;
+    autoSelection_ = storedSelectionHeight_ <= 0;
     if (sized_)
-        SizeSplitters();
+        SizeSplitters(true);
     QHeaderView* header = fileList_->header();
     for (const ColumnWidth& stored : layout.columns) {
         for (int column = 0; column < kFileListColumnCount; ++column) {
@@ -298,8 +314,11 @@ void FileSelectionPage::SetLayout(const WindowLayout& layout) {
 }
 
 void FileSelectionPage::CollectLayout(WindowLayout& layout) const {
-    layout.treeWidth = sized_ ? dirSplitter_->sizes().value(0) : storedTreeWidth_;
-    layout.selectionHeight = sized_ ? pageSplitter_->sizes().value(1) : storedSelectionHeight_;
+    // A size the page chose for itself is not kept: the next start divides its own window.
+    layout.treeWidth = autoTree_ ? 0 : sized_ ? dirSplitter_->sizes().value(0) : storedTreeWidth_;
+    layout.selectionHeight = autoSelection_ ? 0
+                             : sized_       ? pageSplitter_->sizes().value(1)
+                                            : storedSelectionHeight_;
     layout.columns.clear();
     for (int column = 0; column < kFileListColumnCount; ++column)
         layout.columns.append(ColumnWidth{QLatin1String(FileListColumns[size_t(column)].caption),

@@ -49,7 +49,7 @@ public:
     // column widths, as stored; values of 0 and columns not named keep their first sizes.
     void SetLayout(const WindowLayout& layout);
     // Puts the page's sizes into layout: those shown, or those set while the page was
-    // never shown.
+    // never shown; 0 for a splitter the user never moved.
     void CollectLayout(WindowLayout& layout) const;
 
 signals:
@@ -58,6 +58,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QWidget* BuildPresetsGroup();
@@ -79,7 +80,9 @@ private:
     void AddFolderWithSubfolders();
     // Widths that show a column's usual values and its caption.
     void SizeColumnsForUsualValues();
-    void SizeSplitters();
+    // Divides the page as the user left it (stored, at the first show) or, where the user
+    // has not, as the page does by itself.
+    void SizeSplitters(bool stored);
 
     void AddPresetEntry(const QString& dir);
     void AddPreset();
@@ -91,6 +94,8 @@ private:
     bool sized_ = false;
     int storedTreeWidth_ = 0;
     int storedSelectionHeight_ = 0;
+    bool autoTree_ = true;
+    bool autoSelection_ = true;
 
     QComboBox* presets_ = nullptr;
     TDirTree* dirTree_ = nullptr;

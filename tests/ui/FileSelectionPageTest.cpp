@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QSplitter>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -264,18 +265,39 @@ TEST_F(PageTest, AnUnreadablePlaylistStopsAddKeepingWhatWasAdded) {
 }
 
 // Made large after a small start, the window gives the tree and "Selected files to process:"
-// their share of the new room, not the file list alone.
+// their share of the new room, not the file list alone; once the user has moved a splitter,
+// it stays where it was put.
 TEST_F(PageTest, AWindowMadeLargeGrowsTheTreeAndTheSelectionToo) {
     page->resize(372, 471);
     QApplication::processEvents();
-    const int smallTree = page->DirTree()->width();
+    EXPECT_EQ(page->DirTree()->width(), 161);
     auto* selected = Find<QListView>("ListBox1");
     page->resize(1280, 900);
     QApplication::processEvents();
-    EXPECT_GE(page->DirTree()->width(), smallTree + 150);
+    EXPECT_GE(page->DirTree()->width(), 240);
+    EXPECT_LE(page->DirTree()->width(), 320);
     const int rowHeight = selected->fontMetrics().lineSpacing();
     EXPECT_GE(selected->viewport()->height(), 10 * rowHeight);
     layoutcheck::SaveScreenshot(*page, QStringLiteral("step1-grown-1280x900"));
+
+    WindowLayout untouched;
+    page->CollectLayout(untouched);
+    EXPECT_EQ(untouched.treeWidth, 0); // the page's own choice: the next start makes its own
+    EXPECT_EQ(untouched.selectionHeight, 0);
+
+    layoutcheck::DragSplitter(Find<QSplitter>("Splitter1"), 100);
+    layoutcheck::DragSplitter(Find<QSplitter>("Splitter2"), -50);
+    const int tree = page->DirTree()->width();
+    const int selection = Find<QSplitter>("Splitter2")->sizes().value(1);
+    EXPECT_GT(tree, 330);
+    page->resize(1000, 800);
+    QApplication::processEvents();
+    EXPECT_EQ(page->DirTree()->width(), tree);
+    EXPECT_EQ(Find<QSplitter>("Splitter2")->sizes().value(1), selection);
+    WindowLayout moved;
+    page->CollectLayout(moved);
+    EXPECT_EQ(moved.treeWidth, tree);
+    EXPECT_EQ(moved.selectionHeight, selection);
 }
 
 // Clicking a header sorts by its column, numbers as numbers; until then the rows stand in the

@@ -3,6 +3,7 @@
 
 #include "selection/FileList.h"
 #include "settings/Settings.h"
+#include "support/LayoutCheck.h"
 #include "ui/FileSelectionPage.h"
 #include "ui/MainWindow.h"
 
@@ -37,8 +38,8 @@ TEST_F(PlaceTest, TheWindowComesBackAsItWasLeft) {
     QApplication::processEvents();
     auto* trees = Find<QSplitter>(QStringLiteral("Splitter1"));
     auto* page = Find<QSplitter>(QStringLiteral("Splitter2"));
-    trees->setSizes({250, trees->width() - trees->handleWidth() - 250});
-    page->setSizes({page->height() - page->handleWidth() - 170, 170});
+    layoutcheck::DragSplitter(trees, 250 - trees->sizes().value(0));
+    layoutcheck::DragSplitter(page, page->sizes().value(1) - 170);
     QHeaderView* header = Find<QTreeView>(QStringLiteral("ListView1"))->header();
     header->resizeSection(kColArtist, 199);
     ASSERT_TRUE(Close());
