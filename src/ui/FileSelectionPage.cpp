@@ -29,11 +29,11 @@ namespace {
 
 constexpr int kDirTreeWidth = 161;
 constexpr int kSelectionMinHeight = 46;
-// Until the user moves a splitter, the page divides itself: the tree takes a fifth of the
-// width, at least 161 and at most 320 pixels, and never more than half; "Selected files to
+// Until the user moves a splitter, the page divides itself: the tree takes a quarter of the
+// width, at least 161 and at most 360 pixels, and never more than half; "Selected files to
 // process:" three tenths of the height.
-constexpr int kWidestAutoTree = 320;
-constexpr int kTreeShare = 5;
+constexpr int kWidestAutoTree = 360;
+constexpr int kTreeShare = 4;
 constexpr int kSelectionTenths = 3;
 // Room around a cell's text: the delegate's margins and the focus frame.
 constexpr int kCellPadding = 14;

@@ -274,8 +274,8 @@ TEST_F(PageTest, AWindowMadeLargeGrowsTheTreeAndTheSelectionToo) {
     auto* selected = Find<QListView>("ListBox1");
     page->resize(1280, 900);
     QApplication::processEvents();
-    EXPECT_GE(page->DirTree()->width(), 240);
-    EXPECT_LE(page->DirTree()->width(), 320);
+    EXPECT_GE(page->DirTree()->width(), 300);
+    EXPECT_LE(page->DirTree()->width(), 360);
     const int rowHeight = selected->fontMetrics().lineSpacing();
     EXPECT_GE(selected->viewport()->height(), 10 * rowHeight);
     layoutcheck::SaveScreenshot(*page, QStringLiteral("step1-grown-1280x900"));
@@ -289,7 +289,7 @@ TEST_F(PageTest, AWindowMadeLargeGrowsTheTreeAndTheSelectionToo) {
     layoutcheck::DragSplitter(Find<QSplitter>("Splitter2"), -50);
     const int tree = page->DirTree()->width();
     const int selection = Find<QSplitter>("Splitter2")->sizes().value(1);
-    EXPECT_GT(tree, 330);
+    EXPECT_GT(tree, 390);
     page->resize(1000, 800);
     QApplication::processEvents();
     EXPECT_EQ(page->DirTree()->width(), tree);
