@@ -2,6 +2,7 @@
 
 #include "ui/FlowLayout.h"
 #include "ui/Glyphs.h"
+#include "ui/StatusFile.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -45,6 +46,7 @@ ExecutePage::ExecutePage(QWidget* parent) : QWidget(parent) {
     status_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     status_->setUndoRedoEnabled(false);
     status_->setAcceptDrops(false); // a drop goes to the window
+    FollowLastLine(*status_);
     QFont small = status_->font();
     small.setPixelSize(kStatusFontPixels);
     status_->setFont(small);

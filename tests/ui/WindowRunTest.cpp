@@ -553,6 +553,11 @@ TEST_F(RunTest, TheStatusBoxScrollsToItsLastLineAfterEveryOutput) {
     Find<QPushButton>(QStringLiteral("SpeedButton19"))->click();
     ASSERT_TRUE(Form1().StatusLines().last().startsWith(QStringLiteral("Process Complete!")));
     lastLineInView();
+    // Made larger and smaller again, it still shows the end.
+    Form1().resize(700, 600);
+    lastLineInView();
+    Form1().resize(372, 471);
+    lastLineInView();
 
     scrollAway();
     Form1().Steps()->SetCurrentIndex(0);
