@@ -331,9 +331,3 @@ TEST(FileListSort, EachColumnSortsItsOwnWayAndTiesKeepTheFoldersOrder) {
         EXPECT_EQ(NamesIn(rows, SortedRows(rows, t.column, t.order, c)), t.expected)
             << "column " << t.column << (t.order == Qt::AscendingOrder ? " up" : " down");
 }
-
-TEST(FileListSort, EveryColumnHasAUsualValueToBeSizedBy) {
-    for (int column = 0; column < kFileListColumnCount; ++column)
-        EXPECT_FALSE(FileListSample(column, QLocale::c()).isEmpty()) << column;
-    EXPECT_EQ(FileListSample(kColFiledate, QLocale::c()), "28 Dec 2000 23:58:58");
-}

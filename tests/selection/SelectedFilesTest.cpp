@@ -1,5 +1,4 @@
 #include "selection/SelectedFiles.h"
-#include "selection/FolderFiles.h"
 
 #include "platform/IoError.h"
 #include "platform/NameBytes.h"
@@ -9,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 using testsupport::TempDir;
 using testsupport::WriteFile;
@@ -173,23 +171,3 @@ TEST(SelectedFiles, RelativeEntriesCountAgainstTheWorkingDirectory) {
 }
 
 } // namespace
-
-// A folder named among files (dropped, or given to the program) brings its MP3 files, then
-// those of its subfolders, folder by folder in name order; the other names stay in place.
-TEST(FolderFiles, AFolderAmongFilesBringsItsMp3FilesAndThoseBelow) {
-    TempDir dir;
-    const QString album = dir.Path("Album/");
-    ASSERT_TRUE(QDir().mkpath(album + "CD 2/extra"));
-    ASSERT_TRUE(QDir().mkpath(album + "cd 1"));
-    for (const char* name :
-         {"b.mp3", "A.MP3", "cover.jpg", "CD 2/x.mp3", "CD 2/extra/y.mp3", "cd 1/z.Mp3"})
-        WriteFile(album + name, "x");
-    ASSERT_EQ(::symlink(album.toUtf8().constData(), (album + "cd 1/loop").toUtf8().constData()), 0);
-    const QString loose = dir.Path("loose.m3u");
-    WriteFile(loose, "");
-    const QStringList given{dir.Path("gone.mp3"), dir.Path("Album"), loose};
-    EXPECT_EQ(
-        vantuke::WithFolderFiles(given),
-        (QStringList{dir.Path("gone.mp3"), album + "A.MP3", album + "b.mp3", album + "cd 1/z.Mp3",
-                     album + "CD 2/x.mp3", album + "CD 2/extra/y.mp3", loose}));
-}

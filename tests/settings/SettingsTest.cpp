@@ -241,29 +241,16 @@ INSTANTIATE_TEST_SUITE_P(
                      return s.substitutions.size() == 10000 &&
                             s.dirPresets.entries == QStringList{"/a/"};
                  }},
-        LoadCase{
-            "WindowPlaceAndSizes",
-            "[Window]\nLeft=-1600\nTop=20\nWidth=900\nHeight=650\nMaximized=1\n"
-            "TreeWidth=200\nSelectionHeight=180\n"
-            "ColumnWidths=Filename:300, Tag?:40,Artist:wide,:12,Year:-5,Style,Comment:90\n",
-            [](const Settings& s) {
-                return s.window ==
-                       WindowLayout{
-                           -1600,
-                           20,
-                           900,
-                           650,
-                           true,
-                           200,
-                           180,
-                           {ColumnWidth{"Filename", 300}, ColumnWidth{"Tag?", 40}, ColumnWidth{"Comment", 90}}};
-            }},
-        LoadCase{"DamagedWindowSizesStayBounded",
-                 "[Window]\nWidth=-5\nHeight=9999999\nTreeWidth=-1\nColumnWidths=Year:9999999\n",
+        LoadCase{"WindowPlaceAndSizes",
+                 "[Window]\nLeft=-1600\nWidth=900\nHeight=9999999\nMaximized=1\nTreeWidth=-1\n"
+                 "ColumnWidths=Filename:300, Tag?:40,Artist:wide,:12,Year:-5,Style\n",
                  [](const Settings& s) {
-                     return s.window.width == 0 && s.window.height == 100000 &&
-                            s.window.treeWidth == 0 && s.window.columns.isEmpty() &&
-                            !s.window.HasPlace();
+                     return s.window ==
+                            WindowLayout{
+                                -1600, 0,
+                                900,   100000,
+                                true,  0,
+                                0,     {ColumnWidth{"Filename", 300}, ColumnWidth{"Tag?", 40}}};
                  }},
         LoadCase{"BooleansAndFlags",
                  "[TAG]\nAskYear=0\nLeaveGenre=1\n[UnTag]\nConfirmation=1\n[ListFilesTags]\n"
