@@ -30,6 +30,7 @@ public:
         : entries_(entries), options_(options), host_(host), files_(files), recorder_(recorder) {}
 
     const BatchOptions& Options() const { return options_; }
+    int EntryCount() const { return int(entries_.size()); }
     BatchHost& Host() { return host_; }
     FileSystem& Files() { return files_; }
     TTagRecord& Record() { return record_; }

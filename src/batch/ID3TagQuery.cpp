@@ -97,6 +97,9 @@ TForm2::TForm2(QWidget* parent)
     }
 
     auto* buttons = new QHBoxLayout;
+    entry_ = new QLabel(this);
+    entry_->setObjectName(QStringLiteral("EntryLabel"));
+    buttons->addWidget(entry_);
     buttons->addStretch(1);
     const std::array<std::pair<const char*, QueryResult>, 3> kButtons{{
         {"OK", QueryResult::Ok},
@@ -185,6 +188,15 @@ QueryResult TForm2::Ask(TagQuery& query) {
     // A path longer than the box is wide can be read whole.
     path_->setToolTip(shown);
     path_->deselect();
+    const bool numbered = query.entryNumber > 0 && query.entryCount > 0;
+    entry_->setText(numbered
+                        ? QStringLiteral("%1 of %2").arg(query.entryNumber).arg(query.entryCount)
+                        : QString());
+    // A run of many thousands of files may need the dialog a little wider than its usual
+    // smallest width.
+    layout()->invalidate();
+    layout()->activate();
+    setMinimumWidth(std::max(kMinimumWidth, layout()->minimumSize().width()));
     for (int row = 0; row < kTextRows; ++row)
         SetFieldText(row, query.texts[row]);
     SetGenre(query.genre);

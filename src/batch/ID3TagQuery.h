@@ -17,8 +17,9 @@ namespace vantuke {
 void SetUpGenreList(QComboBox& list);
 
 // The "ID3 Tag Query" dialog: shows the file being processed and its six tag values, of which
-// the asked ones can be edited, and answers "OK", "&Ignore" or "&Abort". It has no close
-// button; Esc counts as "&Ignore".
+// the asked ones can be edited, and answers "OK", "&Ignore" or "&Abort". Beside the buttons
+// it says which file of the run it asks about ("3 of 17"). It has no close button; Esc
+// counts as "&Ignore".
 class TForm2 : public QDialog {
     Q_OBJECT
 
@@ -51,6 +52,7 @@ private:
     void Finish(QueryResult result);
 
     QLineEdit* path_;
+    QLabel* entry_;
     std::array<QLineEdit*, kTextRows> texts_{};
     QComboBox* genre_;
     std::array<QLabel*, kRows> labels_{};

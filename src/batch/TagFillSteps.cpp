@@ -4,7 +4,7 @@
 namespace vantuke {
 
 // "TAG": each field from the page, from the file ("Leave:") or from the query ("Ask:").
-StepResult TagFillStep(BatchRun& run, int, const QString& path) {
+StepResult TagFillStep(BatchRun& run, int i, const QString& path) {
     const TagFillOptions& page = run.Options().tagFill;
     TTagRecord& record = run.Record();
     run.LogProcessing(path);
@@ -26,6 +26,8 @@ StepResult TagFillStep(BatchRun& run, int, const QString& path) {
     TagQuery query =
         present ? FillQueryFromTag(record, page, codec) : FillQueryFromMainWindow(page);
     query.path = path;
+    query.entryNumber = i + 1;
+    query.entryCount = run.EntryCount();
     // No file stays locked while the user answers. Then the file is opened and tested again,
     // and the tag is written on what the file holds at that moment: over a tag that appeared
     // meanwhile (never a second one), with the left fields of the tag as it is now. A file

@@ -8,19 +8,22 @@
 #include "tag/Genres.h"
 #include "tag/TagFile.h"
 
+#include <algorithm>
+#include <numeric>
+
 namespace vantuke {
 
 const std::array<FileListColumnInfo, kFileListColumnCount> FileListColumns{{
-    {"Filename", 100},
-    {"Filesize", 50},
-    {"Filedate", 50},
-    {"Tag?", 50},
-    {"SongName", 50},
-    {"Artist", 50},
-    {"Album", 50},
-    {"Year", 50},
-    {"Style", 50},
-    {"Comment", 50},
+    {"Filename", "01 - Name of the Artist - Song.mp3", SortAs::Text},
+    {"Filesize", "10485760", SortAs::Number},
+    {"Filedate", "", SortAs::Time},
+    {"Tag?", "Yes", SortAs::Text},
+    {"SongName", "The Title of the Song", SortAs::Text},
+    {"Artist", "Name of the Artist", SortAs::Text},
+    {"Album", "The Title of the Album", SortAs::Text},
+    {"Year", "2000", SortAs::Number},
+    {"Style", "Alternative Rock", SortAs::Text},
+    {"Comment", "A comment of some words", SortAs::Text},
 }};
 
 namespace {
@@ -49,6 +52,14 @@ void ReadTagCells(const QString& path, FileListRow& row) {
 }
 
 } // namespace
+
+QString FileListSample(int column, const QLocale& locale) {
+    if (column < 0 || column >= kFileListColumnCount)
+        return {};
+    if (column == kColFiledate)
+        return FileDateText(QDateTime(QDate(2000, 12, 28), QTime(23, 58, 58)), locale);
+    return QString::fromUtf8(FileListColumns[size_t(column)].sample);
+}
 
 QStringList FilterCaptions() {
     QStringList captions;
@@ -132,6 +143,65 @@ QString FileListCell(const FileListRow& row, int column, const QLocale& locale,
     default:
         return {};
     }
+}
+
+namespace {
+
+// Where a row stands in a sorted column: by group first, then by number, then by the rank
+// of its text among the column's texts.
+struct SortKey {
+    int group = 0;
+    qint64 number = 0;
+    qsizetype rank = 0;
+
+    auto operator<=>(const SortKey&) const = default;
+};
+
+std::vector<SortKey> SortKeys(const std::vector<FileListRow>& rows, int column,
+                              const QLocale& locale, const TagCodec& codec) {
+    std::vector<SortKey> keys(rows.size());
+    const SortAs sortAs = FileListColumns[size_t(column)].sortAs;
+    if (sortAs == SortAs::Time) {
+        for (size_t i = 0; i < rows.size(); ++i)
+            keys[i] = {rows[i].lastWrite.isValid() ? 1 : 0, rows[i].lastWrite.toMSecsSinceEpoch(),
+                       0};
+        return keys;
+    }
+    QStringList texts;
+    texts.reserve(qsizetype(rows.size()));
+    for (const FileListRow& row : rows)
+        texts << FileListCell(row, column, locale, codec);
+    if (sortAs == SortAs::Number) {
+        for (size_t i = 0; i < rows.size(); ++i) {
+            bool isNumber = false;
+            keys[i].number = texts[qsizetype(i)].toLongLong(&isNumber);
+            keys[i].group = texts[qsizetype(i)].isEmpty() ? 0 : isNumber ? 1 : 2;
+            if (!isNumber)
+                keys[i].number = 0;
+        }
+    }
+    const QList<qsizetype> ranks = CollationRanks(texts);
+    for (size_t i = 0; i < rows.size(); ++i)
+        keys[i].rank = keys[i].group == 1 ? 0 : ranks[qsizetype(i)];
+    return keys;
+}
+
+} // namespace
+
+std::vector<int> SortedRows(const std::vector<FileListRow>& rows, int column, Qt::SortOrder order,
+                            const QLocale& locale, const TagCodec& codec) {
+    std::vector<int> sorted(rows.size());
+    std::iota(sorted.begin(), sorted.end(), 0);
+    if (column < 0 || column >= kFileListColumnCount)
+        return sorted;
+    const std::vector<SortKey> keys = SortKeys(rows, column, locale, codec);
+    if (order == Qt::AscendingOrder)
+        std::stable_sort(sorted.begin(), sorted.end(),
+                         [&](int a, int b) { return keys[size_t(a)] < keys[size_t(b)]; });
+    else
+        std::stable_sort(sorted.begin(), sorted.end(),
+                         [&](int a, int b) { return keys[size_t(b)] < keys[size_t(a)]; });
+    return sorted;
 }
 
 } // namespace vantuke

@@ -27,11 +27,24 @@ enum FileListColumn {
     kFileListColumnCount
 };
 
+// How a column puts the rows in order when its header is clicked.
+enum class SortAs {
+    Text,   // by the user's locale collation, without regard to case
+    Number, // a whole number by its value: empty cells first, then the numbers, then any
+            // other text by collation
+    Time,   // by the file's last-write time
+};
+
 struct FileListColumnInfo {
     const char* caption;
-    int width; // initial width in pixels
+    const char* sample; // a usual value: a first start makes the column wide enough for it
+    SortAs sortAs;
 };
 extern const std::array<FileListColumnInfo, kFileListColumnCount> FileListColumns;
+
+// A usual value of the column as the list shows it, to size the column by: the table's
+// sample, and for "Filedate" a late date and time in the locale's formats.
+QString FileListSample(int column, const QLocale& locale);
 
 // The filter box's entries, in order; the list shows the files that entry's mask admits.
 QStringList FilterCaptions();
@@ -70,5 +83,11 @@ void ReadFileList(const QString& dir, int filterIndex, std::vector<FileListRow>&
 // texts read by codec (ShownFieldText).
 QString FileListCell(const FileListRow& row, int column, const QLocale& locale,
                      const TagCodec& codec);
+
+// The rows sorted by a column as its SortAs says: for each line of the list, top to bottom,
+// its position in rows. Rows that sort alike keep their order in rows, in either direction.
+// A column outside the list gives the rows in their own order.
+std::vector<int> SortedRows(const std::vector<FileListRow>& rows, int column, Qt::SortOrder order,
+                            const QLocale& locale, const TagCodec& codec);
 
 } // namespace vantuke

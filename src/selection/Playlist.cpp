@@ -174,6 +174,12 @@ QStringList ReadM3u(const QString& path) {
     return ParseM3u(ReadWholeFile(path), FolderOf(path));
 }
 
+QStringList ParseUriList(const QByteArray& content) {
+    QStringList paths = ParseM3u(content, QString());
+    paths.removeIf([](const QString& path) { return !path.startsWith(u'/'); });
+    return paths;
+}
+
 namespace {
 
 // The n of a key "File" n (case-folded), in decimal without leading zeros; 0 for any other key.

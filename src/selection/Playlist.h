@@ -26,4 +26,9 @@ QStringList ParsePls(const QByteArray& content, const QString& playlistDir);
 // kMaxWholeFileSize throws IoError::TooLarge. Time grows in proportion to the file's size.
 QStringList ReadPls(const QString& path);
 
+// The local files a "text/uri-list" names (what a file manager hands over in a drag and
+// drop): its "file:" URLs as paths, read as M3U lines are, their %-escapes bytes of the name.
+// Comments, other URLs and anything that is no absolute path are left out.
+QStringList ParseUriList(const QByteArray& content);
+
 } // namespace vantuke

@@ -24,6 +24,30 @@ const std::array<QString, kTagFillRows> kRowKeys{
     QStringLiteral("Year"),     QStringLiteral("Comment"), QStringLiteral("Genre"),
 };
 
+// A damaged size must not make the window enormous; no screen comes near this.
+constexpr int kMaxStoredPixels = 100000;
+
+// "Filename:160,Filesize:70": the captions hold neither ":" nor ",".
+QString ColumnWidthsText(const QList<ColumnWidth>& columns) {
+    QStringList parts;
+    for (const ColumnWidth& column : columns)
+        parts << column.column + u':' + QString::number(column.width);
+    return parts.join(u',');
+}
+
+// Entries that are no caption and a width above 0 are left out.
+QList<ColumnWidth> ParseColumnWidths(const QString& text) {
+    QList<ColumnWidth> columns;
+    for (const QStringView part : QStringView(text).split(u',', Qt::SkipEmptyParts)) {
+        const qsizetype colon = part.lastIndexOf(u':');
+        bool isNumber = false;
+        const int width = colon > 0 ? part.mid(colon + 1).trimmed().toInt(&isNumber) : 0;
+        if (isNumber && width > 0 && width <= kMaxStoredPixels)
+            columns.append(ColumnWidth{part.first(colon).trimmed().toString(), width});
+    }
+    return columns;
+}
+
 QString NumberedKey(const char* word, int n, const char* cell = "") {
     return QLatin1String(word) + QString::number(n) + QLatin1String(cell);
 }
@@ -83,6 +107,12 @@ public:
         }
     }
 
+    void Columns(const QString& key, QList<ColumnWidth>& columns) const {
+        const QString text = ini_.ReadString(section_, key, QString());
+        if (!text.isEmpty())
+            columns = ParseColumnWidths(text);
+    }
+
 private:
     const IniFile& ini_;
     QString section_;
@@ -115,6 +145,10 @@ public:
             Text(NumberedKey("Replace", n, "What"), QuoteValue(rows[n - 1].what));
             Text(NumberedKey("Replace", n, "With"), QuoteValue(rows[n - 1].with));
         }
+    }
+
+    void Columns(const QString& key, const QList<ColumnWidth>& columns) {
+        Text(key, ColumnWidthsText(columns));
     }
 
 private:
@@ -169,6 +203,16 @@ template <typename Keys, typename Values> void VisitKeys(Keys& keys, Values& s) 
 
     keys.Section(QStringLiteral("DirPresets"));
     keys.Presets(s.dirPresets);
+
+    keys.Section(QStringLiteral("Window"));
+    keys.Number(QStringLiteral("Left"), s.window.left, -kMaxStoredPixels, kMaxStoredPixels);
+    keys.Number(QStringLiteral("Top"), s.window.top, -kMaxStoredPixels, kMaxStoredPixels);
+    keys.Number(QStringLiteral("Width"), s.window.width, 0, kMaxStoredPixels);
+    keys.Number(QStringLiteral("Height"), s.window.height, 0, kMaxStoredPixels);
+    keys.Bool(QStringLiteral("Maximized"), s.window.maximized);
+    keys.Number(QStringLiteral("TreeWidth"), s.window.treeWidth, 0, kMaxStoredPixels);
+    keys.Number(QStringLiteral("SelectionHeight"), s.window.selectionHeight, 0, kMaxStoredPixels);
+    keys.Columns(QStringLiteral("ColumnWidths"), s.window.columns);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "selection/BusyScope.h"
 #include "settings/CodePageGuessDialog.h"
+#include "selection/Playlist.h"
 #include "settings/options.h"
 #include "ui/About.h"
 #include "ui/ErrorGuard.h"
@@ -18,10 +19,15 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QToolButton>
 #include <QUrl>
@@ -34,6 +40,7 @@ namespace vantuke {
 namespace {
 
 constexpr QSize kWindowSize(372, 471);
+constexpr int kStepFiles = 0;
 constexpr int kStepProcess = 1;
 
 QString RunFileDialog(QFileDialog& dialog) {
@@ -49,6 +56,26 @@ void OpenWithPlayer(const QString& path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
+// The local files a drag brings, read from its own bytes: Qt's conversion of URLs to paths
+// would turn a name's bytes that are not UTF-8 into U+FFFD.
+QStringList DraggedPaths(const QMimeData* data) {
+    return data ? ParseUriList(data->data(QStringLiteral("text/uri-list"))) : QStringList();
+}
+
+// A drop is taken as a copy, or else a link: were it taken as a move, the file manager would
+// delete the files it dragged here.
+bool TakeAsCopy(QDropEvent* event) {
+    for (const Qt::DropAction action : {Qt::CopyAction, Qt::LinkAction}) {
+        if (event->possibleActions().testFlag(action)) {
+            event->setDropAction(action);
+            event->accept();
+            return true;
+        }
+    }
+    event->ignore();
+    return false;
+}
+
 } // namespace
 
 TForm1::TForm1(QWidget* parent) : TForm1(TDirTree::RootProvider(), parent) {}
@@ -61,6 +88,7 @@ TForm1::TForm1(TDirTree::RootProvider roots, QWidget* parent)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Vantuke"));
     resize(kWindowSize);
+    setAcceptDrops(true);
 
     steps_->setObjectName(QStringLiteral("PageControl3"));
     steps_->AddPage(files_, QStringLiteral("Step1: Select files to process"));
@@ -91,6 +119,7 @@ QWidget* TForm1::MakeProcessStep() {
     shortInfo_->setObjectName(QStringLiteral("Memo2"));
     shortInfo_->setAccessibleName(QStringLiteral("Short info"));
     shortInfo_->setReadOnly(true);
+    shortInfo_->setAcceptDrops(false); // a drop goes to the window
     shortInfo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     shortInfo_->setUndoRedoEnabled(false);
     // The process page takes the height it wants; the short help gets the rest, and never
@@ -173,6 +202,53 @@ void TForm1::LoadSettings() {
     RunGuarded(this, [&] { settings = vantuke::LoadSettings(settingsFile_.path); });
     ApplySettings(settings,
                   SettingsControls{*files_, *processes_, *execute_->ClearStatusBox(), options_});
+    ApplyLayout(settings.window);
+}
+
+void TForm1::ApplyLayout(const WindowLayout& layout) {
+    storedLayout_ = layout;
+    files_->SetLayout(layout);
+    if (!layout.HasPlace() || isVisible())
+        return;
+    QRect place(layout.left, layout.top, layout.width, layout.height);
+    const QScreen* screen = QGuiApplication::screenAt(place.center());
+    if (!screen) {
+        // A screen that is gone (a projector unplugged): the stored size, centred on show.
+        if (const QScreen* primary = QGuiApplication::primaryScreen())
+            resize(place.size().boundedTo(primary->availableGeometry().size()));
+        return;
+    }
+    place.setSize(place.size().boundedTo(screen->availableGeometry().size()));
+    setGeometry(place);
+    placed_ = true;
+}
+
+WindowLayout TForm1::CurrentLayout() const {
+    WindowLayout layout = storedLayout_;
+    if (isVisible()) {
+        const QRect place = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
+        layout.left = place.left();
+        layout.top = place.top();
+        layout.width = place.width();
+        layout.height = place.height();
+        layout.maximized = isMaximized();
+    }
+    files_->CollectLayout(layout);
+    return layout;
+}
+
+void TForm1::ShowPlaced() {
+    if (!placed_) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+    if (storedLayout_.maximized)
+        showMaximized();
+    else
+        show();
 }
 
 void TForm1::SaveSettings() {
@@ -180,8 +256,10 @@ void TForm1::SaveSettings() {
 }
 
 Settings TForm1::CurrentSettings() const {
-    return CollectSettings(
+    Settings settings = CollectSettings(
         SettingsControls{*files_, *processes_, *execute_->ClearStatusBox(), options_});
+    settings.window = CurrentLayout();
+    return settings;
 }
 
 void TForm1::GuessCodePage() {
@@ -210,7 +288,7 @@ void TForm1::ShowShortInfo() {
 }
 
 void TForm1::AppendStatusLine(const QString& line) {
-    execute_->StatusBox()->appendPlainText(line);
+    AppendStatusText(*execute_->StatusBox(), line);
 }
 
 void TForm1::ClearStatusIfAsked() {
@@ -271,6 +349,20 @@ void TForm1::KeepMinimumSize() {
         smallest.setHeight(
             std::max(smallest.height(), content->totalMinimumHeightForWidth(smallest.width())));
     setMinimumSize(smallest);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (!running_ && !DraggedPaths(event->mimeData()).isEmpty())
+        TakeAsCopy(event);
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const QStringList paths = DraggedPaths(event->mimeData());
+    if (running_ || paths.isEmpty() || !TakeAsCopy(event))
+        return;
+    // The new entries show where they went.
+    steps_->SetCurrentIndex(kStepFiles);
+    files_->AddPaths(paths);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -46,11 +46,18 @@ public:
     // The file FindSettingsFile() chooses, unless set otherwise.
     QString SettingsPath() const { return settingsFile_.path; }
     void SetSettingsPath(const QString& path) { settingsFile_ = SettingsFile{path}; }
-    // Reads the settings file into every stored control; never fails.
+    // Reads the settings file into every stored control and lays the window out as it was;
+    // never fails.
     void LoadSettings();
     // Writes every stored control into the settings file. Throws IoError.
     void SaveSettings();
     Settings CurrentSettings() const;
+    // Where the window stands and how its step-1 page is divided: as shown now, or as
+    // loaded while the window was never shown.
+    WindowLayout CurrentLayout() const;
+    // Shows the window where it stood when it was last closed, maximized if it was; centred
+    // on the screen at its stored or designed size when that place is on no screen now.
+    void ShowPlaced();
     // The options "EXECUTE!" runs with: those of the settings as the controls hold them, and
     // the process, sub-method and templates chosen now.
     BatchOptions CollectBatchOptions() const;
@@ -88,6 +95,10 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
+    // Files, folders and playlists dragged from a file manager go into "Selected files to
+    // process:" as "Add" puts them there; the files themselves are never moved.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     QWidget* MakeProcessStep();
@@ -98,6 +109,7 @@ private:
     void SubMethodChanged(int index);
     void StepChanged(int index);
     void SaveSettingsGuarded();
+    void ApplyLayout(const WindowLayout& layout);
     void KeepMinimumSize();
     void RunBatch();
     // Runs an action that changes files: one at a time, the window taking no input meanwhile.
@@ -112,6 +124,8 @@ private:
     TForm3* about_ = nullptr;
     TForm4* options_ = nullptr;
     SettingsFile settingsFile_;
+    WindowLayout storedLayout_;
+    bool placed_ = false;
     bool running_ = false;
     FileDialogRunner fileDialogRunner_;
     GuessDialogRunner guessDialogRunner_;

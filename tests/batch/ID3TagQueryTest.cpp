@@ -293,4 +293,21 @@ TEST_F(ID3TagQueryTest, SizeRules) {
     dialog.hide();
 }
 
+// Beside its buttons the dialog says which file of the run it asks about; at its smallest
+// width a run of a hundred thousand files still shows whole.
+TEST_F(ID3TagQueryTest, SaysWhichFileOfTheRunItAsks) {
+    TagQuery query = AllAsked();
+    query.entryNumber = 99999;
+    query.entryCount = 100000;
+    AnswerModal(dialog, [&](QDialog& d) {
+        EXPECT_EQ(Find<QLabel>("EntryLabel")->text(), "99999 of 100000");
+        d.resize(100, 100);
+        QApplication::processEvents();
+        layoutcheck::ExpectNothingClipped(d);
+        layoutcheck::SaveScreenshot(d, QStringLiteral("ID3TagQuery-numbered-smallest"));
+        ClickButton(d, QStringLiteral("&Ignore"));
+    });
+    EXPECT_EQ(dialog.Ask(query), QueryResult::Ignore);
+}
+
 } // namespace

@@ -272,3 +272,65 @@ TEST(FileList, DateCellShowsTheFilesLocalModificationTime) {
     EXPECT_EQ(FileListCell(rows[0], kColFiledate, QLocale::c(), kCodec), "31 Jan 2020");
     EXPECT_EQ(FileListCell(rows[1], kColFiledate, QLocale::c(), kCodec), "31 Jan 2020 12:00:30");
 }
+
+namespace {
+
+FileListRow SortRow(const char* name, qint64 size, int day, bool tagged, const char* artist,
+                    const char* year) {
+    FileListRow row;
+    row.name = QString::fromUtf8(name);
+    row.size = size;
+    row.lastWrite = QDateTime(QDate(2020, 1, day), QTime(12, 0));
+    row.tagCell = tagged ? TagCell::Tagged : TagCell::Untagged;
+    if (tagged) {
+        row.tag.SongName = "Song";
+        row.tag.Artist = artist;
+        row.tag.Year = year;
+    }
+    return row;
+}
+
+QStringList NamesIn(const std::vector<FileListRow>& rows, const std::vector<int>& order) {
+    QStringList names;
+    for (const int i : order)
+        names << rows[size_t(i)].name;
+    return names;
+}
+
+} // namespace
+
+// A column sorts its own way: names and tag texts by collation without regard to case, sizes
+// and years as numbers, dates by time. Rows that sort alike keep the folder's order, in both
+// directions; column -1 is the folder's order.
+TEST(FileListSort, EachColumnSortsItsOwnWayAndTiesKeepTheFoldersOrder) {
+    const std::vector<FileListRow> rows{
+        SortRow("b.mp3", 900, 3, true, "beta", "1999"),
+        SortRow("A.mp3", 10000, 1, true, "Alpha", "199x"),
+        SortRow("c.mp3", 85, 2, false, "", ""),
+        SortRow("d.mp3", 900, 5, true, "alpha", "85"),
+        SortRow("e.mp3", 20, 4, true, "", "2001"),
+    };
+    const QLocale c = QLocale::c();
+    const struct {
+        int column;
+        Qt::SortOrder order;
+        QStringList expected;
+    } cases[] = {
+        {-1, Qt::AscendingOrder, {"b.mp3", "A.mp3", "c.mp3", "d.mp3", "e.mp3"}},
+        {kColFilename, Qt::AscendingOrder, {"A.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3"}},
+        {kColFilename, Qt::DescendingOrder, {"e.mp3", "d.mp3", "c.mp3", "b.mp3", "A.mp3"}},
+        // 85 < 900 < 10000, though "10000" < "85" < "900" as text.
+        {kColFilesize, Qt::AscendingOrder, {"e.mp3", "c.mp3", "b.mp3", "d.mp3", "A.mp3"}},
+        {kColFilesize, Qt::DescendingOrder, {"A.mp3", "b.mp3", "d.mp3", "c.mp3", "e.mp3"}},
+        {kColFiledate, Qt::AscendingOrder, {"A.mp3", "c.mp3", "b.mp3", "e.mp3", "d.mp3"}},
+        // Empty cells first; "Alpha" and "alpha" collate alike and keep the folder's order.
+        {kColArtist, Qt::AscendingOrder, {"c.mp3", "e.mp3", "A.mp3", "d.mp3", "b.mp3"}},
+        {kColArtist, Qt::DescendingOrder, {"b.mp3", "A.mp3", "d.mp3", "c.mp3", "e.mp3"}},
+        // Empty, then numbers by value, then other text.
+        {kColYear, Qt::AscendingOrder, {"c.mp3", "d.mp3", "b.mp3", "e.mp3", "A.mp3"}},
+        {kColTag, Qt::AscendingOrder, {"c.mp3", "b.mp3", "A.mp3", "d.mp3", "e.mp3"}},
+    };
+    for (const auto& t : cases)
+        EXPECT_EQ(NamesIn(rows, SortedRows(rows, t.column, t.order, c, kCodec)), t.expected)
+            << "column " << t.column << (t.order == Qt::AscendingOrder ? " up" : " down");
+}

@@ -185,3 +185,28 @@ TEST(PlaylistFiles, UnreadableM3uThrowsButUnreadablePlsIsEmpty) {
 }
 
 } // namespace
+
+// What a file manager hands over in a drag: URLs, one a line, their escapes bytes of the
+// names. A name in Latin-1 stays its own bytes, not U+FFFD.
+TEST(UriList, GivesTheLocalFilesItNamesExactly) {
+    const struct {
+        const char* name;
+        QByteArray content;
+        QStringList expected;
+    } cases[] = {
+        {"CrLfLinesAndAComment",
+         "# from a file manager\r\nfile:///m/a.mp3\r\nfile:///m/b%20c.m3u\r\n",
+         {"/m/a.mp3", "/m/b c.m3u"}},
+        {"Utf8Escapes", "file:///m/Caf%C3%A9.mp3\n", {QStringLiteral("/m/Caf\u00E9.mp3")}},
+        {"Latin1EscapeIsTheBytesOfTheName",
+         "file:///m/Caf%E9.mp3",
+         {testsupport::PathOfBytes("/m/", "Caf\xE9.mp3")}},
+        {"LocalhostAndAFolderWithASlash", "file://localhost/m/Album/\r\n", {"/m/Album"}},
+        {"OtherHostsAndSchemesAreNoLocalFiles",
+         "file://server/m/a.mp3\r\nhttp://radio/stream.mp3\r\nsmb://nas/a.mp3\r\n",
+         {}},
+        {"NoAbsolutePathNoFile", "relative.mp3\r\nfile:\r\n", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(vantuke::ParseUriList(c.content), c.expected) << c.name;
+}

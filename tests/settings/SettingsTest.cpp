@@ -43,6 +43,8 @@ Settings FullyPopulated() {
     s.substitutions = {Substitution{" ", "_"}, Substitution{"", ""}, Substitution{"\"", "'"},
                        Substitution{"\"Live\"", " (live) "}};
     s.dirPresets = PresetList{{"/home/a/", "?"}, -1};
+    s.window = WindowLayout{
+        -8, 30, 1280, 900, true, 240, 310, {ColumnWidth{"Filename", 260}, ColumnWidth{"Tag?", 41}}};
     return s;
 }
 
@@ -107,7 +109,7 @@ TEST(Settings, NewFileHoldsSectionsAndKeysInOrder) {
     }
     EXPECT_EQ(sections,
               (QStringList{"ProgramOptions", "UnTag", "FilenameTAG", "TAG", "TagToFilename",
-                           "ListFilesTags", "AdjustFilename", "DirPresets"}));
+                           "ListFilesTags", "AdjustFilename", "DirPresets", "Window"}));
     EXPECT_TRUE(text.startsWith("[ProgramOptions]\nExtensionFormat=1\nNumberOfDigits=1\n"
                                 "EraseReadOnlyAttr=1\nLastDir=" +
                                 QDir::homePath() +
@@ -123,6 +125,8 @@ TEST(Settings, NewFileHoldsSectionsAndKeysInOrder) {
     EXPECT_TRUE(text.contains("Preset16=%2 - %1\nDisplayMessage=0\n"));
     EXPECT_TRUE(text.contains("[AdjustFilename]\nNoOfReplaceDefinitions=1\n"
                               "Replace1What=\"\"\nReplace1With=\"\"\n"));
+    EXPECT_TRUE(text.endsWith("[Window]\nLeft=0\nTop=0\nWidth=0\nHeight=0\nMaximized=0\n"
+                              "TreeWidth=0\nSelectionHeight=0\nColumnWidths=\n"));
 }
 
 struct LoadCase {
@@ -249,6 +253,17 @@ INSTANTIATE_TEST_SUITE_P(
                  [](const Settings& s) {
                      return s.substitutions.size() == 10000 &&
                             s.dirPresets.entries == QStringList{"/a/"};
+                 }},
+        LoadCase{"WindowPlaceAndSizes",
+                 "[Window]\nLeft=-1600\nWidth=900\nHeight=9999999\nMaximized=1\nTreeWidth=-1\n"
+                 "ColumnWidths=Filename:300, Tag?:40,Artist:wide,:12,Year:-5,Style\n",
+                 [](const Settings& s) {
+                     return s.window ==
+                            WindowLayout{
+                                -1600, 0,
+                                900,   100000,
+                                true,  0,
+                                0,     {ColumnWidth{"Filename", 300}, ColumnWidth{"Tag?", 40}}};
                  }},
         LoadCase{"BooleansAndFlags",
                  "[TAG]\nAskYear=0\nLeaveGenre=1\n[UnTag]\nConfirmation=1\n[ListFilesTags]\n"

@@ -71,7 +71,7 @@ const std::map<std::string, QStringList> kStops{
       "SpeedButton16", "Memo2"}},
     {"step3",
      {"Step3: Execute", "Memo1", "CheckBox19", "SpeedButton20", "SpeedButton22", "SpeedButton21",
-      "PreviewButton", "SpeedButton19"}},
+      "SpeedButton19", "PreviewButton"}},
 };
 
 class KeyboardTest : public WindowTest {

@@ -78,17 +78,25 @@ protected:
     bool opened_ = false;
 };
 
-TEST_F(PreviewTest, TheButtonSitsAfterTheOthersOfOptions) {
-    auto* preview = Find<QToolButton>("PreviewButton");
-    auto* about = Find<QToolButton>("SpeedButton21");
-    ASSERT_TRUE(preview && about);
-    EXPECT_EQ(preview->toolTip(), "Preview");
+// "Preview…" and "Undo last run" are buttons with their captions beside "EXECUTE!"; a screen
+// reader names them as before.
+TEST_F(PreviewTest, PreviewAndUndoStandBesideExecute) {
+    auto* execute = Find<QPushButton>("SpeedButton19");
+    auto* preview = Find<QPushButton>("PreviewButton");
+    auto* undo = Find<QPushButton>("UndoLastRunButton");
+    ASSERT_TRUE(execute && preview && undo);
+    EXPECT_EQ(preview->text(), u"Preview\u2026"_qs);
+    EXPECT_EQ(undo->text(), "Undo last run");
     EXPECT_EQ(preview->accessibleName(), "Preview");
-    EXPECT_FALSE(preview->icon().isNull());
-    EXPECT_TRUE(Find<QGroupBox>("GroupBox5")->isAncestorOf(preview));
+    EXPECT_EQ(undo->accessibleName(), "Undo last run");
     Form1().show();
     Form1().Steps()->SetCurrentIndex(2);
-    EXPECT_GT(preview->x(), about->x());
+    QApplication::processEvents();
+    EXPECT_EQ(preview->y(), execute->y());
+    EXPECT_EQ(undo->y(), execute->y());
+    EXPECT_GT(preview->x(), execute->x() + execute->width() - 1);
+    EXPECT_GT(undo->x(), preview->x() + preview->width() - 1);
+    layoutcheck::ExpectNothingClipped(Form1());
     Form1().hide();
 }
 
@@ -122,7 +130,7 @@ TEST_F(PreviewTest, CtrlPShowsTheDryRunAndCloseChangesNothing) {
 TEST_F(PreviewTest, ExecuteRunsTheBatchAsExecuteDoes) {
     Find<QCheckBox>("CheckBox19")->setChecked(true);
     WhenPreviewOpens([&](PreviewDialog& dialog) { modalanswer::ClickButton(dialog, "Execute"); });
-    Find<QToolButton>("PreviewButton")->click();
+    Find<QPushButton>("PreviewButton")->click();
     EXPECT_TRUE(opened_);
     EXPECT_EQ(Form1().StatusLines().last(), "Process Complete! (1 errors)");
     EXPECT_EQ(
@@ -152,7 +160,7 @@ TEST_F(PreviewTest, AnIoErrorShowsInTheDialogNotInAnErrorBox) {
         }
         modalanswer::ClickButton(dialog, "Close");
     });
-    Find<QToolButton>("PreviewButton")->click();
+    Find<QPushButton>("PreviewButton")->click();
     EXPECT_TRUE(opened_);
     EXPECT_TRUE(errors_.isEmpty());
 }

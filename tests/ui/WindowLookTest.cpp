@@ -134,7 +134,8 @@ TEST_P(LookTest, NothingIsCutOffAndEveryControlHasASpokenName) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Views, LookTest,
-                         ::testing::Combine(::testing::Values(QSize(372, 471), QSize(900, 650)),
+                         ::testing::Combine(::testing::Values(QSize(372, 471), QSize(900, 650),
+                                                              QSize(1280, 900)),
                                             ::testing::ValuesIn(kViews)),
                          [](const auto& info) {
                              const QSize size = std::get<0>(info.param);

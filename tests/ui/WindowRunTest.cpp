@@ -23,10 +23,12 @@
 #include <QMap>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -246,7 +248,9 @@ TEST_F(RunTest, TagAskedInTheDialogMatchesTheCliAnswers) {
     Find<QCheckBox>(QStringLiteral("CheckBox13"))->setChecked(true);
     QStringList shownPaths;
     QStringList shownYears;
+    QStringList shownNumbers;
     auto note = [&](QWidget& dialog) {
+        shownNumbers.append(dialog.findChild<QLabel*>(QStringLiteral("EntryLabel"))->text());
         shownPaths.append(dialog.findChild<QLineEdit*>(QStringLiteral("Edit1"))->text());
         shownYears.append(dialog.findChild<QLineEdit*>(QStringLiteral("Edit5"))->text());
     };
@@ -281,6 +285,7 @@ TEST_F(RunTest, TagAskedInTheDialogMatchesTheCliAnswers) {
     for (const QString& name : kTagged)
         expectedPaths.append(Path(name));
     EXPECT_EQ(shownPaths, expectedPaths);
+    EXPECT_EQ(shownNumbers, (QStringList{"1 of 4", "2 of 4", "3 of 4", "4 of 4"}));
     EXPECT_EQ(played, expectedPaths);
     EXPECT_EQ(shownYears,
               (QStringList{QStringLiteral("1999"), QStringLiteral("2001"), QString(), QString()}));
@@ -489,8 +494,7 @@ TEST_F(RunTest, TheWindowDoesNotCloseDuringARun) {
 // "Undo last run": greyed out with nothing to undo; after a run it asks, takes the run back,
 // gives the renamed entries their old names and reads the file list again.
 TEST_F(RunTest, UndoLastRunTakesTheRunBack) {
-    auto* undo = Find<QToolButton>(QStringLiteral("UndoLastRunButton"));
-    EXPECT_EQ(undo->toolTip(), QStringLiteral("Undo last run"));
+    auto* undo = Find<QPushButton>(QStringLiteral("UndoLastRunButton"));
     EXPECT_EQ(undo->accessibleName(), QStringLiteral("Undo last run"));
     EXPECT_FALSE(undo->isEnabled());
 
@@ -549,6 +553,44 @@ TEST_F(RunTest, UndoLastRunTakesTheRunBack) {
     EXPECT_EQ(listed, names);
     EXPECT_FALSE(undo->isEnabled());
     EXPECT_TRUE(errors_.isEmpty()) << errors_.join(' ').toStdString();
+    Form1().hide();
+}
+
+// After a run's output and after an undo's, the status box shows its last line, wherever it
+// had been scrolled to, also when another step was shown meanwhile or the window was resized.
+TEST_F(RunTest, TheStatusBoxScrollsToItsLastLineAfterEveryOutput) {
+    MakeTaggedFiles();
+    ChooseProcess(Process::TagToFilename);
+    Form1().show();
+    Form1().Steps()->SetCurrentIndex(2);
+    auto* status = Find<QPlainTextEdit>(QStringLiteral("Memo1"));
+    for (int i = 0; i < 200; ++i)
+        status->appendPlainText(QString(100, QLatin1Char('x')));
+    QScrollBar* down = status->verticalScrollBar();
+    const auto scrollAway = [&] {
+        QApplication::processEvents();
+        down->setValue(0);
+        status->horizontalScrollBar()->setValue(status->horizontalScrollBar()->maximum());
+    };
+    const auto expectLastLine = [&] {
+        QApplication::processEvents();
+        EXPECT_EQ(down->value(), down->maximum());
+        EXPECT_EQ(status->horizontalScrollBar()->value(), 0);
+    };
+    Form1().FileSelection()->SetSelectionEntries({Path(QStringLiteral("one.mp3"))});
+    scrollAway();
+    Find<QPushButton>(QStringLiteral("SpeedButton19"))->click();
+    expectLastLine();
+    Form1().resize(700, 600);
+    expectLastLine();
+
+    scrollAway();
+    Form1().Steps()->SetCurrentIndex(0);
+    ModalScript script({[&](QWidget& box) { Click(box, QStringLiteral("&Yes")); }});
+    Find<QPushButton>(QStringLiteral("UndoLastRunButton"))->click();
+    ASSERT_TRUE(Form1().StatusLines().last().startsWith(QStringLiteral("Undo complete!")));
+    Form1().Steps()->SetCurrentIndex(2);
+    expectLastLine();
     Form1().hide();
 }
 
