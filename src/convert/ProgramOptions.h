@@ -22,6 +22,8 @@ struct ProgramOptions {
     int numberOfDigits = 1;  // %N is written with at least numberOfDigits + 1 digits
     bool eraseReadOnlyAttr = true;
     bool keepUndoHistory = true; // every run that changes files can be undone
+    // A run that renames files rewrites the playlists it took entries from that list them.
+    bool updatePlaylists = false;
 
     bool operator==(const ProgramOptions&) const = default;
 };

@@ -5,6 +5,7 @@
 #include "journal/JournalFormat.h"
 #include "platform/FileAccess.h"
 #include "platform/IoError.h"
+#include "platform/ReplaceFile.h"
 #include "tag/TagBytes.h"
 
 #include <QDateTime>
@@ -175,7 +176,43 @@ public:
         nothing_ = false;
     }
 
+    void UndoPlaylist(const PlaylistRecord& playlist) {
+        QString line = QStringLiteral("Undoing playlist update: ") + ShownInOneLine(playlist.path);
+        try {
+            const std::optional<QString> problem = Playlist(playlist);
+            if (nothing_)
+                line += QStringLiteral(" (never made, nothing to undo)");
+            log_(line);
+            if (problem)
+                Report(*problem);
+        } catch (const IoError& error) {
+            log_(line);
+            result_.ioError = true;
+            Report(QStringLiteral("Cannot undo ") + ShownInOneLine(playlist.path) +
+                   QStringLiteral(": ") + ErrorBoxText(error.Text()));
+        }
+        nothing_ = false;
+    }
+
 private:
+    std::optional<QString> Playlist(const PlaylistRecord& playlist) {
+        const std::optional<FileStat> file = StatPath(playlist.path, true);
+        if (!file)
+            return LeftAlone(playlist.path, " is gone");
+        const QByteArray now = ReadWholeFile(playlist.path, kMaxWholeFileSize, OpenMode::Look);
+        if (now.size() != playlist.newSize || PlaylistDigest(now) != playlist.newDigest) {
+            if (now == playlist.oldBytes) {
+                nothing_ = true;
+                return std::nullopt;
+            }
+            return LeftAlone(playlist.path, " changed since the run");
+        }
+        if (!dryRun_ && !ReplaceFileContentsIf(playlist.path, now, playlist.oldBytes))
+            return LeftAlone(playlist.path, " changed since the run");
+        result_.restoredPlaylists.append({playlist.path, playlist.oldBytes});
+        return std::nullopt;
+    }
+
     void Report(const QString& text) {
         ++result_.errorCount;
         log_(QStringLiteral("Error #") + QString::number(result_.errorCount) +
@@ -412,6 +449,8 @@ UndoResult UndoRun(const QString& folder, const QString& id, bool dryRun,
         RunTimeText(journal->header.startMsec) + QStringLiteral(")"));
 
     Undoer undoer(dryRun, log, result);
+    for (qsizetype k = journal->playlists.size() - 1; k >= 0; --k)
+        undoer.UndoPlaylist(journal->playlists.at(k));
     for (qsizetype k = journal->changes.size() - 1; k >= 0; --k)
         undoer.Undo(journal->changes.at(k));
 
