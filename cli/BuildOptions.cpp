@@ -26,6 +26,8 @@ BatchOptions BuildOptions(const CliRequest& request) {
         options.program.eraseReadOnlyAttr = false;
     if (request.noHistory)
         options.program.keepUndoHistory = false;
+    if (request.updatePlaylists)
+        options.program.updatePlaylists = true;
 
     if (request.tmpl) {
         if (request.process == Process::TagToFilename)

@@ -27,7 +27,7 @@ private:
 struct Source {
     enum class Kind {
         File,     // a file, or a folder whose MP3 files are added
-        Playlist, // an .m3u or .pls playlist whose entries are added
+        Playlist, // an .m3u, .m3u8 or .pls playlist whose entries are added
         FileList, // a list of FILEs, one per line (or NUL-separated); "-" is standard input
     };
     QString path;
@@ -54,6 +54,7 @@ struct CliRequest {
     std::optional<int> extensionFormat;
     std::optional<int> numberOfDigits;
     bool keepReadOnly = false;
+    bool updatePlaylists = false; // --update-playlists
     bool dryRun = false; // --dry-run, -n: change nothing, show what the run (or undo) would do
     bool json = false;   // --json: print the run as one JSON document
     bool csv = false;    // --csv: print the tags a listing found as CSV

@@ -124,6 +124,9 @@ TForm4::TForm4(QWidget* parent)
     eraseReadOnlyAttr_->setObjectName(QStringLiteral("CheckBox1"));
     keepUndoHistory_ = new QCheckBox(QStringLiteral("Keep undo history"), this);
     keepUndoHistory_->setObjectName(QStringLiteral("CheckBox2"));
+    updatePlaylists_ =
+        new QCheckBox(QStringLiteral("Update playlists that list renamed files"), this);
+    updatePlaylists_->setObjectName(QStringLiteral("CheckBox5"));
 
     auto* ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
                                QStringLiteral("OK"), this);
@@ -146,6 +149,7 @@ TForm4::TForm4(QWidget* parent)
     layout->addWidget(MakeGroup(QStringLiteral("GroupBox2"),
                                 QStringLiteral("Number of digits when using %N:"), digits, this));
     layout->addWidget(eraseReadOnlyAttr_);
+    layout->addWidget(updatePlaylists_);
     layout->addStretch(1);
     layout->addLayout(okRow);
 
@@ -159,7 +163,7 @@ TForm4::TForm4(QWidget* parent)
 
 ProgramOptions TForm4::Options() const {
     return {extensionFormat_->value(), numberOfDigits_->value(), eraseReadOnlyAttr_->isChecked(),
-            keepUndoHistory_->isChecked()};
+            keepUndoHistory_->isChecked(), updatePlaylists_->isChecked()};
 }
 
 void TForm4::SetOptions(const ProgramOptions& options) {
@@ -167,6 +171,7 @@ void TForm4::SetOptions(const ProgramOptions& options) {
     numberOfDigits_->setValue(ClampOptionPosition(options.numberOfDigits));
     eraseReadOnlyAttr_->setChecked(options.eraseReadOnlyAttr);
     keepUndoHistory_->setChecked(options.keepUndoHistory);
+    updatePlaylists_->setChecked(options.updatePlaylists);
 }
 
 } // namespace vantuke

@@ -17,6 +17,8 @@ class PlanModel;
 // "Preview": what a run would do, before it runs. A summary line over a table of the
 // entries (number, file, what becomes of it, notes), rows with notes marked by a colour and
 // an icon, sortable by any column, with a check box that shows only the rows with notes.
+// Between them, when the run renames files that playlists list, a line per playlist: updated
+// with its number of entries, or still naming the old paths.
 // "Execute" closes the dialog accepted (the window then runs the batch as "EXECUTE!" does),
 // "Close" (also Esc and Enter) rejected.
 class PreviewDialog : public QDialog {
@@ -28,6 +30,8 @@ public:
     ~PreviewDialog() override;
 
     QLabel* Summary() const { return summary_; }
+    // Hidden when no playlist lists a renamed file.
+    QLabel* Playlists() const { return playlists_; }
     QTableView* Table() const { return table_; }
     QCheckBox* NotesOnly() const { return notesOnly_; }
     QPushButton* ExecuteButton() const { return execute_; }
@@ -43,6 +47,7 @@ private:
     PlanModel* model_;
     QSortFilterProxyModel* rows_;
     QLabel* summary_;
+    QLabel* playlists_;
     QTableView* table_;
     QCheckBox* notesOnly_;
     QPushButton* execute_;
