@@ -159,27 +159,21 @@ public:
         : dryRun_(dryRun), log_(log), result_(result) {}
 
     void Undo(const ChangeRecord& change) {
-        QString line = ChangeLine(change);
-        try {
-            const std::optional<QString> problem = dryRun_ ? Simulate(change) : Make(change);
-            if (nothing_)
-                line += QStringLiteral(" (never made, nothing to undo)");
-            log_(line);
-            if (problem)
-                Report(*problem);
-        } catch (const IoError& error) {
-            log_(line);
-            result_.ioError = true;
-            Report(QStringLiteral("Cannot undo ") + ShownInOneLine(PathAfter(change)) +
-                   QStringLiteral(": ") + ErrorBoxText(error.Text()));
-        }
-        nothing_ = false;
+        Step(ChangeLine(change), PathAfter(change),
+             [&] { return dryRun_ ? Simulate(change) : Make(change); });
     }
 
     void UndoPlaylist(const PlaylistRecord& playlist) {
-        QString line = QStringLiteral("Undoing playlist update: ") + ShownInOneLine(playlist.path);
+        Step(QStringLiteral("Undoing playlist update: ") + ShownInOneLine(playlist.path),
+             playlist.path, [&] { return Playlist(playlist); });
+    }
+
+private:
+    // Logs the line of one undo, with what undo found (problem: left alone, and why).
+    void Step(QString line, const QString& path,
+              const std::function<std::optional<QString>()>& undo) {
         try {
-            const std::optional<QString> problem = Playlist(playlist);
+            const std::optional<QString> problem = undo();
             if (nothing_)
                 line += QStringLiteral(" (never made, nothing to undo)");
             log_(line);
@@ -188,13 +182,12 @@ public:
         } catch (const IoError& error) {
             log_(line);
             result_.ioError = true;
-            Report(QStringLiteral("Cannot undo ") + ShownInOneLine(playlist.path) +
-                   QStringLiteral(": ") + ErrorBoxText(error.Text()));
+            Report(QStringLiteral("Cannot undo ") + ShownInOneLine(path) + QStringLiteral(": ") +
+                   ErrorBoxText(error.Text()));
         }
         nothing_ = false;
     }
 
-private:
     std::optional<QString> Playlist(const PlaylistRecord& playlist) {
         const std::optional<FileStat> file = StatPath(playlist.path, true);
         if (!file)

@@ -4,7 +4,6 @@
 #include "support/ModalAnswer.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -46,16 +45,6 @@ TEST_F(OptionsDialogTest, OptionsComeBackAsSetAndSlidersAreClamped) {
         EXPECT_EQ(dialog.Options(), c.expected)
             << c.set.extensionFormat << " " << c.set.numberOfDigits;
     }
-}
-
-TEST_F(OptionsDialogTest, UpdatePlaylistsIsACheckBoxOfItsOwn) {
-    auto* box = Find<QCheckBox>(QStringLiteral("CheckBox5"));
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->text(), "Update playlists that list renamed files");
-    EXPECT_FALSE(dialog.Options().updatePlaylists);
-    box->click();
-    EXPECT_TRUE(dialog.Options().updatePlaylists);
-    EXPECT_TRUE(dialog.Options().keepUndoHistory);
 }
 
 TEST_F(OptionsDialogTest, EveryWayOfClosingEmitsClosed) {
