@@ -13,7 +13,9 @@ BatchOptions BuildOptions(const CliRequest& request) {
                 QStringLiteral("settings file \"%1\" not found").arg(request.settingsFile));
         options = BatchOptionsFromSettings(LoadSettings(request.settingsFile));
     } else {
+        // The command line changes only what it names: every other field is left.
         options.tagFill.ask.fill(false);
+        options.tagFill.leave.fill(true);
     }
     options.process = request.process;
     options.clearStatus = true;
@@ -24,6 +26,8 @@ BatchOptions BuildOptions(const CliRequest& request) {
         options.program.numberOfDigits = *request.numberOfDigits;
     if (request.keepReadOnly)
         options.program.eraseReadOnlyAttr = false;
+    if (request.skipFailed)
+        options.program.skipFailedFiles = true;
     if (request.noHistory)
         options.program.keepUndoHistory = false;
     if (request.updatePlaylists)
@@ -50,6 +54,9 @@ BatchOptions BuildOptions(const CliRequest& request) {
     if (request.overwrite)
         options.writeTagOnlyWhenNotPresent = false;
 
+    // A field named on the command line is written (its value, or asked for with --ask);
+    // --leave keeps it. The fields it does not name keep their states from the settings
+    // file, or are left.
     TagFillOptions& page = options.tagFill;
     for (int row = 0; row < kTextFieldCount; ++row) {
         if (request.values[row])
@@ -58,8 +65,12 @@ BatchOptions BuildOptions(const CliRequest& request) {
     if (request.genre)
         page.genre = *request.genre;
     for (int row = 0; row < kTagFillRows; ++row) {
-        page.ask[row] = page.ask[row] || request.ask[row];
-        page.leave[row] = page.leave[row] || request.leave[row];
+        if (request.leave[row]) {
+            page.leave[row] = true;
+        } else if (request.ask[row] || request.Names(row)) {
+            page.ask[row] = request.ask[row];
+            page.leave[row] = false;
+        }
     }
 
     if (request.confirm)

@@ -54,6 +54,7 @@ struct CliRequest {
     std::optional<int> extensionFormat;
     std::optional<int> numberOfDigits;
     bool keepReadOnly = false;
+    bool skipFailed = false; // --skip-failed: an I/O error on a file is counted, the run goes on
     bool updatePlaylists = false; // --update-playlists
     bool dryRun = false; // --dry-run, -n: change nothing, show what the run (or undo) would do
     bool json = false;   // --json: print the run as one JSON document
@@ -72,6 +73,10 @@ struct CliRequest {
     std::optional<int> genre;
     std::array<bool, kTagFillRows> leave{};
     std::array<bool, kTagFillRows> ask{};
+    // True when a value for the "TAG" row is given (--artist, --genre and the like).
+    bool Names(int row) const {
+        return row == kGenreRow ? genre.has_value() : values[row].has_value();
+    }
 
     bool confirm = false;
 

@@ -1,5 +1,8 @@
 #include "batch/PlanRecorder.h"
 
+#include "batch/TagRows.h"
+#include "tag/Genres.h"
+
 #include <algorithm>
 #include <cerrno>
 
@@ -134,6 +137,19 @@ void PlanRecorder::Wrote(const TTagRecord& record) {
         return;
     item_.action = PlanAction::WriteTag;
     BuildTag(record, item_.tagAfter.emplace().data());
+    if (item_.tagBefore)
+        NoteEmptied(*item_.tagBefore, record);
+}
+
+void PlanRecorder::NoteEmptied(const RawTag& before, const TTagRecord& after) {
+    TTagRecord old;
+    ParseTagFields(QByteArrayView(before.data(), kTagSize).sliced(kTagMarkerSize), old);
+    for (const TagField field : kTextFields) {
+        if (!FieldText(old, field).isEmpty() && FieldText(after, field).isEmpty())
+            Note(PlanNote::FieldEmptied, TagRowName(int(field)) + QStringLiteral(" emptied"));
+    }
+    if (old.Genre < kGenreCount && after.Genre >= kGenreCount)
+        Note(PlanNote::FieldEmptied, TagRowName(kGenreRow) + QStringLiteral(" emptied"));
 }
 
 void PlanRecorder::Removed() {

@@ -17,13 +17,16 @@ enum class PlanAction { None, Rename, WriteTag, RemoveTag, List };
 
 // The kinds of note an entry can carry, as bits.
 enum class PlanNote : quint32 {
-    NoTag = 1,           // the file has no tag
-    NameTaken = 2,       // a rename fails: another file has the name
-    NotRenamed = 4,      // a rename fails for another reason
-    FieldCut = 8,        // a text is cut to its field's capacity
-    NotInCodePage = 16,  // a text holds characters the code page lacks
-    AskedAtRunTime = 32, // a question the run asks (a dry run answers it itself)
-    ReadOnlyCleared = 64 // the file's read-only mode is cleared
+    NoTag = 1,            // the file has no tag
+    NameTaken = 2,        // a rename fails: another file has the name
+    NotRenamed = 4,       // a rename fails for another reason
+    FieldCut = 8,         // a text is cut to its field's capacity
+    NotInCodePage = 16,   // a text holds characters the code page lacks
+    AskedAtRunTime = 32,  // a question the run asks (a dry run answers it itself)
+    ReadOnlyCleared = 64, // the file's read-only mode is cleared
+    NotMp3 = 128,         // refused: the file is no MP3 file
+    Failed = 256,         // an I/O error, skipped by "Skip files that fail and go on"
+    FieldEmptied = 512,   // a field that held a value is written empty
 };
 
 // The 128 bytes of a tag.
@@ -94,5 +97,8 @@ struct RunPlan {
 // One line about a plan: "12 files: 9 renamed, 2 names taken, 1 without a tag", and how it
 // ends when it does not reach the end.
 QString PlanSummary(const RunPlan& plan, int entryCount);
+// Where an I/O error ends the run and why: "The run will stop at file 1 of 21: File access
+// denied: PATH" ("stopped" after a real run). Empty when no I/O error ends it.
+QString PlanStopText(const RunPlan& plan, int entryCount);
 
 } // namespace vantuke

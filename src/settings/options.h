@@ -10,9 +10,10 @@ class QSlider;
 namespace vantuke {
 
 // The Options dialog: the extension's letter case, the digit count of %N, whether read-only
-// files are made writable, whether runs keep an undo history and whether they update the
-// playlists that list the files they rename. There is no cancel: a change
-// counts at once, and the window saves the settings whenever the dialog closes.
+// files are made writable, whether runs keep an undo history, whether they skip files that
+// fail and whether they update the playlists that list the files they rename. There is no
+// cancel: a change counts at once, and the window saves the settings whenever the dialog
+// closes.
 class TForm4 : public QDialog {
     Q_OBJECT
 
@@ -32,6 +33,7 @@ private:
     QSlider* numberOfDigits_;
     QCheckBox* eraseReadOnlyAttr_;
     QCheckBox* keepUndoHistory_;
+    QCheckBox* skipFailedFiles_;
     QCheckBox* updatePlaylists_;
 };
 

@@ -95,8 +95,8 @@ void TForm1::UndoLastRun() {
             RenameBackEntries(entries, result.renamedBack);
             files_->SetSelectionEntries(entries);
             files_->PlaylistsRestored(result.restoredPlaylists);
-            files_->FillFileList();
         });
+        RunGuarded(this, [this] { files_->FillFileList(); });
     });
 }
 
@@ -139,8 +139,10 @@ void TForm1::RunBatch() {
         }
         host.Flush();
         files_->SetSelectionEntries(entries);
-        files_->FillFileList();
     });
+    // The file list shows the names and tags the run left, also when an error ended it after
+    // some changes were made.
+    RunGuarded(this, [this] { files_->FillFileList(); });
 }
 
 } // namespace vantuke

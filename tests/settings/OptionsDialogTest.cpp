@@ -4,6 +4,7 @@
 #include "support/ModalAnswer.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -36,14 +37,37 @@ TEST_F(OptionsDialogTest, OptionsComeBackAsSetAndSlidersAreClamped) {
         ProgramOptions expected;
     };
     const Case cases[] = {
-        {{0, 0, false}, {0, 0, false}},  {{3, 3, true}, {3, 3, true}},
-        {{2, 0, true}, {2, 0, true}},    {{-1, 4, false}, {0, 3, false}},
-        {{99, -50, true}, {3, 0, true}}, {{1, 1, true, false, true}, {1, 1, true, false, true}},
+        {{0, 0, false}, {0, 0, false}},
+        {{3, 3, true}, {3, 3, true}},
+        {{2, 0, true}, {2, 0, true}},
+        {{-1, 4, false}, {0, 3, false}},
+        {{99, -50, true}, {3, 0, true}},
+        {{1, 1, true, false, true}, {1, 1, true, false, true}},
+        {{1, 1, true, true, false, true}, {1, 1, true, true, false, true}},
     };
     for (const Case& c : cases) {
         dialog.SetOptions(c.set);
         EXPECT_EQ(dialog.Options(), c.expected)
             << c.set.extensionFormat << " " << c.set.numberOfDigits;
+    }
+    // The options' boxes, as the user sees them.
+    struct Box {
+        const char* name;
+        const char* caption;
+        bool ProgramOptions::*option;
+    };
+    const Box boxes[] = {
+        {"CheckBox3", "Skip files that fail and go on", &ProgramOptions::skipFailedFiles},
+        {"CheckBox5", "Update playlists that list renamed files", &ProgramOptions::updatePlaylists},
+    };
+    for (const Box& b : boxes) {
+        auto* box = Find<QCheckBox>(QLatin1String(b.name));
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->text(), QLatin1String(b.caption));
+        box->setChecked(true);
+        EXPECT_TRUE(dialog.Options().*b.option) << b.name;
+        box->setChecked(false);
+        EXPECT_FALSE(dialog.Options().*b.option) << b.name;
     }
 }
 
@@ -81,6 +105,8 @@ TEST_F(OptionsDialogTest, EveryWayOfClosingEmitsClosed) {
 // dialog's fixed size: the designed 236 by 177 pixels, grown as far as its controls need.
 TEST_F(OptionsDialogTest, CaptionsStandUnderTheirTicks) {
     dialog.show();
+    // 236 pixels wide or wider as its longest caption needs; taller than 177 by the rows its
+    // options take beyond the first three.
     EXPECT_GE(dialog.width(), 236);
     EXPECT_GE(dialog.height(), 177);
     EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());

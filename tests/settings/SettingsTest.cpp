@@ -25,7 +25,7 @@ namespace {
 // Every value differs from its default, and every text survives the reading rules.
 Settings FullyPopulated() {
     Settings s;
-    s.program = ProgramOptions{3, 0, false, false, true};
+    s.program = ProgramOptions{3, 0, false, false, true, true};
     s.lastDir = QStringLiteral("/srv/music/Bj\u00F6rk/");
     s.clearStatus = true;
     s.untagConfirmation = true;
@@ -110,7 +110,7 @@ TEST(Settings, NewFileHoldsSectionsAndKeysInOrder) {
     EXPECT_TRUE(text.startsWith("[ProgramOptions]\nExtensionFormat=1\nNumberOfDigits=1\n"
                                 "EraseReadOnlyAttr=1\nLastDir=" +
                                 QDir::homePath() +
-                                "/\nClearStatus=0\nKeepUndoHistory=1\n"
+                                "/\nClearStatus=0\nKeepUndoHistory=1\nSkipFailedFiles=0\n"
                                 "UpdatePlaylists=0\n"));
     EXPECT_TRUE(text.contains("[FilenameTAG]\nSeparator=-\nClearSpaces=1\n"
                               "WriteTAGonlyWhenNotPresent=1\nFormat=0\nNoOfPresets=0\n"
@@ -159,8 +159,11 @@ INSTANTIATE_TEST_SUITE_P(
                  [](const Settings& s) { return !s.program.keepUndoHistory; }},
         LoadCase{"UndoHistoryOnWithoutKey", "[ProgramOptions]\nClearStatus=1\n",
                  [](const Settings& s) {
-                     return s.program.keepUndoHistory && !s.program.updatePlaylists;
+                     return s.program.keepUndoHistory && !s.program.skipFailedFiles &&
+                            !s.program.updatePlaylists;
                  }},
+        LoadCase{"SkipFailedFilesOn", "[ProgramOptions]\nSkipFailedFiles=1\n",
+                 [](const Settings& s) { return s.program.skipFailedFiles; }},
         LoadCase{"UpdatePlaylistsOn", "[ProgramOptions]\nUpdatePlaylists=1\n",
                  [](const Settings& s) { return s.program.updatePlaylists; }},
         LoadCase{"FormatClampsHigh", "[FilenameTAG]\nFormat=12\n",
