@@ -70,6 +70,19 @@ protected:
             .arg(lists_, name, entries == 1 ? "1 entry" : QString("%1 entries").arg(entries));
     }
 
+    // A run in which the playlist could not be replaced: it is left as it is and is an error
+    // line; the renames stand, and the other playlists follow them.
+    void ExpectLeftAndReported(const char* name, const QByteArray& left, const char* line) {
+        ScriptedHost host;
+        EXPECT_EQ(RunReal(host).errorCount, 1);
+        EXPECT_EQ(Read(name), left);
+        EXPECT_TRUE(host.lines.contains(QString::fromLatin1(line).arg(lists_)));
+        EXPECT_EQ(host.lines.last(), "Process Complete! (1 errors)");
+        EXPECT_TRUE(QFile::exists(music_ + "new1.mp3"));
+        EXPECT_TRUE(QFile::exists(music_ + "new3.mp3"));
+        EXPECT_EQ(Read("b.m3u8"), Renamed(m3u8_, {{"old2", "new2"}}));
+    }
+
     TempDir dir_;
     TempDir history_;
     QString music_;
@@ -116,28 +129,14 @@ TEST_F(PlaylistRun, AFailedRenameLeavesItsEntry) {
 TEST_F(PlaylistRun, APlaylistChangedSinceItWasReadIsLeftAndReported) {
     const QByteArray edited = pls_ + "File2=../old4.mp3\n";
     WriteFile(lists_ + "c.pls", edited);
-    ScriptedHost host;
-    EXPECT_EQ(RunReal(host).errorCount, 1);
-    EXPECT_EQ(Read("c.pls"), edited);
-    EXPECT_TRUE(host.lines.contains(
-        QStringLiteral("Error #1: Playlist %1c.pls changed since it was read; left alone")
-            .arg(lists_)));
-    // The renames stand, and the other playlists follow them.
-    EXPECT_TRUE(QFile::exists(music_ + "new3.mp3"));
-    EXPECT_EQ(Read("a.m3u"), Renamed(m3u_, {{"old1", "new1"}, {"old2", "new2"}}));
-    EXPECT_EQ(host.lines.last(), "Process Complete! (1 errors)");
+    ExpectLeftAndReported("c.pls", edited,
+                          "Error #1: Playlist %1c.pls changed since it was read; left alone");
 }
 
 TEST_F(PlaylistRun, APlaylistThatCannotBeWrittenIsAnErrorLineAndTheRenamesStand) {
     MakeReadOnly(lists_ + "a.m3u");
-    ScriptedHost host;
-    EXPECT_EQ(RunReal(host).errorCount, 1);
-    EXPECT_EQ(Read("a.m3u"), m3u_);
-    EXPECT_TRUE(host.lines.contains(
-        QStringLiteral("Error #1: Cannot update playlist %1a.m3u: File access denied")
-            .arg(lists_)));
-    EXPECT_TRUE(QFile::exists(music_ + "new1.mp3"));
-    EXPECT_EQ(Read("b.m3u8"), Renamed(m3u8_, {{"old2", "new2"}}));
+    ExpectLeftAndReported("a.m3u", m3u_,
+                          "Error #1: Cannot update playlist %1a.m3u: File access denied");
 }
 
 TEST_F(PlaylistRun, UndoPutsTheOldBytesBackUnlessChangedSince) {
@@ -155,6 +154,25 @@ TEST_F(PlaylistRun, UndoPutsTheOldBytesBackUnlessChangedSince) {
     EXPECT_EQ(undone.errorCount, 1);
     EXPECT_TRUE(lines.contains(
         QStringLiteral("Error #1: %1c.pls changed since the run; left alone").arg(lists_)));
+    EXPECT_EQ(undone.restoredPlaylists.size(), 2);
+}
+
+// A run that stops between a playlist's record and its replace (killed, or refused the write)
+// leaves a record of a replace never made: undo finds the old bytes and reports nothing.
+TEST_F(PlaylistRun, UndoOfAReplaceNeverMadeLeavesThePlaylistWithoutAnError) {
+    MakeReadOnly(lists_ + "a.m3u");
+    ScriptedHost host;
+    RunReal(host);
+    QStringList lines;
+    const UndoResult undone =
+        UndoRun(history_.Dir(), QString(), false, [&](const QString& line) { lines << line; });
+    EXPECT_EQ(undone.errorCount, 0);
+    EXPECT_TRUE(lines.contains(QStringLiteral("Undoing playlist update: %1a.m3u (never made, "
+                                              "nothing to undo)")
+                                   .arg(lists_)));
+    EXPECT_EQ(Read("a.m3u"), m3u_);
+    EXPECT_EQ(Read("b.m3u8"), m3u8_);
+    EXPECT_TRUE(QFile::exists(music_ + "old1.mp3"));
     EXPECT_EQ(undone.restoredPlaylists.size(), 2);
 }
 

@@ -560,7 +560,9 @@ TEST_F(RunTest, PlaylistsFollowRunAfterRunAndUndo) {
     WriteMp3(Path(QStringLiteral("b.mp3")), 100, MakeTag("Two", "Band"));
     const QString list = Path(QStringLiteral("list.m3u"));
     testsupport::WriteFile(list, "#EXTM3U\r\na.mp3\r\nb.mp3\r\n");
-    windows_->Options().SetOptions(ProgramOptions{1, 1, true, true, true});
+    ProgramOptions options;
+    options.updatePlaylists = true;
+    windows_->Options().SetOptions(options);
     Form1().FileSelection()->AddPaths({list});
     ChooseProcess(Process::TagToFilename);
     Find<QCheckBox>(QStringLiteral("CheckBox19"))->setChecked(true);
