@@ -34,6 +34,8 @@ BatchOptions BuildOptions(const CliRequest& request) {
         options.program.codec.page = request.codePage;
     if (request.transliterate)
         options.program.codec.transliterate = true;
+    if (request.updatePlaylists)
+        options.program.updatePlaylists = true;
 
     if (request.tmpl) {
         if (request.process == Process::TagToFilename)

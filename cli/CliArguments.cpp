@@ -1,5 +1,5 @@
 #include "CliRequest.h"
-#include "platform/AsciiCase.h"
+#include "convert/PlaylistEntries.h"
 #include "tag/Genres.h"
 
 #include <QSet>
@@ -203,6 +203,8 @@ private:
             request_.skipFailed = true;
         } else if (name == QLatin1String("--no-history")) {
             request_.noHistory = true;
+        } else if (name == QLatin1String("--update-playlists")) {
+            request_.updatePlaylists = true;
         } else if (name == QLatin1String("--dry-run") || name == QLatin1String("-n")) {
             request_.dryRun = true;
         } else if (name == QLatin1String("--json")) {
@@ -215,9 +217,8 @@ private:
                 throw UsageError(QStringLiteral("--settings needs a file name"));
         } else if (name == QLatin1String("--playlist")) {
             const QString path = value();
-            if (!EndsWithIgnoringAsciiCase(path, u".m3u") &&
-                !EndsWithIgnoringAsciiCase(path, u".pls"))
-                throw UsageError(QStringLiteral("--playlist takes an .m3u or .pls file"));
+            if (!PlaylistKindOf(path))
+                throw UsageError(QStringLiteral("--playlist takes an .m3u, .m3u8 or .pls file"));
             request_.sources.append(Source{path, Source::Kind::Playlist});
         } else if (name == QLatin1String("--template")) {
             request_.tmpl = value();
@@ -394,8 +395,10 @@ Options for every process:
   --no-history            keep no undo history of this run
   --settings FILE         take the process's options from a Vantuke.Ini file;
                           options given here win
-  --playlist FILE         add the files an .m3u or .pls playlist names
+  --playlist FILE         add the files an .m3u, .m3u8 or .pls playlist names
                           (repeatable; in order with the FILEs)
+  --update-playlists      rewrite the --playlist files that list files this run
+                          renames, so they name the new names
   --files-from FILE       add the FILEs listed in FILE, one per line ("-":
                           standard input; repeatable; in order with the FILEs)
   -0, --null              --files-from lists are separated by NUL characters

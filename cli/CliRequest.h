@@ -28,7 +28,7 @@ private:
 struct Source {
     enum class Kind {
         File,     // a file, or a folder whose MP3 files are added
-        Playlist, // an .m3u or .pls playlist whose entries are added
+        Playlist, // an .m3u, .m3u8 or .pls playlist whose entries are added
         FileList, // a list of FILEs, one per line (or NUL-separated); "-" is standard input
     };
     QString path;
@@ -59,9 +59,10 @@ struct CliRequest {
     std::optional<int> numberOfDigits;
     bool keepReadOnly = false;
     bool skipFailed = false; // --skip-failed: an I/O error on a file is counted, the run goes on
-    bool dryRun = false;     // --dry-run, -n: change nothing, show what the run (or undo) would do
-    bool json = false;       // --json: print the run as one JSON document
-    bool csv = false;        // --csv: print the tags a listing found as CSV
+    bool updatePlaylists = false; // --update-playlists
+    bool dryRun = false; // --dry-run, -n: change nothing, show what the run (or undo) would do
+    bool json = false;   // --json: print the run as one JSON document
+    bool csv = false;    // --csv: print the tags a listing found as CSV
 
     std::optional<QString> tmpl; // --template of the process
     bool showProcessing = false;

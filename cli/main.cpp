@@ -65,12 +65,12 @@ QStringList Arguments(int argc, char* argv[]) {
 }
 
 int Run(CliRequest request) {
-    const BatchOptions options = BuildOptions(request);
+    BatchOptions options = BuildOptions(request);
     const QString cwd = WorkingDir();
     // Relative FILEs need the working folder; one removed under the program names nothing.
     if (cwd.isEmpty())
         throw IoError::FromErrno(ENOENT).WithPath(QStringLiteral("."));
-    QStringList entries = BuildSelection(request, cwd);
+    QStringList entries = BuildSelection(request, cwd, &options.playlists);
     // The sources are in the selection now; their room serves the run.
     request.sources = {};
     TerminalHost terminal(stdout, stderr, stdin,
@@ -117,6 +117,13 @@ int Run(CliRequest request) {
             throw;
         }
         finish();
+        // Playlists left naming the old paths are a note, as the entries' notes are.
+        if (!document) {
+            for (const PlaylistPlan& playlist : std::as_const(plan.playlists)) {
+                if (playlist.outcome == PlaylistPlan::Outcome::Stale)
+                    terminal.Remark(QStringLiteral("note: ") + PlaylistLine(playlist));
+            }
+        }
     }
     if (!FlushOutput())
         return kIoError;

@@ -3,6 +3,7 @@
 #include "batch/TagRows.h"
 #include "convert/Adjust.h"
 #include "convert/FilenameToTag.h"
+#include "convert/PlaylistEntries.h"
 #include "convert/ProgramOptions.h"
 
 #include <QList>
@@ -68,6 +69,10 @@ struct BatchOptions {
     bool listShowProcessing = false; // "Display "Processing file ..." message"
     // "Adjust FileName"
     QList<Substitution> substitutions{Substitution{}};
+
+    // The playlists the entries were taken from, as read: the ones a run updates when it
+    // renames files they list ("UpdatePlaylists").
+    QList<Playlist> playlists;
 
     bool operator==(const BatchOptions&) const = default;
 };

@@ -14,6 +14,7 @@
 namespace vantuke {
 
 class PlanRecorder;
+class PlaylistWriter;
 
 // What the per-entry steps of a process tell the frame.
 enum class StepResult { Next, Stop };
@@ -27,12 +28,19 @@ class BatchRun {
 public:
     BatchRun(QStringList& entries, const BatchOptions& options, BatchHost& host, FileSystem& files,
              PlanRecorder* recorder = nullptr)
-        : entries_(entries), options_(options), host_(host), files_(files), recorder_(recorder) {}
+        : entries_(entries), options_(options), host_(host), files_(files), recorder_(recorder),
+          entriesAtStart_(options.playlists.isEmpty() ? QStringList() : entries) {}
 
     const BatchOptions& Options() const { return options_; }
     int EntryCount() const { return int(entries_.size()); }
     BatchHost& Host() { return host_; }
     FileSystem& Files() { return files_; }
+    // The recorder of a recorded run; null otherwise.
+    PlanRecorder* Recorder() { return recorder_; }
+    const QStringList& Entries() const { return entries_; }
+    // The entries as the run started, kept when the run has playlists to update: an entry
+    // whose text differs now was renamed.
+    const QStringList& EntriesAtStart() const { return entriesAtStart_; }
     TTagRecord& Record() { return record_; }
     // The values of the "TAG" page as tag bytes, made once per run.
     const TTagRecord& PageValues();
@@ -98,6 +106,7 @@ private:
     BatchHost& host_;
     FileSystem& files_;
     PlanRecorder* recorder_;
+    const QStringList entriesAtStart_;
     int errorCount_ = 0;
     TTagRecord record_;
     std::optional<TTagRecord> pageValues_;
@@ -108,9 +117,11 @@ private:
 
 // The frame of every run, over the given files; with a recorder (which files then is), each
 // entry is recorded; with a batcher (which the files under the recorder are), changes may be
-// held back and made in groups. See ExecuteBatch.
+// held back and made in groups. The playlists that list renamed files are replaced through
+// playlists (the disk when none is given). See ExecuteBatch.
 BatchResult RunBatchSteps(QStringList& entries, const BatchOptions& options, BatchHost& host,
-                          FileSystem& files, PlanRecorder* recorder, ChangeBatcher* batcher);
+                          FileSystem& files, PlanRecorder* recorder, ChangeBatcher* batcher,
+                          PlaylistWriter* playlists = nullptr);
 
 // The per-entry steps of each process, for entry i with its path and file number n = i + 1.
 StepResult TagToFilenameStep(BatchRun& run, int i, const QString& path);

@@ -1,6 +1,7 @@
 #include "batch/ExecuteBatch.h"
 #include "batch/BatchRun.h"
 #include "batch/PlanRecorder.h"
+#include "batch/PlaylistUpdate.h"
 #include "batch/RealRun.h"
 #include "batch/TagFill.h"
 #include "batch/TagRows.h"
@@ -431,7 +432,8 @@ private:
 } // namespace
 
 BatchResult RunBatchSteps(QStringList& entries, const BatchOptions& options, BatchHost& host,
-                          FileSystem& files, PlanRecorder* recorder, ChangeBatcher* batcher) {
+                          FileSystem& files, PlanRecorder* recorder, ChangeBatcher* batcher,
+                          PlaylistWriter* playlists) {
     std::optional<HoldingHost> holding;
     if (batcher)
         holding.emplace(host);
@@ -472,6 +474,9 @@ BatchResult RunBatchSteps(QStringList& entries, const BatchOptions& options, Bat
         }
     }
 
+    DiskPlaylists disk;
+    result.playlists = UpdatePlaylists(run, playlists ? *playlists : disk);
+
     out.SetProgressPosition(0);
     result.errorCount = run.ErrorCount();
     out.LogLineOf(BatchHost::LineKind::Finish, QStringLiteral("Process Complete! (") +
@@ -497,13 +502,15 @@ BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, Batc
 BatchResult ExecuteWithHistory(QStringList& entries, const BatchOptions& options, BatchHost& host,
                                const QString& historyFolder) {
     RealRun real(options, int(entries.size()), historyFolder);
-    return RunBatchSteps(entries, options, host, real.Files(), nullptr, real.Batcher());
+    return RunBatchSteps(entries, options, host, real.Files(), nullptr, real.Batcher(),
+                         &real.Playlists());
 }
 
 BatchResult ExecuteWithHistory(QStringList& entries, const BatchOptions& options, BatchHost& host,
                                const QString& historyFolder, FileSystem& files, HoldLimits limits) {
     RealRun real(options, int(entries.size()), historyFolder, &files, limits);
-    return RunBatchSteps(entries, options, host, real.Files(), nullptr, real.Batcher());
+    return RunBatchSteps(entries, options, host, real.Files(), nullptr, real.Batcher(),
+                         &real.Playlists());
 }
 
 } // namespace vantuke

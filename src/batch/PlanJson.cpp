@@ -140,6 +140,35 @@ void AppendItem(QByteArray& out, const PlanItem& item, const TagCodec& codec) {
     out += "]}";
 }
 
+const char* OutcomeName(PlaylistPlan::Outcome outcome) {
+    switch (outcome) {
+    case PlaylistPlan::Outcome::Updated:
+        return "updated";
+    case PlaylistPlan::Outcome::Stale:
+        return "not-updated";
+    case PlaylistPlan::Outcome::Changed:
+        return "changed";
+    case PlaylistPlan::Outcome::Failed:
+        break;
+    }
+    return "failed";
+}
+
+void AppendPlaylist(QByteArray& out, const PlaylistPlan& playlist) {
+    out += "    {";
+    AppendPath(out, "path", playlist.path);
+    out += ", \"entries\": ";
+    out += QByteArray::number(playlist.entries);
+    out += ", \"result\": \"";
+    out += OutcomeName(playlist.outcome);
+    out += "\", \"error\": ";
+    if (playlist.error.isEmpty())
+        out += "null";
+    else
+        AppendString(out, playlist.error);
+    out += '}';
+}
+
 } // namespace
 
 PlanJsonWriter::PlanJsonWriter(Process process, bool dryRun, const TagCodec& codec, Out out)
@@ -163,7 +192,12 @@ void PlanJsonWriter::Entry(const PlanItem& item) {
 }
 
 void PlanJsonWriter::Finish(const RunPlan& plan) {
-    piece_ += first_ ? "],\n  \"errors\": " : "\n  ],\n  \"errors\": ";
+    piece_ += first_ ? "],\n  \"playlists\": [" : "\n  ],\n  \"playlists\": [";
+    for (qsizetype k = 0; k < plan.playlists.size(); ++k) {
+        piece_ += k == 0 ? "\n" : ",\n";
+        AppendPlaylist(piece_, plan.playlists.at(k));
+    }
+    piece_ += plan.playlists.isEmpty() ? "],\n  \"errors\": " : "\n  ],\n  \"errors\": ";
     piece_ += QByteArray::number(plan.errorCount);
     piece_ += ",\n  \"complete\": ";
     piece_ += plan.complete ? "true" : "false";

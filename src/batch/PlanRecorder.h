@@ -31,6 +31,8 @@ public:
     // A note of the current entry.
     void Note(PlanNote kind, const QString& text);
     void CountError() { ++plan_.errorCount; }
+    // What the run did, or would do, to a playlist that lists files it renamed.
+    void PlaylistDone(const PlaylistPlan& playlist) { plan_.playlists.append(playlist); }
     // Notes why the current entry's rename failed: the name taken (by which entry, when one
     // holds it), the file missing, the folder missing or not writable, the name too long.
     void RenameFailed(const QString& path, const QString& newPath);

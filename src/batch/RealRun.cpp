@@ -17,6 +17,26 @@ constexpr qint64 kLongestHoldMsec = 250;
 
 } // namespace
 
+// The playlists of a run that keeps its undo history.
+class RealRun::JournaledPlaylists final : public PlaylistWriter {
+public:
+    JournaledPlaylists(JournalWriter& journal, PlaylistWriter& files)
+        : journal_(journal), files_(files) {}
+
+    Result Replace(const QString& path, const QByteArray& old, const QByteArray& bytes) override {
+        // A playlist that changed meanwhile gets no record: nothing is made of it.
+        if (!PlaylistUnchanged(path, old))
+            return Result{false, std::nullopt};
+        journal_.AddPlaylist(PlaylistRecord{path, old, bytes.size(), PlaylistDigest(bytes)});
+        journal_.Flush();
+        return files_.Replace(path, old, bytes);
+    }
+
+private:
+    JournalWriter& journal_;
+    PlaylistWriter& files_;
+};
+
 bool KeepsHistory(const BatchOptions& options) {
     return options.program.keepUndoHistory && options.process != Process::ListFiles;
 }
@@ -41,6 +61,14 @@ RealRun::RealRun(const BatchOptions& options, int entryCount, const QString& his
 RealRun::~RealRun() {
     if (journaled_)
         journaled_->Finish();
+}
+
+PlaylistWriter& RealRun::Playlists() {
+    if (!journal_)
+        return diskPlaylists_;
+    if (!journaledPlaylists_)
+        journaledPlaylists_ = std::make_unique<JournaledPlaylists>(*journal_, diskPlaylists_);
+    return *journaledPlaylists_;
 }
 
 } // namespace vantuke

@@ -2,12 +2,14 @@
 
 #include "batch/BatchOptions.h"
 #include "batch/ExecuteBatch.h"
+#include "batch/PlaylistUpdate.h"
 #include "journal/JournalFiles.h"
 #include "journal/JournalWriter.h"
 #include "tag/ChangeBatcher.h"
 #include "tag/FileSystem.h"
 
 #include <QString>
+#include <memory>
 #include <optional>
 
 namespace vantuke {
@@ -40,12 +42,18 @@ public:
     FileSystem& Files() { return journaled_ ? static_cast<FileSystem&>(*journaled_) : files_; }
     // Null when the run keeps no history.
     ChangeBatcher* Batcher() { return journaled_ ? &*journaled_ : nullptr; }
+    // Where the run's playlists are replaced: with history, each replace is recorded and the
+    // record flushed before it is made.
+    PlaylistWriter& Playlists();
 
 private:
     DiskFileSystem disk_;
     FileSystem& files_;
     std::optional<JournalWriter> journal_;
     std::optional<JournalFiles> journaled_;
+    DiskPlaylists diskPlaylists_;
+    class JournaledPlaylists;
+    std::unique_ptr<JournaledPlaylists> journaledPlaylists_;
 };
 
 // A real run (what ExecuteBatch does) with its history, when the options keep one, in

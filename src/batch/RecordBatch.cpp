@@ -1,6 +1,7 @@
 #include "batch/RecordBatch.h"
 
 #include "batch/BatchRun.h"
+#include "batch/PlaylistUpdate.h"
 #include "batch/RealRun.h"
 #include "batch/TagRows.h"
 #include "journal/History.h"
@@ -61,10 +62,11 @@ BatchResult RecordBatch(RunKind kind, QStringList& entries, const BatchOptions& 
     PlanRecorder recorder(planning ? static_cast<FileSystem&>(*planning) : real->Files(), plan,
                           entries, entryDone);
     DryRunHost dryHost(host, recorder);
+    PlannedPlaylists plannedPlaylists;
     try {
-        const BatchResult result =
-            RunBatchSteps(entries, options, kind == RunKind::Dry ? dryHost : host, recorder,
-                          &recorder, real ? real->Batcher() : nullptr);
+        const BatchResult result = RunBatchSteps(
+            entries, options, kind == RunKind::Dry ? dryHost : host, recorder, &recorder,
+            real ? real->Batcher() : nullptr, real ? &real->Playlists() : &plannedPlaylists);
         plan.complete = !result.stopped;
         return result;
     } catch (const IoError& error) {

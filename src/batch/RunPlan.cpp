@@ -1,5 +1,6 @@
 #include "batch/RunPlan.h"
 
+#include "convert/PathNames.h"
 #include "platform/NameDisplay.h"
 
 namespace vantuke {
@@ -11,6 +12,26 @@ QString Count(int n, const char* one, const char* many) {
 }
 
 } // namespace
+
+QString PlaylistLine(const PlaylistPlan& playlist) {
+    const QString path = ShownInOneLine(playlist.path);
+    switch (playlist.outcome) {
+    case PlaylistPlan::Outcome::Updated:
+        return QStringLiteral("Playlist updated: ") + path + QStringLiteral(" (") +
+               Count(playlist.entries, "entry", "entries") + u')';
+    case PlaylistPlan::Outcome::Stale:
+        return QStringLiteral("Playlist not updated: ") + path + QStringLiteral(" (") +
+               Count(playlist.entries, "entry still names the old path",
+                     "entries still name the old paths") +
+               u')';
+    case PlaylistPlan::Outcome::Changed:
+        return QStringLiteral("Playlist ") + path +
+               QStringLiteral(" changed since it was read; left alone");
+    case PlaylistPlan::Outcome::Failed:
+        break;
+    }
+    return QStringLiteral("Cannot update playlist ") + path + QStringLiteral(": ") + playlist.error;
+}
 
 QString PlanSummary(const RunPlan& plan, int entryCount) {
     if (entryCount == 0)

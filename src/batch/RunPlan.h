@@ -58,6 +58,28 @@ struct PlanItem {
     bool Has(PlanNote kind) const { return (noteKinds & quint32(kind)) != 0; }
 };
 
+// What a run did, or would do, to one playlist that lists files it renamed.
+struct PlaylistPlan {
+    enum class Outcome {
+        Updated, // its entries of the renamed files follow the new names
+        Stale,   // not updated ("UpdatePlaylists" off): it still names the old paths
+        Changed, // changed on disk since it was read, and left alone
+        Failed,  // could not be updated (error)
+    };
+    QString path;
+    int entries = 0; // its entries that name renamed files
+    Outcome outcome = Outcome::Updated;
+    QString error; // Failed: why
+
+    bool operator==(const PlaylistPlan&) const = default;
+};
+
+// The line about a playlist, as the status box, the notes and the Preview show it:
+// "Playlist updated: PATH (3 entries)", "Playlist not updated: PATH (3 entries still name
+// the old paths)", "Playlist PATH changed since it was read; left alone", "Cannot update
+// playlist PATH: WHY".
+QString PlaylistLine(const PlaylistPlan& playlist);
+
 // What a run did, or a dry run would do: one item per entry it reached, in order, and how
 // it ended.
 struct RunPlan {
@@ -71,6 +93,9 @@ struct RunPlan {
     // The I/O error that ended the run (its entry is the last item).
     std::optional<IoError> ioError;
     QList<PlanItem> items;
+    // The playlists it updated, would update, or leaves naming the old paths, in the order
+    // they were added.
+    QList<PlaylistPlan> playlists;
 };
 
 // One line about a plan: "12 files: 9 renamed, 2 names taken, 1 without a tag", and how it

@@ -62,6 +62,21 @@ struct ChangeRecord {
     bool operator==(const ChangeRecord&) const = default;
 };
 
+// A playlist the run rewrote, recorded before it is replaced (after the run's changes): its
+// bytes before, and the size and SHA-256 digest of the bytes it was given, so that undo puts
+// the old bytes back only while the playlist is still as the run left it.
+struct PlaylistRecord {
+    QString path;
+    QByteArray oldBytes;
+    qint64 newSize = 0;
+    QByteArray newDigest;
+
+    bool operator==(const PlaylistRecord&) const = default;
+};
+
+// The digest a PlaylistRecord keeps of a playlist's bytes.
+QByteArray PlaylistDigest(QByteArrayView bytes);
+
 // The closing record of a run that ended, with or without an error.
 struct RunEnd {
     int files = 0;   // the number of files with a recorded change
@@ -76,6 +91,7 @@ void AppendJournalStart(QByteArray& out, const RunHeader& header);
 void AppendChangeRecord(QByteArray& out, const ChangeRecord& change);
 // Changes first to last (sequence numbers) were made.
 void AppendDoneRecord(QByteArray& out, quint32 first, quint32 last);
+void AppendPlaylistRecord(QByteArray& out, const PlaylistRecord& playlist);
 void AppendEndRecord(QByteArray& out, const RunEnd& end);
 // The size of a framed closing record: it ends a journal, so it can be read from the end.
 inline constexpr qsizetype kEndRecordSize = 4 + 4 + 1 + 4 + 4;
@@ -83,10 +99,11 @@ inline constexpr qsizetype kEndRecordSize = 4 + 4 + 1 + 4 + 4;
 // A journal as read back.
 struct JournalContents {
     RunHeader header;
-    QList<ChangeRecord> changes; // in the order they were recorded
-    QList<quint32> done;         // the sequence numbers marked as made
-    std::optional<RunEnd> end;   // missing when the run was killed
-    bool damaged = false;        // bytes after the last whole record were left unread
+    QList<ChangeRecord> changes;     // in the order they were recorded
+    QList<quint32> done;             // the sequence numbers marked as made
+    QList<PlaylistRecord> playlists; // in the order they were recorded
+    std::optional<RunEnd> end;       // missing when the run was killed
+    bool damaged = false;            // bytes after the last whole record were left unread
 };
 
 // Reads a journal up to its last whole record. Nothing when it does not even hold the magic

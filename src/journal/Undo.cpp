@@ -5,6 +5,7 @@
 #include "journal/JournalFormat.h"
 #include "platform/FileAccess.h"
 #include "platform/IoError.h"
+#include "platform/ReplaceFile.h"
 #include "tag/TagBytes.h"
 
 #include <QDateTime>
@@ -158,9 +159,21 @@ public:
         : dryRun_(dryRun), log_(log), result_(result) {}
 
     void Undo(const ChangeRecord& change) {
-        QString line = ChangeLine(change);
+        Step(ChangeLine(change), PathAfter(change),
+             [&] { return dryRun_ ? Simulate(change) : Make(change); });
+    }
+
+    void UndoPlaylist(const PlaylistRecord& playlist) {
+        Step(QStringLiteral("Undoing playlist update: ") + ShownInOneLine(playlist.path),
+             playlist.path, [&] { return Playlist(playlist); });
+    }
+
+private:
+    // Logs the line of one undo, with what undo found (problem: left alone, and why).
+    void Step(QString line, const QString& path,
+              const std::function<std::optional<QString>()>& undo) {
         try {
-            const std::optional<QString> problem = dryRun_ ? Simulate(change) : Make(change);
+            const std::optional<QString> problem = undo();
             if (nothing_)
                 line += QStringLiteral(" (never made, nothing to undo)");
             log_(line);
@@ -169,13 +182,30 @@ public:
         } catch (const IoError& error) {
             log_(line);
             result_.ioError = true;
-            Report(QStringLiteral("Cannot undo ") + ShownInOneLine(PathAfter(change)) +
-                   QStringLiteral(": ") + ErrorBoxText(error.Text()));
+            Report(QStringLiteral("Cannot undo ") + ShownInOneLine(path) + QStringLiteral(": ") +
+                   ErrorBoxText(error.Text()));
         }
         nothing_ = false;
     }
 
-private:
+    std::optional<QString> Playlist(const PlaylistRecord& playlist) {
+        const std::optional<FileStat> file = StatPath(playlist.path, true);
+        if (!file)
+            return LeftAlone(playlist.path, " is gone");
+        const QByteArray now = ReadWholeFile(playlist.path, kMaxWholeFileSize, OpenMode::Look);
+        if (now.size() != playlist.newSize || PlaylistDigest(now) != playlist.newDigest) {
+            if (now == playlist.oldBytes) {
+                nothing_ = true;
+                return std::nullopt;
+            }
+            return LeftAlone(playlist.path, " changed since the run");
+        }
+        if (!dryRun_ && !ReplaceFileContentsIf(playlist.path, now, playlist.oldBytes))
+            return LeftAlone(playlist.path, " changed since the run");
+        result_.restoredPlaylists.append({playlist.path, playlist.oldBytes});
+        return std::nullopt;
+    }
+
     void Report(const QString& text) {
         ++result_.errorCount;
         log_(QStringLiteral("Error #") + QString::number(result_.errorCount) +
@@ -412,6 +442,8 @@ UndoResult UndoRun(const QString& folder, const QString& id, bool dryRun,
         RunTimeText(journal->header.startMsec) + QStringLiteral(")"));
 
     Undoer undoer(dryRun, log, result);
+    for (qsizetype k = journal->playlists.size() - 1; k >= 0; --k)
+        undoer.UndoPlaylist(journal->playlists.at(k));
     for (qsizetype k = journal->changes.size() - 1; k >= 0; --k)
         undoer.Undo(journal->changes.at(k));
 

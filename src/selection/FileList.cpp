@@ -36,7 +36,8 @@ struct FilterEntry {
 constexpr std::array<FilterEntry, 4> kFilters{{
     {"MP3 files (*.mp3)", "*.mp3"},
     {"All files (*.*)", "*.*"},
-    {"Playlist (*.m3u)", "*.m3u"},
+    // UTF-8 M3U playlists go with the M3U ones.
+    {"Playlist (*.m3u)", "*.m3u;*.m3u8"},
     {"Playlist (*.pls)", "*.pls"},
 }};
 
@@ -75,9 +76,11 @@ QString FilterMask(int filterIndex) {
 }
 
 bool MatchesMask(const QString& name, const QString& mask) {
-    if (mask == u"*.*")
-        return true;
-    return EndsWithIgnoringAsciiCase(name, QStringView(mask).mid(1));
+    for (const QStringView one : QStringView(mask).split(u';')) {
+        if (one == u"*.*" || EndsWithIgnoringAsciiCase(name, one.mid(1)))
+            return true;
+    }
+    return false;
 }
 
 bool EndsInMp3(const QString& name) {

@@ -48,10 +48,12 @@ QString FileListSample(int column, const QLocale& locale);
 
 // The filter box's entries, in order; the list shows the files that entry's mask admits.
 QStringList FilterCaptions();
-// "*.mp3", "*.*", "*.m3u" or "*.pls" for the entries 0 to 3; any other index is entry 0.
+// "*.mp3", "*.*", "*.m3u;*.m3u8" or "*.pls" for the entries 0 to 3; any other index is
+// entry 0.
 QString FilterMask(int filterIndex);
 // Whether a name matches "*.*" (every name, also one without a dot) or "*" followed by a
-// fixed ending, compared without regard to the case of a to z.
+// fixed ending, compared without regard to the case of a to z; a mask of several, separated
+// by ";", matches what one of them matches.
 bool MatchesMask(const QString& name, const QString& mask);
 
 // Whether a name ends in "mp3" in any letter case (no dot needed).

@@ -171,6 +171,7 @@ template <typename Keys, typename Values> void VisitKeys(Keys& keys, Values& s) 
     keys.Bool(QStringLiteral("SkipFailedFiles"), s.program.skipFailedFiles);
     keys.Page(QStringLiteral("CodePage"), s.program.codec.page);
     keys.Bool(QStringLiteral("Transliterate"), s.program.codec.transliterate);
+    keys.Bool(QStringLiteral("UpdatePlaylists"), s.program.updatePlaylists);
 
     keys.Section(QStringLiteral("UnTag"));
     keys.Bool(QStringLiteral("Confirmation"), s.untagConfirmation);

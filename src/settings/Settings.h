@@ -41,7 +41,7 @@ struct WindowLayout {
 struct Settings {
     ProgramOptions program;         // "ExtensionFormat","NumberOfDigits","EraseReadOnlyAttr",
                                     // "KeepUndoHistory","SkipFailedFiles","CodePage",
-                                    // "Transliterate"
+                                    // "Transliterate","UpdatePlaylists"
     QString lastDir;                // "LastDir"; default: the user's home folder + "/"
     bool clearStatus = false;       // "ClearStatus"
     bool untagConfirmation = false; // "UnTag"/"Confirmation"

@@ -127,6 +127,9 @@ TForm4::TForm4(QWidget* parent)
     keepUndoHistory_->setObjectName(QStringLiteral("CheckBox2"));
     skipFailedFiles_ = new QCheckBox(QStringLiteral("Skip files that fail and go on"), this);
     skipFailedFiles_->setObjectName(QStringLiteral("CheckBox3"));
+    updatePlaylists_ =
+        new QCheckBox(QStringLiteral("Update playlists that list renamed files"), this);
+    updatePlaylists_->setObjectName(QStringLiteral("CheckBox5"));
 
     // The code page of tag texts, by human name; the item's data is the page's name.
     auto* codePageLabel = new QLabel(QStringLiteral("Tag text code page:"), this);
@@ -171,6 +174,7 @@ TForm4::TForm4(QWidget* parent)
                                 QStringLiteral("Number of digits when using %N:"), digits, this));
     layout->addWidget(eraseReadOnlyAttr_);
     layout->addWidget(skipFailedFiles_);
+    layout->addWidget(updatePlaylists_);
     layout->addSpacing(4);
     layout->addWidget(codePageLabel);
     layout->addLayout(codePageRow);
@@ -195,6 +199,7 @@ ProgramOptions TForm4::Options() const {
     options.skipFailedFiles = skipFailedFiles_->isChecked();
     options.codec.page = CodePages().value(codePage_->currentIndex(), &DefaultCodePage());
     options.codec.transliterate = transliterate_->isChecked();
+    options.updatePlaylists = updatePlaylists_->isChecked();
     return options;
 }
 
@@ -204,6 +209,7 @@ void TForm4::SetOptions(const ProgramOptions& options) {
     eraseReadOnlyAttr_->setChecked(options.eraseReadOnlyAttr);
     keepUndoHistory_->setChecked(options.keepUndoHistory);
     skipFailedFiles_->setChecked(options.skipFailedFiles);
+    updatePlaylists_->setChecked(options.updatePlaylists);
     SetCodePage(options.codec.Page());
     transliterate_->setChecked(options.codec.transliterate);
 }

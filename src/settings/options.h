@@ -13,9 +13,10 @@ namespace vantuke {
 
 // The Options dialog: the extension's letter case, the digit count of %N, whether read-only
 // files are made writable, the code page of tag texts (which "Guess…" helps to find) and
-// whether characters it lacks are transliterated, whether runs keep an undo history and
-// whether they skip files that fail. There is no cancel: a change counts at once, and the
-// window saves the settings whenever the dialog closes.
+// whether characters it lacks are transliterated, whether runs keep an undo history, whether
+// they skip files that fail and whether they update the playlists that list the files they
+// rename. There is no cancel: a change counts at once, and the window saves the settings
+// whenever the dialog closes.
 class TForm4 : public QDialog {
     Q_OBJECT
 
@@ -46,6 +47,7 @@ private:
     QCheckBox* transliterate_;
     QCheckBox* keepUndoHistory_;
     QCheckBox* skipFailedFiles_;
+    QCheckBox* updatePlaylists_;
 };
 
 } // namespace vantuke

@@ -403,6 +403,16 @@ void FileSelectionPage::SetSelectionEntries(const QStringList& entries) {
     selectionModel_->SetEntries(entries);
 }
 
+void FileSelectionPage::KeepPlaylists(const QList<Playlist>& playlists) {
+    for (const Playlist& playlist : playlists)
+        selectionModel_->KeepPlaylist(playlist);
+}
+
+void FileSelectionPage::PlaylistsRestored(const QList<QPair<QString, QByteArray>>& playlists) {
+    for (const auto& [path, bytes] : playlists)
+        selectionModel_->PlaylistRestored(path, bytes);
+}
+
 // A directory preset shows its folder as a person reads it and keeps the exact path beside.
 void FileSelectionPage::AddPresetEntry(const QString& dir) {
     presets_->addItem(NameForDisplay(dir), dir);

@@ -36,6 +36,10 @@ public:
     // Replaces the entries (after a run renamed files) and shows them; the status line is
     // left as it is.
     void SetSelectionEntries(const QStringList& entries);
+    // A run rewrote these playlists: they are kept as it left them.
+    void KeepPlaylists(const QList<Playlist>& playlists);
+    // An undo gave these playlists (path, bytes) their old bytes back.
+    void PlaylistsRestored(const QList<QPair<QString, QByteArray>>& playlists);
     // Refills the file list for the tree's folder and the filter. May throw IoError; the
     // rows read before the failure stay.
     void FillFileList();

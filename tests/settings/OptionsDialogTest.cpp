@@ -38,21 +38,38 @@ TEST_F(OptionsDialogTest, OptionsComeBackAsSetAndSlidersAreClamped) {
         ProgramOptions expected;
     };
     const Case cases[] = {
-        {{0, 0, false}, {0, 0, false}},  {{3, 3, true}, {3, 3, true}},
-        {{2, 0, true}, {2, 0, true}},    {{-1, 4, false}, {0, 3, false}},
-        {{99, -50, true}, {3, 0, true}}, {{1, 1, true, false, true}, {1, 1, true, false, true}},
+        {{0, 0, false}, {0, 0, false}},
+        {{3, 3, true}, {3, 3, true}},
+        {{2, 0, true}, {2, 0, true}},
+        {{-1, 4, false}, {0, 3, false}},
+        {{99, -50, true}, {3, 0, true}},
+        {{1, 1, true, false, true}, {1, 1, true, false, true}},
+        {{1, 1, true, true, false, true}, {1, 1, true, true, false, true}},
     };
     for (const Case& c : cases) {
         dialog.SetOptions(c.set);
         EXPECT_EQ(dialog.Options(), c.expected)
             << c.set.extensionFormat << " " << c.set.numberOfDigits;
     }
-    // The option's box, as the user sees it.
-    auto* skip = Find<QCheckBox>(QStringLiteral("CheckBox3"));
-    ASSERT_NE(skip, nullptr);
-    EXPECT_EQ(skip->text(), QStringLiteral("Skip files that fail and go on"));
-    skip->setChecked(false);
-    EXPECT_FALSE(dialog.Options().skipFailedFiles);
+    // The options' boxes, as the user sees them.
+    struct Box {
+        const char* name;
+        const char* caption;
+        bool ProgramOptions::*option;
+    };
+    const Box boxes[] = {
+        {"CheckBox3", "Skip files that fail and go on", &ProgramOptions::skipFailedFiles},
+        {"CheckBox5", "Update playlists that list renamed files", &ProgramOptions::updatePlaylists},
+    };
+    for (const Box& b : boxes) {
+        auto* box = Find<QCheckBox>(QLatin1String(b.name));
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->text(), QLatin1String(b.caption));
+        box->setChecked(true);
+        EXPECT_TRUE(dialog.Options().*b.option) << b.name;
+        box->setChecked(false);
+        EXPECT_FALSE(dialog.Options().*b.option) << b.name;
+    }
 }
 
 TEST_F(OptionsDialogTest, TheCodePageListTakesTheGuessAndComesBackAsSet) {
@@ -109,7 +126,7 @@ TEST_F(OptionsDialogTest, EveryWayOfClosingEmitsClosed) {
 }
 
 // Each caption stands centred under the tick of its position and inside its group, at the
-// dialog's fixed size.
+// dialog's fixed size: the designed 236 by 177 pixels, grown as far as its controls need.
 TEST_F(OptionsDialogTest, CaptionsStandUnderTheirTicks) {
     dialog.show();
     // At least 236 by 177: the code page rows make it wider, the options beyond the first three

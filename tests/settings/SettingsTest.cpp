@@ -27,6 +27,7 @@ Settings FullyPopulated() {
     Settings s;
     s.program = ProgramOptions{3, 0, false, true, true};
     s.program.codec = TagCodec{FindCodePage(u"GBK"), true};
+    s.program.updatePlaylists = true;
     s.lastDir = QStringLiteral("/srv/music/Bj\u00F6rk/");
     s.clearStatus = true;
     s.untagConfirmation = true;
@@ -114,7 +115,8 @@ TEST(Settings, NewFileHoldsSectionsAndKeysInOrder) {
                                 "EraseReadOnlyAttr=1\nLastDir=" +
                                 QDir::homePath() +
                                 "/\nClearStatus=0\nKeepUndoHistory=1\nSkipFailedFiles=0\n"
-                                "CodePage=windows-1252\nTransliterate=0\n"));
+                                "CodePage=windows-1252\nTransliterate=0\n"
+                                "UpdatePlaylists=0\n"));
     EXPECT_TRUE(text.contains("[FilenameTAG]\nSeparator=-\nClearSpaces=1\n"
                               "WriteTAGonlyWhenNotPresent=1\nFormat=0\nNoOfPresets=0\n"
                               "ActivePreset=-1\n"));
@@ -164,7 +166,8 @@ INSTANTIATE_TEST_SUITE_P(
                  [](const Settings& s) { return !s.program.keepUndoHistory; }},
         LoadCase{"UndoHistoryOnWithoutKey", "[ProgramOptions]\nClearStatus=1\n",
                  [](const Settings& s) {
-                     return s.program.keepUndoHistory && !s.program.skipFailedFiles;
+                     return s.program.keepUndoHistory && !s.program.skipFailedFiles &&
+                            !s.program.updatePlaylists;
                  }},
         LoadCase{"SkipFailedFilesOn", "[ProgramOptions]\nSkipFailedFiles=1\n",
                  [](const Settings& s) { return s.program.skipFailedFiles; }},
@@ -174,6 +177,8 @@ INSTANTIATE_TEST_SUITE_P(
                  }},
         LoadCase{"UnknownCodePageIsTheDefault", "[ProgramOptions]\nCodePage=cp1251\n",
                  [](const Settings& s) { return s.program.codec == TagCodec{}; }},
+        LoadCase{"UpdatePlaylistsOn", "[ProgramOptions]\nUpdatePlaylists=1\n",
+                 [](const Settings& s) { return s.program.updatePlaylists; }},
         LoadCase{"FormatClampsHigh", "[FilenameTAG]\nFormat=12\n",
                  [](const Settings& s) { return s.oldStyle.format == 7; }},
         LoadCase{"FormatClampsLow", "[FilenameTAG]\nFormat=-5\n",

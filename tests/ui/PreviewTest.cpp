@@ -139,6 +139,29 @@ TEST_F(PreviewTest, ExecuteRunsTheBatchAsExecuteDoes) {
     EXPECT_TRUE(QFile::exists(FilesDir() + "Xyz - Tune.mp3"));
 }
 
+// A playlist added on step 1 that lists a file the run renames: its line stands under the
+// summary, saying it will still name the old path while "Update playlists that list renamed
+// files" is off.
+TEST_F(PreviewTest, PlaylistsThatListRenamedFilesShowUnderTheSummary) {
+    const QString list = FilesDir() + "list.m3u";
+    testsupport::WriteFile(list, "a.mp3\r\nc.mp3\r\n");
+    Form1().FileSelection()->AddPaths({list});
+    QString shown;
+    bool visible = false;
+    WhenPreviewOpens([&](PreviewDialog& dialog) {
+        shown = dialog.Playlists()->text();
+        visible = dialog.Playlists()->isVisible();
+        layoutcheck::ExpectNothingClipped(dialog);
+        layoutcheck::SaveScreenshot(dialog, "Preview-playlists");
+        modalanswer::ClickButton(dialog, "Close");
+    });
+    Find<QToolButton>("PreviewButton")->click();
+    EXPECT_TRUE(opened_);
+    EXPECT_EQ(shown, "Playlist not updated: " + list + " (1 entry still names the old path)");
+    EXPECT_TRUE(visible);
+    EXPECT_EQ(testsupport::ReadFile(list), "a.mp3\r\nc.mp3\r\n");
+}
+
 // A run that would end at an I/O error: the dialog opens all the same and says where.
 TEST_F(PreviewTest, AnIoErrorShowsInTheDialogNotInAnErrorBox) {
     Form1().FileSelection()->SetSelectionEntries({FilesDir() + "a.mp3", FilesDir() + "gone.mp3"});

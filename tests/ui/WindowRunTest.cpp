@@ -6,6 +6,7 @@
 #include "batch/ID3TagQuery.h"
 #include "journal/History.h"
 #include "platform/Directory.h"
+#include "settings/options.h"
 #include "support/LayoutCheck.h"
 #include "ui/ExecutePage.h"
 #include "ui/FileSelectionPage.h"
@@ -592,6 +593,45 @@ TEST_F(RunTest, TheStatusBoxScrollsToItsLastLineAfterEveryOutput) {
     Form1().Steps()->SetCurrentIndex(2);
     expectLastLine();
     Form1().hide();
+}
+
+// The playlists added on step 1 follow the files runs rename, run after run and after an
+// undo: the window keeps each playlist as it last read or wrote it (or undo put it back).
+TEST_F(RunTest, PlaylistsFollowRunAfterRunAndUndo) {
+    WriteMp3(Path(QStringLiteral("a.mp3")), 100, MakeTag("One", "Band"));
+    WriteMp3(Path(QStringLiteral("b.mp3")), 100, MakeTag("Two", "Band"));
+    const QString list = Path(QStringLiteral("list.m3u"));
+    testsupport::WriteFile(list, "#EXTM3U\r\na.mp3\r\nb.mp3\r\n");
+    ProgramOptions options;
+    options.updatePlaylists = true;
+    windows_->Options().SetOptions(options);
+    Form1().FileSelection()->AddPaths({list});
+    ChooseProcess(Process::TagToFilename);
+    Find<QCheckBox>(QStringLiteral("CheckBox19"))->setChecked(true);
+    auto* execute = Find<QPushButton>(QStringLiteral("SpeedButton19"));
+    execute->click();
+    EXPECT_EQ(testsupport::ReadFile(list), "#EXTM3U\r\nBand - One.mp3\r\nBand - Two.mp3\r\n");
+    EXPECT_EQ(
+        Form1().StatusLines().mid(Form1().StatusLines().size() - 2),
+        (QStringList{QStringLiteral("Playlist updated: ") + list + QStringLiteral(" (2 entries)"),
+                     QStringLiteral("Process Complete! (0 errors)")}));
+
+    WriteMp3(Path(QStringLiteral("Band - One.mp3")), 100, MakeTag("Uno", "Band"));
+    execute->click();
+    const QByteArray second = "#EXTM3U\r\nBand - Uno.mp3\r\nBand - Two.mp3\r\n";
+    EXPECT_EQ(testsupport::ReadFile(list), second);
+    EXPECT_EQ(Form1().StatusLines().last(), QStringLiteral("Process Complete! (0 errors)"));
+
+    {
+        ModalScript script({[&](QWidget& box) { Click(box, QStringLiteral("&Yes")); }});
+        Find<QPushButton>(QStringLiteral("UndoLastRunButton"))->click();
+        EXPECT_TRUE(script.Done());
+    }
+    EXPECT_EQ(testsupport::ReadFile(list), "#EXTM3U\r\nBand - One.mp3\r\nBand - Two.mp3\r\n");
+    execute->click();
+    EXPECT_EQ(testsupport::ReadFile(list), second);
+    EXPECT_EQ(Form1().StatusLines().last(), QStringLiteral("Process Complete! (0 errors)"));
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join(' ').toStdString();
 }
 
 } // namespace
