@@ -118,8 +118,7 @@ private:
             throw UsageError(QStringLiteral("an empty FILE name"));
         // The guess takes playlists as FILEs; a process takes them with --playlist.
         const bool playlist =
-            request_.action == CliRequest::Action::GuessCodePage &&
-            (EndsWithIgnoringAsciiCase(arg, u".m3u") || EndsWithIgnoringAsciiCase(arg, u".pls"));
+            request_.action == CliRequest::Action::GuessCodePage && PlaylistKindOf(arg);
         request_.sources.append(
             Source{arg, playlist ? Source::Kind::Playlist : Source::Kind::File});
     }
