@@ -25,9 +25,18 @@ constexpr NamedProcess kProcessNames[] = {
     {"adjust", Process::AdjustFileName},
 };
 
-// The "TAG" page rows by their option names; the first five also take a page value.
-constexpr const char* kFieldNames[kTagFillRows] = {"song-name", "artist",  "album",
-                                                   "year",      "comment", "genre"};
+// A "TAG" page row by its option name: "song-name".
+QString FieldOption(int row) {
+    return QLatin1String(RowField(row).option);
+}
+
+// The option names of the rows, in row order: "song-name, artist, ...".
+QString FieldOptions() {
+    QStringList names;
+    for (int row = 0; row < kTagFillRows; ++row)
+        names << FieldOption(row);
+    return names.join(QStringLiteral(", "));
+}
 
 QString CommandName(Process process) {
     return QString::fromLatin1(kProcessNames[static_cast<int>(process)].name);
@@ -56,12 +65,11 @@ int ParseGenre(const QString& value) {
 
 int ParseField(const QString& option, const QString& value) {
     for (int row = 0; row < kTagFillRows; ++row) {
-        if (value == QLatin1String(kFieldNames[row]))
+        if (value == FieldOption(row))
             return row;
     }
-    throw UsageError(QStringLiteral("%1 takes one of song-name, artist, album, year, comment, "
-                                    "genre, not \"%2\"")
-                         .arg(option, value));
+    throw UsageError(
+        QStringLiteral("%1 takes one of %2, not \"%3\"").arg(option, FieldOptions(), value));
 }
 
 // Walks the arguments one by one; options may stand before or after the process name.
@@ -231,8 +239,8 @@ private:
     }
 
     template <typename ValueFn> bool PageValue(const QString& name, ValueFn& value) {
-        for (int row = 0; row < kGenreRow; ++row) {
-            if (name == QStringLiteral("--") + QLatin1String(kFieldNames[row])) {
+        for (int row = 0; row < kTextFieldCount; ++row) {
+            if (name == QStringLiteral("--") + FieldOption(row)) {
                 request_.values[row] = value();
                 return true;
             }
@@ -254,10 +262,9 @@ private:
             }
             return;
         }
-        const auto only = [&](std::initializer_list<const char*> options,
+        const auto only = [&](std::initializer_list<QString> options,
                               std::initializer_list<Process> processes) {
-            for (const char* option : options) {
-                const QString name = QString::fromLatin1(option);
+            for (const QString& name : options) {
                 if (seen_.contains(name) && std::find(processes.begin(), processes.end(),
                                                       request_.process) == processes.end()) {
                     throw UsageError(QStringLiteral("%1 does not apply to %2")
@@ -269,9 +276,9 @@ private:
         only({"--show-processing"}, {Process::ListFiles});
         only({"--old-style", "--separator", "--format", "--keep-spaces", "--overwrite"},
              {Process::FilenameToTag});
-        only({"--song-name", "--artist", "--album", "--year", "--comment", "--genre", "--leave",
-              "--ask"},
-             {Process::Tag});
+        for (int row = 0; row < kTagFillRows; ++row)
+            only({QStringLiteral("--") + FieldOption(row)}, {Process::Tag});
+        only({QStringLiteral("--leave"), QStringLiteral("--ask")}, {Process::Tag});
         only({"--confirm"}, {Process::UnTag});
         only({"--csv"}, {Process::ListFiles});
         only({"--replace"}, {Process::AdjustFileName});
@@ -306,7 +313,7 @@ CliRequest ParseArguments(const QStringList& args) {
 
 QString UsageText() {
     return QStringLiteral(
-        R"(Usage: vantuke-cli [OPTIONS] PROCESS [FILE...]
+               R"(Usage: vantuke-cli [OPTIONS] PROCESS [FILE...]
        vantuke-cli history
        vantuke-cli undo [-n|--dry-run] [RUN]
 
@@ -364,7 +371,7 @@ tag:
   --genre N|NAME          genre number 0..147 or name (default none)
   --leave FIELD           keep the file's own value (repeatable)
   --ask FIELD             ask for the value of each file (repeatable)
-                          FIELD: song-name, artist, album, year, comment, genre
+                          FIELD: {FIELDS}
 untag:
   --confirm               ask before each removal: y(es), n(o), c(ancel)
 adjust:
@@ -380,7 +387,8 @@ Exit status: 0 done without errors, 1 done with errors, 2 ended by an I/O
 error or by answers that cannot be read, 64 wrong command line. For undo:
 0 every file came back, 1 some were left alone or the undo was refused, 2 a
 file failed with an I/O error.
-)");
+)")
+        .replace(QStringLiteral("{FIELDS}"), FieldOptions());
 }
 
 } // namespace vantuke::cli

@@ -102,16 +102,21 @@ void AppendTag(QByteArray& out, const std::optional<RawTag>& tag) {
     }
     TTagRecord record;
     ParseTagFields(QByteArrayView(tag->data(), kTagSize).sliced(kTagMarkerSize), record);
-    out += '{';
-    for (const TagField field : kTextFields) {
-        out += '"';
-        out += kTagFieldKeys[size_t(field)];
+    const char* separator = "{\"";
+    for (const TagFieldInfo& info : kTagFields) {
+        out += separator;
+        separator = ", \"";
+        out += info.documentKey;
         out += "\": ";
-        AppendString(out, FieldText(record, field));
-        out += ", ";
+        switch (info.kind) {
+        case FieldKind::Text:
+            AppendString(out, FieldText(record, info.field));
+            break;
+        case FieldKind::Genre:
+            out += QByteArray::number(record.Genre);
+            break;
+        }
     }
-    out += "\"genre\": ";
-    out += QByteArray::number(record.Genre);
     out += '}';
 }
 

@@ -33,11 +33,6 @@ using RawTag = std::array<char, kTagSize>;
 // come, so that a long run needs no room for all of it.
 inline constexpr qsizetype kDocumentPieceSize = 64 * 1024;
 
-// The names of a tag's text fields in the documents about a run (JSON, CSV), in the tag's
-// order; the genre is "genre".
-inline constexpr std::array<const char*, kTextFields.size()> kTagFieldKeys{
-    "song_name", "artist", "album", "year", "comment"};
-
 // One entry of a run as it went (or, in a dry run, would go).
 struct PlanItem {
     int number = 0; // the entry's file number, counted from 1

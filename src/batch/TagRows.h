@@ -7,18 +7,19 @@
 
 namespace vantuke {
 
-// The rows of tag values as the "TAG" page and the "ID3 Tag Query" dialog show them: the five
-// text fields in field order, then the genre.
-inline constexpr int kTagFillRows = kTextFieldCount + 1;
-inline constexpr int kGenreRow = kTextFieldCount;
+// The rows of tag values as the "TAG" page and the "ID3 Tag Query" dialog show them: one per
+// field of the tag, in the order of kTagFields (the texts first). A row's number is its
+// field's.
+inline constexpr int kTagFillRows = kTagFieldCount;
+inline constexpr int kGenreRow = int(TagField::Genre);
 
-// Their names: a row's label is its name and a colon, its "Ask:" and "Leave:" boxes and the
+inline const TagFieldInfo& RowField(int row) {
+    return kTagFields[std::size_t(row)];
+}
+// A row's name: its label is the name and a colon, its "Ask:" and "Leave:" boxes and the
 // command line's question speak of it by its name.
-inline constexpr std::array<const char*, kTagFillRows> kTagRowNames{
-    "Song Name", "Artist", "Album", "Year", "Comment", "Genre"};
-
 inline QString TagRowName(int row) {
-    return QLatin1String(kTagRowNames[row]);
+    return QLatin1String(RowField(row).name);
 }
 inline QString TagRowLabel(int row) {
     return TagRowName(row) + u':';
@@ -31,8 +32,8 @@ inline QString TagRowControlName(int row) {
 }
 
 // The most characters each text row takes: its field's capacity.
-constexpr int TagRowMaxLength(int row) {
-    return row == kGenreRow ? 0 : FieldCapacity(kTextFields[row]);
+inline int TagRowMaxLength(int row) {
+    return RowField(row).kind == FieldKind::Text ? RowField(row).capacity : 0;
 }
 // A text as its row's field on the page holds it: no more than TagRowMaxLength characters.
 inline QString TagRowText(const QString& text, int row) {

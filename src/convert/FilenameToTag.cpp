@@ -1,7 +1,5 @@
 #include "convert/FilenameToTag.h"
 
-#include "convert/Template.h"
-
 #include <QStringView>
 #include <algorithm>
 #include <optional>
@@ -133,9 +131,11 @@ void NewStyleToTag(TTagRecord& tag, const QString& title, const QString& tmpl,
             pos = size;
         }
 
+        // Only the text fields are read from a name; any other code throws its text away.
         if (pendingCode) {
-            if (const std::optional<TagField> field = FieldOfCode(pendingCode->unicode()))
-                SetFieldText(tag, *field, value.toString(), losses);
+            if (const TagFieldInfo* field = FieldOfCode(pendingCode->unicode());
+                field && field->kind == FieldKind::Text)
+                SetFieldText(tag, field->field, value.toString(), losses);
         }
         pendingCode = piece.codeChar;
     }

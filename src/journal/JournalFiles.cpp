@@ -20,17 +20,6 @@ constexpr qsizetype kMaxNameBytes = 255;
 // A folder is listed once names in it were looked up this often.
 constexpr int kLookupsBeforeListing = 64;
 
-// Copies the record's bytes into to's own buffers, reusing them.
-void CopyBytes(const TTagRecord& from, TTagRecord& to) {
-    for (const TagField field : kTextFields) {
-        const QByteArray& bytes = from.Field(field);
-        QByteArray& into = to.Field(field);
-        into.resize(bytes.size());
-        std::copy_n(bytes.constData(), bytes.size(), into.data());
-    }
-    to.Genre = from.Genre;
-}
-
 bool SameFile(const FileStat& a, const FileStat& b) {
     return a.device == b.device && a.inode == b.inode;
 }
@@ -282,7 +271,7 @@ void JournalFiles::WriteTag(File& file, const TTagRecord& record) {
     held.record = held_.size();
     if (heldRecords_.size() <= held.record)
         heldRecords_.resize(held.record + 1);
-    CopyBytes(record, heldRecords_[held.record]);
+    CopyValues(record, heldRecords_[held.record]);
     ++held.handle->held;
     Hold(std::move(held));
 }

@@ -10,18 +10,17 @@
 
 namespace vantuke {
 
-const std::array<FileListColumnInfo, kFileListColumnCount> FileListColumns{{
-    {"Filename", 100},
-    {"Filesize", 50},
-    {"Filedate", 50},
-    {"Tag?", 50},
-    {"SongName", 50},
-    {"Artist", 50},
-    {"Album", 50},
-    {"Year", 50},
-    {"Style", 50},
-    {"Comment", 50},
-}};
+const std::array<FileListColumnInfo, kFileListColumnCount> FileListColumns = [] {
+    std::array<FileListColumnInfo, kFileListColumnCount> columns{{
+        {"Filename", 100},
+        {"Filesize", 50},
+        {"Filedate", 50},
+        {"Tag?", 50},
+    }};
+    for (const TagFieldInfo& info : kTagFields)
+        columns[size_t(FieldColumn(info.field))] = {info.column, 50};
+    return columns;
+}();
 
 namespace {
 
@@ -115,22 +114,17 @@ QString FileListCell(const FileListRow& row, int column, const QLocale& locale) 
     }
     if (row.tagCell != TagCell::Tagged)
         return {};
-    switch (column) {
-    case kColSongName:
-        return FieldText(row.tag, TagField::SongName);
-    case kColArtist:
-        return FieldText(row.tag, TagField::Artist);
-    case kColAlbum:
-        return FieldText(row.tag, TagField::Album);
-    case kColYear:
-        return FieldText(row.tag, TagField::Year);
-    case kColStyle:
-        return GenreDisplayName(row.tag.Genre);
-    case kColComment:
-        return FieldText(row.tag, TagField::Comment);
-    default:
-        return {};
+    for (const TagFieldInfo& info : kTagFields) {
+        if (FieldColumn(info.field) != column)
+            continue;
+        switch (info.kind) {
+        case FieldKind::Text:
+            return FieldText(row.tag, info.field);
+        case FieldKind::Genre:
+            return GenreDisplayName(row.tag.Genre);
+        }
     }
+    return {};
 }
 
 } // namespace vantuke

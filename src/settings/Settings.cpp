@@ -17,11 +17,10 @@ namespace {
 // program writes comes near this.
 constexpr int kMaxStoredRows = 10000;
 
-// The "TAG" page's rows by their key names; the "Ask" and "Leave" keys put their word before.
-const std::array<QString, kTagFillRows> kRowKeys{
-    QStringLiteral("SongName"), QStringLiteral("Artist"),  QStringLiteral("Album"),
-    QStringLiteral("Year"),     QStringLiteral("Comment"), QStringLiteral("Genre"),
-};
+// A "TAG" page row's key, after its word ("Ask", "Leave") when it has one.
+QString RowKey(int row, const char* word = "") {
+    return QLatin1String(word) + QLatin1String(RowField(row).settingsKey);
+}
 
 QString NumberedKey(const char* word, int n, const char* cell = "") {
     return QLatin1String(word) + QString::number(n) + QLatin1String(cell);
@@ -140,12 +139,12 @@ template <typename Keys, typename Values> void VisitKeys(Keys& keys, Values& s) 
 
     keys.Section(QStringLiteral("TAG"));
     for (int row = 0; row < kTextFieldCount; ++row)
-        keys.Text(kRowKeys[row], s.tagFill.values[row]);
-    keys.Position(kRowKeys[kGenreRow], s.tagFill.genre, kGenreCount);
+        keys.Text(RowKey(row), s.tagFill.values[row]);
+    keys.Position(RowKey(kGenreRow), s.tagFill.genre, kGenreCount);
     for (int row = 0; row < kTagFillRows; ++row)
-        keys.Bool(QStringLiteral("Ask") + kRowKeys[row], s.tagFill.ask[row]);
+        keys.Bool(RowKey(row, "Ask"), s.tagFill.ask[row]);
     for (int row = 0; row < kTagFillRows; ++row)
-        keys.Bool(QStringLiteral("Leave") + kRowKeys[row], s.tagFill.leave[row]);
+        keys.Bool(RowKey(row, "Leave"), s.tagFill.leave[row]);
 
     keys.Section(QStringLiteral("TagToFilename"));
     keys.Presets(s.tagToFilenamePresets);

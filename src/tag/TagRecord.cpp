@@ -146,6 +146,16 @@ QByteArray EncodeFieldText(const QString& text) {
     return bytes;
 }
 
+void CopyValues(const TTagRecord& from, TTagRecord& to) {
+    for (const TagField field : kTextFields) {
+        const QByteArray& bytes = from.Field(field);
+        QByteArray& into = to.Field(field);
+        into.resize(bytes.size());
+        std::copy_n(bytes.constData(), bytes.size(), into.data());
+    }
+    to.Genre = from.Genre;
+}
+
 void ClearTag(TTagRecord& record) {
     for (const TagField field : kTextFields)
         record.Field(field).clear();

@@ -1,21 +1,18 @@
 #pragma once
 
+#include "tag/TagFields.h"
+
 #include <QByteArray>
 #include <QString>
 #include <array>
 
 namespace vantuke {
 
-// The text fields in the order the tag holds them; every list of the five follows it.
-enum class TagField { SongName = 0, Artist, Album, Year, Comment };
-inline constexpr int kTextFieldCount = 5;
-inline constexpr std::array<TagField, kTextFieldCount> kTextFields{
-    TagField::SongName, TagField::Artist, TagField::Album, TagField::Year, TagField::Comment};
-// One text per field, in field order.
+// One text per text field, in field order.
 using FieldTexts = std::array<QString, kTextFieldCount>;
 
 constexpr int FieldCapacity(TagField field) {
-    return field == TagField::Year ? 4 : 30;
+    return FieldInfo(field).capacity;
 }
 
 // The in-memory ID3v1 tag. Text fields hold raw bytes (never more than their capacity),
@@ -28,6 +25,7 @@ struct TTagRecord {
     QByteArray Comment;
     quint8 Genre = 0;
 
+    // A text field's bytes.
     QByteArray& Field(TagField field);
     const QByteArray& Field(TagField field) const;
 
@@ -63,5 +61,8 @@ QByteArray EncodeFieldText(const QString& text);
 
 // Empties all five text fields and sets the genre to 0 ("Blues").
 void ClearTag(TTagRecord& record);
+// Gives to the values of from, into to's own buffers: a record reused from file to file
+// allocates nothing.
+void CopyValues(const TTagRecord& from, TTagRecord& to);
 
 } // namespace vantuke

@@ -100,7 +100,7 @@ TEST_F(FileListFolder, OnlyNamesEndingInMp3GetATagCell) {
         tagCells << FileListCell(row, kColTag, QLocale::c());
     // .hidden.mp3 and demomp3 are shorter than a tag: they cannot hold one.
     EXPECT_EQ(tagCells, (QStringList{"No", "Yes", "No", "", "No", ""}));
-    EXPECT_EQ(FileListCell(rows[5], kColSongName, QLocale::c()), "");
+    EXPECT_EQ(FileListCell(rows[5], FieldColumn(TagField::SongName), QLocale::c()), "");
 }
 
 TEST(FileList, NamesAreSortedByCollationWithoutRegardToCase) {
@@ -129,9 +129,9 @@ TEST(FileList, NamesThatAreNotUtf8AreListedExactlyAndShownAsWindows1252) {
     EXPECT_EQ(NameToBytes(first.name), "Caf\xE9.mp3");
     EXPECT_EQ(NameToBytes(second.name), "Caf\xEF\xBF\xBD.mp3");
     EXPECT_EQ(Cells(first).mid(0, 2), (QStringList{u"Caf\u00E9.mp3"_qs, "428"}));
-    EXPECT_EQ(Cells(first)[kColSongName], "Latin");
+    EXPECT_EQ(Cells(first)[FieldColumn(TagField::SongName)], "Latin");
     EXPECT_EQ(Cells(second).mid(0, 2), (QStringList{u"Caf\uFFFD.mp3"_qs, "628"}));
-    EXPECT_EQ(Cells(second)[kColSongName], "Replacement");
+    EXPECT_EQ(Cells(second)[FieldColumn(TagField::SongName)], "Replacement");
 }
 
 // A name holding Latin-1 "\xE9" sorts where the same name in UTF-8 ("é") sorts, whatever the
@@ -183,7 +183,7 @@ TEST(FileList, AnUnreadableTagStopsTheListingAndKeepsTheRowsBefore) {
         EXPECT_EQ(e.Text(), "File access denied");
     }
     ASSERT_EQ(Names(rows), (QStringList{"1.mp3", "2.mp3"}));
-    EXPECT_EQ(Cells(rows[0])[kColSongName], "One");
+    EXPECT_EQ(Cells(rows[0])[FieldColumn(TagField::SongName)], "One");
     // The failing file keeps its name, size and date, but no tag cells.
     EXPECT_EQ(Cells(rows[1]).mid(kColTag), (QStringList{"", "", "", "", "", "", ""}));
 }
@@ -197,8 +197,8 @@ TEST(FileList, ReadOnlyFilesListWithTheirTags) {
     std::vector<FileListRow> rows;
     ReadFileList(dir.Dir(), 0, rows);
     ASSERT_EQ(Names(rows), (QStringList{"1.mp3", "2.mp3"}));
-    EXPECT_EQ(Cells(rows[0])[kColSongName], "One");
-    EXPECT_EQ(Cells(rows[1])[kColSongName], "Two");
+    EXPECT_EQ(Cells(rows[0])[FieldColumn(TagField::SongName)], "One");
+    EXPECT_EQ(Cells(rows[1])[FieldColumn(TagField::SongName)], "Two");
     EXPECT_FALSE(QFileInfo(dir.Path("1.mp3")).permissions() & QFile::WriteOwner);
 }
 
