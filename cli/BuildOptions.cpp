@@ -53,11 +53,25 @@ BatchOptions BuildOptions(const CliRequest& request) {
         if (request.values[row])
             page.values[row] = TagRowText(*request.values[row], row);
     }
+    if (request.track)
+        page.track = *request.track;
     if (request.genre)
         page.genre = *request.genre;
+    // A field the command line gives a value or asks for is written, unless it is also left.
+    const auto named = [&request](int row) {
+        switch (RowField(row).kind) {
+        case FieldKind::Text:
+            return request.values[row].has_value() || request.ask[row];
+        case FieldKind::Number:
+            return request.track.has_value() || request.ask[row];
+        case FieldKind::Genre:
+            return request.genre.has_value() || request.ask[row];
+        }
+        return false;
+    };
     for (int row = 0; row < kTagFillRows; ++row) {
         page.ask[row] = page.ask[row] || request.ask[row];
-        page.leave[row] = page.leave[row] || request.leave[row];
+        page.leave[row] = request.leave[row] || (page.leave[row] && !named(row));
     }
 
     if (request.confirm)

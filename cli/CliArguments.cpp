@@ -63,6 +63,18 @@ int ParseGenre(const QString& value) {
                          .arg(value));
 }
 
+// An empty value or 0 is no track.
+int ParseTrack(const QString& value) {
+    if (value.isEmpty())
+        return 0;
+    if (const std::optional<int> track = TrackFromText(value))
+        return *track;
+    throw UsageError(QStringLiteral("--track takes a number from 0 to %1 (0 or empty: no track), "
+                                    "not \"%2\"")
+                         .arg(kMaxTrack)
+                         .arg(value));
+}
+
 int ParseField(const QString& option, const QString& value) {
     for (int row = 0; row < kTagFillRows; ++row) {
         if (value == FieldOption(row))
@@ -217,6 +229,8 @@ private:
             request_.keepSpaces = true;
         } else if (name == QLatin1String("--overwrite")) {
             request_.overwrite = true;
+        } else if (name == QLatin1String("--track")) {
+            request_.track = ParseTrack(value());
         } else if (name == QLatin1String("--genre")) {
             request_.genre = ParseGenre(value());
         } else if (name == QLatin1String("--leave")) {
@@ -368,10 +382,13 @@ filename-to-tag:
   --overwrite             also convert files that already have a tag
 tag:
   --song-name T  --artist T  --album T  --year T  --comment T
+  --track N               track number 1..255; 0 or empty: no track (without
+                          --track each file keeps its own)
   --genre N|NAME          genre number 0..147 or name (default none)
   --leave FIELD           keep the file's own value (repeatable)
   --ask FIELD             ask for the value of each file (repeatable)
                           FIELD: {FIELDS}
+                          a field given a value or asked for is not left
 untag:
   --confirm               ask before each removal: y(es), n(o), c(ancel)
 adjust:

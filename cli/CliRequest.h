@@ -68,6 +68,7 @@ struct CliRequest {
     bool overwrite = false;
 
     std::array<std::optional<QString>, kTextFieldCount> values; // in field order
+    std::optional<int> track;                                   // 0: none
     std::optional<int> genre;
     std::array<bool, kTagFillRows> leave{};
     std::array<bool, kTagFillRows> ask{};

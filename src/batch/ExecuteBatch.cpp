@@ -72,29 +72,33 @@ void BatchRun::ClearReadOnly(const QString& path) {
 
 const TTagRecord& BatchRun::PageValues() {
     if (!pageValues_)
-        pageValues_ = ValuesTag(options_.tagFill.values, options_.tagFill.genre,
-                                recorder_ ? &pageLosses_ : nullptr);
+        pageValues_ = ValuesTag(options_.tagFill.values, options_.tagFill.track,
+                                options_.tagFill.genre, recorder_ ? &pageLosses_ : nullptr);
     return *pageValues_;
 }
 
-void BatchRun::NoteLosses(const FieldLosses& losses) {
+void BatchRun::NoteLosses(const TTagRecord& record, const FieldLosses& losses) {
     if (!recorder_)
         return;
     for (const TagField field : kTextFields) {
         const int row = static_cast<int>(field);
-        if (options_.process == Process::Tag && options_.tagFill.leave[row])
-            continue;
         const QString name = TagRowName(row);
         if (losses.cut[row] > 0)
             recorder_->Note(PlanNote::FieldCut, QStringLiteral("%1 cut to %2 characters (%3 lost)")
                                                     .arg(name)
-                                                    .arg(FieldCapacity(field))
+                                                    .arg(FieldCapacity(record, field))
                                                     .arg(losses.cut[row]));
         if (losses.unmapped[row])
             recorder_->Note(PlanNote::NotInCodePage,
                             name +
                                 QStringLiteral(": characters outside Windows-1252 become \"?\""));
     }
+    if (losses.notATrack)
+        recorder_->Note(PlanNote::NotATrack,
+                        QStringLiteral("Track: \"%1\" in the name is no track from 1 to %2; none "
+                                       "taken")
+                            .arg(ShownInOneLine(*losses.notATrack))
+                            .arg(kMaxTrack));
 }
 
 std::unique_ptr<TagFile> BatchRun::OpenForChange(const QString& path) {

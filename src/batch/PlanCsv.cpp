@@ -46,6 +46,9 @@ void PlanCsvWriter::Entry(const PlanItem& item) {
         case FieldKind::Text:
             AppendField(piece_, FieldText(record, info.field).toUtf8());
             break;
+        case FieldKind::Number:
+            piece_ += TrackText(record.Track).toLatin1();
+            break;
         case FieldKind::Genre:
             piece_ += QByteArray::number(record.Genre);
             break;

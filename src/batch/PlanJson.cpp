@@ -112,6 +112,9 @@ void AppendTag(QByteArray& out, const std::optional<RawTag>& tag) {
         case FieldKind::Text:
             AppendString(out, FieldText(record, info.field));
             break;
+        case FieldKind::Number:
+            out += record.Track != 0 ? QByteArray::number(record.Track) : QByteArray("null");
+            break;
         case FieldKind::Genre:
             out += QByteArray::number(record.Genre);
             break;

@@ -17,13 +17,14 @@ enum class PlanAction { None, Rename, WriteTag, RemoveTag, List };
 
 // The kinds of note an entry can carry, as bits.
 enum class PlanNote : quint32 {
-    NoTag = 1,           // the file has no tag
-    NameTaken = 2,       // a rename fails: another file has the name
-    NotRenamed = 4,      // a rename fails for another reason
-    FieldCut = 8,        // a text is cut to its field's capacity
-    NotInCodePage = 16,  // a text holds characters the code page lacks
-    AskedAtRunTime = 32, // a question the run asks (a dry run answers it itself)
-    ReadOnlyCleared = 64 // the file's read-only mode is cleared
+    NoTag = 1,            // the file has no tag
+    NameTaken = 2,        // a rename fails: another file has the name
+    NotRenamed = 4,       // a rename fails for another reason
+    FieldCut = 8,         // a text is cut to its field's capacity
+    NotInCodePage = 16,   // a text holds characters the code page lacks
+    AskedAtRunTime = 32,  // a question the run asks (a dry run answers it itself)
+    ReadOnlyCleared = 64, // the file's read-only mode is cleared
+    NotATrack = 1 << 10,  // a name's track is none from 1 to 255 and is not taken
 };
 
 // The 128 bytes of a tag.

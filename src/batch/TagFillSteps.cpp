@@ -17,8 +17,11 @@ StepResult TagFillStep(BatchRun& run, int, const QString& path) {
 
     if (!page.AnyAsked()) {
         // No question: the page's values, made into tag bytes once per run.
-        ApplyValues(record, run.PageValues(), page);
-        run.WriteTagAndClose(*file, record, &run.PageLosses());
+        FieldLosses* losses = run.Losses();
+        if (losses)
+            *losses = run.PageLosses();
+        ApplyValues(record, run.PageValues(), page, losses);
+        run.WriteTagAndClose(*file, record, losses);
         return StepResult::Next;
     }
 
@@ -41,7 +44,7 @@ StepResult TagFillStep(BatchRun& run, int, const QString& path) {
     if (presentNow)
         file->ReadTag(record);
     FieldLosses* losses = run.Losses();
-    ApplyValues(record, ValuesTag(query.texts, query.genre, losses), page);
+    ApplyValues(record, ValuesTag(query.texts, query.track, query.genre, losses), page, losses);
     run.WriteTagAndClose(*file, record, losses);
     return StepResult::Next;
 }

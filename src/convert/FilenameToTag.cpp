@@ -18,6 +18,19 @@ QStringView TrimSpaces(QStringView text) {
     return text.sliced(begin, end - begin);
 }
 
+// "%T" takes 1 to 3 digits (the spaces around them do not count) as the track: a number from
+// 1 to 255. Anything else is no track: the track keeps the value it arrived with, and the text
+// is kept in losses.
+void ReadTrack(TTagRecord& tag, QStringView value, FieldLosses* losses) {
+    const QStringView digits = TrimSpaces(value);
+    const std::optional<int> track = digits.size() <= 3 ? TrackFromText(digits) : std::nullopt;
+    if (track && *track > 0) {
+        SetTrack(tag, *track, losses);
+    } else if (losses) {
+        losses->notATrack = value.toString();
+    }
+}
+
 // A template read as literal 0, code 1, literal 1, ..., code k, literal k. The search for the
 // "%" that ends a literal starts at the code character before it, so in "%%1" the second "%"
 // is both the first code's character and the start of the code "%1".
@@ -131,11 +144,21 @@ void NewStyleToTag(TTagRecord& tag, const QString& title, const QString& tmpl,
             pos = size;
         }
 
-        // Only the text fields are read from a name; any other code throws its text away.
+        // The text fields and the track are read from a name; any other code throws its text
+        // away.
         if (pendingCode) {
-            if (const TagFieldInfo* field = FieldOfCode(pendingCode->unicode());
-                field && field->kind == FieldKind::Text)
-                SetFieldText(tag, field->field, value.toString(), losses);
+            if (const TagFieldInfo* field = FieldOfCode(pendingCode->unicode())) {
+                switch (field->kind) {
+                case FieldKind::Text:
+                    SetFieldText(tag, field->field, value.toString(), losses);
+                    break;
+                case FieldKind::Number:
+                    ReadTrack(tag, value, losses);
+                    break;
+                case FieldKind::Genre:
+                    break;
+                }
+            }
         }
         pendingCode = piece.codeChar;
     }

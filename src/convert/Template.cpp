@@ -26,6 +26,8 @@ QString CodeExpansion(QChar code, const TTagRecord& tag, const QString& path, in
         switch (field->kind) {
         case FieldKind::Text:
             break;
+        case FieldKind::Number:
+            return tag.Track != 0 ? NumberText(tag.Track, 2) : QString();
         case FieldKind::Genre:
             return GenreDisplayName(tag.Genre);
         }

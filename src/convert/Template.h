@@ -12,7 +12,8 @@ namespace vantuke {
 enum class ExpansionUse { Name, StatusLine };
 
 // Expands the %-codes of a template for one file: each field's code (kTagFields) the field,
-// %1..%5 the texts, %6 the genre name ("unknown style" past the table), %7 the file title, %8 the
+// %1..%5 the texts, %T the track in two digits ("07"; nothing without one), %6 the genre name
+// ("unknown style" past the table), %7 the file title, %8 the
 // folder, %9 the extension text, %N/%n the file number zero-padded to numberOfDigits + 1 digits
 // (never cut). A "%" that starts no code is copied and the character after it is read anew.
 QString ExpandTemplate(const TTagRecord& tag, const QString& tmpl, const QString& path, int number,

@@ -120,6 +120,8 @@ QString FileListCell(const FileListRow& row, int column, const QLocale& locale) 
         switch (info.kind) {
         case FieldKind::Text:
             return FieldText(row.tag, info.field);
+        case FieldKind::Number:
+            return TrackText(row.tag.Track);
         case FieldKind::Genre:
             return GenreDisplayName(row.tag.Genre);
         }

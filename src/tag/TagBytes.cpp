@@ -13,12 +13,23 @@ bool IsTagMarker(QByteArrayView bytes) {
            UpperAscii(bytes[2]) == 'G';
 }
 
+namespace {
+
+// Where the track stands among the fields behind the marker (bytes 125 and 126 of the tag).
+constexpr qsizetype kTrackZero = kTagFieldsSize - 3;
+constexpr qsizetype kTrackByte = kTagFieldsSize - 2;
+
+} // namespace
+
 bool ParseTagFields(QByteArrayView fields, TTagRecord& record) {
     if (fields.size() < kTagFieldsSize)
         return false;
+    // ID3v1.1: a NUL and a track that is not 0 end the comment's 30 bytes.
+    const quint8 track = quint8(fields[kTrackByte]);
+    record.Track = fields[kTrackZero] == '\0' ? track : 0;
     qsizetype offset = 0;
     for (const TagField field : kTextFields) {
-        const int width = FieldCapacity(field);
+        const int width = FieldCapacity(record, field);
         qsizetype length = width;
         while (length > 0 && fields[offset + length - 1] == ' ')
             --length;
@@ -28,7 +39,7 @@ bool ParseTagFields(QByteArrayView fields, TTagRecord& record) {
         if (bytes.size() != length)
             bytes.resize(length);
         std::copy_n(fields.data() + offset, length, bytes.data());
-        offset += width;
+        offset += FieldCapacity(field);
     }
     record.Genre = quint8(fields[offset]);
     return true;
@@ -48,11 +59,13 @@ void BuildTag(const TTagRecord& record, char* out) {
     for (const TagField field : kTextFields) {
         const QByteArray& bytes = record.Field(field);
         const int width = FieldCapacity(field);
-        const qsizetype length = std::min<qsizetype>(bytes.size(), width);
+        const qsizetype length = std::min<qsizetype>(bytes.size(), FieldCapacity(record, field));
         std::copy_n(bytes.constData(), length, out + offset);
         std::fill_n(out + offset + length, width - length, '\0');
         offset += width;
     }
+    if (record.Track != 0)
+        out[kTagMarkerSize + kTrackByte] = char(record.Track);
     out[offset] = char(record.Genre);
 }
 

@@ -6,13 +6,14 @@
 namespace vantuke {
 
 // The fields of a tag, in the order of kTagFields: the text fields first, in the order the tag
-// holds them, then the genre.
-enum class TagField { SongName = 0, Artist, Album, Year, Comment, Genre };
+// holds them, then the track and the genre.
+enum class TagField { SongName = 0, Artist, Album, Year, Comment, Track, Genre };
 
 // What a field holds.
 enum class FieldKind {
-    Text,  // bytes of the code page, up to the field's capacity
-    Genre, // a byte, the index of a name in GenreTable
+    Text,   // bytes of the code page, up to the field's capacity
+    Number, // a number from 1 to 255, or none (0)
+    Genre,  // a byte, the index of a name in GenreTable
 };
 
 // One field of the tag, as every part of the program speaks of it.
@@ -27,6 +28,12 @@ struct TagFieldInfo {
     // Its keys in the settings file's section "TAG": the page's value under this key, the
     // "Ask:" and "Leave:" boxes under "Ask" and "Leave" followed by it.
     const char* settingsKey;
+    // Its three keys stand together after those of the fields older versions knew (each
+    // kind of those keys together), so that files written by them read as before.
+    bool laterKeys;
+    // Its "Leave:" box is checked at first: a run keeps what the files have unless the user
+    // says otherwise.
+    bool leftByDefault;
     // Its name on the command line: `tag --song-name T`, `--leave song-name`.
     const char* option;
     // Its key in the documents about a run: JSON tag objects and the CSV header.
@@ -41,16 +48,21 @@ struct TagFieldInfo {
     char16_t code;
 };
 
-inline constexpr std::array<TagFieldInfo, 6> kTagFields{{
-    {TagField::SongName, FieldKind::Text, "Song Name", "SongName", "song-name", "song_name",
-     "SongName", 0, 30, u'1'},
-    {TagField::Artist, FieldKind::Text, "Artist", "Artist", "artist", "artist", "Artist", 1, 30,
-     u'2'},
-    {TagField::Album, FieldKind::Text, "Album", "Album", "album", "album", "Album", 2, 30, u'3'},
-    {TagField::Year, FieldKind::Text, "Year", "Year", "year", "year", "Year", 3, 4, u'4'},
-    {TagField::Comment, FieldKind::Text, "Comment", "Comment", "comment", "comment", "Comment", 5,
-     30, u'5'},
-    {TagField::Genre, FieldKind::Genre, "Genre", "Genre", "genre", "genre", "Style", 4, 1, u'6'},
+inline constexpr std::array<TagFieldInfo, 7> kTagFields{{
+    {TagField::SongName, FieldKind::Text, "Song Name", "SongName", false, false, "song-name",
+     "song_name", "SongName", 0, 30, u'1'},
+    {TagField::Artist, FieldKind::Text, "Artist", "Artist", false, false, "artist", "artist",
+     "Artist", 1, 30, u'2'},
+    {TagField::Album, FieldKind::Text, "Album", "Album", false, false, "album", "album", "Album", 2,
+     30, u'3'},
+    {TagField::Year, FieldKind::Text, "Year", "Year", false, false, "year", "year", "Year", 3, 4,
+     u'4'},
+    {TagField::Comment, FieldKind::Text, "Comment", "Comment", false, false, "comment", "comment",
+     "Comment", 5, 30, u'5'},
+    {TagField::Track, FieldKind::Number, "Track", "Track", true, true, "track", "track", "Track", 6,
+     1, u'T'},
+    {TagField::Genre, FieldKind::Genre, "Genre", "Genre", false, false, "genre", "genre", "Style",
+     4, 1, u'6'},
 }};
 
 inline constexpr int kTagFieldCount = int(kTagFields.size());
@@ -92,7 +104,7 @@ inline constexpr std::array<TagField, kTextFieldCount> kTextFields = [] {
     return fields;
 }();
 
-// The field a template code names ("1" to "6"); nothing for any other character.
+// The field a template code names ("1" to "6", "T"); nothing for any other character.
 constexpr const TagFieldInfo* FieldOfCode(char16_t code) {
     for (const TagFieldInfo& info : kTagFields) {
         if (info.code == code)

@@ -106,8 +106,13 @@ QString FieldText(const TTagRecord& record, TagField field) {
     return FieldText(record.Field(field));
 }
 
+int FieldCapacity(const TTagRecord& record, TagField field) {
+    return field == TagField::Comment && record.Track != 0 ? kCommentBesideTrack
+                                                           : FieldCapacity(field);
+}
+
 void SetFieldBytes(TTagRecord& record, TagField field, const QByteArray& bytes) {
-    record.Field(field) = bytes.left(FieldCapacity(field));
+    record.Field(field) = bytes.left(FieldCapacity(record, field));
 }
 
 void SetFieldText(TTagRecord& record, TagField field, const QString& text, FieldLosses* losses) {
@@ -115,7 +120,7 @@ void SetFieldText(TTagRecord& record, TagField field, const QString& text, Field
     if (losses) {
         // One byte per character: what lies past the capacity is that many characters.
         const std::size_t k = std::size_t(field);
-        losses->cut[k] = int(std::max<qsizetype>(0, bytes.size() - FieldCapacity(field)));
+        losses->cut[k] = int(std::max<qsizetype>(0, bytes.size() - FieldCapacity(record, field)));
         losses->unmapped[k] = !InCodePage(text);
     }
     SetFieldBytes(record, field, bytes);
@@ -146,6 +151,35 @@ QByteArray EncodeFieldText(const QString& text) {
     return bytes;
 }
 
+void SetTrack(TTagRecord& record, int track, FieldLosses* losses) {
+    record.Track = quint8(track);
+    if (record.Comment.size() <= FieldCapacity(record, TagField::Comment))
+        return;
+    const qsizetype before = losses ? FieldText(record.Comment).size() : 0;
+    SetFieldBytes(record, TagField::Comment, record.Comment);
+    if (losses)
+        losses->cut[std::size_t(TagField::Comment)] +=
+            int(before - FieldText(record.Comment).size());
+}
+
+QString TrackText(int track) {
+    return track > 0 ? QString::number(track) : QString();
+}
+
+std::optional<int> TrackFromText(QStringView text) {
+    if (text.isEmpty() || text.size() > 9)
+        return std::nullopt;
+    int track = 0;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        track = track * 10 + (c.unicode() - u'0');
+    }
+    if (track > kMaxTrack)
+        return std::nullopt;
+    return track;
+}
+
 void CopyValues(const TTagRecord& from, TTagRecord& to) {
     for (const TagField field : kTextFields) {
         const QByteArray& bytes = from.Field(field);
@@ -153,12 +187,14 @@ void CopyValues(const TTagRecord& from, TTagRecord& to) {
         into.resize(bytes.size());
         std::copy_n(bytes.constData(), bytes.size(), into.data());
     }
+    to.Track = from.Track;
     to.Genre = from.Genre;
 }
 
 void ClearTag(TTagRecord& record) {
     for (const TagField field : kTextFields)
         record.Field(field).clear();
+    record.Track = 0;
     record.Genre = 0;
 }
 

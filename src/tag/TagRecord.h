@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <array>
+#include <optional>
 
 namespace vantuke {
 
@@ -15,14 +16,21 @@ constexpr int FieldCapacity(TagField field) {
     return FieldInfo(field).capacity;
 }
 
+// A track is a number from 1 to 255; 0 is none.
+inline constexpr int kMaxTrack = 255;
+// Beside a track (ID3v1.1) the comment has room for this many bytes.
+inline constexpr int kCommentBesideTrack = 28;
+
 // The in-memory ID3v1 tag. Text fields hold raw bytes (never more than their capacity),
-// NULs and the bytes behind them included, exactly as read from a file.
+// NULs and the bytes behind them included, exactly as read from a file. A tag with a track is
+// ID3v1.1: its comment then has room for 28 bytes, not 30.
 struct TTagRecord {
     QByteArray SongName;
     QByteArray Artist;
     QByteArray Album;
     QByteArray Year;
     QByteArray Comment;
+    quint8 Track = 0; // 0: none
     quint8 Genre = 0;
 
     // A text field's bytes.
@@ -39,14 +47,18 @@ QString FieldText(const TTagRecord& record, TagField field);
 // Appends a field's text to out, as FieldText gives it.
 void AppendFieldText(QString& out, const QByteArray& bytes);
 
-// Stores bytes into a field, keeping the first bytes up to the field's capacity.
+// The bytes a text field of this record has room for: its capacity, or for the comment
+// beside a track 28.
+int FieldCapacity(const TTagRecord& record, TagField field);
+// Stores bytes into a text field, keeping the first bytes up to its room in the record.
 void SetFieldBytes(TTagRecord& record, TagField field, const QByteArray& bytes);
 // What the last text stored into each field lost on the way: the characters past the field's
-// capacity, and whether it held characters the code page lacks (stored as "?"). Indexed by
-// TagField.
+// room, and whether it held characters the code page lacks (stored as "?"). Indexed by
+// TagField. A text that was to be a track and is none is kept too.
 struct FieldLosses {
     std::array<int, kTextFields.size()> cut{};
     std::array<bool, kTextFields.size()> unmapped{};
+    std::optional<QString> notATrack;
 
     bool operator==(const FieldLosses&) const = default;
 };
@@ -59,7 +71,18 @@ void SetFieldText(TTagRecord& record, TagField field, const QString& text,
 // U+DCFF, see NameBytes.h) becomes that byte, so a name's Latin-1 "é" reaches the tag as é.
 QByteArray EncodeFieldText(const QString& text);
 
-// Empties all five text fields and sets the genre to 0 ("Blues").
+// Sets the track (0 to 255; 0 is none). Beside a track the comment keeps no more than its
+// first 28 bytes, by the same rule as any stored text; with losses, the characters that cost
+// are added to the comment's entry.
+void SetTrack(TTagRecord& record, int track, FieldLosses* losses = nullptr);
+
+// A track as it is shown: the number, or nothing for none.
+QString TrackText(int track);
+// A track given as text: its digits (no sign, no blank) as a number from 0 to 255; nothing
+// for any other text, an empty one included.
+std::optional<int> TrackFromText(QStringView text);
+
+// Empties all five text fields, takes the track away and sets the genre to 0 ("Blues").
 void ClearTag(TTagRecord& record);
 // Gives to the values of from, into to's own buffers: a record reused from file to file
 // allocates nothing.

@@ -45,7 +45,7 @@ QStringList FieldLines(std::initializer_list<FieldKind> kinds) {
 } // namespace
 
 QStringList TemplateInfoLines() {
-    return FieldLines({FieldKind::Text, FieldKind::Genre}) +
+    return FieldLines({FieldKind::Text, FieldKind::Number, FieldKind::Genre}) +
            QStringList{
                QStringLiteral("%7 - Filename"),
                QStringLiteral("%8 - FilePath"),
@@ -55,7 +55,8 @@ QStringList TemplateInfoLines() {
 }
 
 QStringList NewStyleInfoLines() {
-    return FieldLines({FieldKind::Text}) << QStringLiteral("%U - Useless (or any other letter)");
+    return FieldLines({FieldKind::Text, FieldKind::Number})
+           << QStringLiteral("%U - Useless (or any other letter)");
 }
 
 } // namespace vantuke

@@ -206,7 +206,7 @@ TEST_F(DryRunTest, TagWritesThePageValuesLeavingFields) {
 TEST_F(DryRunTest, TagAnswersEveryQueryWithWhatItShowsFirst) {
     BatchOptions options = OptionsFor(Process::Tag);
     options.tagFill.ask[0] = true;
-    options.tagFill.ask[5] = true;
+    options.tagFill.ask[kGenreRow] = true;
     options.tagFill.values = {"", "Page Artist", "", "", ""};
     Compare({"a.mp3", "c.mp3", "d.mp3"}, options);
     EXPECT_EQ(Notes(3), QStringList{"asked at run time: Song Name, Genre"});

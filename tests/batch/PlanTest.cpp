@@ -84,6 +84,7 @@ TEST(PlanJson, ParsesAsOneDocumentThatKeepsEveryByte) {
                                                              {"album", ""},
                                                              {"year", "1999"},
                                                              {"comment", ""},
+                                                             {"track", QJsonValue::Null},
                                                              {"genre", 17}}));
     EXPECT_TRUE(renamed["tag_after"].isNull());
     EXPECT_EQ(renamed["notes"].toArray(), QJsonArray());

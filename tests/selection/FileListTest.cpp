@@ -14,6 +14,7 @@
 using namespace vantuke;
 using testsupport::MakeTag;
 using testsupport::TempDir;
+using testsupport::WithTrack;
 using testsupport::WriteFile;
 using testsupport::WriteMp3;
 
@@ -71,12 +72,26 @@ TEST_F(FileListFolder, Mp3FilterListsTaggedAndUntaggedFilesWithTheirCells) {
     const QStringList tagged = Cells(rows[1]);
     EXPECT_EQ(tagged[kColFilename], "a.mp3");
     EXPECT_EQ(tagged[kColFilesize], "1128");
-    EXPECT_EQ(tagged.mid(kColTag),
-              (QStringList{"Yes", "Song", "Artist", "Album", "1999", "unknown style", "Comment"}));
+    EXPECT_EQ(tagged.mid(kColTag), (QStringList{"Yes", "Song", "Artist", "Album", "1999",
+                                                "unknown style", "Comment", ""}));
 
     const QStringList untagged = Cells(rows[2]);
     EXPECT_EQ(untagged[kColFilesize], "1000");
-    EXPECT_EQ(untagged.mid(kColTag), (QStringList{"No", "", "", "", "", "", ""}));
+    EXPECT_EQ(untagged.mid(kColTag), (QStringList{"No", "", "", "", "", "", "", ""}));
+}
+
+// The track has its column after "Comment": the number, nothing without one.
+TEST(FileList, TheTrackColumnFollowsTheComment) {
+    TempDir dir;
+    WriteMp3(dir.Path("a.mp3"), 1000, WithTrack(MakeTag("One", "", "", "", "Hi", 1), 7));
+    WriteMp3(dir.Path("b.mp3"), 1000, MakeTag("Two", "", "", "", QByteArray(30, 'x'), 1));
+    const auto rows = List(dir.Dir(), 0);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(FileListColumns[kFileListColumnCount - 1].caption, QLatin1String("Track"));
+    EXPECT_EQ(FieldColumn(TagField::Track), FieldColumn(TagField::Comment) + 1);
+    EXPECT_EQ(Cells(rows[0]).mid(FieldColumn(TagField::Comment)), (QStringList{"Hi", "7"}));
+    EXPECT_EQ(Cells(rows[1]).mid(FieldColumn(TagField::Comment)),
+              (QStringList{QString(30, 'x'), ""}));
 }
 
 TEST_F(FileListFolder, EachFilterListsWhatItsMaskAdmits) {
@@ -185,7 +200,7 @@ TEST(FileList, AnUnreadableTagStopsTheListingAndKeepsTheRowsBefore) {
     ASSERT_EQ(Names(rows), (QStringList{"1.mp3", "2.mp3"}));
     EXPECT_EQ(Cells(rows[0])[FieldColumn(TagField::SongName)], "One");
     // The failing file keeps its name, size and date, but no tag cells.
-    EXPECT_EQ(Cells(rows[1]).mid(kColTag), (QStringList{"", "", "", "", "", "", ""}));
+    EXPECT_EQ(Cells(rows[1]).mid(kColTag), (QStringList{"", "", "", "", "", "", "", ""}));
 }
 
 // The list only reads: a read-only file (or medium) shows its tag, and keeps its mode.

@@ -92,6 +92,12 @@ QByteArray MakeTag(const QByteArray& songName, const QByteArray& artist, const Q
     return tag;
 }
 
+QByteArray WithTrack(QByteArray tag, int track) {
+    tag[125] = '\0';
+    tag[126] = char(track);
+    return tag;
+}
+
 QByteArray AudioBytes(int size) {
     QByteArray out(size, '\0');
     for (int i = 0; i < size; ++i)

@@ -41,6 +41,10 @@ QByteArray MakeTag(const QByteArray& songName, const QByteArray& artist,
                    const QByteArray& album = {}, const QByteArray& year = {},
                    const QByteArray& comment = {}, unsigned char genre = 0);
 
+// The tag made ID3v1.1 with this track: byte 125 a NUL, byte 126 the track (the comment's
+// last two bytes).
+QByteArray WithTrack(QByteArray tag, int track);
+
 // Audio-like filler of the given size that never ends in a tag marker.
 QByteArray AudioBytes(int size);
 
