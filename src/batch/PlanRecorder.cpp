@@ -1,5 +1,7 @@
 #include "batch/PlanRecorder.h"
 
+#include "batch/TagRows.h"
+
 #include <algorithm>
 #include <cerrno>
 
@@ -17,14 +19,36 @@ public:
         recorder_.Looked(last);
         return last;
     }
+    QByteArrayView EndBytes() override {
+        const QByteArrayView end = file_->EndBytes();
+        recorder_.Looked(end.last(kTagSize));
+        return end;
+    }
     void WriteTag(const TTagRecord& record) override {
+        const std::array<int, kContinuedFields.size()> lost = ContinuationsLost(EndBytes(), record);
         file_->WriteTag(record);
         recorder_.Wrote(record);
+        for (std::size_t k = 0; k < lost.size(); ++k) {
+            if (lost[k] > 0)
+                recorder_.Note(PlanNote::TagBlock,
+                               QStringLiteral("%1: its continuation in the Enhanced TAG block "
+                                              "emptied (%2 characters lost)")
+                                   .arg(TagRowName(int(kContinuedFields[k])))
+                                   .arg(lost[k]));
+        }
     }
     bool RemoveTag() override {
+        const TagEnd end = ReadTagEnd(EndBytes());
         const bool removed = file_->RemoveTag();
-        if (removed)
+        if (removed) {
             recorder_.Removed();
+            if (end.enhanced)
+                recorder_.Note(PlanNote::TagBlock,
+                               QStringLiteral("Enhanced TAG block cut with the tag"));
+            if (end.lyrics)
+                recorder_.Note(PlanNote::TagBlock,
+                               QStringLiteral("Lyrics3v2 block left with no tag after it"));
+        }
         return removed;
     }
     void Close() override { file_->Close(); }

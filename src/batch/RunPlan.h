@@ -25,6 +25,7 @@ enum class PlanNote : quint32 {
     AskedAtRunTime = 32,  // a question the run asks (a dry run answers it itself)
     ReadOnlyCleared = 64, // the file's read-only mode is cleared
     NotATrack = 1 << 10,  // a name's track is none from 1 to 255 and is not taken
+    TagBlock = 1 << 11,   // a block before the tag is cut with it, changed, or left without it
 };
 
 // The 128 bytes of a tag.

@@ -69,4 +69,75 @@ void BuildTag(const TTagRecord& record, char* out) {
     out[offset] = char(record.Genre);
 }
 
+namespace {
+
+// Where each continued field's 60 bytes stand in an Enhanced TAG block.
+constexpr qsizetype kContinuationStart = kEnhancedTagMarker.size();
+constexpr qsizetype kContinuationSize = 60;
+
+// The bytes before the first NUL.
+QByteArrayView TextBytes(QByteArrayView bytes) {
+    return bytes.first(qstrnlen(bytes.data(), size_t(bytes.size())));
+}
+
+// Whether the record gives the field another text than the tag has.
+bool TextChanges(const TTagRecord& old, const TTagRecord& record, TagField field) {
+    return TextBytes(old.Field(field)) != TextBytes(record.Field(field));
+}
+
+} // namespace
+
+TagEnd ReadTagEnd(QByteArrayView end) {
+    TagEnd tagEnd;
+    if (end.size() < kTagSize || !IsTagMarker(end.last(kTagSize)))
+        return tagEnd;
+    tagEnd.size = kTagSize;
+    if (end.size() >= kTagSize + kEnhancedTagSize &&
+        end.sliced(end.size() - kTagSize - kEnhancedTagSize).startsWith(kEnhancedTagMarker)) {
+        tagEnd.enhanced = true;
+        tagEnd.size += kEnhancedTagSize;
+    }
+    tagEnd.lyrics = end.size() >= tagEnd.size + kLyrics3v2End.size() &&
+                    end.chopped(tagEnd.size).endsWith(kLyrics3v2End);
+    return tagEnd;
+}
+
+std::array<int, kContinuedFields.size()> ContinuationsLost(QByteArrayView end,
+                                                           const TTagRecord& record) {
+    std::array<int, kContinuedFields.size()> lost{};
+    if (!ReadTagEnd(end).enhanced)
+        return lost;
+    TTagRecord old;
+    ParseTagFields(end.last(kTagFieldsSize), old);
+    const QByteArrayView block = end.last(kTagSize + kEnhancedTagSize);
+    for (std::size_t k = 0; k < kContinuedFields.size(); ++k) {
+        if (TextChanges(old, record, kContinuedFields[k])) {
+            const QByteArrayView continuation = block.sliced(
+                kContinuationStart + qsizetype(k) * kContinuationSize, kContinuationSize);
+            const QString text = FieldText(continuation.toByteArray());
+            lost[k] = int(QStringView(text).trimmed().size());
+        }
+    }
+    return lost;
+}
+
+qsizetype BuildTagWrite(QByteArrayView end, const TTagRecord& record, char* out) {
+    const TagEnd tagEnd = ReadTagEnd(end);
+    if (!tagEnd.enhanced) {
+        BuildTag(record, out);
+        return kTagSize;
+    }
+    const QByteArrayView block = end.last(kTagSize + kEnhancedTagSize).first(kEnhancedTagSize);
+    std::copy_n(block.data(), kEnhancedTagSize, out);
+    TTagRecord old;
+    ParseTagFields(end.last(kTagFieldsSize), old);
+    for (std::size_t k = 0; k < kContinuedFields.size(); ++k) {
+        if (TextChanges(old, record, kContinuedFields[k]))
+            std::fill_n(out + kContinuationStart + qsizetype(k) * kContinuationSize,
+                        kContinuationSize, '\0');
+    }
+    BuildTag(record, out + kEnhancedTagSize);
+    return kTagSize + kEnhancedTagSize;
+}
+
 } // namespace vantuke

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
+#include <array>
+
 namespace vantuke {
 
 // The byte layout of an ID3v1 tag, the last 128 bytes of a file: "TAG", SongName (30),
@@ -34,5 +36,43 @@ bool ParseTagFields(QByteArrayView fields, TTagRecord& record);
 QByteArray BuildTag(const TTagRecord& record);
 // The same into out, which has room for 128 bytes.
 void BuildTag(const TTagRecord& record, char* out);
+
+// The blocks that may stand before the tag. An Enhanced TAG block ("TAG+") is the 227 bytes
+// right before the tag and belongs to it: "TAG+", then 60 more bytes of the song name, the
+// artist and the album (the characters that follow the tag's first 30 of each), speed (1),
+// genre (30), start and end time (6 each). A Lyrics3v2 block ends in its size (6 digits) and
+// "LYRICS200" right before the tag (or before its Enhanced TAG block); it needs the tag after
+// it to be found. APEv2 and the like stand before these and are never touched.
+inline constexpr qsizetype kEnhancedTagSize = 227;
+inline constexpr QByteArrayView kEnhancedTagMarker = "TAG+";
+inline constexpr QByteArrayView kLyrics3v2End = "LYRICS200";
+// How many of a file's last bytes the tag and the blocks that go with it may take: what a
+// change of the tag looks at.
+inline constexpr qsizetype kTagEndSize = kTagSize + kEnhancedTagSize + kLyrics3v2End.size();
+// The fields whose text an Enhanced TAG block continues, in its order.
+inline constexpr std::array<TagField, 3> kContinuedFields{TagField::SongName, TagField::Artist,
+                                                          TagField::Album};
+
+// What ends a file, from its last bytes (the last kTagEndSize, or all of a shorter file).
+struct TagEnd {
+    // The bytes the tag takes with its Enhanced TAG block: 0 without a tag, 128, or 355.
+    qsizetype size = 0;
+    bool enhanced = false; // an Enhanced TAG block stands before the tag
+    bool lyrics = false;   // a Lyrics3v2 block stands before them
+};
+TagEnd ReadTagEnd(QByteArrayView end);
+
+// For each field of kContinuedFields, how many characters its continuation in the file's
+// Enhanced TAG block holds that a write of the record takes away: a field whose text the
+// record changes loses what followed it. All 0 when the file has no such block.
+std::array<int, kContinuedFields.size()> ContinuationsLost(QByteArrayView end,
+                                                           const TTagRecord& record);
+
+// The bytes a write of the record puts at the end of a file whose last bytes are end, into
+// out (room for kTagSize + kEnhancedTagSize); returns how many. A file with a tag has its last
+// that many bytes replaced: the tag, and before it its Enhanced TAG block made to agree with
+// the record (the continuation of each changed field emptied, every other byte kept). A file
+// without a tag gets the 128 bytes of the tag appended.
+qsizetype BuildTagWrite(QByteArrayView end, const TTagRecord& record, char* out);
 
 } // namespace vantuke
