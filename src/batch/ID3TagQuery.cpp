@@ -182,7 +182,7 @@ void TForm2::SetTrack(int track) {
 }
 
 int TForm2::Track() const {
-    return TrackOfText(track_->text());
+    return TrackOfBox(track_->text());
 }
 
 void TForm2::SetGenre(int position) {

@@ -68,7 +68,7 @@ inline QString TagRowText(const QString& text, int row) {
 }
 
 // A track box's text as a track: 0 (none) for an empty box.
-inline int TrackOfText(QStringView text) {
+inline int TrackOfBox(QStringView text) {
     return TrackFromText(text).value_or(0);
 }
 

@@ -19,5 +19,9 @@ QString GenreDisplayName(int index);
 // A genre given as text: a number 0 to 147, or a name in any letter case; nothing for
 // anything else.
 std::optional<int> GenreFromText(const QString& text);
+// A genre name as other tag tools write it: a table name or another spelling of the same
+// genre ("Rhythmic Soul", "Thrash Metal", "Hip Hop", "Rock 'n' Roll"), in any letter case,
+// with any spacing and punctuation between its words. Nothing for a name without a number.
+std::optional<int> GenreFromName(QStringView name);
 
 } // namespace vantuke

@@ -52,7 +52,7 @@ TagPage::TagPage(QWidget* parent) : QWidget(parent) {
             SetUpTrackBox(*track_);
             connect(track_, &QLineEdit::textChanged, this, [this](const QString& text) {
                 if (dialog_)
-                    dialog_->SetTrack(TrackOfText(text));
+                    dialog_->SetTrack(TrackOfBox(text));
             });
             break;
         case FieldKind::Genre:
@@ -112,7 +112,7 @@ void TagPage::AttachQueryDialog(TForm2* dialog) {
         return;
     for (int row = 0; row < kTextFieldCount; ++row)
         dialog_->SetFieldText(row, texts_[row]->text());
-    dialog_->SetTrack(TrackOfText(track_->text()));
+    dialog_->SetTrack(TrackOfBox(track_->text()));
     dialog_->SetGenre(genre_->currentIndex());
     for (int row = 0; row < kTagFillRows; ++row)
         UpdateRow(row);
@@ -122,7 +122,7 @@ TagFillOptions TagPage::Options() const {
     TagFillOptions options;
     for (int row = 0; row < kTextFieldCount; ++row)
         options.values[row] = texts_[row]->text();
-    options.track = TrackOfText(track_->text());
+    options.track = TrackOfBox(track_->text());
     options.genre = genre_->currentIndex();
     for (int row = 0; row < kTagFillRows; ++row) {
         options.ask[row] = ask_[row]->isChecked();
