@@ -13,7 +13,9 @@ BatchOptions BuildOptions(const CliRequest& request) {
                 QStringLiteral("settings file \"%1\" not found").arg(request.settingsFile));
         options = BatchOptionsFromSettings(LoadSettings(request.settingsFile));
     } else {
+        // The command line changes only what it names: every other field is left.
         options.tagFill.ask.fill(false);
+        options.tagFill.leave.fill(true);
     }
     options.process = request.process;
     options.clearStatus = true;
@@ -24,6 +26,8 @@ BatchOptions BuildOptions(const CliRequest& request) {
         options.program.numberOfDigits = *request.numberOfDigits;
     if (request.keepReadOnly)
         options.program.eraseReadOnlyAttr = false;
+    if (request.skipFailed)
+        options.program.skipFailedFiles = true;
     if (request.noHistory)
         options.program.keepUndoHistory = false;
 
@@ -48,6 +52,9 @@ BatchOptions BuildOptions(const CliRequest& request) {
     if (request.overwrite)
         options.writeTagOnlyWhenNotPresent = false;
 
+    // A field named on the command line is written (its value, or asked for with --ask);
+    // --leave keeps it. The fields it does not name keep their states from the settings
+    // file, or are left.
     TagFillOptions& page = options.tagFill;
     for (int row = 0; row < kTextFieldCount; ++row) {
         if (request.values[row])
@@ -57,21 +64,13 @@ BatchOptions BuildOptions(const CliRequest& request) {
         page.track = *request.track;
     if (request.genre)
         page.genre = *request.genre;
-    // A field the command line gives a value or asks for is written, unless it is also left.
-    const auto named = [&request](int row) {
-        switch (RowField(row).kind) {
-        case FieldKind::Text:
-            return request.values[row].has_value() || request.ask[row];
-        case FieldKind::Number:
-            return request.track.has_value() || request.ask[row];
-        case FieldKind::Genre:
-            return request.genre.has_value() || request.ask[row];
-        }
-        return false;
-    };
     for (int row = 0; row < kTagFillRows; ++row) {
-        page.ask[row] = page.ask[row] || request.ask[row];
-        page.leave[row] = request.leave[row] || (page.leave[row] && !named(row));
+        if (request.leave[row]) {
+            page.leave[row] = true;
+        } else if (request.ask[row] || request.Names(row)) {
+            page.ask[row] = request.ask[row];
+            page.leave[row] = false;
+        }
     }
 
     if (request.confirm)

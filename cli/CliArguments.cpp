@@ -55,7 +55,10 @@ int ParseInteger(const QString& option, const QString& value, int low, int high)
     return number;
 }
 
+// An empty value is no genre (-1, written as 255), as an empty text empties a text field.
 int ParseGenre(const QString& value) {
+    if (value.isEmpty())
+        return -1;
     if (const std::optional<int> genre = GenreFromText(value))
         return *genre;
     throw UsageError(QStringLiteral("--genre takes a number from 0 to 147 or a genre name, not "
@@ -197,6 +200,8 @@ private:
             request_.quiet = true;
         } else if (name == QLatin1String("--keep-readonly")) {
             request_.keepReadOnly = true;
+        } else if (name == QLatin1String("--skip-failed")) {
+            request_.skipFailed = true;
         } else if (name == QLatin1String("--no-history")) {
             request_.noHistory = true;
         } else if (name == QLatin1String("--dry-run") || name == QLatin1String("-n")) {
@@ -305,6 +310,13 @@ private:
         if (oldStyleOption && !request_.oldStyle)
             throw UsageError(QStringLiteral("--separator, --format and --keep-spaces need "
                                             "--old-style"));
+        // A field is left, or written: not both.
+        for (int row = 0; row < kTagFillRows; ++row) {
+            const QString field = QLatin1String(RowField(row).option);
+            if (request_.leave[row] && (request_.ask[row] || request_.Names(row)))
+                throw UsageError(
+                    QStringLiteral("--leave %1 cannot be used with --%1 or --ask %1").arg(field));
+        }
         if (request_.json && request_.csv)
             throw UsageError(QStringLiteral("--json and --csv cannot be used together"));
         if (request_.oldStyle && request_.tmpl)
@@ -349,6 +361,8 @@ Options for every process:
   --ext Mp3|mp3|MP3|mP3   letter case of the MP3 extension (default mp3)
   --digits 1..4           least number of digits of %N (default 2)
   --keep-readonly         do not make read-only files writable
+  --skip-failed           a file that fails with an I/O error is an error line
+                          and the run goes on (exit status 1, not 2)
   -n, --dry-run           change nothing: print the lines and give the exit status
                           the run would, and each note on standard error
   --json                  print one JSON document about the run (what each file
@@ -381,14 +395,17 @@ filename-to-tag:
   --keep-spaces           keep the spaces around the separator
   --overwrite             also convert files that already have a tag
 tag:
+  Changes only the fields named; every other field keeps the file's value.
   --song-name T  --artist T  --album T  --year T  --comment T
-  --track N               track number 1..255; 0 or empty: no track (without
-                          --track each file keeps its own)
-  --genre N|NAME          genre number 0..147 or name (default none)
-  --leave FIELD           keep the file's own value (repeatable)
+                          write this value (an empty T empties the field)
+  --track N               write track number 1..255 (0 or empty: no track)
+  --genre N|NAME          write genre number 0..147 or name (empty: no genre)
   --ask FIELD             ask for the value of each file (repeatable)
+  --leave FIELD           keep the file's own value (repeatable; with --settings,
+                          where the file's "Leave:" state is off)
                           FIELD: {FIELDS}
-                          a field given a value or asked for is not left
+                          With --settings, the fields not named here take their
+                          values and "Ask:"/"Leave:" states from the file.
 untag:
   --confirm               ask before each removal: y(es), n(o), c(ancel)
 adjust:

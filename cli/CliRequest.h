@@ -54,9 +54,10 @@ struct CliRequest {
     std::optional<int> extensionFormat;
     std::optional<int> numberOfDigits;
     bool keepReadOnly = false;
-    bool dryRun = false; // --dry-run, -n: change nothing, show what the run (or undo) would do
-    bool json = false;   // --json: print the run as one JSON document
-    bool csv = false;    // --csv: print the tags a listing found as CSV
+    bool skipFailed = false; // --skip-failed: an I/O error on a file is counted, the run goes on
+    bool dryRun = false;     // --dry-run, -n: change nothing, show what the run (or undo) would do
+    bool json = false;       // --json: print the run as one JSON document
+    bool csv = false;        // --csv: print the tags a listing found as CSV
 
     std::optional<QString> tmpl; // --template of the process
     bool showProcessing = false;
@@ -72,6 +73,18 @@ struct CliRequest {
     std::optional<int> genre;
     std::array<bool, kTagFillRows> leave{};
     std::array<bool, kTagFillRows> ask{};
+    // True when a value for the "TAG" row is given (--artist, --track, --genre and the like).
+    bool Names(int row) const {
+        switch (RowField(row).kind) {
+        case FieldKind::Text:
+            return values[std::size_t(row)].has_value();
+        case FieldKind::Number:
+            return track.has_value();
+        case FieldKind::Genre:
+            break;
+        }
+        return genre.has_value();
+    }
 
     bool confirm = false;
 

@@ -31,6 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(tag.SongName == EncodeFieldText(text).left(30));
     if (options.format == 7)
         FUZZ_CHECK(tag.Artist == EncodeFieldText(text).left(30));
+    // A title without the separator is not split: all of it is the left part.
+    if ((options.format == 0 || options.format == 5) && !options.clearSpaces &&
+        !text.contains(options.separator))
+        FUZZ_CHECK(tag.Artist == EncodeFieldText(text).left(30));
 
     if (printable) {
         // Each half is a piece of the title; the left one (untrimmed) starts it.

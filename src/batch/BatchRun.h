@@ -3,6 +3,7 @@
 #include "batch/BatchHost.h"
 #include "batch/BatchOptions.h"
 #include "batch/ExecuteBatch.h"
+#include "batch/RunPlan.h"
 #include "tag/FileSystem.h"
 #include "tag/TagRecord.h"
 
@@ -61,6 +62,8 @@ public:
     // becomes the new path; on failure "Cannot rename file <path>" is counted. The file's
     // own path needs no rename, only a file that is still there.
     void RenameEntry(int i, const QString& path, const QString& newPath);
+    // A note of the entry in a recorded run; nothing without a recorder.
+    void Note(PlanNote kind, const QString& text);
     // Clears the read-only mode when "Erase R/O attrib. if possible" is on.
     void ClearReadOnly(const QString& path);
     // Opens the entry's file for a change (locked until closed). A read-only file is refused

@@ -7,6 +7,7 @@
 #include "convert/PathNames.h"
 #include "journal/History.h"
 #include "platform/IoError.h"
+#include "tag/AudioCheck.h"
 
 #include <QList>
 #include <algorithm>
@@ -65,6 +66,11 @@ void BatchRun::RenameEntry(int i, const QString& path, const QString& newPath) {
         recorder_->RenameFailed(path, newPath);
 }
 
+void BatchRun::Note(PlanNote kind, const QString& text) {
+    if (recorder_)
+        recorder_->Note(kind, text);
+}
+
 void BatchRun::ClearReadOnly(const QString& path) {
     if (options_.program.eraseReadOnlyAttr)
         files_.ClearReadOnly(path);
@@ -120,6 +126,30 @@ using Step = StepResult (*)(BatchRun&, int, const QString&);
 constexpr std::array<Step, kProcessCount> kSteps{TagToFilenameStep, FilenameToTagStep,
                                                  TagFillStep,       UnTagStep,
                                                  ListFilesStep,     AdjustFileNameStep};
+
+// Runs entry i's step; every loop of the frame goes through here. A process that changes
+// files refuses one that is no MP3 file: a counted error, and the run goes on. With "Skip
+// files that fail and go on", an I/O error on the entry's file is counted as well and the
+// run goes on, the file left as the failed operation left it; an error of another file (the
+// undo history's) still ends the run.
+StepResult RunEntry(BatchRun& run, Step step, int i, const QString& path) {
+    if (run.Options().process != Process::ListFiles && !IsMp3File(path, run.Files())) {
+        run.ReportError(QStringLiteral("Not an MP3 file ") + ShownInOneLine(path));
+        run.Note(PlanNote::NotMp3, QStringLiteral("not an MP3 file"));
+        return StepResult::Next;
+    }
+    if (!run.Options().program.skipFailedFiles)
+        return step(run, i, path);
+    try {
+        return step(run, i, path);
+    } catch (const IoError& error) {
+        if (error.Path() != path)
+            throw;
+        run.ReportError(error.Text() + QStringLiteral(": ") + ShownInOneLine(path));
+        run.Note(PlanNote::Failed, QStringLiteral("failed: ") + error.Text());
+        return StepResult::Next;
+    }
+}
 
 // Thrown out of a step when a commit in its middle found that a held change did not turn out
 // as foreseen: the frame goes back to that change's entry.
@@ -259,7 +289,7 @@ public:
                     recorder_->BeginEntry(i, path);
                 StepResult result;
                 try {
-                    result = step(run_, i, path);
+                    result = RunEntry(run_, step, i, path);
                 } catch (const GoBackTo& back) {
                     i = GoBack(back.entry);
                     continue;
@@ -430,7 +460,7 @@ BatchResult RunBatchSteps(QStringList& entries, const BatchOptions& options, Bat
             const QString path = entries.at(i);
             if (recorder)
                 recorder->BeginEntry(i, path);
-            const StepResult stepResult = step(run, i, path);
+            const StepResult stepResult = RunEntry(run, step, i, path);
             if (recorder)
                 recorder->EndEntry();
             if (stepResult == StepResult::Stop) {

@@ -1,6 +1,7 @@
 #include "batch/PlanRecorder.h"
 
 #include "batch/TagRows.h"
+#include "tag/Genres.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -158,6 +159,30 @@ void PlanRecorder::Wrote(const TTagRecord& record) {
         return;
     item_.action = PlanAction::WriteTag;
     BuildTag(record, item_.tagAfter.emplace().data());
+    if (item_.tagBefore)
+        NoteEmptied(*item_.tagBefore, record);
+}
+
+void PlanRecorder::NoteEmptied(const RawTag& before, const TTagRecord& after) {
+    TTagRecord old;
+    ParseTagFields(QByteArrayView(before.data(), kTagSize).sliced(kTagMarkerSize), old);
+    for (const TagFieldInfo& info : kTagFields) {
+        bool emptied = false;
+        switch (info.kind) {
+        case FieldKind::Text:
+            emptied =
+                !FieldText(old, info.field).isEmpty() && FieldText(after, info.field).isEmpty();
+            break;
+        case FieldKind::Number:
+            emptied = old.Track != 0 && after.Track == 0;
+            break;
+        case FieldKind::Genre:
+            emptied = old.Genre < kGenreCount && after.Genre >= kGenreCount;
+            break;
+        }
+        if (emptied)
+            Note(PlanNote::FieldEmptied, QLatin1String(info.name) + QStringLiteral(" emptied"));
+    }
 }
 
 void PlanRecorder::Removed() {

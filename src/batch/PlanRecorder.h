@@ -39,6 +39,9 @@ public:
     std::unique_ptr<TagFile> Open(const QString& path, OpenMode mode) override;
     bool Rename(const QString& from, const QString& to) override;
     bool ClearReadOnly(const QString& path) override;
+    QByteArray FirstBytes(const QString& path, qsizetype count) override {
+        return files_.FirstBytes(path, count);
+    }
 
     // While the run holds its changes back (the undo history makes them in groups), an
     // ended entry's item waits until the frame says its changes are made, so that the items
@@ -55,6 +58,9 @@ private:
     class File;
     void Looked(QByteArrayView last);
     void Wrote(const TTagRecord& record);
+    // Notes each field that held a value before and is written empty (a track taken away, a
+    // genre of the table written as none).
+    void NoteEmptied(const RawTag& before, const TTagRecord& after);
     void Removed();
 
     FileSystem& files_;

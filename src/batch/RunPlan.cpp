@@ -1,5 +1,7 @@
 #include "batch/RunPlan.h"
 
+#include "platform/NameDisplay.h"
+
 namespace vantuke {
 
 namespace {
@@ -13,7 +15,8 @@ QString Count(int n, const char* one, const char* many) {
 QString PlanSummary(const RunPlan& plan, int entryCount) {
     if (entryCount == 0)
         return QStringLiteral("No files to process");
-    int renamed = 0, written = 0, removed = 0, listed = 0, taken = 0, notRenamed = 0, noTag = 0;
+    int renamed = 0, written = 0, removed = 0, listed = 0, taken = 0, notRenamed = 0, noTag = 0,
+        emptied = 0, notMp3 = 0, failed = 0;
     for (const PlanItem& item : plan.items) {
         renamed += item.action == PlanAction::Rename;
         written += item.action == PlanAction::WriteTag;
@@ -22,6 +25,9 @@ QString PlanSummary(const RunPlan& plan, int entryCount) {
         taken += item.Has(PlanNote::NameTaken);
         notRenamed += item.Has(PlanNote::NotRenamed);
         noTag += item.Has(PlanNote::NoTag);
+        emptied += item.Has(PlanNote::FieldEmptied);
+        notMp3 += item.Has(PlanNote::NotMp3);
+        failed += item.Has(PlanNote::Failed);
     }
     QStringList parts;
     const auto add = [&](int n, const char* one, const char* many) {
@@ -35,6 +41,9 @@ QString PlanSummary(const RunPlan& plan, int entryCount) {
     add(taken, "name taken", "names taken");
     add(notRenamed, "not renamed", "not renamed");
     add(noTag, "without a tag", "without a tag");
+    add(emptied, "with fields emptied", "with fields emptied");
+    add(notMp3, "not an MP3 file", "not MP3 files");
+    add(failed, "failed", "failed");
     QString line = Count(entryCount, "file", "files") + QStringLiteral(": ") +
                    (parts.isEmpty() ? QStringLiteral("nothing changes") : parts.join(u", "));
     if (!plan.complete) {
@@ -45,6 +54,18 @@ QString PlanSummary(const RunPlan& plan, int entryCount) {
             line += QStringLiteral(": ") + plan.ioError->Text();
     }
     return line;
+}
+
+QString PlanStopText(const RunPlan& plan, int entryCount) {
+    if (!plan.ioError || plan.items.isEmpty())
+        return {};
+    const QString& path =
+        plan.ioError->Path().isEmpty() ? plan.items.last().path : plan.ioError->Path();
+    return QStringLiteral("The run %1 at file %2 of %3: %4: %5")
+        .arg(plan.dryRun ? QStringLiteral("will stop") : QStringLiteral("stopped"))
+        .arg(plan.items.last().number)
+        .arg(entryCount)
+        .arg(plan.ioError->Text(), NameForDisplay(path));
 }
 
 } // namespace vantuke

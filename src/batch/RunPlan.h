@@ -24,6 +24,9 @@ enum class PlanNote : quint32 {
     NotInCodePage = 16,   // a text holds characters the code page lacks
     AskedAtRunTime = 32,  // a question the run asks (a dry run answers it itself)
     ReadOnlyCleared = 64, // the file's read-only mode is cleared
+    NotMp3 = 128,         // refused: the file is no MP3 file
+    Failed = 256,         // an I/O error, skipped by "Skip files that fail and go on"
+    FieldEmptied = 512,   // a field that held a value is written empty
     NotATrack = 1 << 10,  // a name's track is none from 1 to 255 and is not taken
     TagBlock = 1 << 11,   // a block before the tag is cut with it, changed, or left without it
 };
@@ -66,5 +69,8 @@ struct RunPlan {
 // One line about a plan: "12 files: 9 renamed, 2 names taken, 1 without a tag", and how it
 // ends when it does not reach the end.
 QString PlanSummary(const RunPlan& plan, int entryCount);
+// Where an I/O error ends the run and why: "The run will stop at file 1 of 21: File access
+// denied: PATH" ("stopped" after a real run). Empty when no I/O error ends it.
+QString PlanStopText(const RunPlan& plan, int entryCount);
 
 } // namespace vantuke

@@ -1,7 +1,6 @@
 #include "convert/FilenameToTag.h"
 
 #include <QStringView>
-#include <algorithm>
 #include <optional>
 
 namespace vantuke {
@@ -82,18 +81,16 @@ void OldStyleToTag(TTagRecord& tag, const QString& title, const OldStyleOptions&
         return;
     const OldStyleFormat& format = kOldStyleFormats[options.format];
 
-    // The split falls at the separator's first occurrence; when there is none, at the last
-    // place the separator could start, so a title without it loses as many final characters.
+    // The split falls at the separator's first occurrence. A title without the separator is
+    // not split: all of it stands before the separator, and nothing after it.
     const QString& separator = options.separator;
-    const qsizetype lastStart = title.size() - separator.size();
-    qsizetype split = 0;
-    if (lastStart >= 1) {
-        split = title.indexOf(separator);
-        if (split < 0)
-            split = lastStart;
+    const qsizetype split = title.indexOf(separator);
+    QStringView before = title;
+    QStringView after;
+    if (split >= 0) {
+        before = QStringView(title).first(split);
+        after = QStringView(title).sliced(split + separator.size());
     }
-    QStringView before = QStringView(title).first(split);
-    QStringView after = QStringView(title).sliced(std::min(split + separator.size(), title.size()));
     if (options.clearSpaces) {
         before = TrimSpaces(before);
         after = TrimSpaces(after);

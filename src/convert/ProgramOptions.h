@@ -21,7 +21,8 @@ struct ProgramOptions {
     int extensionFormat = 1; // a position of kExtensionForms: 1 "mp3"
     int numberOfDigits = 1;  // %N is written with at least numberOfDigits + 1 digits
     bool eraseReadOnlyAttr = true;
-    bool keepUndoHistory = true; // every run that changes files can be undone
+    bool keepUndoHistory = true;  // every run that changes files can be undone
+    bool skipFailedFiles = false; // an I/O error on an entry is counted and the run goes on
 
     bool operator==(const ProgramOptions&) const = default;
 };

@@ -207,6 +207,9 @@ OpenFile::OpenFile(const QString& path, OpenMode mode) : path_(path) {
             break;
         }
     } catch (const IoError& error) {
+        // An error that names its file already (one of the lock-wait hook's) keeps it.
+        if (!error.Path().isEmpty())
+            throw;
         throw error.WithPath(path);
     }
     stat_ = StatOf(st);

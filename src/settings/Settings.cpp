@@ -135,6 +135,7 @@ template <typename Keys, typename Values> void VisitKeys(Keys& keys, Values& s) 
     keys.Text(QStringLiteral("LastDir"), s.lastDir);
     keys.Bool(QStringLiteral("ClearStatus"), s.clearStatus);
     keys.Bool(QStringLiteral("KeepUndoHistory"), s.program.keepUndoHistory);
+    keys.Bool(QStringLiteral("SkipFailedFiles"), s.program.skipFailedFiles);
 
     keys.Section(QStringLiteral("UnTag"));
     keys.Bool(QStringLiteral("Confirmation"), s.untagConfirmation);

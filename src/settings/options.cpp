@@ -124,6 +124,8 @@ TForm4::TForm4(QWidget* parent)
     eraseReadOnlyAttr_->setObjectName(QStringLiteral("CheckBox1"));
     keepUndoHistory_ = new QCheckBox(QStringLiteral("Keep undo history"), this);
     keepUndoHistory_->setObjectName(QStringLiteral("CheckBox2"));
+    skipFailedFiles_ = new QCheckBox(QStringLiteral("Skip files that fail and go on"), this);
+    skipFailedFiles_->setObjectName(QStringLiteral("CheckBox3"));
 
     auto* ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
                                QStringLiteral("OK"), this);
@@ -146,6 +148,7 @@ TForm4::TForm4(QWidget* parent)
     layout->addWidget(MakeGroup(QStringLiteral("GroupBox2"),
                                 QStringLiteral("Number of digits when using %N:"), digits, this));
     layout->addWidget(eraseReadOnlyAttr_);
+    layout->addWidget(skipFailedFiles_);
     layout->addStretch(1);
     layout->addLayout(okRow);
 
@@ -159,7 +162,7 @@ TForm4::TForm4(QWidget* parent)
 
 ProgramOptions TForm4::Options() const {
     return {extensionFormat_->value(), numberOfDigits_->value(), eraseReadOnlyAttr_->isChecked(),
-            keepUndoHistory_->isChecked()};
+            keepUndoHistory_->isChecked(), skipFailedFiles_->isChecked()};
 }
 
 void TForm4::SetOptions(const ProgramOptions& options) {
@@ -167,6 +170,7 @@ void TForm4::SetOptions(const ProgramOptions& options) {
     numberOfDigits_->setValue(ClampOptionPosition(options.numberOfDigits));
     eraseReadOnlyAttr_->setChecked(options.eraseReadOnlyAttr);
     keepUndoHistory_->setChecked(options.keepUndoHistory);
+    skipFailedFiles_->setChecked(options.skipFailedFiles);
 }
 
 } // namespace vantuke

@@ -10,7 +10,8 @@ class QSlider;
 namespace vantuke {
 
 // The Options dialog: the extension's letter case, the digit count of %N, whether read-only
-// files are made writable and whether runs keep an undo history. There is no cancel: a change
+// files are made writable, whether runs keep an undo history and whether they skip files that
+// fail. There is no cancel: a change
 // counts at once, and the window saves the settings whenever the dialog closes.
 class TForm4 : public QDialog {
     Q_OBJECT
@@ -31,6 +32,7 @@ private:
     QSlider* numberOfDigits_;
     QCheckBox* eraseReadOnlyAttr_;
     QCheckBox* keepUndoHistory_;
+    QCheckBox* skipFailedFiles_;
 };
 
 } // namespace vantuke

@@ -3,6 +3,7 @@
 #include "platform/FileAccess.h"
 #include "tag/TagFile.h"
 
+#include <QByteArray>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -28,6 +29,10 @@ public:
     // Gives a read-only file its owner's write permission; true when the mode changed. Never
     // fails.
     virtual bool ClearReadOnly(const QString& path) = 0;
+    // The first count bytes of the file a path names (fewer when it is shorter), read for
+    // reading only with its access time left as it was; empty when it cannot be read. Never
+    // fails. Read from the disk, unless the file system keeps files of its own.
+    virtual QByteArray FirstBytes(const QString& path, qsizetype count);
 };
 
 // The files on disk.

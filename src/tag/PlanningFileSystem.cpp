@@ -221,6 +221,21 @@ bool PlanningFileSystem::Rename(const QString& from, const QString& to) {
     return true;
 }
 
+QByteArray PlanningFileSystem::FirstBytes(const QString& path, qsizetype count) {
+    const Found found = Find(path);
+    if (!found.stat)
+        return {};
+    if (!found.node)
+        return FileSystem::FirstBytes(path, count);
+    // The file's first diskBytes bytes are still those on disk, its tail the model's.
+    const Planned& node = *found.node;
+    QByteArray bytes =
+        FileSystem::FirstBytes(node.diskPath, std::min<qint64>(count, node.diskBytes));
+    if (bytes.size() == std::min<qint64>(count, node.diskBytes))
+        bytes += node.tail.first(std::min<qint64>(count - bytes.size(), node.tail.size()));
+    return bytes;
+}
+
 bool PlanningFileSystem::ClearReadOnly(const QString& path) {
     const auto name = names_.constFind(path);
     if (name != names_.cend() && !*name)

@@ -32,6 +32,7 @@ public:
     std::unique_ptr<TagFile> Open(const QString& path, OpenMode mode) override;
     bool Rename(const QString& from, const QString& to) override;
     bool ClearReadOnly(const QString& path) override;
+    QByteArray FirstBytes(const QString& path, qsizetype count) override;
 
 private:
     struct Planned;

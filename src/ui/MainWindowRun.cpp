@@ -93,8 +93,8 @@ void TForm1::UndoLastRun() {
             QStringList entries = files_->Selection().Entries();
             RenameBackEntries(entries, result.renamedBack);
             files_->SetSelectionEntries(entries);
-            files_->FillFileList();
         });
+        RunGuarded(this, [this] { files_->FillFileList(); });
     });
 }
 
@@ -137,8 +137,10 @@ void TForm1::RunBatch() {
         }
         host.Flush();
         files_->SetSelectionEntries(entries);
-        files_->FillFileList();
     });
+    // The file list shows the names and tags the run left, also when an error ended it after
+    // some changes were made.
+    RunGuarded(this, [this] { files_->FillFileList(); });
 }
 
 } // namespace vantuke

@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPalette>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QStyle>
@@ -73,6 +74,24 @@ PreviewDialog::PreviewDialog(RunPlan plan, int entryCount, QWidget* parent) : QD
     setWindowTitle(QStringLiteral("Preview"));
     setSizeGripEnabled(true);
 
+    // Where an I/O error would end the run, and the option that goes on past it.
+    stop_ = new QLabel(this);
+    stop_->setObjectName(QStringLiteral("PreviewStop"));
+    stop_->setWordWrap(true);
+    stop_->setTextFormat(Qt::PlainText);
+    stop_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    const QString stopText = PlanStopText(plan, entryCount);
+    if (stopText.isEmpty()) {
+        stop_->hide();
+    } else {
+        stop_->setText(stopText + QStringLiteral(".\nTo go on past files that fail, turn on "
+                                                 "\"Skip files that fail and go on\" in the "
+                                                 "Options."));
+        QPalette palette = stop_->palette();
+        palette.setColor(QPalette::WindowText, QColor(160, 0, 0));
+        stop_->setPalette(palette);
+    }
+
     summary_ = new QLabel(PlanSummary(plan, entryCount), this);
     summary_->setObjectName(QStringLiteral("PreviewSummary"));
     summary_->setWordWrap(true);
@@ -131,6 +150,7 @@ PreviewDialog::PreviewDialog(RunPlan plan, int entryCount, QWidget* parent) : QD
     bottom->addWidget(execute_);
     bottom->addWidget(close_);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(stop_);
     layout->addWidget(summary_);
     layout->addWidget(table_, 1);
     layout->addLayout(bottom);

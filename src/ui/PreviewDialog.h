@@ -14,9 +14,10 @@ namespace vantuke {
 
 class PlanModel;
 
-// "Preview": what a run would do, before it runs. A summary line over a table of the
-// entries (number, file, what becomes of it, notes), rows with notes marked by a colour and
-// an icon, sortable by any column, with a check box that shows only the rows with notes.
+// "Preview": what a run would do, before it runs. Where an I/O error would end the run (and
+// the option that goes on past it), a summary line, and a table of the entries (number,
+// file, what becomes of it, notes), rows with notes marked by a colour and an icon, sortable
+// by any column, with a check box that shows only the rows with notes.
 // "Execute" closes the dialog accepted (the window then runs the batch as "EXECUTE!" does),
 // "Close" (also Esc and Enter) rejected.
 class PreviewDialog : public QDialog {
@@ -27,6 +28,8 @@ public:
     PreviewDialog(RunPlan plan, int entryCount, QWidget* parent = nullptr);
     ~PreviewDialog() override;
 
+    // Where an I/O error would end the run, over the summary; hidden when none would.
+    QLabel* Stop() const { return stop_; }
     QLabel* Summary() const { return summary_; }
     QTableView* Table() const { return table_; }
     QCheckBox* NotesOnly() const { return notesOnly_; }
@@ -42,6 +45,7 @@ protected:
 private:
     PlanModel* model_;
     QSortFilterProxyModel* rows_;
+    QLabel* stop_;
     QLabel* summary_;
     QTableView* table_;
     QCheckBox* notesOnly_;

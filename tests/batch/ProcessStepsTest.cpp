@@ -149,6 +149,7 @@ TEST(FilenameToTagProcess, OverwriteKeepsTheFieldsTheStyleDoesNotName) {
 
 // --- Adjust FileName ------------------------------------------------------------------
 
+// A file that is no MP3 file (a WAV file here) is not given an MP3 name.
 TEST(AdjustFileNameProcess, RowsApplyInOrderAndOnlyFailuresAreLogged) {
     TempDir dir;
     WriteMp3(dir.Path("a_b__c.mp3"), 300);
@@ -158,8 +159,10 @@ TEST(AdjustFileNameProcess, RowsApplyInOrderAndOnlyFailuresAreLogged) {
     BatchOptions options = OptionsFor(Process::AdjustFileName);
     options.substitutions = {{"_", "-"}, {"--", "-"}, {"y", "/z"}};
     EXPECT_EQ(RunLines(entries, options),
-              QStringList({"Process selected: Adjust FileName", "Process Complete! (0 errors)"}));
+              QStringList({"Process selected: Adjust FileName",
+                           "Error #1: Not an MP3 file " + dir.Path("clip.wav"),
+                           "Process Complete! (1 errors)"}));
     EXPECT_EQ(entries,
-              QStringList({dir.Path("a-b-c.mp3"), dir.Path("x  z.mp3"), dir.Path("clip.wav.mp3")}));
-    EXPECT_EQ(FilesIn(dir), QStringList({"a-b-c.mp3", "clip.wav.mp3", "x  z.mp3"}));
+              QStringList({dir.Path("a-b-c.mp3"), dir.Path("x  z.mp3"), dir.Path("clip.wav")}));
+    EXPECT_EQ(FilesIn(dir), QStringList({"a-b-c.mp3", "clip.wav", "x  z.mp3"}));
 }

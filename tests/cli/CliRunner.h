@@ -30,6 +30,17 @@ struct CliSetup {
     std::function<void()> inChild; // run in the child just before the program
 };
 
+// A row of a table of command lines: its name in the test list, and the arguments.
+struct ArgsCase {
+    const char* name;
+    QStringList args;
+};
+
+// Names the case in test lists, which gtest would otherwise fill with the case's raw bytes.
+inline void PrintTo(const ArgsCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 inline QString CliProgram() {
     return QString::fromLocal8Bit(qgetenv("VANTUKE_CLI"));
 }

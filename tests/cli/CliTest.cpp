@@ -11,14 +11,6 @@ using namespace testsupport;
 using clitest::CliResult;
 using clitest::RunCli;
 
-namespace {
-
-QByteArray TagOf(const QString& path) {
-    return ReadFile(path).right(128);
-}
-
-} // namespace
-
 TEST(Cli, VersionAndHelp) {
     TempDir dir;
     const CliResult version = RunCli({"--version"}, dir.Path());
@@ -37,15 +29,7 @@ TEST(Cli, VersionAndHelp) {
     EXPECT_TRUE(help.err.isEmpty());
 }
 
-struct UsageCase {
-    const char* name;
-    QStringList args;
-};
-
-// Names the case in test lists, which gtest would otherwise fill with the case's raw bytes.
-void PrintTo(const UsageCase& c, std::ostream* os) {
-    *os << c.name;
-}
+using UsageCase = clitest::ArgsCase;
 
 class CliUsageTest : public testing::TestWithParam<UsageCase> {};
 
@@ -79,6 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"GenreOutOfTable", {"tag", "--genre", "148", "a.mp3"}},
         UsageCase{"UnknownGenre", {"tag", "--genre", "Polka Metal", "a.mp3"}},
         UsageCase{"UnknownField", {"tag", "--leave", "title", "a.mp3"}},
+        UsageCase{"FieldLeftAndWritten", {"tag", "--leave", "artist", "--artist", "X", "a.mp3"}},
+        UsageCase{"FieldLeftAndAsked", {"tag", "--ask", "genre", "--leave", "genre", "a.mp3"}},
         UsageCase{"OptionOfAnotherProcess", {"untag", "--template", "%1", "a.mp3"}},
         UsageCase{"TagValueForList", {"list", "--artist", "X", "a.mp3"}},
         UsageCase{"ReplaceNeedsTwoValues", {"adjust", "a.mp3", "--replace", "_"}},
@@ -174,8 +160,9 @@ TEST(Cli, TagWritesPageValuesLeftFieldsAndCutsLongTexts) {
         result.out,
         QStringList({"Process selected: TAG", "Processing file:" + dir.Path("t.mp3"),
                      "Processing file:" + dir.Path("u.mp3"), "Process Complete! (0 errors)"}));
+    // The comment, not named, is left.
     EXPECT_EQ(TagOf(dir.Path("t.mp3")),
-              MakeTag(QByteArray(30, 'x'), artist, "Caf\xe9", "1998", "", 29));
+              MakeTag(QByteArray(30, 'x'), artist, "Caf\xe9", "1998", "Old", 29));
     EXPECT_EQ(TagOf(dir.Path("u.mp3")),
               MakeTag(QByteArray(30, 'x'), "", "Caf\xe9", "1998", "", 29));
 }

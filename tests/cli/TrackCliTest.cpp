@@ -15,10 +15,6 @@ using clitest::RunCli;
 
 namespace {
 
-QByteArray TagOf(const QString& path) {
-    return ReadFile(path).right(128);
-}
-
 // Three files: tracks 7 and 12 (one with a 28-character comment), and one without a track.
 QStringList MakeTrackFiles(const TempDir& dir) {
     WriteMp3(dir.Path("a.mp3"), 300, WithTrack(MakeTag("One", "Band", "", "", "Hi", 17), 7));
@@ -61,7 +57,7 @@ TEST(CliTrack, TrackWritesClearsAndIsLeftWhenTold) {
         QStringList args;
         int a, b, c; // the three tracks after
     } cases[] = {
-        {{"--track", "5"}, 5, 5, 5},         {{"--track", "5", "--leave", "track"}, 7, 12, 0},
+        {{"--track", "5"}, 5, 5, 5},         {{"--leave", "track"}, 7, 12, 0},
         {{"--track", "0"}, 0, 0, 0},         {{"--track="}, 0, 0, 0},
         {{"--track", "255"}, 255, 255, 255},
     };
@@ -80,8 +76,13 @@ TEST(CliTrack, TrackWritesClearsAndIsLeftWhenTold) {
         EXPECT_EQ(quint8(TagOf(dir.Path("c.mp3")).at(126)), c.c ? c.c : 'd') << name.toStdString();
     }
     // A track given to the 30-character comment of c.mp3 cuts it to 28.
-    RunCli({"tag", "--track", "9", "--leave", "comment", "c.mp3"}, dir.Path());
+    RunCli({"tag", "--track", "9", "c.mp3"}, dir.Path());
     EXPECT_EQ(TagOf(dir.Path("c.mp3")).mid(97, 30), QByteArray(28, 'd') + '\0' + '\x09');
+    // A track taken away is an emptied field; a file that had none is not.
+    MakeTrackFiles(dir);
+    const CliResult dry = RunCli({"tag", "-n", "--track", "0", "a.mp3", "c.mp3"}, dir.Path());
+    EXPECT_EQ(dry.err.split('\n', Qt::SkipEmptyParts),
+              QStringList{"note: " + dir.Path("a.mp3") + ": Track emptied"});
 }
 
 TEST(CliTrack, AnythingButZeroTo255IsAUsageErrorNamingTheValue) {
@@ -97,6 +98,9 @@ TEST(CliTrack, AnythingButZeroTo255IsAUsageErrorNamingTheValue) {
             << result.err.toStdString();
     }
     EXPECT_EQ(RunCli({"list", "--track", "5", "a.mp3"}, dir.Path()).exitCode, 64);
+    const CliResult both = RunCli({"tag", "--track", "5", "--leave", "track", "a.mp3"}, dir.Path());
+    EXPECT_EQ(both.exitCode, 64);
+    EXPECT_TRUE(both.err.contains("--leave track cannot be used with --track or --ask track"));
     EXPECT_EQ(ReadFile(dir.Path("a.mp3")), before);
 }
 

@@ -65,13 +65,16 @@ INSTANTIATE_TEST_SUITE_P(
         OldStyleCase{"Dj Star - Morning Light", " - ", false, 0, "Morning Light", "Dj Star"},
         OldStyleCase{"A - B - C", "-", false, 0, " B - C", "A "},
         OldStyleCase{"A - B - C", "-", true, 0, "B - C", "A"},
-        // No separator: the split falls where the separator would end the title.
-        OldStyleCase{"Intro", "-", true, 0, "", "Intr"},
-        OldStyleCase{"Intro", "xyz", true, 0, "", "In"},
+        // No separator: the title is not split, all of it is the left part.
+        OldStyleCase{"Intro", "-", true, 0, "", "Intro"},
+        OldStyleCase{"Intro", "xyz", true, 0, "", "Intro"},
+        OldStyleCase{"track01", "-", true, 1, "track01", ""},
+        OldStyleCase{"  Intro ", "-", true, 5, "old song", "Intro"},
+        OldStyleCase{"Intro", "-", true, 2, "", "old artist"},
         OldStyleCase{"Intro-", "-", true, 0, "", "Intro"},
         OldStyleCase{"- Song", "-", true, 0, "Song", ""},
         OldStyleCase{"Title", "", true, 0, "Title", ""}, OldStyleCase{"-", "-", true, 0, "", ""},
-        OldStyleCase{"ab", "abcdefghij", true, 1, "", ""}, OldStyleCase{"", "-", true, 0, "", ""},
+        OldStyleCase{"ab", "abcdefghij", true, 1, "ab", ""}, OldStyleCase{"", "-", true, 0, "", ""},
         // Only spaces are trimmed, and only at the ends of each half.
         OldStyleCase{"\tA  B - C D\t", "-", true, 0, "C D\t", "\tA  B"},
         OldStyleCase{"   -   ", "-", true, 0, "", ""},

@@ -408,10 +408,12 @@ class FaultyDisk final : public FileSystem {
 public:
     QString refuseRenameTo;
     QString failWriteOf;
+    bool failNamingTheFile = false; // the failed write names the file, not "full"
 
     std::optional<FileStat> Stat(const QString& path) override { return disk_.Stat(path); }
     std::unique_ptr<TagFile> Open(const QString& path, OpenMode mode) override {
-        return std::make_unique<File>(disk_.Open(path, mode), path == failWriteOf);
+        return std::make_unique<File>(disk_.Open(path, mode), path == failWriteOf,
+                                      failNamingTheFile ? path : QStringLiteral("full"));
     }
     bool Rename(const QString& from, const QString& to) override {
         return to != refuseRenameTo && disk_.Rename(from, to);
@@ -421,14 +423,14 @@ public:
 private:
     class File final : public TagFile {
     public:
-        File(std::unique_ptr<TagFile> file, bool failWrite)
-            : file_(std::move(file)), failWrite_(failWrite) {}
+        File(std::unique_ptr<TagFile> file, bool failWrite, QString failPath)
+            : file_(std::move(file)), failWrite_(failWrite), failPath_(std::move(failPath)) {}
         const FileStat& Stat() const override { return file_->Stat(); }
         QByteArrayView LastBytes() override { return file_->LastBytes(); }
         QByteArrayView EndBytes() override { return file_->EndBytes(); }
         void WriteTag(const TTagRecord& record) override {
             if (failWrite_)
-                throw IoError::DiskFull().WithPath(QStringLiteral("full"));
+                throw IoError::DiskFull().WithPath(failPath_);
             file_->WriteTag(record);
         }
         bool RemoveTag() override { return file_->RemoveTag(); }
@@ -438,6 +440,7 @@ private:
     private:
         std::unique_ptr<TagFile> file_;
         bool failWrite_;
+        QString failPath_;
     };
 
     DiskFileSystem disk_;
@@ -533,6 +536,51 @@ TEST_F(HistoryTest, WriteFailingWhenMadeEndsTheRunThere) {
     EXPECT_EQ(kept.error, "Disk full full");
     EXPECT_EQ(kept.lines.last(), "Processing file:" + Dir() + "f3.mp3");
     ExpectUndoneCompletely();
+}
+
+// "Skip files that fail and go on": a file refused when opened and one whose held write fails
+// when made are counted and skipped; the changes held before them are made, the lines are
+// those of a run without the history, and undo brings back what was made.
+TEST_F(HistoryTest, FailedFilesAreSkippedAsWithoutHistory) {
+    FaultyDisk faulty;
+    faulty.failWriteOf = Dir() + "f4.mp3";
+    faulty.failNamingTheFile = true;
+    QList<MadeFile> made = DistinctTags(6);
+    made[1].readOnly = true;
+    BatchOptions options = OptionsFor(kProcesses[2]);
+    options.program.eraseReadOnlyAttr = false;
+    options.program.skipFailedFiles = true;
+    const RunOutcome plain = RunPlain(made, options, faulty);
+    EXPECT_EQ(plain.error, QString());
+    EXPECT_EQ(plain.result.errorCount, 2);
+    EXPECT_TRUE(plain.lines.contains("Error #1: File access denied: " + Dir() + "f2.mp3"));
+    EXPECT_TRUE(plain.lines.contains("Error #2: Disk full: " + Dir() + "f4.mp3"));
+    EXPECT_EQ(plain.lines.last(), "Process Complete! (2 errors)");
+    for (const HoldLimits limits : {kHoldOne, kHoldTwo, kHoldMany}) {
+        SCOPED_TRACE(limits.changes);
+        const RunOutcome kept = RunKept(made, options, faulty, limits);
+        ExpectSameOutcome(plain, kept);
+        for (const QByteArray name : {"f1.mp3", "f3.mp3", "f5.mp3", "f6.mp3"})
+            EXPECT_TRUE(kept.files.value(name).contains("Other Band")) << name.constData();
+        ExpectUndoneCompletely();
+    }
+}
+
+// An error of the journal itself still ends the run, also in the middle of an entry (the
+// same file twice: its second open waits until the first one's held change is made).
+TEST_F(HistoryTest, JournalFailureEndsTheRunAlsoWhenFailedFilesAreSkipped) {
+    testsupport::WriteFile(History() + "vantuke", "not a folder");
+    QStringList entries = MakeFiles(Dir(), DistinctTags(2));
+    entries.insert(1, entries.first());
+    const FolderState before = ReadFolder(Dir());
+    BatchOptions options = OptionsFor(kProcesses[2]);
+    options.program.skipFailedFiles = true;
+    ScriptedHost host;
+    EXPECT_THROW(
+        ExecuteWithHistory(entries, options, host, History() + "vantuke/", disk_, kHoldMany),
+        IoError);
+    EXPECT_EQ(Contents(ReadFolder(Dir())), Contents(before));
+    EXPECT_EQ(host.lines.filter("Error #"), QStringList());
 }
 
 // The disk, letting something happen before a file is opened.

@@ -25,7 +25,7 @@ namespace {
 // Every value differs from its default, and every text survives the reading rules.
 Settings FullyPopulated() {
     Settings s;
-    s.program = ProgramOptions{3, 0, false};
+    s.program = ProgramOptions{3, 0, false, true, true};
     s.lastDir = QStringLiteral("/srv/music/Bj\u00F6rk/");
     s.clearStatus = true;
     s.untagConfirmation = true;
@@ -110,7 +110,8 @@ TEST(Settings, NewFileHoldsSectionsAndKeysInOrder) {
                            "ListFilesTags", "AdjustFilename", "DirPresets"}));
     EXPECT_TRUE(text.startsWith("[ProgramOptions]\nExtensionFormat=1\nNumberOfDigits=1\n"
                                 "EraseReadOnlyAttr=1\nLastDir=" +
-                                QDir::homePath() + "/\nClearStatus=0\nKeepUndoHistory=1\n"));
+                                QDir::homePath() +
+                                "/\nClearStatus=0\nKeepUndoHistory=1\nSkipFailedFiles=0\n"));
     EXPECT_TRUE(text.contains("[FilenameTAG]\nSeparator=-\nClearSpaces=1\n"
                               "WriteTAGonlyWhenNotPresent=1\nFormat=0\nNoOfPresets=0\n"
                               "ActivePreset=-1\n"));
@@ -159,7 +160,11 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{"UndoHistoryOff", "[ProgramOptions]\nKeepUndoHistory=0\n",
                  [](const Settings& s) { return !s.program.keepUndoHistory; }},
         LoadCase{"UndoHistoryOnWithoutKey", "[ProgramOptions]\nClearStatus=1\n",
-                 [](const Settings& s) { return s.program.keepUndoHistory; }},
+                 [](const Settings& s) {
+                     return s.program.keepUndoHistory && !s.program.skipFailedFiles;
+                 }},
+        LoadCase{"SkipFailedFilesOn", "[ProgramOptions]\nSkipFailedFiles=1\n",
+                 [](const Settings& s) { return s.program.skipFailedFiles; }},
         LoadCase{"FormatClampsHigh", "[FilenameTAG]\nFormat=12\n",
                  [](const Settings& s) { return s.oldStyle.format == 7; }},
         LoadCase{"FormatClampsLow", "[FilenameTAG]\nFormat=-5\n",

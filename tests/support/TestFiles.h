@@ -35,6 +35,10 @@ void WriteFile(const QString& path, const QByteArray& bytes);
 // The path of a name given as raw bytes inside a folder ending in "/".
 QString PathOfBytes(const QString& dir, const QByteArray& name);
 QByteArray ReadFile(const QString& path);
+// The last 128 bytes of a file, where its tag is.
+inline QByteArray TagOf(const QString& path) {
+    return ReadFile(path).right(128);
+}
 
 // A 128-byte ID3v1 tag: "TAG", the five text fields NUL-padded to their widths, the genre.
 QByteArray MakeTag(const QByteArray& songName, const QByteArray& artist,

@@ -4,6 +4,7 @@
 #include "WindowFixture.h"
 
 #include "batch/PlanModel.h"
+#include "settings/options.h"
 #include "support/LayoutCheck.h"
 #include "support/ModalAnswer.h"
 #include "ui/ExecutePage.h"
@@ -102,6 +103,7 @@ TEST_F(PreviewTest, CtrlPShowsTheDryRunAndCloseChangesNothing) {
     WhenPreviewOpens([&](PreviewDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle(), "Preview");
         EXPECT_EQ(dialog.Summary()->text(), "3 files: 1 renamed, 1 name taken, 1 without a tag");
+        EXPECT_TRUE(dialog.Stop()->isHidden());
         EXPECT_EQ(Rows(dialog), QStringList({"1 | a.mp3 | rename to Xyz - Tune.mp3 | ",
                                              "2 | b.mp3 | no change | cannot rename: name taken "
                                              "by entry 1",
@@ -135,11 +137,69 @@ TEST_F(PreviewTest, AnIoErrorShowsInTheDialogNotInAnErrorBox) {
     WhenPreviewOpens([&](PreviewDialog& dialog) {
         EXPECT_EQ(dialog.Summary()->text(), "2 files: 1 renamed; stops at file 2: File not found");
         EXPECT_TRUE(Rows(dialog).last().endsWith("the run stops here: File not found"));
+        // At the top: where and why, and the option that goes on.
+        EXPECT_TRUE(dialog.Stop()->isVisible());
+        EXPECT_EQ(dialog.Stop()->text(),
+                  "The run will stop at file 2 of 2: File not found: " + FilesDir() +
+                      "gone.mp3.\nTo go on past files that fail, turn on \"Skip files that fail "
+                      "and go on\" in the Options.");
+        for (const QSize size : {QSize(372, 471), QSize(900, 650)}) {
+            dialog.resize(size);
+            QApplication::processEvents();
+            layoutcheck::ExpectNothingClipped(dialog);
+            layoutcheck::SaveScreenshot(
+                dialog, QString("preview-stop-%1x%2").arg(size.width()).arg(size.height()));
+        }
         modalanswer::ClickButton(dialog, "Close");
     });
     Find<QToolButton>("PreviewButton")->click();
     EXPECT_TRUE(opened_);
     EXPECT_TRUE(errors_.isEmpty());
+}
+
+// With "Skip files that fail and go on", the file that fails is a row with its note, the run
+// goes on past it, and "Execute" counts it as an error instead of showing an error box.
+TEST_F(PreviewTest, WithFailedFilesSkippedTheRunGoesOnPastThem) {
+    ProgramOptions options = windows_->Options().Options();
+    options.skipFailedFiles = true;
+    windows_->Options().SetOptions(options);
+    Find<QCheckBox>("CheckBox19")->setChecked(true);
+    Form1().FileSelection()->SetSelectionEntries(
+        {FilesDir() + "gone.mp3", FilesDir() + "a.mp3", FilesDir() + "c.mp3"});
+    WhenPreviewOpens([&](PreviewDialog& dialog) {
+        EXPECT_TRUE(dialog.Stop()->isHidden());
+        EXPECT_EQ(dialog.Summary()->text(), "3 files: 1 renamed, 1 without a tag, 1 failed");
+        EXPECT_EQ(Rows(dialog).first(), "1 | gone.mp3 | no change | failed: File not found");
+        modalanswer::ClickButton(dialog, "Execute");
+    });
+    Find<QToolButton>("PreviewButton")->click();
+    EXPECT_TRUE(opened_);
+    EXPECT_TRUE(errors_.isEmpty());
+    const QStringList lines = Form1().StatusLines();
+    EXPECT_TRUE(lines.contains("Error #1: File not found: " + FilesDir() + "gone.mp3"));
+    EXPECT_EQ(lines.last(), "Process Complete! (1 errors)");
+    EXPECT_TRUE(QFile::exists(FilesDir() + "Xyz - Tune.mp3"));
+}
+
+// A "TAG" page value that is neither asked nor left, and empty, empties the field: a note
+// of the row, which is marked.
+TEST_F(PreviewTest, EmptiedFieldsAreNotedAndMarked) {
+    Form1().Processes()->Tabs()->SetCurrentIndex(int(Process::Tag));
+    for (int box = 1; box <= 6; ++box)
+        Find<QCheckBox>(QString("CheckBox%1").arg(box))->setChecked(false);
+    for (int box = 7; box <= 12; ++box) // leave all but the artist
+        Find<QCheckBox>(QString("CheckBox%1").arg(box))->setChecked(box != 8);
+    Form1().FileSelection()->SetSelectionEntries({FilesDir() + "a.mp3", FilesDir() + "c.mp3"});
+    WhenPreviewOpens([&](PreviewDialog& dialog) {
+        EXPECT_EQ(dialog.Summary()->text(),
+                  "2 files: 2 tags written, 1 without a tag, 1 with fields emptied");
+        const QAbstractItemModel* rows = dialog.Table()->model();
+        EXPECT_EQ(rows->index(0, PlanModel::NotesColumn).data().toString(), "Artist emptied");
+        EXPECT_TRUE(rows->index(0, PlanModel::NotesColumn).data(Qt::BackgroundRole).isValid());
+        modalanswer::ClickButton(dialog, "Close");
+    });
+    Find<QToolButton>("PreviewButton")->click();
+    EXPECT_TRUE(opened_);
 }
 
 RawTag Tag(const QByteArray& bytes) {

@@ -227,11 +227,12 @@ TEST_F(RunTest, TagWithPageValuesAndLeftFieldsMatchesTheCli) {
     Find<QComboBox>(QStringLiteral("ComboBox1"))->setCurrentIndex(9);
     Find<QCheckBox>(QStringLiteral("CheckBox8"))->setChecked(true);  // leave artist
     Find<QCheckBox>(QStringLiteral("CheckBox11"))->setChecked(true); // leave comment
-    ExpectSameAsCli(
-        kTagged, {QStringLiteral("tag"), QStringLiteral("--song-name"), QStringLiteral("Page Song"),
-                  QStringLiteral("--year"), QStringLiteral("2024"), QStringLiteral("--genre"),
-                  QStringLiteral("9"), QStringLiteral("--leave"), QStringLiteral("artist"),
-                  QStringLiteral("--leave"), QStringLiteral("comment")});
+    ExpectSameAsCli(kTagged,
+                    {QStringLiteral("tag"), QStringLiteral("--song-name"),
+                     QStringLiteral("Page Song"), QStringLiteral("--album"), QString(),
+                     QStringLiteral("--year"), QStringLiteral("2024"), QStringLiteral("--genre"),
+                     QStringLiteral("9"), QStringLiteral("--leave"), QStringLiteral("artist"),
+                     QStringLiteral("--leave"), QStringLiteral("comment")});
 }
 
 TEST_F(RunTest, TagAskedInTheDialogMatchesTheCliAnswers) {
@@ -270,7 +271,9 @@ TEST_F(RunTest, TagAskedInTheDialogMatchesTheCliAnswers) {
     });
     ExpectSameAsCli(kTagged,
                     {QStringLiteral("tag"), QStringLiteral("--artist"),
-                     QStringLiteral("Page Artist"), QStringLiteral("--ask"),
+                     QStringLiteral("Page Artist"), QStringLiteral("--song-name"), QString(),
+                     QStringLiteral("--album"), QString(), QStringLiteral("--comment"), QString(),
+                     QStringLiteral("--genre"), QString(), QStringLiteral("--ask"),
                      QStringLiteral("year")},
                     "1901\n!ignore\n\n!abort\n");
     EXPECT_TRUE(script.Done());
@@ -399,6 +402,38 @@ TEST_F(RunTest, AnIoErrorEndsTheRunKeepsTheRenamesAndShowsTheErrorBox) {
     // The program prints the file the error names on a line of its own under the message.
     EXPECT_EQ(cli.error, errors_.first() + '\n' + entries.at(1));
     EXPECT_EQ(lines, cli.lines);
+}
+
+// After a run the file list shows the tags the run wrote, also when an I/O error ended it
+// after some were written.
+TEST_F(RunTest, TheFileListShowsWhatTheRunLeft) {
+    WriteMp3(Path(QStringLiteral("a.mp3")), 300);
+    testsupport::WriteFile(Path(QStringLiteral("short.mp3")), "tiny");
+    WriteMp3(Path(QStringLiteral("b.mp3")), 300);
+    Form1().FileSelection()->DirTree()->SetDirectory(FilesDir());
+    ChooseProcess(Process::Tag);
+    for (int box = 1; box <= 6; ++box)
+        Find<QCheckBox>(QStringLiteral("CheckBox%1").arg(box))->setChecked(false);
+    Find<QLineEdit>(QStringLiteral("Edit3"))->setText(QStringLiteral("Band"));
+    const QAbstractItemModel* list = Find<QTreeView>(QStringLiteral("ListView1"))->model();
+    const auto tagCell = [list](const QString& name) {
+        for (int row = 0; row < list->rowCount(); ++row) {
+            if (list->index(row, 0).data().toString() == name)
+                return list->index(row, 3).data().toString();
+        }
+        return QStringLiteral("not listed");
+    };
+    EXPECT_EQ(tagCell(QStringLiteral("a.mp3")), QStringLiteral("No"));
+
+    RunWindow({Path(QStringLiteral("a.mp3")), Path(QStringLiteral("short.mp3")),
+               Path(QStringLiteral("b.mp3"))});
+    EXPECT_EQ(errors_.size(), 1);
+    EXPECT_EQ(tagCell(QStringLiteral("a.mp3")), QStringLiteral("Yes"));
+    EXPECT_EQ(tagCell(QStringLiteral("b.mp3")), QStringLiteral("No"));
+
+    RunWindow({Path(QStringLiteral("b.mp3"))});
+    EXPECT_EQ(tagCell(QStringLiteral("b.mp3")), QStringLiteral("Yes"));
+    EXPECT_EQ(list->index(0, 5).data().toString(), QStringLiteral("Band"));
 }
 
 TEST_F(RunTest, InputDuringARunIsNeitherNestedNorReplayed) {
