@@ -194,15 +194,7 @@ int TForm2::Genre() const {
 }
 
 QWidget* TForm2::ValueControl(int row) const {
-    switch (RowField(row).kind) {
-    case FieldKind::Text:
-        return texts_[row];
-    case FieldKind::Number:
-        return track_;
-    case FieldKind::Genre:
-        break;
-    }
-    return genre_;
+    return RowValueControl<QWidget>(row, texts_, track_, genre_);
 }
 
 void TForm2::SetFieldEnabled(int row, bool enabled) {

@@ -49,6 +49,19 @@ inline constexpr std::array<TagRowControls, kTagFillRows> kTagRowControls{{
 inline QString TagRowControlName(int row) {
     return QLatin1String(kTagRowControls[std::size_t(row)].value);
 }
+// A row's value control among a form's: its text box, the track box or the genre box.
+template <typename Control, typename Texts>
+Control* RowValueControl(int row, const Texts& texts, Control* track, Control* genre) {
+    switch (RowField(row).kind) {
+    case FieldKind::Text:
+        return texts[std::size_t(row)];
+    case FieldKind::Number:
+        return track;
+    case FieldKind::Genre:
+        break;
+    }
+    return genre;
+}
 
 // The most characters each row's box takes: a text field's capacity, a number's digits.
 inline int TagRowMaxLength(int row) {

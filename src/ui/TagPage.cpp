@@ -143,15 +143,7 @@ void TagPage::SetOptions(const TagFillOptions& options) {
 }
 
 QWidget* TagPage::ValueControl(int row) const {
-    switch (RowField(row).kind) {
-    case FieldKind::Text:
-        return texts_[row];
-    case FieldKind::Number:
-        return track_;
-    case FieldKind::Genre:
-        break;
-    }
-    return genre_;
+    return RowValueControl<QWidget>(row, texts_, track_, genre_);
 }
 
 void TagPage::UpdateRow(int row) {

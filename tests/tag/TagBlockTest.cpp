@@ -4,6 +4,7 @@
 #include "tag/TagBytes.h"
 #include "tag/TagFile.h"
 
+#include "OneShot.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,8 @@
 namespace {
 
 using namespace vantuke;
+using tagtest::RemoveTag;
+using tagtest::WriteTag;
 using testsupport::AudioBytes;
 using testsupport::MakeTag;
 using testsupport::ReadFile;
@@ -91,19 +94,6 @@ TEST(TagBlockTest, TheBlockAgreesWithTheFieldsWritten) {
     EXPECT_EQ(QByteArray(out.data(), kTagSize), BuildTag(record));
 }
 
-void Write(const QString& path, const TTagRecord& record) {
-    DiskTagFile file(path, OpenMode::Change);
-    file.WriteTag(record);
-    file.Close();
-}
-
-bool Remove(const QString& path) {
-    DiskTagFile file(path, OpenMode::Change);
-    const bool removed = file.RemoveTag();
-    file.Close();
-    return removed;
-}
-
 // On disk: UnTAG cuts the Enhanced TAG block with the tag and nothing else; a write keeps the
 // other blocks byte for byte.
 TEST(TagBlockTest, OnDiskTheBlockGoesWithTheTagAndTheOthersStay) {
@@ -127,19 +117,19 @@ TEST(TagBlockTest, OnDiskTheBlockGoesWithTheTagAndTheOthersStay) {
     };
     for (const auto& c : cases) {
         WriteFile(path, AudioBytes(1000) + c.before + OldTag());
-        Write(path, record);
+        WriteTag(path, record);
         EXPECT_EQ(ReadFile(path), AudioBytes(1000) + c.afterWrite + BuildTag(record)) << c.name;
         DiskTagFile file(path, OpenMode::Read);
         EXPECT_EQ(file.LastBytes().toByteArray(), BuildTag(record)) << c.name;
 
         WriteFile(path, AudioBytes(1000) + c.before + OldTag());
-        EXPECT_TRUE(Remove(path));
+        EXPECT_TRUE(RemoveTag(path));
         EXPECT_EQ(ReadFile(path), AudioBytes(1000) + c.afterRemove) << c.name;
     }
     // A block left without its tag is no tag's: it is neither cut nor changed.
     WriteFile(path, AudioBytes(1000) + block);
-    EXPECT_FALSE(Remove(path));
-    Write(path, record);
+    EXPECT_FALSE(RemoveTag(path));
+    WriteTag(path, record);
     EXPECT_EQ(ReadFile(path), AudioBytes(1000) + block + BuildTag(record));
 }
 
