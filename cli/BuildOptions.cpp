@@ -66,6 +66,8 @@ BatchOptions BuildOptions(const CliRequest& request) {
         if (request.values[row])
             page.values[row] = TagRowText(*request.values[row], row);
     }
+    if (request.track)
+        page.track = *request.track;
     if (request.genre)
         page.genre = *request.genre;
     for (int row = 0; row < kTagFillRows; ++row) {

@@ -25,9 +25,18 @@ constexpr NamedProcess kProcessNames[] = {
     {"adjust", Process::AdjustFileName},
 };
 
-// The "TAG" page rows by their option names; the first five also take a page value.
-constexpr const char* kFieldNames[kTagFillRows] = {"song-name", "artist",  "album",
-                                                   "year",      "comment", "genre"};
+// A "TAG" page row by its option name: "song-name".
+QString FieldOption(int row) {
+    return QLatin1String(RowField(row).option);
+}
+
+// The option names of the rows, in row order: "song-name, artist, ...".
+QString FieldOptions() {
+    QStringList names;
+    for (int row = 0; row < kTagFillRows; ++row)
+        names << FieldOption(row);
+    return names.join(QStringLiteral(", "));
+}
 
 QString CommandName(Process process) {
     return QString::fromLatin1(kProcessNames[static_cast<int>(process)].name);
@@ -57,14 +66,25 @@ int ParseGenre(const QString& value) {
                          .arg(value));
 }
 
+// An empty value or 0 is no track.
+int ParseTrack(const QString& value) {
+    if (value.isEmpty())
+        return 0;
+    if (const std::optional<int> track = TrackFromText(value))
+        return *track;
+    throw UsageError(QStringLiteral("--track takes a number from 0 to %1 (0 or empty: no track), "
+                                    "not \"%2\"")
+                         .arg(kMaxTrack)
+                         .arg(value));
+}
+
 int ParseField(const QString& option, const QString& value) {
     for (int row = 0; row < kTagFillRows; ++row) {
-        if (value == QLatin1String(kFieldNames[row]))
+        if (value == FieldOption(row))
             return row;
     }
-    throw UsageError(QStringLiteral("%1 takes one of song-name, artist, album, year, comment, "
-                                    "genre, not \"%2\"")
-                         .arg(option, value));
+    throw UsageError(
+        QStringLiteral("%1 takes one of %2, not \"%3\"").arg(option, FieldOptions(), value));
 }
 
 // Walks the arguments one by one; options may stand before or after the process name.
@@ -233,6 +253,8 @@ private:
             request_.keepSpaces = true;
         } else if (name == QLatin1String("--overwrite")) {
             request_.overwrite = true;
+        } else if (name == QLatin1String("--track")) {
+            request_.track = ParseTrack(value());
         } else if (name == QLatin1String("--genre")) {
             request_.genre = ParseGenre(value());
         } else if (name == QLatin1String("--leave")) {
@@ -255,8 +277,8 @@ private:
     }
 
     template <typename ValueFn> bool PageValue(const QString& name, ValueFn& value) {
-        for (int row = 0; row < kGenreRow; ++row) {
-            if (name == QStringLiteral("--") + QLatin1String(kFieldNames[row])) {
+        for (int row = 0; row < kTextFieldCount; ++row) {
+            if (name == QStringLiteral("--") + FieldOption(row)) {
                 request_.values[row] = value();
                 return true;
             }
@@ -298,10 +320,9 @@ private:
             }
             return;
         }
-        const auto only = [&](std::initializer_list<const char*> options,
+        const auto only = [&](std::initializer_list<QString> options,
                               std::initializer_list<Process> processes) {
-            for (const char* option : options) {
-                const QString name = QString::fromLatin1(option);
+            for (const QString& name : options) {
                 if (seen_.contains(name) && std::find(processes.begin(), processes.end(),
                                                       request_.process) == processes.end()) {
                     throw UsageError(QStringLiteral("%1 does not apply to %2")
@@ -313,9 +334,9 @@ private:
         only({"--show-processing"}, {Process::ListFiles});
         only({"--old-style", "--separator", "--format", "--keep-spaces", "--overwrite"},
              {Process::FilenameToTag});
-        only({"--song-name", "--artist", "--album", "--year", "--comment", "--genre", "--leave",
-              "--ask"},
-             {Process::Tag});
+        for (int row = 0; row < kTagFillRows; ++row)
+            only({QStringLiteral("--") + FieldOption(row)}, {Process::Tag});
+        only({QStringLiteral("--leave"), QStringLiteral("--ask")}, {Process::Tag});
         only({"--confirm"}, {Process::UnTag});
         only({"--csv"}, {Process::ListFiles});
         only({"--replace"}, {Process::AdjustFileName});
@@ -330,7 +351,7 @@ private:
                                             "--old-style"));
         // A field is left, or written: not both.
         for (int row = 0; row < kTagFillRows; ++row) {
-            const QString field = QLatin1String(kFieldNames[row]);
+            const QString field = QLatin1String(RowField(row).option);
             if (request_.leave[row] && (request_.ask[row] || request_.Names(row)))
                 throw UsageError(
                     QStringLiteral("--leave %1 cannot be used with --%1 or --ask %1").arg(field));
@@ -357,7 +378,7 @@ CliRequest ParseArguments(const QStringList& args) {
 
 QString UsageText() {
     return QStringLiteral(
-        R"(Usage: vantuke-cli [OPTIONS] PROCESS [FILE...]
+               R"(Usage: vantuke-cli [OPTIONS] PROCESS [FILE...]
        vantuke-cli history
        vantuke-cli undo [-n|--dry-run] [RUN]
        vantuke-cli code-pages
@@ -424,11 +445,12 @@ tag:
   Changes only the fields named; every other field keeps the file's value.
   --song-name T  --artist T  --album T  --year T  --comment T
                           write this value (an empty T empties the field)
+  --track N               write track number 1..255 (0 or empty: no track)
   --genre N|NAME          write genre number 0..147 or name (empty: no genre)
   --ask FIELD             ask for the value of each file (repeatable)
   --leave FIELD           keep the file's own value (repeatable; with --settings,
                           where the file's "Leave:" state is off)
-                          FIELD: song-name, artist, album, year, comment, genre
+                          FIELD: {FIELDS}
                           With --settings, the fields not named here take their
                           values and "Ask:"/"Leave:" states from the file.
 untag:
@@ -452,7 +474,8 @@ Exit status: 0 done without errors, 1 done with errors, 2 ended by an I/O
 error or by answers that cannot be read, 64 wrong command line. For undo:
 0 every file came back, 1 some were left alone or the undo was refused, 2 a
 file failed with an I/O error.
-)");
+)")
+        .replace(QStringLiteral("{FIELDS}"), FieldOptions());
 }
 
 } // namespace vantuke::cli

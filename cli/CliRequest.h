@@ -74,12 +74,21 @@ struct CliRequest {
     bool overwrite = false;
 
     std::array<std::optional<QString>, kTextFieldCount> values; // in field order
+    std::optional<int> track;                                   // 0: none
     std::optional<int> genre;
     std::array<bool, kTagFillRows> leave{};
     std::array<bool, kTagFillRows> ask{};
-    // True when a value for the "TAG" row is given (--artist, --genre and the like).
+    // True when a value for the "TAG" row is given (--artist, --track, --genre and the like).
     bool Names(int row) const {
-        return row == kGenreRow ? genre.has_value() : values[row].has_value();
+        switch (RowField(row).kind) {
+        case FieldKind::Text:
+            return values[std::size_t(row)].has_value();
+        case FieldKind::Number:
+            return track.has_value();
+        case FieldKind::Genre:
+            break;
+        }
+        return genre.has_value();
     }
 
     bool confirm = false;

@@ -23,12 +23,23 @@ QString ProcessCaption(Process process);
 // started.
 QString ProcessSelectedLine(Process process);
 
-// The "TAG" page: a value, an "Ask:" box and a "Leave:" box per field.
+// The "TAG" page: a value, an "Ask:" box and a "Leave:" box per field. At first every field
+// is asked, and left only where the field says so.
 struct TagFillOptions {
     FieldTexts values;
+    int track = 0;  // the page's track; 0 none
     int genre = -1; // the page's genre selection; -1 none
-    std::array<bool, kTagFillRows> ask{true, true, true, true, true, true};
-    std::array<bool, kTagFillRows> leave{};
+    std::array<bool, kTagFillRows> ask = [] {
+        std::array<bool, kTagFillRows> boxes{};
+        boxes.fill(true);
+        return boxes;
+    }();
+    std::array<bool, kTagFillRows> leave = [] {
+        std::array<bool, kTagFillRows> boxes{};
+        for (int row = 0; row < kTagFillRows; ++row)
+            boxes[std::size_t(row)] = kTagFields[std::size_t(row)].leftByDefault;
+        return boxes;
+    }();
 
     // A field is asked when its "Ask:" box is checked and its "Leave:" box is not.
     static bool AskedWith(bool askBox, bool leaveBox) { return askBox && !leaveBox; }

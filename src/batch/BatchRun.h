@@ -89,15 +89,15 @@ public:
         losses_ = {};
         return &losses_;
     }
-    // Notes each loss of the written tag, except in fields whose "Leave:" box is checked.
-    void NoteLosses(const FieldLosses& losses);
+    // Notes each loss of the record about to be written.
+    void NoteLosses(const TTagRecord& record, const FieldLosses& losses);
     // Writes the record as the file's tag and closes the file, then notes what its texts lost
     // (losses as Losses gave them, or none).
     void WriteTagAndClose(TagFile& file, const TTagRecord& record, const FieldLosses* losses) {
         file.WriteTag(record);
         file.Close();
         if (losses)
-            NoteLosses(*losses);
+            NoteLosses(record, *losses);
     }
 
 private:

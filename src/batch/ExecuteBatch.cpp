@@ -79,18 +79,17 @@ void BatchRun::ClearReadOnly(const QString& path) {
 
 const TTagRecord& BatchRun::PageValues() {
     if (!pageValues_)
-        pageValues_ = ValuesTag(options_.tagFill.values, options_.tagFill.genre,
-                                options_.program.codec, recorder_ ? &pageLosses_ : nullptr);
+        pageValues_ = ValuesTag(options_.tagFill.values, options_.tagFill.track,
+                                options_.tagFill.genre, options_.program.codec,
+                                recorder_ ? &pageLosses_ : nullptr);
     return *pageValues_;
 }
 
-void BatchRun::NoteLosses(const FieldLosses& losses) {
+void BatchRun::NoteLosses(const TTagRecord& record, const FieldLosses& losses) {
     if (!recorder_)
         return;
     for (const TagField field : kTextFields) {
         const int row = static_cast<int>(field);
-        if (options_.process == Process::Tag && options_.tagFill.leave[row])
-            continue;
         const QString name = TagRowName(row);
         const QString page = options_.program.codec.Page().ShownName();
         if (losses.cut[row] > 0)
@@ -107,6 +106,12 @@ void BatchRun::NoteLosses(const FieldLosses& losses) {
                 PlanNote::NotInCodePage,
                 QStringLiteral("%1: characters outside %2 become \"?\"").arg(name, page));
     }
+    if (losses.notATrack)
+        recorder_->Note(PlanNote::NotATrack,
+                        QStringLiteral("Track: \"%1\" in the name is no track from 1 to %2; none "
+                                       "taken")
+                            .arg(ShownInOneLine(*losses.notATrack))
+                            .arg(kMaxTrack));
 }
 
 std::unique_ptr<TagFile> BatchRun::OpenForChange(const QString& path) {

@@ -102,16 +102,24 @@ void AppendTag(QByteArray& out, const std::optional<RawTag>& tag, const TagCodec
     }
     TTagRecord record;
     ParseTagFields(QByteArrayView(tag->data(), kTagSize).sliced(kTagMarkerSize), record);
-    out += '{';
-    for (const TagField field : kTextFields) {
-        out += '"';
-        out += kTagFieldKeys[size_t(field)];
+    const char* separator = "{\"";
+    for (const TagFieldInfo& info : kTagFields) {
+        out += separator;
+        separator = ", \"";
+        out += info.documentKey;
         out += "\": ";
-        AppendString(out, ShownFieldText(record.Field(field), codec));
-        out += ", ";
+        switch (info.kind) {
+        case FieldKind::Text:
+            AppendString(out, ShownFieldText(record.Field(info.field), codec));
+            break;
+        case FieldKind::Number:
+            out += record.Track != 0 ? QByteArray::number(record.Track) : QByteArray("null");
+            break;
+        case FieldKind::Genre:
+            out += QByteArray::number(record.Genre);
+            break;
+        }
     }
-    out += "\"genre\": ";
-    out += QByteArray::number(record.Genre);
     out += '}';
 }
 

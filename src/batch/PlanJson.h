@@ -16,9 +16,10 @@ namespace vantuke {
 //    "playlists": [{"path": PATH, "entries": N, "result": "updated" | "not-updated" |
 //                   "changed" | "failed", "error": TEXT or null}],
 //    "errors": N, "complete": BOOL, "io_error": null or {"message": TEXT, "path": PATH}}
-// with TAG {"song_name", "artist", "album", "year", "comment": TEXT, "genre": NUMBER}, each
-// text the field's bytes before the first NUL in the code page (a byte that is no character
-// of it as U+FFFD). A path is written as its
+// with TAG {"song_name", "artist", "album", "year", "comment": TEXT, "track": NUMBER or null,
+// "genre": NUMBER} (the fields' keys in the order of kTagFields), each text the field's bytes
+// before the first NUL in the code page (a byte that is no character of it as U+FFFD). A path
+// is written as its
 // text when its bytes are UTF-8. A path with other bytes cannot be a JSON string as it is:
 // it is written as it is shown (each such byte as its Windows-1252 character), and beside it
 // "path_base64" (or "new_path_base64") holds its exact bytes.

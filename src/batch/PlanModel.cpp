@@ -12,14 +12,31 @@ QString Quoted(const QString& text) {
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
-// The six values of a tag as they are shown: the texts quoted, the genre by name.
+// What a row shows when its field holds nothing: an empty text, no track.
+QString EmptyValue(int row) {
+    return RowField(row).kind == FieldKind::Number ? QStringLiteral("none") : Quoted(QString());
+}
+
+// The values of a tag as they are shown: the texts quoted, the track as its number, the genre
+// by name.
 std::array<QString, kTagFillRows> ShownValues(const RawTag& tag, const TagCodec& codec) {
     TTagRecord record;
     ParseTagFields(QByteArrayView(tag.data(), kTagSize).sliced(kTagMarkerSize), record);
     std::array<QString, kTagFillRows> values;
-    for (const TagField field : kTextFields)
-        values[int(field)] = Quoted(ShownFieldText(record.Field(field), codec));
-    values[kGenreRow] = GenreDisplayName(record.Genre);
+    for (const TagFieldInfo& info : kTagFields) {
+        QString& value = values[size_t(info.field)];
+        switch (info.kind) {
+        case FieldKind::Text:
+            value = Quoted(ShownFieldText(record.Field(info.field), codec));
+            break;
+        case FieldKind::Number:
+            value = record.Track != 0 ? TrackText(record.Track) : EmptyValue(int(info.field));
+            break;
+        case FieldKind::Genre:
+            value = GenreDisplayName(record.Genre);
+            break;
+        }
+    }
     return values;
 }
 
@@ -28,7 +45,7 @@ QString TagChange(const PlanItem& item, const TagCodec& codec) {
     QStringList parts;
     if (!item.tagBefore) {
         for (int row = 0; row < kTagFillRows; ++row) {
-            if (row == kGenreRow || after[row] != QLatin1String("\"\""))
+            if (row == kGenreRow || after[row] != EmptyValue(row))
                 parts << TagRowName(row) + QLatin1Char(' ') + after[row];
         }
         return QStringLiteral("new tag: ") + parts.join(QStringLiteral(", "));

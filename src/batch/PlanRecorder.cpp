@@ -20,14 +20,36 @@ public:
         recorder_.Looked(last);
         return last;
     }
+    QByteArrayView EndBytes() override {
+        const QByteArrayView end = file_->EndBytes();
+        recorder_.Looked(end.last(kTagSize));
+        return end;
+    }
     void WriteTag(const TTagRecord& record) override {
+        const std::array<int, kContinuedFields.size()> lost = ContinuationsLost(EndBytes(), record);
         file_->WriteTag(record);
         recorder_.Wrote(record);
+        for (std::size_t k = 0; k < lost.size(); ++k) {
+            if (lost[k] > 0)
+                recorder_.Note(PlanNote::TagBlock,
+                               QStringLiteral("%1: its continuation in the Enhanced TAG block "
+                                              "emptied (%2 characters lost)")
+                                   .arg(TagRowName(int(kContinuedFields[k])))
+                                   .arg(lost[k]));
+        }
     }
     bool RemoveTag() override {
+        const TagEnd end = ReadTagEnd(EndBytes());
         const bool removed = file_->RemoveTag();
-        if (removed)
+        if (removed) {
             recorder_.Removed();
+            if (end.enhanced)
+                recorder_.Note(PlanNote::TagBlock,
+                               QStringLiteral("Enhanced TAG block cut with the tag"));
+            if (end.lyrics)
+                recorder_.Note(PlanNote::TagBlock,
+                               QStringLiteral("Lyrics3v2 block left with no tag after it"));
+        }
         return removed;
     }
     void Close() override { file_->Close(); }
@@ -163,13 +185,24 @@ void PlanRecorder::Wrote(const TTagRecord& record) {
 void PlanRecorder::NoteEmptied(const RawTag& before, const TTagRecord& after) {
     TTagRecord old;
     ParseTagFields(QByteArrayView(before.data(), kTagSize).sliced(kTagMarkerSize), old);
-    for (const TagField field : kTextFields) {
-        if (!FieldText(old, field, plan_.codec).isEmpty() &&
-            FieldText(after, field, plan_.codec).isEmpty())
-            Note(PlanNote::FieldEmptied, TagRowName(int(field)) + QStringLiteral(" emptied"));
+    for (const TagFieldInfo& info : kTagFields) {
+        bool emptied = false;
+        switch (info.kind) {
+        case FieldKind::Text:
+            emptied =
+                !FieldText(old, info.field, plan_.codec).isEmpty() &&
+                FieldText(after, info.field, plan_.codec).isEmpty();
+            break;
+        case FieldKind::Number:
+            emptied = old.Track != 0 && after.Track == 0;
+            break;
+        case FieldKind::Genre:
+            emptied = old.Genre < kGenreCount && after.Genre >= kGenreCount;
+            break;
+        }
+        if (emptied)
+            Note(PlanNote::FieldEmptied, QLatin1String(info.name) + QStringLiteral(" emptied"));
     }
-    if (old.Genre < kGenreCount && after.Genre >= kGenreCount)
-        Note(PlanNote::FieldEmptied, TagRowName(kGenreRow) + QStringLiteral(" emptied"));
 }
 
 void PlanRecorder::Removed() {

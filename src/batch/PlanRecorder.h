@@ -62,8 +62,8 @@ private:
     // Notes each text field of a tag whose bytes are no text of the run's code page.
     void NoteBytesNotInCodePage(QByteArrayView tag);
     void Wrote(const TTagRecord& record);
-    // Notes each field that held a value before and is written empty (a genre of the table
-    // written as none).
+    // Notes each field that held a value before and is written empty (a track taken away, a
+    // genre of the table written as none).
     void NoteEmptied(const RawTag& before, const TTagRecord& after);
     void Removed();
 

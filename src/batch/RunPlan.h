@@ -27,6 +27,9 @@ enum class PlanNote : quint32 {
     NotMp3 = 128,                 // refused: the file is no MP3 file
     Failed = 256,                 // an I/O error, skipped by "Skip files that fail and go on"
     FieldEmptied = 512,           // a field that held a value is written empty
+    NotATrack = 1u << 10,         // a name's track is none from 1 to 255 and is not taken
+    TagBlock = 1u << 11,          // a block before the tag is cut with it, changed, or left
+                                  // without it
     Transliterated = 1u << 12,    // characters the code page lacks are transliterated
     BytesNotInCodePage = 1u << 13 // the tag read holds bytes that are no characters of the
                                   // code page
@@ -38,11 +41,6 @@ using RawTag = std::array<char, kTagSize>;
 // The documents about a run (JSON, CSV) go out in pieces of about this size as the entries
 // come, so that a long run needs no room for all of it.
 inline constexpr qsizetype kDocumentPieceSize = 64 * 1024;
-
-// The names of a tag's text fields in the documents about a run (JSON, CSV), in the tag's
-// order; the genre is "genre".
-inline constexpr std::array<const char*, kTextFields.size()> kTagFieldKeys{
-    "song_name", "artist", "album", "year", "comment"};
 
 // One entry of a run as it went (or, in a dry run, would go).
 struct PlanItem {

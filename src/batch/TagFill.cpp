@@ -28,6 +28,8 @@ TagQuery FillQueryFromTag(const TTagRecord& record, const TagFillOptions& page,
         const bool fromFile = page.Asked(row) || page.leave[row];
         query.texts[row] = fromFile ? FieldText(record, field, codec) : page.values[row];
     }
+    const bool trackFromFile = page.Asked(kTrackRow) || page.leave[kTrackRow];
+    query.track = trackFromFile ? record.Track : page.track;
     const bool genreFromFile = page.Asked(kGenreRow) || page.leave[kGenreRow];
     query.genre = genreFromFile ? GenrePosition(record.Genre) : page.genre;
     MarkAsked(query, page);
@@ -37,30 +39,40 @@ TagQuery FillQueryFromTag(const TTagRecord& record, const TagFillOptions& page,
 TagQuery FillQueryFromMainWindow(const TagFillOptions& page) {
     TagQuery query;
     query.texts = page.values;
+    query.track = page.track;
     query.genre = page.genre;
     MarkAsked(query, page);
     return query;
 }
 
-TTagRecord ValuesTag(const FieldTexts& texts, int genre, const TagCodec& codec,
+TTagRecord ValuesTag(const FieldTexts& texts, int track, int genre, const TagCodec& codec,
                      FieldLosses* losses) {
     TTagRecord values;
     for (TagField field : kTextFields)
         SetFieldText(values, field, texts[static_cast<int>(field)], codec, losses);
+    values.Track = static_cast<quint8>(track);
     values.Genre = static_cast<quint8>(genre);
     return values;
 }
 
-void ApplyValues(TTagRecord& record, const TTagRecord& values, const TagFillOptions& page) {
+void ApplyValues(TTagRecord& record, const TTagRecord& values, const TagFillOptions& page,
+                 const TagCodec& codec, FieldLosses* losses) {
     for (TagField field : kTextFields) {
-        if (page.leave[static_cast<int>(field)])
+        const int row = static_cast<int>(field);
+        if (page.leave[row]) {
+            if (losses) {
+                losses->cut[row] = 0;
+                losses->unmapped[row] = false;
+            }
             continue;
+        }
         // Into the record's own buffer, which the next file's tag is read into.
         const QByteArray& value = values.Field(field);
         QByteArray& bytes = record.Field(field);
         bytes.resize(value.size());
         std::copy_n(value.constData(), value.size(), bytes.data());
     }
+    SetTrack(record, page.leave[kTrackRow] ? record.Track : values.Track, codec, losses);
     if (!page.leave[kGenreRow])
         record.Genre = values.Genre;
 }

@@ -17,8 +17,11 @@ StepResult TagFillStep(BatchRun& run, int i, const QString& path) {
 
     if (!page.AnyAsked()) {
         // No question: the page's values, made into tag bytes once per run.
-        ApplyValues(record, run.PageValues(), page);
-        run.WriteTagAndClose(*file, record, &run.PageLosses());
+        FieldLosses* losses = run.Losses();
+        if (losses)
+            *losses = run.PageLosses();
+        ApplyValues(record, run.PageValues(), page, run.Options().program.codec, losses);
+        run.WriteTagAndClose(*file, record, losses);
         return StepResult::Next;
     }
 
@@ -45,7 +48,8 @@ StepResult TagFillStep(BatchRun& run, int i, const QString& path) {
     if (presentNow)
         file->ReadTag(record);
     FieldLosses* losses = run.Losses();
-    ApplyValues(record, ValuesTag(query.texts, query.genre, codec, losses), page);
+    ApplyValues(record, ValuesTag(query.texts, query.track, query.genre, codec, losses), page,
+                codec, losses);
     run.WriteTagAndClose(*file, record, losses);
     return StepResult::Next;
 }

@@ -1,7 +1,5 @@
 #include "convert/FilenameToTag.h"
 
-#include "convert/Template.h"
-
 #include <QStringView>
 #include <optional>
 
@@ -17,6 +15,19 @@ QStringView TrimSpaces(QStringView text) {
     while (end > begin && text[end - 1] == u' ')
         --end;
     return text.sliced(begin, end - begin);
+}
+
+// "%T" takes 1 to 3 digits (the spaces around them do not count) as the track: a number from
+// 1 to 255. Anything else is no track: the track keeps the value it arrived with, and the text
+// is kept in losses.
+void ReadTrack(TTagRecord& tag, QStringView value, const TagCodec& codec, FieldLosses* losses) {
+    const QStringView digits = TrimSpaces(value);
+    const std::optional<int> track = digits.size() <= 3 ? TrackFromText(digits) : std::nullopt;
+    if (track && *track > 0) {
+        SetTrack(tag, *track, codec, losses);
+    } else if (losses) {
+        losses->notATrack = value.toString();
+    }
 }
 
 // A template read as literal 0, code 1, literal 1, ..., code k, literal k. The search for the
@@ -130,9 +141,21 @@ void NewStyleToTag(TTagRecord& tag, const QString& title, const QString& tmpl,
             pos = size;
         }
 
+        // The text fields and the track are read from a name; any other code throws its text
+        // away.
         if (pendingCode) {
-            if (const std::optional<TagField> field = FieldOfCode(pendingCode->unicode()))
-                SetFieldText(tag, *field, value.toString(), codec, losses);
+            if (const TagFieldInfo* field = FieldOfCode(pendingCode->unicode())) {
+                switch (field->kind) {
+                case FieldKind::Text:
+                    SetFieldText(tag, field->field, value.toString(), codec, losses);
+                    break;
+                case FieldKind::Number:
+                    ReadTrack(tag, value, codec, losses);
+                    break;
+                case FieldKind::Genre:
+                    break;
+                }
+            }
         }
         pendingCode = piece.codeChar;
     }

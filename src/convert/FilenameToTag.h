@@ -53,7 +53,7 @@ struct FilenameToTagOptions {
 
 // Sets the fields that the chosen style names from a file title, each text written by codec;
 // every other field keeps the value it arrived with. Never fails. With losses, records what
-// each stored text lost.
+// each stored text lost, and a text "%T" read that is no track.
 void FilenameToTag(TTagRecord& tag, const QString& title, const FilenameToTagOptions& options,
                    const TagCodec& codec, FieldLosses* losses = nullptr);
 

@@ -20,17 +20,6 @@ constexpr qsizetype kMaxNameBytes = 255;
 // A folder is listed once names in it were looked up this often.
 constexpr int kLookupsBeforeListing = 64;
 
-// Copies the record's bytes into to's own buffers, reusing them.
-void CopyBytes(const TTagRecord& from, TTagRecord& to) {
-    for (const TagField field : kTextFields) {
-        const QByteArray& bytes = from.Field(field);
-        QByteArray& into = to.Field(field);
-        into.resize(bytes.size());
-        std::copy_n(bytes.constData(), bytes.size(), into.data());
-    }
-    to.Genre = from.Genre;
-}
-
 bool SameFile(const FileStat& a, const FileStat& b) {
     return a.device == b.device && a.inode == b.inode;
 }
@@ -78,6 +67,11 @@ public:
         if (handle_->held > 0)
             return QByteArrayView(heldLast_.data(), kTagSize);
         return handle_->real->LastBytes();
+    }
+    QByteArrayView EndBytes() override {
+        if (handle_->held > 0)
+            owner_.RequestCommit(); // only the tag a held write gives is foreseen
+        return handle_->real->EndBytes();
     }
     void WriteTag(const TTagRecord& record) override { owner_.WriteTag(*this, record); }
     bool RemoveTag() override { return owner_.RemoveTag(*this); }
@@ -251,18 +245,21 @@ bool JournalFiles::ClearReadOnly(const QString& path) {
 
 ChangeRecord JournalFiles::TagChange(File& file, ChangeKind kind) {
     ChangeRecord change = NewChange(kind, file.Path(), file.Stat(), file.Opened());
-    // The file's own bytes, valid until its next change: the record is encoded before.
-    const QByteArrayView last = file.LastBytes();
+    // The file's own bytes, valid until its next change: the record is encoded before. They
+    // are the bytes the change rewrites or cuts: the tag with its Enhanced TAG block, or the
+    // last 128 bytes of a file without a tag.
+    const QByteArrayView end = file.EndBytes();
+    const QByteArrayView last = end.last(std::max(kTagSize, ReadTagEnd(end).size));
     change.oldLast = QByteArray::fromRawData(last.data(), last.size());
     return change;
 }
 
 void JournalFiles::WriteTag(File& file, const TTagRecord& record) {
     ChangeRecord change = TagChange(file, ChangeKind::WriteTag);
-    std::array<char, kTagSize> built;
-    BuildTag(record, built.data());
-    change.newLast = QByteArray::fromRawData(built.data(), kTagSize);
-    change.newSize = IsTagMarker(change.oldLast) ? change.size : change.size + kTagSize;
+    std::array<char, kTagSize + kEnhancedTagSize> built;
+    const qsizetype size = BuildTagWrite(file.EndBytes(), record, built.data());
+    change.newLast = QByteArray::fromRawData(built.data(), size);
+    change.newSize = file.HasTag() ? change.size : change.size + kTagSize;
     Count(change);
     if (!holding_) {
         RecordNow(change);
@@ -271,7 +268,7 @@ void JournalFiles::WriteTag(File& file, const TTagRecord& record) {
         return;
     }
     journal_.AddChange(change);
-    file.Foresee(change.newSize, built.data());
+    file.Foresee(change.newSize, built.data() + size - kTagSize);
     Held held;
     held.entry = entry_;
     held.sequence = change.sequence;
@@ -282,7 +279,7 @@ void JournalFiles::WriteTag(File& file, const TTagRecord& record) {
     held.record = held_.size();
     if (heldRecords_.size() <= held.record)
         heldRecords_.resize(held.record + 1);
-    CopyBytes(record, heldRecords_[held.record]);
+    CopyValues(record, heldRecords_[held.record]);
     ++held.handle->held;
     Hold(std::move(held));
 }
@@ -291,7 +288,7 @@ bool JournalFiles::RemoveTag(File& file) {
     if (!file.HasTag())
         return false;
     ChangeRecord change = TagChange(file, ChangeKind::RemoveTag);
-    change.newSize = change.size - kTagSize;
+    change.newSize = change.size - change.oldLast.size();
     Count(change);
     if (!holding_) {
         RecordNow(change);

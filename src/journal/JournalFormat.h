@@ -13,7 +13,7 @@ namespace vantuke {
 // The undo history keeps one journal file per run. It starts with eight bytes "VNTKJNL1",
 // followed by records, each framed as its payload's length and CRC-32 (both 32-bit, little
 // endian) and the payload, so that a record cut off by a crash, or damaged, is seen as such:
-// a journal is read up to its last whole record. The 128 bytes of a tag, mostly NULs, are kept
+// a journal is read up to its last whole record. The bytes of a tag, mostly NULs, are kept
 // with their runs of NULs counted. The first record is the run's header; then
 // come the changes, each recorded before it is made, marks of the changes that were made,
 // and, when the run ended normally, a closing record of fixed size.
@@ -51,10 +51,12 @@ struct ChangeRecord {
     quint32 mode = 0;
     qint64 atimeNsec = 0;
     qint64 mtimeNsec = 0;
-    // A tag change: the last 128 bytes before it (the old tag, or whatever ended a file that
-    // had none); otherwise empty.
+    // A tag change: the bytes at the end of the file that it rewrites or cuts, before it: the
+    // old tag, with its Enhanced TAG block in front when it has one (355 bytes), or the last
+    // 128 bytes of a file that had no tag; otherwise empty.
     QByteArray oldLast;
-    // After the change: size and mode, and for a tag write the 128 bytes written.
+    // After the change: size and mode, and for a tag write the bytes written (as many as
+    // oldLast over a tag, 128 appended).
     qint64 newSize = 0;
     quint32 newMode = 0;
     QByteArray newLast;

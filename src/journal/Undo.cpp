@@ -32,8 +32,8 @@ enum class State {
     Changed, // neither: changed since
 };
 
-// A file as seen for a check: its state and, for a tag change, its last 128 bytes (fewer
-// when the file is shorter).
+// A file as seen for a check: its state and, for a tag change, its last kTagEndSize bytes
+// (fewer when the file is shorter), which end in the bytes a tag change rewrote or cut.
 struct Seen {
     FileStat stat;
     QByteArray last;
@@ -46,7 +46,7 @@ State Classify(const ChangeRecord& change, const Seen& seen) {
     const bool writable = !seen.stat.IsReadOnly();
     switch (change.kind) {
     case ChangeKind::WriteTag:
-        if (size == change.newSize && seen.last == change.newLast && writable)
+        if (size == change.newSize && seen.last.endsWith(change.newLast) && writable)
             return State::After;
         break;
     case ChangeKind::RemoveTag:
@@ -65,7 +65,7 @@ State Classify(const ChangeRecord& change, const Seen& seen) {
             return State::Before;
         return State::Changed;
     }
-    if (size == change.size && seen.last == change.oldLast)
+    if (size == change.size && seen.last.endsWith(change.oldLast))
         return State::Before;
     return State::Changed;
 }
@@ -81,9 +81,25 @@ bool IsTagChange(const ChangeRecord& change) {
     return change.kind == ChangeKind::WriteTag || change.kind == ChangeKind::RemoveTag;
 }
 
+// A tag write over the file's tag (with its Enhanced TAG block when it had one), not one
+// appended: undone by writing the old bytes back.
+bool WroteOverATag(const ChangeRecord& change) {
+    return change.kind == ChangeKind::WriteTag && change.oldLast.size() >= kTagSize &&
+           IsTagMarker(QByteArrayView(change.oldLast).last(kTagSize));
+}
+
+// The last bytes of a file as the undo of a tag change leaves them, from those it has now.
+QByteArray LastBytesUndone(const ChangeRecord& change, QByteArray last) {
+    if (change.kind == ChangeKind::WriteTag)
+        last.chop(change.newLast.size());
+    if (change.kind == ChangeKind::RemoveTag || WroteOverATag(change))
+        last += change.oldLast;
+    return last.right(kTagEndSize);
+}
+
 QByteArray LastBytesOf(const OpenFile& file) {
     const qint64 size = file.Size();
-    QByteArray last(std::min<qint64>(size, kTagSize), Qt::Uninitialized);
+    QByteArray last(std::min<qint64>(size, kTagEndSize), Qt::Uninitialized);
     file.ReadAt(size - last.size(), last.data(), last.size());
     return last;
 }
@@ -257,7 +273,7 @@ private:
         undone.stat.size = change.size;
         undone.stat.mode = change.mode;
         if (IsTagChange(change))
-            undone.last = change.oldLast;
+            undone.last = LastBytesUndone(change, seen->last);
         dry_.Change(undone);
         return std::nullopt;
     }
@@ -360,8 +376,9 @@ private:
         }
         switch (change.kind) {
         case ChangeKind::WriteTag:
-            if (IsTagMarker(change.oldLast))
-                WriteBack(file, seen.stat.size - kTagSize, change.oldLast, change.newLast);
+            if (WroteOverATag(change))
+                WriteBack(file, seen.stat.size - change.oldLast.size(), change.oldLast,
+                          change.newLast);
             else
                 file.Truncate(change.size);
             break;

@@ -34,8 +34,9 @@ struct UndoResult {
 // at, the file opened and locked as for a change:
 // - as the change left it (the same file by device and inode; its size, the tag bytes
 //   written, no tag where one was cut, the mode set): the change is undone; a rename goes
-//   back, never over another name; a tag gets its old 128 bytes back, or is cut off where the
-//   file had none; a cut tag is appended again; a read-only mode is set again. The file's
+//   back, never over another name; a tag gets its old bytes back (its Enhanced TAG block
+//   with it), or is cut off where the file had none; a cut tag is appended again (with the
+//   block cut with it); a read-only mode is set again. The file's
 //   access and modification times are set back to those it had (its change time cannot be);
 // - as it was before the change: the change was never made; nothing to do;
 // - otherwise it changed since the run and is left alone and reported.

@@ -13,18 +13,45 @@
 
 namespace vantuke {
 
-const std::array<FileListColumnInfo, kFileListColumnCount> FileListColumns{{
-    {"Filename", "01 - Name of the Artist - Song.mp3", SortAs::Text},
-    {"Filesize", "10485760", SortAs::Number},
-    {"Filedate", "", SortAs::Time},
-    {"Tag?", "Yes", SortAs::Text},
-    {"SongName", "The Title of the Song", SortAs::Text},
-    {"Artist", "Name of the Artist", SortAs::Text},
-    {"Album", "The Title of the Album", SortAs::Text},
-    {"Year", "2000", SortAs::Number},
-    {"Style", "Alternative Rock", SortAs::Text},
-    {"Comment", "A comment of some words", SortAs::Text},
-}};
+namespace {
+
+// A usual value of a tag field, to size its column by.
+const char* FieldSample(TagField field) {
+    switch (field) {
+    case TagField::SongName:
+        return "The Title of the Song";
+    case TagField::Artist:
+        return "Name of the Artist";
+    case TagField::Album:
+        return "The Title of the Album";
+    case TagField::Year:
+        return "2000";
+    case TagField::Comment:
+        return "A comment of some words";
+    case TagField::Track:
+        return "12";
+    case TagField::Genre:
+        return "Alternative Rock";
+    }
+    return "";
+}
+
+} // namespace
+
+const std::array<FileListColumnInfo, kFileListColumnCount> FileListColumns = [] {
+    std::array<FileListColumnInfo, kFileListColumnCount> columns{{
+        {"Filename", "01 - Name of the Artist - Song.mp3", SortAs::Text},
+        {"Filesize", "10485760", SortAs::Number},
+        {"Filedate", "", SortAs::Time},
+        {"Tag?", "Yes", SortAs::Text},
+    }};
+    for (const TagFieldInfo& info : kTagFields) {
+        const bool number = info.kind == FieldKind::Number || info.field == TagField::Year;
+        columns[size_t(FieldColumn(info.field))] = {info.column, FieldSample(info.field),
+                                                    number ? SortAs::Number : SortAs::Text};
+    }
+    return columns;
+}();
 
 namespace {
 
@@ -130,22 +157,19 @@ QString FileListCell(const FileListRow& row, int column, const QLocale& locale,
     }
     if (row.tagCell != TagCell::Tagged)
         return {};
-    switch (column) {
-    case kColSongName:
-        return ShownFieldText(row.tag.SongName, codec);
-    case kColArtist:
-        return ShownFieldText(row.tag.Artist, codec);
-    case kColAlbum:
-        return ShownFieldText(row.tag.Album, codec);
-    case kColYear:
-        return ShownFieldText(row.tag.Year, codec);
-    case kColStyle:
-        return GenreDisplayName(row.tag.Genre);
-    case kColComment:
-        return ShownFieldText(row.tag.Comment, codec);
-    default:
-        return {};
+    for (const TagFieldInfo& info : kTagFields) {
+        if (FieldColumn(info.field) != column)
+            continue;
+        switch (info.kind) {
+        case FieldKind::Text:
+            return ShownFieldText(row.tag.Field(info.field), codec);
+        case FieldKind::Number:
+            return TrackText(row.tag.Track);
+        case FieldKind::Genre:
+            return GenreDisplayName(row.tag.Genre);
+        }
     }
+    return {};
 }
 
 namespace {

@@ -12,20 +12,16 @@
 
 namespace vantuke {
 
-// The columns of the file list, left to right.
-enum FileListColumn {
-    kColFilename,
-    kColFilesize,
-    kColFiledate,
-    kColTag,
-    kColSongName,
-    kColArtist,
-    kColAlbum,
-    kColYear,
-    kColStyle,
-    kColComment,
-    kFileListColumnCount
-};
+// The columns of the file list, left to right: four about the file, then one per field of
+// the tag.
+enum FileListColumn { kColFilename, kColFilesize, kColFiledate, kColTag, kColFirstField };
+inline constexpr int kFileListColumnCount = kColFirstField + kTagFieldCount;
+
+// The column that shows a field (its place in kTagFields: "Style", the genre, stands before
+// "Comment").
+constexpr int FieldColumn(TagField field) {
+    return kColFirstField + FieldInfo(field).listColumn;
+}
 
 // How a column puts the rows in order when its header is clicked.
 enum class SortAs {

@@ -52,7 +52,7 @@ void FileListModel::SetCodec(const TagCodec& codec) {
         return;
     }
     if (!rows_.empty())
-        emit dataChanged(index(0, kColSongName), index(rowCount() - 1, kFileListColumnCount - 1),
+        emit dataChanged(index(0, kColFirstField), index(rowCount() - 1, kFileListColumnCount - 1),
                          {Qt::DisplayRole});
 }
 

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 
 namespace vantuke {
 namespace {
@@ -18,11 +19,10 @@ namespace {
 // program writes comes near this.
 constexpr int kMaxStoredRows = 10000;
 
-// The "TAG" page's rows by their key names; the "Ask" and "Leave" keys put their word before.
-const std::array<QString, kTagFillRows> kRowKeys{
-    QStringLiteral("SongName"), QStringLiteral("Artist"),  QStringLiteral("Album"),
-    QStringLiteral("Year"),     QStringLiteral("Comment"), QStringLiteral("Genre"),
-};
+// A "TAG" page row's key, after its word ("Ask", "Leave") when it has one.
+QString RowKey(int row, const char* word = "") {
+    return QLatin1String(word) + QLatin1String(RowField(row).settingsKey);
+}
 
 // A damaged size must not make the window enormous; no screen comes near this.
 constexpr int kMaxStoredPixels = 100000;
@@ -79,6 +79,11 @@ public:
         const int position = ini_.ReadInteger(section_, key, value);
         value = position >= 0 && position < count ? position : -1;
     }
+    // A number from 1 to high, or 0 for none; any other number is none.
+    void NumberOrNone(const QString& key, int& value, int high) const {
+        const int number = ini_.ReadInteger(section_, key, value);
+        value = number >= 1 && number <= high ? number : 0;
+    }
     // A preset box's list. Once a settings file exists its lists are the lists: a missing
     // count is 0, and an empty or missing entry is dropped.
     void Presets(PresetList& list) const {
@@ -131,6 +136,9 @@ public:
         ini_.WriteInteger(section_, key, value);
     }
     void Position(const QString& key, int value, int) { ini_.WriteInteger(section_, key, value); }
+    void NumberOrNone(const QString& key, int value, int) {
+        ini_.WriteInteger(section_, key, value);
+    }
     void Presets(const PresetList& list) {
         const int count = static_cast<int>(list.entries.size());
         ini_.WriteInteger(section_, QStringLiteral("NoOfPresets"), count);
@@ -184,13 +192,37 @@ template <typename Keys, typename Values> void VisitKeys(Keys& keys, Values& s) 
     keys.Presets(s.newStylePresets);
 
     keys.Section(QStringLiteral("TAG"));
-    for (int row = 0; row < kTextFieldCount; ++row)
-        keys.Text(kRowKeys[row], s.tagFill.values[row]);
-    keys.Position(kRowKeys[kGenreRow], s.tagFill.genre, kGenreCount);
-    for (int row = 0; row < kTagFillRows; ++row)
-        keys.Bool(QStringLiteral("Ask") + kRowKeys[row], s.tagFill.ask[row]);
-    for (int row = 0; row < kTagFillRows; ++row)
-        keys.Bool(QStringLiteral("Leave") + kRowKeys[row], s.tagFill.leave[row]);
+    // The keys of the fields the first versions knew, each kind together: their values, their
+    // "Ask" boxes, their "Leave" boxes; then each later field's three keys.
+    const auto value = [&](int row) {
+        switch (RowField(row).kind) {
+        case FieldKind::Text:
+            keys.Text(RowKey(row), s.tagFill.values[row]);
+            break;
+        case FieldKind::Number:
+            keys.NumberOrNone(RowKey(row), s.tagFill.track, kMaxTrack);
+            break;
+        case FieldKind::Genre:
+            keys.Position(RowKey(row), s.tagFill.genre, kGenreCount);
+            break;
+        }
+    };
+    const auto ask = [&](int row) { keys.Bool(RowKey(row, "Ask"), s.tagFill.ask[row]); };
+    const auto leave = [&](int row) { keys.Bool(RowKey(row, "Leave"), s.tagFill.leave[row]); };
+    const std::function<void(int)> eachKind[] = {value, ask, leave};
+    for (const auto& visit : eachKind) {
+        for (int row = 0; row < kTagFillRows; ++row) {
+            if (!RowField(row).laterKeys)
+                visit(row);
+        }
+    }
+    for (int row = 0; row < kTagFillRows; ++row) {
+        if (RowField(row).laterKeys) {
+            value(row);
+            ask(row);
+            leave(row);
+        }
+    }
 
     keys.Section(QStringLiteral("TagToFilename"));
     keys.Presets(s.tagToFilenamePresets);

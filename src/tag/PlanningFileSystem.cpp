@@ -18,7 +18,8 @@ QStringView FolderOf(QStringView path) {
 } // namespace
 
 // A file the model has changed. Its bytes are the first diskBytes bytes of the file on disk
-// followed by tail: every change a run makes to a file writes or cuts at its end.
+// followed by tail: every change a run makes to a file writes or cuts at its end (the tag and
+// its Enhanced TAG block).
 struct PlanningFileSystem::Planned {
     QString diskPath; // a name of the file on disk, to read its bytes through
     QString path;     // where the model has it now
@@ -37,18 +38,22 @@ public:
 
     const FileStat& Stat() const override { return node_ ? node_->stat : disk_->Stat(); }
 
-    QByteArrayView LastBytes() override {
-        if (!haveLast_) {
-            ReadAt(TagStart(), last_.data(), kTagSize);
-            haveLast_ = true;
+    QByteArrayView LastBytes() override { return EndBytes().last(kTagSize); }
+
+    QByteArrayView EndBytes() override {
+        if (!haveEnd_) {
+            const qint64 size = TagStart() + kTagSize;
+            endSize_ = qsizetype(std::min<qint64>(size, kTagEndSize));
+            ReadAt(size - endSize_, end_.data(), endSize_);
+            haveEnd_ = true;
         }
-        return QByteArrayView(last_.data(), kTagSize);
+        return QByteArrayView(end_.data(), endSize_);
     }
 
     void WriteTag(const TTagRecord& record) override {
-        std::array<char, kTagSize> built;
-        BuildTag(record, built.data());
-        const qint64 at = HasTag() ? TagStart() : Stat().size;
+        std::array<char, kTagSize + kEnhancedTagSize> built;
+        const qsizetype size = BuildTagWrite(EndBytes(), record, built.data());
+        const qint64 at = HasTag() ? Stat().size - size : Stat().size;
         Planned& node = Changed();
         if (at >= node.diskBytes) {
             node.tail.resize(at - node.diskBytes);
@@ -56,16 +61,15 @@ public:
             node.diskBytes = at;
             node.tail.clear();
         }
-        node.tail.append(built.data(), kTagSize);
-        node.stat.size = at + kTagSize;
-        last_ = built;
-        haveLast_ = true;
+        node.tail.append(built.data(), size);
+        node.stat.size = at + size;
+        haveEnd_ = false;
     }
 
     bool RemoveTag() override {
         if (!HasTag())
             return false;
-        const qint64 size = TagStart();
+        const qint64 size = Stat().size - ReadTagEnd(EndBytes()).size;
         Planned& node = Changed();
         if (size <= node.diskBytes) {
             node.diskBytes = size;
@@ -74,7 +78,7 @@ public:
             node.tail.resize(size - node.diskBytes);
         }
         node.stat.size = size;
-        haveLast_ = false;
+        haveEnd_ = false;
         return true;
     }
 
@@ -114,8 +118,9 @@ private:
     QString path_;
     std::unique_ptr<OpenFile> disk_;
     Planned* node_;
-    std::array<char, kTagSize> last_;
-    bool haveLast_ = false;
+    std::array<char, kTagEndSize> end_;
+    qsizetype endSize_ = 0;
+    bool haveEnd_ = false;
 };
 
 PlanningFileSystem::PlanningFileSystem() = default;

@@ -27,12 +27,16 @@ public:
     // The last 128 bytes as the file holds them now: the old bytes a change replaces. Valid
     // until the next call on this file.
     virtual QByteArrayView LastBytes() = 0;
-    // Writes the record's tag over the tag the file has, or appends one when it has none.
-    // A write that fails part-way leaves the file as it was: the old bytes are written back
-    // over a tag, an appended tag is cut off again.
+    // The last kTagEndSize bytes (all of a shorter file) as the file holds them now: the tag
+    // and the blocks before it (ReadTagEnd). Valid until the next call on this file.
+    virtual QByteArrayView EndBytes() = 0;
+    // Writes the record's tag over the tag the file has, with the tag's Enhanced TAG block
+    // made to agree with it (BuildTagWrite), or appends a tag when it has none. A write that
+    // fails part-way leaves the file as it was: the old bytes are written back over a tag,
+    // an appended tag is cut off again.
     virtual void WriteTag(const TTagRecord& record) = 0;
-    // Cuts the tag off when the file has one and returns true; a file whose last 128 bytes
-    // are not a tag is left alone (false).
+    // Cuts the tag off, with its Enhanced TAG block, when the file has one and returns true;
+    // a file whose last 128 bytes are not a tag is left alone (false).
     virtual bool RemoveTag() = 0;
     // Closes the file (and ends its lock) and reports a failure only close can see.
     virtual void Close() = 0;
@@ -61,6 +65,7 @@ public:
 
     const FileStat& Stat() const override { return file_.Stat(); }
     QByteArrayView LastBytes() override;
+    QByteArrayView EndBytes() override;
     void WriteTag(const TTagRecord& record) override;
     bool RemoveTag() override;
     void Close() override { file_.Close(); }
@@ -71,9 +76,10 @@ private:
     qint64 TagStart() const;
 
     OpenFile file_;
-    // The last 128 bytes once read, kept in step with every change.
-    std::array<char, kTagSize> last_;
-    bool haveLast_ = false;
+    // The last bytes (EndBytes) once read, kept in step with every change.
+    std::array<char, kTagEndSize> end_;
+    qsizetype endSize_ = 0;
+    bool haveEnd_ = false;
 };
 
 // Reads the tag of a file opened for reading only (the file list, "List files/TAGs"): false,

@@ -41,6 +41,11 @@ QString ShownFieldText(const QByteArray& bytes, const TagCodec& codec) {
     return text;
 }
 
+int FieldCapacity(const TTagRecord& record, TagField field) {
+    return field == TagField::Comment && record.Track != 0 ? kCommentBesideTrack
+                                                           : FieldCapacity(field);
+}
+
 bool FieldTextValid(const QByteArray& bytes, const TagCodec& codec) {
     return codec.Page().IsValid(
         QByteArrayView(bytes).first(qstrnlen(bytes.constData(), size_t(bytes.size()))));
@@ -72,13 +77,14 @@ void SetFieldBytes(TTagRecord& record, TagField field, const QByteArray& bytes,
                    const TagCodec& codec) {
     QByteArray& stored = record.Field(field);
     stored = bytes;
-    CutToCapacity(stored, FieldCapacity(field), codec.Page());
+    CutToCapacity(stored, FieldCapacity(record, field), codec.Page());
 }
 
 void SetFieldText(TTagRecord& record, TagField field, const QString& text, const TagCodec& codec,
                   FieldLosses* losses) {
     CodePage::Encoded encoded = codec.Page().Encode(text, codec.transliterate);
-    const FieldCut cut = CutToCapacity(encoded.bytes, FieldCapacity(field), codec.Page());
+    const FieldCut cut =
+        CutToCapacity(encoded.bytes, FieldCapacity(record, field), codec.Page());
     if (losses) {
         const std::size_t k = std::size_t(field);
         losses->cut[k] = cut.lost;
@@ -89,9 +95,57 @@ void SetFieldText(TTagRecord& record, TagField field, const QString& text, const
     record.Field(field) = std::move(encoded.bytes);
 }
 
+void SetTrack(TTagRecord& record, int track, const TagCodec& codec, FieldLosses* losses) {
+    record.Track = quint8(track);
+    if (record.Comment.size() <= FieldCapacity(record, TagField::Comment))
+        return;
+    // The comment's bytes may run on past its text (NULs, old bytes behind them): what counts
+    // is the text it loses.
+    const qsizetype before = losses ? FieldText(record.Comment, codec).size() : 0;
+    CutToCapacity(record.Comment, FieldCapacity(record, TagField::Comment), codec.Page());
+    if (!losses)
+        return;
+    const qsizetype after = FieldText(record.Comment, codec).size();
+    if (before > after) {
+        const std::size_t k = std::size_t(TagField::Comment);
+        losses->cut[k] += int(before - after);
+        losses->kept[k] = int(after);
+    }
+}
+
+QString TrackText(int track) {
+    return track > 0 ? QString::number(track) : QString();
+}
+
+std::optional<int> TrackFromText(QStringView text) {
+    if (text.isEmpty() || text.size() > 9)
+        return std::nullopt;
+    int track = 0;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        track = track * 10 + (c.unicode() - u'0');
+    }
+    if (track > kMaxTrack)
+        return std::nullopt;
+    return track;
+}
+
+void CopyValues(const TTagRecord& from, TTagRecord& to) {
+    for (const TagField field : kTextFields) {
+        const QByteArray& bytes = from.Field(field);
+        QByteArray& into = to.Field(field);
+        into.resize(bytes.size());
+        std::copy_n(bytes.constData(), bytes.size(), into.data());
+    }
+    to.Track = from.Track;
+    to.Genre = from.Genre;
+}
+
 void ClearTag(TTagRecord& record) {
     for (const TagField field : kTextFields)
         record.Field(field).clear();
+    record.Track = 0;
     record.Genre = 0;
 }
 

@@ -1,35 +1,40 @@
 #pragma once
 
 #include "tag/CodePage.h"
+#include "tag/TagFields.h"
 
 #include <QByteArray>
 #include <QString>
 #include <array>
+#include <optional>
 
 namespace vantuke {
 
-// The text fields in the order the tag holds them; every list of the five follows it.
-enum class TagField { SongName = 0, Artist, Album, Year, Comment };
-inline constexpr int kTextFieldCount = 5;
-inline constexpr std::array<TagField, kTextFieldCount> kTextFields{
-    TagField::SongName, TagField::Artist, TagField::Album, TagField::Year, TagField::Comment};
-// One text per field, in field order.
+// One text per text field, in field order.
 using FieldTexts = std::array<QString, kTextFieldCount>;
 
 constexpr int FieldCapacity(TagField field) {
-    return field == TagField::Year ? 4 : 30;
+    return FieldInfo(field).capacity;
 }
 
+// A track is a number from 1 to 255; 0 is none.
+inline constexpr int kMaxTrack = 255;
+// Beside a track (ID3v1.1) the comment has room for this many bytes.
+inline constexpr int kCommentBesideTrack = 28;
+
 // The in-memory ID3v1 tag. Text fields hold raw bytes (never more than their capacity),
-// NULs and the bytes behind them included, exactly as read from a file.
+// NULs and the bytes behind them included, exactly as read from a file. A tag with a track is
+// ID3v1.1: its comment then has room for 28 bytes, not 30.
 struct TTagRecord {
     QByteArray SongName;
     QByteArray Artist;
     QByteArray Album;
     QByteArray Year;
     QByteArray Comment;
+    quint8 Track = 0; // 0: none
     quint8 Genre = 0;
 
+    // A text field's bytes.
     QByteArray& Field(TagField field);
     const QByteArray& Field(TagField field) const;
 
@@ -57,17 +62,21 @@ struct FieldCut {
 // cut in half; the field's rest is NUL when written).
 FieldCut CutToCapacity(QByteArray& bytes, int capacity, const CodePage& page);
 
-// Stores bytes into a field by the truncation rule.
+// The bytes a text field of this record has room for: its capacity, or for the comment
+// beside a track 28.
+int FieldCapacity(const TTagRecord& record, TagField field);
+// Stores bytes into a field by the truncation rule, to its room in the record.
 void SetFieldBytes(TTagRecord& record, TagField field, const QByteArray& bytes,
                    const TagCodec& codec);
 // What the last text stored into each field lost on the way: the characters past the field's
-// capacity (with those kept), and whether characters the code page lacks became "?" or were
-// transliterated. Indexed by TagField.
+// room (with those kept), and whether characters the code page lacks became "?" or were
+// transliterated. Indexed by TagField. A text that was to be a track and is none is kept too.
 struct FieldLosses {
     std::array<int, kTextFields.size()> cut{};
     std::array<int, kTextFields.size()> kept{};
     std::array<bool, kTextFields.size()> unmapped{};
     std::array<bool, kTextFields.size()> transliterated{};
+    std::optional<QString> notATrack;
 
     bool operator==(const FieldLosses&) const = default;
 };
@@ -78,7 +87,22 @@ struct FieldLosses {
 void SetFieldText(TTagRecord& record, TagField field, const QString& text, const TagCodec& codec,
                   FieldLosses* losses = nullptr);
 
-// Empties all five text fields and sets the genre to 0 ("Blues").
+// Sets the track (0 to 255; 0 is none). Beside a track the comment keeps no more than its
+// first 28 bytes, by the same rule as any stored text; with losses, the characters that cost
+// are added to the comment's entry.
+void SetTrack(TTagRecord& record, int track, const TagCodec& codec,
+              FieldLosses* losses = nullptr);
+
+// A track as it is shown: the number, or nothing for none.
+QString TrackText(int track);
+// A track given as text: its digits (no sign, no blank) as a number from 0 to 255; nothing
+// for any other text, an empty one included.
+std::optional<int> TrackFromText(QStringView text);
+
+// Empties all five text fields, takes the track away and sets the genre to 0 ("Blues").
 void ClearTag(TTagRecord& record);
+// Gives to the values of from, into to's own buffers: a record reused from file to file
+// allocates nothing.
+void CopyValues(const TTagRecord& from, TTagRecord& to);
 
 } // namespace vantuke

@@ -12,6 +12,7 @@ QStringList TemplateCodeLines() {
         QStringLiteral("%5 - Comment"),       QStringLiteral("%6 - Genre"),
         QStringLiteral("%7 - FileName"),      QStringLiteral("%8 - FilePath"),
         QStringLiteral("%9 - FileExtension"), QStringLiteral("%N - FileNumber"),
+        QStringLiteral("%T - Track"),
     };
 }
 
@@ -54,6 +55,7 @@ QStringList ShortInfoLines(Process process) {
             QStringLiteral("%3 - Album"),
             QStringLiteral("%4 - Year"),
             QStringLiteral("%5 - Comment"),
+            QStringLiteral("%T - Track"),
             QStringLiteral("%U - Useless (or any other letter)"),
             QString(),
             QStringLiteral("Example:"),

@@ -150,6 +150,54 @@ INSTANTIATE_TEST_SUITE_P(
         NewStyleCase{"", "abc", {}}, NewStyleCase{"%1", "", {}},
         NewStyleCase{"literal only", "some literal only text", {}}));
 
+// "%T" reads 1 to 3 digits as the track; a number that is no track (0, over 255), more digits
+// or no digits set none: the track keeps its value, and the text is kept to be noted.
+TEST(NewStyleTrackTest, TakesOneToThreeDigitsFromOneTo255) {
+    const struct {
+        const char* tmpl;
+        const char* title;
+        int track;             // after; the record arrives with track 5
+        const char* notATrack; // nullptr: none noted
+        const char* songName;
+    } cases[] = {
+        {"%T - %1", "07 - Morning Light", 7, nullptr, "Morning Light"},
+        {"%T - %1", "7 - Morning Light", 7, nullptr, "Morning Light"},
+        {"%T - %1", "255 - Morning Light", 255, nullptr, "Morning Light"},
+        {"%2 - %T. %1", "Dj Star -  12 . Intro", 12, nullptr, "Intro"},
+        {"%T - %1", "0 - Intro", 5, "0", "Intro"},
+        {"%T - %1", "256 - Intro", 5, "256", "Intro"},
+        {"%T - %1", "0007 - Intro", 5, "0007", "Intro"},
+        {"%T - %1", "Side A - Intro", 5, "Side A", "Intro"},
+        {"%t - %1", "07 - Intro", 5, nullptr, "Intro"}, // "%t" is a useless code
+        {"%1 - %T", "Intro - ", 5, nullptr, "Intro"},   // the name ends first: not assigned
+    };
+    for (const auto& c : cases) {
+        TTagRecord tag;
+        SetTrack(tag, 5);
+        FieldLosses losses;
+        NewStyleToTag(tag, QString::fromUtf8(c.title), QString::fromUtf8(c.tmpl), &losses);
+        EXPECT_EQ(tag.Track, c.track) << c.title;
+        EXPECT_EQ(losses.notATrack,
+                  c.notATrack ? std::optional<QString>(c.notATrack) : std::optional<QString>())
+            << c.title;
+        EXPECT_EQ(FieldText(tag, TagField::SongName), c.songName) << c.title;
+    }
+}
+
+// A comment read from the name beside a track read from it keeps 28 bytes, in either order.
+TEST(NewStyleTrackTest, TheCommentBesideANewTrackIsCutTo28) {
+    for (const char* tmpl : {"%T %5", "%5 %T"}) {
+        const QString comment(30, 'c');
+        const QString title = QString(tmpl).startsWith("%T") ? "03 " + comment : comment + " 03";
+        TTagRecord tag;
+        FieldLosses losses;
+        NewStyleToTag(tag, title, tmpl, &losses);
+        EXPECT_EQ(tag.Track, 3) << tmpl;
+        EXPECT_EQ(tag.Comment, QByteArray(28, 'c')) << tmpl;
+        EXPECT_EQ(losses.cut[size_t(TagField::Comment)], 2) << tmpl;
+    }
+}
+
 TEST(FilenameToTagTest, ChoosesTheStyle) {
     FilenameToTagOptions options;
     options.old.separator = QStringLiteral("_");

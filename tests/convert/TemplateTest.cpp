@@ -75,6 +75,23 @@ INSTANTIATE_TEST_SUITE_P(Literals, ExpandTemplateTest,
                                          ExpandCase{"no codes", "no codes"},
                                          ExpandCase{"ü%Ü", "ü%Ü"}, ExpandCase{"a/b:c?", "a/b:c?"}));
 
+// "%T" is the track in two digits, nothing without one; "%t" is no code.
+TEST(ExpandTemplateFieldsTest, TheTrackInTwoDigits) {
+    const struct {
+        int track;
+        const char* expected;
+    } cases[] = {{7, "07 Lovely Day %t"},
+                 {12, "12 Lovely Day %t"},
+                 {123, "123 Lovely Day %t"},
+                 {0, " Lovely Day %t"}};
+    for (const auto& c : cases) {
+        TTagRecord tag = SampleTag();
+        SetTrack(tag, c.track);
+        EXPECT_EQ(ExpandTemplate(tag, QStringLiteral("%T %1 %t"), kPath, 1, ProgramOptions{}),
+                  QString::fromUtf8(c.expected));
+    }
+}
+
 TEST(ExpandTemplateFieldsTest, FieldsEndAtTheirFirstNul) {
     TTagRecord tag = SampleTag();
     tag.SongName = QByteArray("Love\0x", 6);

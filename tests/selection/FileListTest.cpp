@@ -17,6 +17,7 @@ using namespace vantuke;
 const TagCodec kCodec;
 using testsupport::MakeTag;
 using testsupport::TempDir;
+using testsupport::WithTrack;
 using testsupport::WriteFile;
 using testsupport::WriteMp3;
 
@@ -74,12 +75,26 @@ TEST_F(FileListFolder, Mp3FilterListsTaggedAndUntaggedFilesWithTheirCells) {
     const QStringList tagged = Cells(rows[1]);
     EXPECT_EQ(tagged[kColFilename], "a.mp3");
     EXPECT_EQ(tagged[kColFilesize], "1128");
-    EXPECT_EQ(tagged.mid(kColTag),
-              (QStringList{"Yes", "Song", "Artist", "Album", "1999", "unknown style", "Comment"}));
+    EXPECT_EQ(tagged.mid(kColTag), (QStringList{"Yes", "Song", "Artist", "Album", "1999",
+                                                "unknown style", "Comment", ""}));
 
     const QStringList untagged = Cells(rows[2]);
     EXPECT_EQ(untagged[kColFilesize], "1000");
-    EXPECT_EQ(untagged.mid(kColTag), (QStringList{"No", "", "", "", "", "", ""}));
+    EXPECT_EQ(untagged.mid(kColTag), (QStringList{"No", "", "", "", "", "", "", ""}));
+}
+
+// The track has its column after "Comment": the number, nothing without one.
+TEST(FileList, TheTrackColumnFollowsTheComment) {
+    TempDir dir;
+    WriteMp3(dir.Path("a.mp3"), 1000, WithTrack(MakeTag("One", "", "", "", "Hi", 1), 7));
+    WriteMp3(dir.Path("b.mp3"), 1000, MakeTag("Two", "", "", "", QByteArray(30, 'x'), 1));
+    const auto rows = List(dir.Dir(), 0);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(FileListColumns[kFileListColumnCount - 1].caption, QLatin1String("Track"));
+    EXPECT_EQ(FieldColumn(TagField::Track), FieldColumn(TagField::Comment) + 1);
+    EXPECT_EQ(Cells(rows[0]).mid(FieldColumn(TagField::Comment)), (QStringList{"Hi", "7"}));
+    EXPECT_EQ(Cells(rows[1]).mid(FieldColumn(TagField::Comment)),
+              (QStringList{QString(30, 'x'), ""}));
 }
 
 TEST_F(FileListFolder, EachFilterListsWhatItsMaskAdmits) {
@@ -103,7 +118,7 @@ TEST_F(FileListFolder, OnlyNamesEndingInMp3GetATagCell) {
         tagCells << FileListCell(row, kColTag, QLocale::c(), kCodec);
     // .hidden.mp3 and demomp3 are shorter than a tag: they cannot hold one.
     EXPECT_EQ(tagCells, (QStringList{"No", "Yes", "No", "", "No", ""}));
-    EXPECT_EQ(FileListCell(rows[5], kColSongName, QLocale::c(), kCodec), "");
+    EXPECT_EQ(FileListCell(rows[5], FieldColumn(TagField::SongName), QLocale::c(), kCodec), "");
 }
 
 TEST(FileList, NamesAreSortedByCollationWithoutRegardToCase) {
@@ -132,9 +147,9 @@ TEST(FileList, NamesThatAreNotUtf8AreListedExactlyAndShownAsWindows1252) {
     EXPECT_EQ(NameToBytes(first.name), "Caf\xE9.mp3");
     EXPECT_EQ(NameToBytes(second.name), "Caf\xEF\xBF\xBD.mp3");
     EXPECT_EQ(Cells(first).mid(0, 2), (QStringList{u"Caf\u00E9.mp3"_qs, "428"}));
-    EXPECT_EQ(Cells(first)[kColSongName], "Latin");
+    EXPECT_EQ(Cells(first)[FieldColumn(TagField::SongName)], "Latin");
     EXPECT_EQ(Cells(second).mid(0, 2), (QStringList{u"Caf\uFFFD.mp3"_qs, "628"}));
-    EXPECT_EQ(Cells(second)[kColSongName], "Replacement");
+    EXPECT_EQ(Cells(second)[FieldColumn(TagField::SongName)], "Replacement");
 }
 
 // A name holding Latin-1 "\xE9" sorts where the same name in UTF-8 ("é") sorts, whatever the
@@ -186,9 +201,9 @@ TEST(FileList, AnUnreadableTagStopsTheListingAndKeepsTheRowsBefore) {
         EXPECT_EQ(e.Text(), "File access denied");
     }
     ASSERT_EQ(Names(rows), (QStringList{"1.mp3", "2.mp3"}));
-    EXPECT_EQ(Cells(rows[0])[kColSongName], "One");
+    EXPECT_EQ(Cells(rows[0])[FieldColumn(TagField::SongName)], "One");
     // The failing file keeps its name, size and date, but no tag cells.
-    EXPECT_EQ(Cells(rows[1]).mid(kColTag), (QStringList{"", "", "", "", "", "", ""}));
+    EXPECT_EQ(Cells(rows[1]).mid(kColTag), (QStringList{"", "", "", "", "", "", "", ""}));
 }
 
 // The list only reads: a read-only file (or medium) shows its tag, and keeps its mode.
@@ -200,8 +215,8 @@ TEST(FileList, ReadOnlyFilesListWithTheirTags) {
     std::vector<FileListRow> rows;
     ReadFileList(dir.Dir(), 0, rows);
     ASSERT_EQ(Names(rows), (QStringList{"1.mp3", "2.mp3"}));
-    EXPECT_EQ(Cells(rows[0])[kColSongName], "One");
-    EXPECT_EQ(Cells(rows[1])[kColSongName], "Two");
+    EXPECT_EQ(Cells(rows[0])[FieldColumn(TagField::SongName)], "One");
+    EXPECT_EQ(Cells(rows[1])[FieldColumn(TagField::SongName)], "Two");
     EXPECT_FALSE(QFileInfo(dir.Path("1.mp3")).permissions() & QFile::WriteOwner);
 }
 
@@ -324,10 +339,10 @@ TEST(FileListSort, EachColumnSortsItsOwnWayAndTiesKeepTheFoldersOrder) {
         {kColFilesize, Qt::DescendingOrder, {"A.mp3", "b.mp3", "d.mp3", "c.mp3", "e.mp3"}},
         {kColFiledate, Qt::AscendingOrder, {"A.mp3", "c.mp3", "b.mp3", "e.mp3", "d.mp3"}},
         // Empty cells first; "Alpha" and "alpha" collate alike and keep the folder's order.
-        {kColArtist, Qt::AscendingOrder, {"c.mp3", "e.mp3", "A.mp3", "d.mp3", "b.mp3"}},
-        {kColArtist, Qt::DescendingOrder, {"b.mp3", "A.mp3", "d.mp3", "c.mp3", "e.mp3"}},
+        {FieldColumn(TagField::Artist), Qt::AscendingOrder, {"c.mp3", "e.mp3", "A.mp3", "d.mp3", "b.mp3"}},
+        {FieldColumn(TagField::Artist), Qt::DescendingOrder, {"b.mp3", "A.mp3", "d.mp3", "c.mp3", "e.mp3"}},
         // Empty, then numbers by value, then other text.
-        {kColYear, Qt::AscendingOrder, {"c.mp3", "d.mp3", "b.mp3", "e.mp3", "A.mp3"}},
+        {FieldColumn(TagField::Year), Qt::AscendingOrder, {"c.mp3", "d.mp3", "b.mp3", "e.mp3", "A.mp3"}},
         {kColTag, Qt::AscendingOrder, {"c.mp3", "b.mp3", "A.mp3", "d.mp3", "e.mp3"}},
     };
     for (const auto& t : cases)

@@ -35,9 +35,10 @@ Settings FullyPopulated() {
     s.writeTagOnlyWhenNotPresent = false;
     s.newStylePresets = PresetList{{"%2 - %1", "%N. %1"}, 1};
     s.tagFill.values = {"Song", "Artist", "Album", "1999", "a comment"};
+    s.tagFill.track = 200;
     s.tagFill.genre = 147;
-    s.tagFill.ask = {false, true, false, true, false, true};
-    s.tagFill.leave = {true, false, true, false, true, false};
+    s.tagFill.ask = {false, true, false, true, false, false, true};
+    s.tagFill.leave = {true, false, true, false, true, false, false};
     s.tagToFilenamePresets = PresetList{{"%1", "%1", "%N-%2"}, 2};
     s.listPresets = PresetList{{"%8%7.%9"}, 0};
     s.listShowProcessing = true;
@@ -122,6 +123,8 @@ TEST(Settings, NewFileHoldsSectionsAndKeysInOrder) {
                               "ActivePreset=-1\n"));
     EXPECT_TRUE(text.contains("Genre=-1\nAskSongName=1\n"));
     EXPECT_TRUE(text.contains("AskGenre=1\nLeaveSongName=0\n"));
+    // The track's keys come after all the keys older versions wrote: the track is left.
+    EXPECT_TRUE(text.contains("LeaveGenre=0\nTrack=0\nAskTrack=1\nLeaveTrack=1\n"));
     EXPECT_TRUE(text.contains("[TagToFilename]\nNoOfPresets=20\nActivePreset=-1\n"
                               "Preset1=%2 - %1\n"));
     EXPECT_TRUE(text.contains("Preset16=%2 - %1\nDisplayMessage=0\n"));
@@ -274,9 +277,24 @@ INSTANTIATE_TEST_SUITE_P(
                  "[TAG]\nAskYear=0\nLeaveGenre=1\n[UnTag]\nConfirmation=1\n[ListFilesTags]\n"
                  "DisplayMessage=1\n",
                  [](const Settings& s) {
-                     return !s.tagFill.ask[3] && s.tagFill.ask[0] && s.tagFill.leave[5] &&
+                     return !s.tagFill.ask[3] && s.tagFill.ask[0] && s.tagFill.leave[kGenreRow] &&
                             !s.tagFill.leave[0] && s.untagConfirmation && s.listShowProcessing;
-                 }}),
+                 }},
+        // A file written before tracks existed: the track is left, and asked once it is not.
+        LoadCase{"AnOlderFileLeavesTheTrack", "[TAG]\nComment=c\nAskGenre=0\nLeaveComment=1\n",
+                 [](const Settings& s) {
+                     return s.tagFill.track == 0 && s.tagFill.leave[kTrackRow] &&
+                            s.tagFill.ask[kTrackRow] && s.tagFill.leave[int(TagField::Comment)];
+                 }},
+        LoadCase{"TrackKept", "[TAG]\nTrack=255\nAskTrack=0\nLeaveTrack=0\n",
+                 [](const Settings& s) {
+                     return s.tagFill.track == 255 && !s.tagFill.ask[kTrackRow] &&
+                            !s.tagFill.leave[kTrackRow];
+                 }},
+        LoadCase{"TrackPast255IsNone", "[TAG]\nTrack=256\n",
+                 [](const Settings& s) { return s.tagFill.track == 0; }},
+        LoadCase{"TrackBelowOneIsNone", "[TAG]\nTrack=-7\n",
+                 [](const Settings& s) { return s.tagFill.track == 0; }}),
     [](const auto& info) { return info.param.name; });
 
 TEST(RunOptions, TakeEveryStoredValueAndTheTemplatesTheBoxesShow) {

@@ -4,6 +4,7 @@
 #include "platform/FileAccess.h"
 #include "platform/IoError.h"
 
+#include "OneShot.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -40,27 +41,10 @@ TTagRecord Titled(const char* title) {
     return record;
 }
 
-// The one-shot operations on a file opened for them, as a run makes them.
-bool HasTag(const QString& path) {
-    return DiskTagFile(path, OpenMode::Read).HasTag();
-}
-
-void ReadTag(const QString& path, TTagRecord& record) {
-    DiskTagFile(path, OpenMode::Read).ReadTag(record);
-}
-
-void WriteTag(const QString& path, const TTagRecord& record) {
-    DiskTagFile file(path, OpenMode::Change);
-    file.WriteTag(record);
-    file.Close();
-}
-
-bool RemoveTag(const QString& path) {
-    DiskTagFile file(path, OpenMode::Change);
-    const bool removed = file.RemoveTag();
-    file.Close();
-    return removed;
-}
+using tagtest::HasTag;
+using tagtest::ReadTag;
+using tagtest::RemoveTag;
+using tagtest::WriteTag;
 
 TEST(TagFileTest, MarkerCountsInAnyLetterCase) {
     const std::pair<QByteArray, bool> cases[] = {

@@ -136,14 +136,14 @@ TEST_F(PageTest, ControlsCarryTheirNamesAndCaptions) {
     for (int column = 0; column < Files()->columnCount(); ++column)
         captions << Files()->headerData(column, Qt::Horizontal).toString();
     EXPECT_EQ(captions, (QStringList{"Filename", "Filesize", "Filedate", "Tag?", "SongName",
-                                     "Artist", "Album", "Year", "Style", "Comment"}));
+                                     "Artist", "Album", "Year", "Style", "Comment", "Track"}));
     // Wide enough for usual values: an artist's name is not cut to "Beyo…".
     const QFontMetrics cells = Find<QTreeView>("ListView1")->fontMetrics();
     for (const auto& [column, value] :
-         {std::pair{kColArtist, "Beyonc\u00E9 Knowles"},
-          std::pair{kColSongName, "Smells Like Teen Spirit"},
-          std::pair{kColStyle, "Alternative Rock"}, std::pair{kColFilesize, "12345678"},
-          std::pair{kColYear, "1999"}})
+         {std::pair{FieldColumn(TagField::Artist), "Beyonc\u00E9 Knowles"},
+          std::pair{FieldColumn(TagField::SongName), "Smells Like Teen Spirit"},
+          std::pair{FieldColumn(TagField::Genre), "Alternative Rock"}, std::pair{kColFilesize, "12345678"},
+          std::pair{FieldColumn(TagField::Year), "1999"}})
         EXPECT_GT(header->sectionSize(column), cells.horizontalAdvance(QString::fromUtf8(value)))
             << value;
     EXPECT_EQ(Find<QTreeView>("ListView1")->selectionMode(), QAbstractItemView::ExtendedSelection);
@@ -156,7 +156,7 @@ TEST_F(PageTest, TheTreesFolderAndTheFilterDecideTheRows) {
     page->DirTree()->SetDirectory(music);
     EXPECT_EQ(FileNames(), (QStringList{"a.mp3", "B.MP3"}));
     EXPECT_EQ(Row(0).mid(3),
-              (QStringList{"Yes", "Song", "Artist", "Album", "2001", "Country", "Note"}));
+              (QStringList{"Yes", "Song", "Artist", "Album", "2001", "Country", "Note", ""}));
     EXPECT_EQ(Row(1).mid(1, 1), QStringList{"1000"});
     EXPECT_EQ(Row(1)[3], "No");
 
