@@ -26,7 +26,8 @@ public:
         return end;
     }
     void WriteTag(const TTagRecord& record) override {
-        const std::array<int, kContinuedFields.size()> lost = ContinuationsLost(EndBytes(), record);
+        const std::array<int, kContinuedFields.size()> lost = 
+            ContinuationsLost(EndBytes(), record, recorder_.plan_.codec);
         file_->WriteTag(record);
         recorder_.Wrote(record);
         for (std::size_t k = 0; k < lost.size(); ++k) {

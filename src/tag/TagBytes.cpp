@@ -103,7 +103,8 @@ TagEnd ReadTagEnd(QByteArrayView end) {
 }
 
 std::array<int, kContinuedFields.size()> ContinuationsLost(QByteArrayView end,
-                                                           const TTagRecord& record) {
+                                                           const TTagRecord& record,
+                                                           const TagCodec& codec) {
     std::array<int, kContinuedFields.size()> lost{};
     if (!ReadTagEnd(end).enhanced)
         return lost;
@@ -114,7 +115,7 @@ std::array<int, kContinuedFields.size()> ContinuationsLost(QByteArrayView end,
         if (TextChanges(old, record, kContinuedFields[k])) {
             const QByteArrayView continuation = block.sliced(
                 kContinuationStart + qsizetype(k) * kContinuationSize, kContinuationSize);
-            const QString text = FieldText(continuation.toByteArray());
+            const QString text = FieldText(continuation.toByteArray(), codec);
             lost[k] = int(QStringView(text).trimmed().size());
         }
     }

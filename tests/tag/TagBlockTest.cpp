@@ -78,12 +78,12 @@ TEST(TagBlockTest, TheBlockAgreesWithTheFieldsWritten) {
     std::array<char, kTagSize + kEnhancedTagSize> out;
     ASSERT_EQ(BuildTagWrite(end, record, out.data()), kTagSize + kEnhancedTagSize);
     EXPECT_EQ(QByteArray(out.data(), out.size()), end) << "a tag written unchanged";
-    EXPECT_EQ(ContinuationsLost(end, record), (std::array<int, 3>{0, 0, 0}));
+    EXPECT_EQ(ContinuationsLost(end, record, TagCodec{}), (std::array<int, 3>{0, 0, 0}));
 
     SetFieldText(record, TagField::SongName, "Another title");
     SetFieldText(record, TagField::Album, "Album"); // the same text: kept
     SetTrack(record, 4);
-    EXPECT_EQ(ContinuationsLost(end, record), (std::array<int, 3>{16, 0, 0}));
+    EXPECT_EQ(ContinuationsLost(end, record, TagCodec{}), (std::array<int, 3>{16, 0, 0}));
     ASSERT_EQ(BuildTagWrite(end, record, out.data()), kTagSize + kEnhancedTagSize);
     EXPECT_EQ(QByteArray(out.data(), kEnhancedTagSize),
               Enhanced("", "s on and on", "rest of album"));
