@@ -44,7 +44,8 @@ TEST_F(OptionsDialogTest, OptionsComeBackAsSetAndSlidersAreClamped) {
         {{-1, 4, false}, {0, 3, false}},
         {{99, -50, true}, {3, 0, true}},
         {{1, 1, true, false, true}, {1, 1, true, false, true}},
-        {{1, 1, true, true, false, true}, {1, 1, true, true, false, true}},
+        {{.skipFailedFiles = true, .updatePlaylists = true},
+         {.skipFailedFiles = true, .updatePlaylists = true}},
     };
     for (const Case& c : cases) {
         dialog.SetOptions(c.set);
