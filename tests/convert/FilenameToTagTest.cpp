@@ -173,14 +173,14 @@ TEST(NewStyleTrackTest, TakesOneToThreeDigitsFromOneTo255) {
     };
     for (const auto& c : cases) {
         TTagRecord tag;
-        SetTrack(tag, 5);
+        SetTrack(tag, 5, kCodec);
         FieldLosses losses;
-        NewStyleToTag(tag, QString::fromUtf8(c.title), QString::fromUtf8(c.tmpl), &losses);
+        NewStyleToTag(tag, QString::fromUtf8(c.title), QString::fromUtf8(c.tmpl), kCodec, &losses);
         EXPECT_EQ(tag.Track, c.track) << c.title;
         EXPECT_EQ(losses.notATrack,
                   c.notATrack ? std::optional<QString>(c.notATrack) : std::optional<QString>())
             << c.title;
-        EXPECT_EQ(FieldText(tag, TagField::SongName), c.songName) << c.title;
+        EXPECT_EQ(FieldText(tag, TagField::SongName, kCodec), c.songName) << c.title;
     }
 }
 
@@ -191,7 +191,7 @@ TEST(NewStyleTrackTest, TheCommentBesideANewTrackIsCutTo28) {
         const QString title = QString(tmpl).startsWith("%T") ? "03 " + comment : comment + " 03";
         TTagRecord tag;
         FieldLosses losses;
-        NewStyleToTag(tag, title, tmpl, &losses);
+        NewStyleToTag(tag, title, tmpl, kCodec, &losses);
         EXPECT_EQ(tag.Track, 3) << tmpl;
         EXPECT_EQ(tag.Comment, QByteArray(28, 'c')) << tmpl;
         EXPECT_EQ(losses.cut[size_t(TagField::Comment)], 2) << tmpl;

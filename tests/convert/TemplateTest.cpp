@@ -86,7 +86,7 @@ TEST(ExpandTemplateFieldsTest, TheTrackInTwoDigits) {
                  {0, " Lovely Day %t"}};
     for (const auto& c : cases) {
         TTagRecord tag = SampleTag();
-        SetTrack(tag, c.track);
+        SetTrack(tag, c.track, kCodec);
         EXPECT_EQ(ExpandTemplate(tag, QStringLiteral("%T %1 %t"), kPath, 1, ProgramOptions{}),
                   QString::fromUtf8(c.expected));
     }

@@ -11,6 +11,8 @@
 
 namespace {
 
+const vantuke::TagCodec kCodec;
+
 using namespace vantuke;
 using tagtest::RemoveTag;
 using tagtest::WriteTag;
@@ -80,9 +82,9 @@ TEST(TagBlockTest, TheBlockAgreesWithTheFieldsWritten) {
     EXPECT_EQ(QByteArray(out.data(), out.size()), end) << "a tag written unchanged";
     EXPECT_EQ(ContinuationsLost(end, record, TagCodec{}), (std::array<int, 3>{0, 0, 0}));
 
-    SetFieldText(record, TagField::SongName, "Another title");
-    SetFieldText(record, TagField::Album, "Album"); // the same text: kept
-    SetTrack(record, 4);
+    SetFieldText(record, TagField::SongName, "Another title", kCodec);
+    SetFieldText(record, TagField::Album, "Album", kCodec); // the same text: kept
+    SetTrack(record, 4, kCodec);
     EXPECT_EQ(ContinuationsLost(end, record, TagCodec{}), (std::array<int, 3>{16, 0, 0}));
     ASSERT_EQ(BuildTagWrite(end, record, out.data()), kTagSize + kEnhancedTagSize);
     EXPECT_EQ(QByteArray(out.data(), kEnhancedTagSize),
@@ -101,7 +103,7 @@ TEST(TagBlockTest, OnDiskTheBlockGoesWithTheTagAndTheOthersStay) {
     const QString path = dir.Path("song.mp3");
     const QByteArray block = Enhanced("tle that goes on", "s on and on", "");
     TTagRecord record = Parsed(OldTag());
-    SetFieldText(record, TagField::Artist, "Someone else");
+    SetFieldText(record, TagField::Artist, "Someone else", kCodec);
 
     const struct {
         const char* name;
@@ -140,7 +142,7 @@ TEST(TagBlockTest, TheModelOfADryRunCutsAndWritesAsTheDiskDoes) {
     const QByteArray original = AudioBytes(1000) + Enhanced("tle", "s on", "") + OldTag();
     WriteFile(path, original);
     TTagRecord record = Parsed(OldTag());
-    SetFieldText(record, TagField::SongName, "New");
+    SetFieldText(record, TagField::SongName, "New", kCodec);
 
     PlanningFileSystem model;
     {

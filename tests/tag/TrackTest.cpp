@@ -7,6 +7,8 @@
 
 namespace {
 
+const vantuke::TagCodec kCodec;
+
 using namespace vantuke;
 
 // A tag whose comment bytes (97 to 126) are the given 30.
@@ -56,22 +58,22 @@ TEST(TrackTest, ByteOneTwentyFiveZeroAndByteOneTwentySixNotZeroIsATrack) {
 
 TEST(TrackTest, ARecordWithATrackIsWrittenAsV11AndOneWithoutAsV10) {
     TTagRecord record;
-    SetFieldText(record, TagField::Comment, QString(30, 'x'));
+    SetFieldText(record, TagField::Comment, QString(30, 'x'), kCodec);
     // No track: all 30 comment bytes are written, none is cut for a track that is not there.
     EXPECT_EQ(BuildTag(record), TagWithComment(QByteArray(30, 'x')).left(127) + '\0');
 
     FieldLosses losses;
-    SetTrack(record, 9, &losses);
+    SetTrack(record, 9, kCodec, &losses);
     EXPECT_EQ(record.Comment, QByteArray(28, 'x'));
     EXPECT_EQ(losses.cut[size_t(TagField::Comment)], 2);
     EXPECT_EQ(BuildTag(record).mid(97, 30), QByteArray(28, 'x') + '\0' + '\x09');
 
     // Taking the track away leaves the 28 bytes and writes v1.0 again.
-    SetTrack(record, 0);
+    SetTrack(record, 0, kCodec);
     EXPECT_EQ(record.Comment, QByteArray(28, 'x'));
     EXPECT_EQ(BuildTag(record).mid(97, 30), QByteArray(28, 'x') + QByteArray(2, '\0'));
     // Now the comment has 30 bytes of room again.
-    SetFieldText(record, TagField::Comment, QString(30, 'y'));
+    SetFieldText(record, TagField::Comment, QString(30, 'y'), kCodec);
     EXPECT_EQ(record.Comment, QByteArray(30, 'y'));
 }
 
@@ -93,9 +95,9 @@ TEST(TrackTest, TheCommentBesideATrackKeepsItsFirst28Bytes) {
     };
     for (const auto& c : cases) {
         TTagRecord record;
-        SetFieldBytes(record, TagField::Comment, c.comment);
+        SetFieldBytes(record, TagField::Comment, c.comment, kCodec);
         FieldLosses losses;
-        SetTrack(record, 1, &losses);
+        SetTrack(record, 1, kCodec, &losses);
         EXPECT_EQ(record.Comment, c.kept) << c.name;
         EXPECT_EQ(losses.cut[size_t(TagField::Comment)], c.lost) << c.name;
         EXPECT_EQ(FieldCapacity(record, TagField::Comment), kCommentBesideTrack);
@@ -103,9 +105,9 @@ TEST(TrackTest, TheCommentBesideATrackKeepsItsFirst28Bytes) {
 
     // A text stored beside a track is cut at once, and says so.
     TTagRecord record;
-    SetTrack(record, 3);
+    SetTrack(record, 3, kCodec);
     FieldLosses losses;
-    SetFieldText(record, TagField::Comment, QString(31, 'z'), &losses);
+    SetFieldText(record, TagField::Comment, QString(31, 'z'), kCodec, &losses);
     EXPECT_EQ(record.Comment, QByteArray(28, 'z'));
     EXPECT_EQ(losses.cut[size_t(TagField::Comment)], 3);
 }
@@ -128,7 +130,7 @@ TEST(TrackTest, ATrackAsText) {
 
 TEST(TrackTest, ClearingAndCopyingCarryTheTrack) {
     TTagRecord record;
-    SetTrack(record, 4);
+    SetTrack(record, 4, kCodec);
     TTagRecord copy;
     CopyValues(record, copy);
     EXPECT_EQ(copy.Track, 4);
