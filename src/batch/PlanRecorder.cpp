@@ -26,7 +26,7 @@ public:
         return end;
     }
     void WriteTag(const TTagRecord& record) override {
-        const std::array<int, kContinuedFields.size()> lost = 
+        const std::array<int, kContinuedFields.size()> lost =
             ContinuationsLost(EndBytes(), record, recorder_.plan_.codec);
         file_->WriteTag(record);
         recorder_.Wrote(record);
@@ -190,9 +190,8 @@ void PlanRecorder::NoteEmptied(const RawTag& before, const TTagRecord& after) {
         bool emptied = false;
         switch (info.kind) {
         case FieldKind::Text:
-            emptied =
-                !FieldText(old, info.field, plan_.codec).isEmpty() &&
-                FieldText(after, info.field, plan_.codec).isEmpty();
+            emptied = !FieldText(old, info.field, plan_.codec).isEmpty() &&
+                      FieldText(after, info.field, plan_.codec).isEmpty();
             break;
         case FieldKind::Number:
             emptied = old.Track != 0 && after.Track == 0;

@@ -102,9 +102,8 @@ TagEnd ReadTagEnd(QByteArrayView end) {
     return tagEnd;
 }
 
-std::array<int, kContinuedFields.size()> ContinuationsLost(QByteArrayView end,
-                                                           const TTagRecord& record,
-                                                           const TagCodec& codec) {
+std::array<int, kContinuedFields.size()>
+ContinuationsLost(QByteArrayView end, const TTagRecord& record, const TagCodec& codec) {
     std::array<int, kContinuedFields.size()> lost{};
     if (!ReadTagEnd(end).enhanced)
         return lost;

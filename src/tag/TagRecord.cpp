@@ -83,8 +83,7 @@ void SetFieldBytes(TTagRecord& record, TagField field, const QByteArray& bytes,
 void SetFieldText(TTagRecord& record, TagField field, const QString& text, const TagCodec& codec,
                   FieldLosses* losses) {
     CodePage::Encoded encoded = codec.Page().Encode(text, codec.transliterate);
-    const FieldCut cut =
-        CutToCapacity(encoded.bytes, FieldCapacity(record, field), codec.Page());
+    const FieldCut cut = CutToCapacity(encoded.bytes, FieldCapacity(record, field), codec.Page());
     if (losses) {
         const std::size_t k = std::size_t(field);
         losses->cut[k] = cut.lost;

@@ -339,10 +339,16 @@ TEST(FileListSort, EachColumnSortsItsOwnWayAndTiesKeepTheFoldersOrder) {
         {kColFilesize, Qt::DescendingOrder, {"A.mp3", "b.mp3", "d.mp3", "c.mp3", "e.mp3"}},
         {kColFiledate, Qt::AscendingOrder, {"A.mp3", "c.mp3", "b.mp3", "e.mp3", "d.mp3"}},
         // Empty cells first; "Alpha" and "alpha" collate alike and keep the folder's order.
-        {FieldColumn(TagField::Artist), Qt::AscendingOrder, {"c.mp3", "e.mp3", "A.mp3", "d.mp3", "b.mp3"}},
-        {FieldColumn(TagField::Artist), Qt::DescendingOrder, {"b.mp3", "A.mp3", "d.mp3", "c.mp3", "e.mp3"}},
+        {FieldColumn(TagField::Artist),
+         Qt::AscendingOrder,
+         {"c.mp3", "e.mp3", "A.mp3", "d.mp3", "b.mp3"}},
+        {FieldColumn(TagField::Artist),
+         Qt::DescendingOrder,
+         {"b.mp3", "A.mp3", "d.mp3", "c.mp3", "e.mp3"}},
         // Empty, then numbers by value, then other text.
-        {FieldColumn(TagField::Year), Qt::AscendingOrder, {"c.mp3", "d.mp3", "b.mp3", "e.mp3", "A.mp3"}},
+        {FieldColumn(TagField::Year),
+         Qt::AscendingOrder,
+         {"c.mp3", "d.mp3", "b.mp3", "e.mp3", "A.mp3"}},
         {kColTag, Qt::AscendingOrder, {"c.mp3", "b.mp3", "A.mp3", "d.mp3", "e.mp3"}},
     };
     for (const auto& t : cases)

@@ -142,8 +142,8 @@ TEST_F(PageTest, ControlsCarryTheirNamesAndCaptions) {
     for (const auto& [column, value] :
          {std::pair{FieldColumn(TagField::Artist), "Beyonc\u00E9 Knowles"},
           std::pair{FieldColumn(TagField::SongName), "Smells Like Teen Spirit"},
-          std::pair{FieldColumn(TagField::Genre), "Alternative Rock"}, std::pair{kColFilesize, "12345678"},
-          std::pair{FieldColumn(TagField::Year), "1999"}})
+          std::pair{FieldColumn(TagField::Genre), "Alternative Rock"},
+          std::pair{int(kColFilesize), "12345678"}, std::pair{FieldColumn(TagField::Year), "1999"}})
         EXPECT_GT(header->sectionSize(column), cells.horizontalAdvance(QString::fromUtf8(value)))
             << value;
     EXPECT_EQ(Find<QTreeView>("ListView1")->selectionMode(), QAbstractItemView::ExtendedSelection);

@@ -37,7 +37,9 @@ TEST_F(PlaceTest, TheWindowComesBackAsItWasLeft) {
     QApplication::processEvents();
     auto* trees = Find<QSplitter>(QStringLiteral("Splitter1"));
     layoutcheck::DragSplitter(trees, 250 - trees->sizes().value(0));
-    Find<QTreeView>(QStringLiteral("ListView1"))->header()->resizeSection(FieldColumn(TagField::Artist), 199);
+    Find<QTreeView>(QStringLiteral("ListView1"))
+        ->header()
+        ->resizeSection(FieldColumn(TagField::Artist), 199);
     ASSERT_TRUE(Close());
     EXPECT_TRUE(QString::fromUtf8(testsupport::ReadFile(SettingsFile()))
                     .contains(QStringLiteral("\n[Window]\nLeft=%1\nTop=%2\nWidth=620\nHeight=480\n"
@@ -49,7 +51,10 @@ TEST_F(PlaceTest, TheWindowComesBackAsItWasLeft) {
     ShowAsAtStart();
     EXPECT_EQ(Form1().geometry(), place);
     EXPECT_EQ(Form1().FileSelection()->DirTree()->width(), 250);
-    EXPECT_EQ(Find<QTreeView>(QStringLiteral("ListView1"))->header()->sectionSize(FieldColumn(TagField::Artist)), 199);
+    EXPECT_EQ(Find<QTreeView>(QStringLiteral("ListView1"))
+                  ->header()
+                  ->sectionSize(FieldColumn(TagField::Artist)),
+              199);
 
     Form1().showMaximized();
     QApplication::processEvents();
