@@ -23,7 +23,6 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
-#include <QToolButton>
 #include <functional>
 
 using namespace vantuke;
@@ -155,7 +154,7 @@ TEST_F(PreviewTest, PlaylistsThatListRenamedFilesShowUnderTheSummary) {
         layoutcheck::SaveScreenshot(dialog, "Preview-playlists");
         modalanswer::ClickButton(dialog, "Close");
     });
-    Find<QToolButton>("PreviewButton")->click();
+    Find<QPushButton>("PreviewButton")->click();
     EXPECT_TRUE(opened_);
     EXPECT_EQ(shown, "Playlist not updated: " + list + " (1 entry still names the old path)");
     EXPECT_TRUE(visible);
@@ -203,7 +202,7 @@ TEST_F(PreviewTest, WithFailedFilesSkippedTheRunGoesOnPastThem) {
         EXPECT_EQ(Rows(dialog).first(), "1 | gone.mp3 | no change | failed: File not found");
         modalanswer::ClickButton(dialog, "Execute");
     });
-    Find<QToolButton>("PreviewButton")->click();
+    Find<QPushButton>("PreviewButton")->click();
     EXPECT_TRUE(opened_);
     EXPECT_TRUE(errors_.isEmpty());
     const QStringList lines = Form1().StatusLines();
@@ -229,7 +228,7 @@ TEST_F(PreviewTest, EmptiedFieldsAreNotedAndMarked) {
         EXPECT_TRUE(rows->index(0, PlanModel::NotesColumn).data(Qt::BackgroundRole).isValid());
         modalanswer::ClickButton(dialog, "Close");
     });
-    Find<QToolButton>("PreviewButton")->click();
+    Find<QPushButton>("PreviewButton")->click();
     EXPECT_TRUE(opened_);
 }
 
