@@ -30,6 +30,10 @@ BatchOptions BuildOptions(const CliRequest& request) {
         options.program.skipFailedFiles = true;
     if (request.noHistory)
         options.program.keepUndoHistory = false;
+    if (request.codePage)
+        options.program.codec.page = request.codePage;
+    if (request.transliterate)
+        options.program.codec.transliterate = true;
 
     if (request.tmpl) {
         if (request.process == Process::TagToFilename)

@@ -96,6 +96,8 @@ private:
             return;
         if (request_.action == CliRequest::Action::History)
             throw UsageError(QStringLiteral("history takes no FILE"));
+        if (request_.action == CliRequest::Action::CodePages)
+            throw UsageError(QStringLiteral("code-pages takes no FILE"));
         if (request_.action == CliRequest::Action::Undo) {
             if (!request_.undoRun.isEmpty())
                 throw UsageError(QStringLiteral("undo takes one RUN"));
@@ -114,15 +116,24 @@ private:
         }
         if (arg.isEmpty())
             throw UsageError(QStringLiteral("an empty FILE name"));
-        request_.sources.append(Source{arg, Source::Kind::File});
+        // The guess takes playlists as FILEs; a process takes them with --playlist.
+        const bool playlist =
+            request_.action == CliRequest::Action::GuessCodePage &&
+            (EndsWithIgnoringAsciiCase(arg, u".m3u") || EndsWithIgnoringAsciiCase(arg, u".pls"));
+        request_.sources.append(
+            Source{arg, playlist ? Source::Kind::Playlist : Source::Kind::File});
     }
 
-    // "history" and "undo" in place of a process.
+    // "history", "undo", "code-pages" and "guess-code-page" in place of a process.
     bool Command(const QString& arg) {
         if (arg == QLatin1String("history"))
             request_.action = CliRequest::Action::History;
         else if (arg == QLatin1String("undo"))
             request_.action = CliRequest::Action::Undo;
+        else if (arg == QLatin1String("code-pages"))
+            request_.action = CliRequest::Action::CodePages;
+        else if (arg == QLatin1String("guess-code-page"))
+            request_.action = CliRequest::Action::GuessCodePage;
         else
             return false;
         processGiven_ = true;
@@ -165,6 +176,14 @@ private:
             }
             if (!request_.extensionFormat)
                 throw UsageError(QStringLiteral("--ext takes Mp3, mp3, MP3 or mP3"));
+        } else if (name == QLatin1String("--code-page")) {
+            const QString page = value();
+            request_.codePage = FindCodePage(page);
+            if (!request_.codePage)
+                throw UsageError(QStringLiteral("unknown code page \"%1\"; the code pages are: %2")
+                                     .arg(page, CodePageNames()));
+        } else if (name == QLatin1String("--transliterate")) {
+            request_.transliterate = true;
         } else if (name == QLatin1String("--digits")) {
             request_.numberOfDigits = ParseInteger(name, value(), 1, kLastOptionPosition + 1) - 1;
         } else if (name == QLatin1String("--files-from")) {
@@ -248,12 +267,32 @@ private:
     // Options that belong to one process may not be given with another.
     void CheckOptionsFitProcess() const {
         if (request_.action != CliRequest::Action::Run) {
-            // history and undo take no process option; undo takes --dry-run.
-            const bool undo = request_.action == CliRequest::Action::Undo;
-            const QString command = undo ? QStringLiteral("undo") : QStringLiteral("history");
+            // The commands take no process option: undo takes --dry-run, the guess the options
+            // that choose FILEs.
+            QStringList allowed;
+            QString command;
+            switch (request_.action) {
+            case CliRequest::Action::Undo:
+                command = QStringLiteral("undo");
+                allowed = {QStringLiteral("--dry-run"), QStringLiteral("-n")};
+                break;
+            case CliRequest::Action::GuessCodePage:
+                command = QStringLiteral("guess-code-page");
+                allowed = {QStringLiteral("-r"),         QStringLiteral("--recursive"),
+                           QStringLiteral("--playlist"), QStringLiteral("--files-from"),
+                           QStringLiteral("-0"),         QStringLiteral("--null")};
+                if (request_.sources.isEmpty())
+                    throw UsageError(QStringLiteral("guess-code-page needs a FILE"));
+                break;
+            case CliRequest::Action::CodePages:
+                command = QStringLiteral("code-pages");
+                break;
+            default:
+                command = QStringLiteral("history");
+                break;
+            }
             for (const QString& option : seen_) {
-                if (!undo ||
-                    (option != QLatin1String("--dry-run") && option != QLatin1String("-n")))
+                if (!allowed.contains(option))
                     throw UsageError(
                         QStringLiteral("%1 does not apply to %2").arg(option, command));
             }
@@ -321,6 +360,8 @@ QString UsageText() {
         R"(Usage: vantuke-cli [OPTIONS] PROCESS [FILE...]
        vantuke-cli history
        vantuke-cli undo [-n|--dry-run] [RUN]
+       vantuke-cli code-pages
+       vantuke-cli guess-code-page [-r] FILE|FOLDER|PLAYLIST...
 
 Runs one process over the FILEs, in order, and prints the lines of the status box.
 A FILE that is a folder adds the MP3 files in it (names ending in .mp3), sorted by
@@ -339,6 +380,10 @@ Processes:
 Options for every process:
   --ext Mp3|mp3|MP3|mP3   letter case of the MP3 extension (default mp3)
   --digits 1..4           least number of digits of %N (default 2)
+  --code-page NAME        the code page of the tags' texts (default
+                          windows-1252; code-pages lists the names)
+  --transliterate         write a character the code page lacks in Latin
+                          letters instead of "?"
   --keep-readonly         do not make read-only files writable
   --skip-failed           a file that fails with an I/O error is an error line
                           and the run goes on (exit status 1, not 2)
@@ -392,8 +437,14 @@ adjust:
 Commands:
   history                 list the kept runs, newest first
   undo [RUN]              undo the newest run not undone yet, or RUN (its id)
+  code-pages              list the code pages --code-page takes
+  guess-code-page FILE... guess the code page of the tags of the FILEs (files,
+                          folders, .m3u and .pls playlists): the likely code
+                          pages, best first, each with two tags read in it
 undo:
   -n, --dry-run           show what undo would do, change nothing
+guess-code-page:
+  -r, --recursive         a folder adds the MP3 files of its subfolders too
 
 Exit status: 0 done without errors, 1 done with errors, 2 ended by an I/O
 error or by answers that cannot be read, 64 wrong command line. For undo:

@@ -2,6 +2,7 @@
 
 #include "batch/BatchOptions.h"
 #include "convert/Adjust.h"
+#include "tag/CodePage.h"
 
 #include <QList>
 #include <QString>
@@ -37,8 +38,9 @@ struct Source {
 // What the command line asks for. Options that were not given stay empty, so that the
 // settings file (or the defaults) decide them.
 struct CliRequest {
-    // Run a process; print the help or the version; list the undo history; undo a run.
-    enum class Action { Run, Help, Version, History, Undo };
+    // Run a process; print the help or the version; list the undo history; undo a run; list
+    // the code pages; guess the code page of the FILEs' tags.
+    enum class Action { Run, Help, Version, History, Undo, CodePages, GuessCodePage };
     Action action = Action::Run;
 
     Process process = Process::TagToFilename;
@@ -51,6 +53,8 @@ struct CliRequest {
 
     QString undoRun; // undo: the run's id; empty: the newest run not undone
 
+    const CodePage* codePage = nullptr; // --code-page
+    bool transliterate = false;         // --transliterate
     std::optional<int> extensionFormat;
     std::optional<int> numberOfDigits;
     bool keepReadOnly = false;

@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const TTagRecord arriving = fuzzsupport::ArrivingTag();
     TTagRecord tag = arriving;
-    NewStyleToTag(tag, title, tmpl);
+    NewStyleToTag(tag, title, tmpl, TagCodec{});
 
     for (TagField field : kTextFields)
         FUZZ_CHECK(tag.Field(field).size() <= FieldCapacity(field));

@@ -79,7 +79,7 @@ void BatchRun::ClearReadOnly(const QString& path) {
 const TTagRecord& BatchRun::PageValues() {
     if (!pageValues_)
         pageValues_ = ValuesTag(options_.tagFill.values, options_.tagFill.genre,
-                                recorder_ ? &pageLosses_ : nullptr);
+                                options_.program.codec, recorder_ ? &pageLosses_ : nullptr);
     return *pageValues_;
 }
 
@@ -91,15 +91,20 @@ void BatchRun::NoteLosses(const FieldLosses& losses) {
         if (options_.process == Process::Tag && options_.tagFill.leave[row])
             continue;
         const QString name = TagRowName(row);
+        const QString page = options_.program.codec.Page().ShownName();
         if (losses.cut[row] > 0)
             recorder_->Note(PlanNote::FieldCut, QStringLiteral("%1 cut to %2 characters (%3 lost)")
                                                     .arg(name)
-                                                    .arg(FieldCapacity(field))
+                                                    .arg(losses.kept[row])
                                                     .arg(losses.cut[row]));
+        if (losses.transliterated[row])
+            recorder_->Note(
+                PlanNote::Transliterated,
+                QStringLiteral("%1: characters outside %2 transliterated").arg(name, page));
         if (losses.unmapped[row])
-            recorder_->Note(PlanNote::NotInCodePage,
-                            name +
-                                QStringLiteral(": characters outside Windows-1252 become \"?\""));
+            recorder_->Note(
+                PlanNote::NotInCodePage,
+                QStringLiteral("%1: characters outside %2 become \"?\"").arg(name, page));
     }
 }
 

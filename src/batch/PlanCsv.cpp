@@ -24,7 +24,7 @@ void AppendField(QByteArray& out, const QByteArray& bytes) {
 
 } // namespace
 
-PlanCsvWriter::PlanCsvWriter(Out out) : out_(std::move(out)) {
+PlanCsvWriter::PlanCsvWriter(const TagCodec& codec, Out out) : codec_(codec), out_(std::move(out)) {
     piece_.reserve(kDocumentPieceSize + 4096);
     piece_ += "path";
     for (const char* key : kTagFieldKeys) {
@@ -42,7 +42,7 @@ void PlanCsvWriter::Entry(const PlanItem& item) {
     AppendField(piece_, NameToBytes(item.path));
     for (const TagField field : kTextFields) {
         piece_ += ',';
-        AppendField(piece_, FieldText(record, field).toUtf8());
+        AppendField(piece_, ShownFieldText(record.Field(field), codec_).toUtf8());
     }
     piece_ += ',';
     piece_ += QByteArray::number(record.Genre);

@@ -95,7 +95,7 @@ void AppendPath(QByteArray& out, const char* key, const QString& path) {
     out += '"';
 }
 
-void AppendTag(QByteArray& out, const std::optional<RawTag>& tag) {
+void AppendTag(QByteArray& out, const std::optional<RawTag>& tag, const TagCodec& codec) {
     if (!tag) {
         out += "null";
         return;
@@ -107,7 +107,7 @@ void AppendTag(QByteArray& out, const std::optional<RawTag>& tag) {
         out += '"';
         out += kTagFieldKeys[size_t(field)];
         out += "\": ";
-        AppendString(out, FieldText(record, field));
+        AppendString(out, ShownFieldText(record.Field(field), codec));
         out += ", ";
     }
     out += "\"genre\": ";
@@ -115,7 +115,7 @@ void AppendTag(QByteArray& out, const std::optional<RawTag>& tag) {
     out += '}';
 }
 
-void AppendItem(QByteArray& out, const PlanItem& item) {
+void AppendItem(QByteArray& out, const PlanItem& item, const TagCodec& codec) {
     out += "    {\"number\": ";
     out += QByteArray::number(item.number);
     out += ", ";
@@ -128,9 +128,9 @@ void AppendItem(QByteArray& out, const PlanItem& item) {
         AppendPath(out, "new_path", item.newPath);
     }
     out += ", \"tag_before\": ";
-    AppendTag(out, item.tagBefore);
+    AppendTag(out, item.tagBefore, codec);
     out += ", \"tag_after\": ";
-    AppendTag(out, item.tagAfter);
+    AppendTag(out, item.tagAfter, codec);
     out += ", \"notes\": [";
     for (qsizetype k = 0; k < item.notes.size(); ++k) {
         if (k > 0)
@@ -142,7 +142,8 @@ void AppendItem(QByteArray& out, const PlanItem& item) {
 
 } // namespace
 
-PlanJsonWriter::PlanJsonWriter(Process process, bool dryRun, Out out) : out_(std::move(out)) {
+PlanJsonWriter::PlanJsonWriter(Process process, bool dryRun, const TagCodec& codec, Out out)
+    : codec_(codec), out_(std::move(out)) {
     piece_.reserve(kDocumentPieceSize + 4096);
     piece_ += "{\n  \"process\": ";
     AppendString(piece_, ProcessCaption(process));
@@ -154,7 +155,7 @@ PlanJsonWriter::PlanJsonWriter(Process process, bool dryRun, Out out) : out_(std
 void PlanJsonWriter::Entry(const PlanItem& item) {
     piece_ += first_ ? "\n" : ",\n";
     first_ = false;
-    AppendItem(piece_, item);
+    AppendItem(piece_, item, codec_);
     if (piece_.size() >= kDocumentPieceSize) {
         out_(piece_);
         piece_.resize(0);
@@ -183,7 +184,7 @@ void PlanJsonWriter::Finish(const RunPlan& plan) {
 
 QByteArray PlanJson(const RunPlan& plan) {
     QByteArray json;
-    PlanJsonWriter writer(plan.process, plan.dryRun,
+    PlanJsonWriter writer(plan.process, plan.dryRun, plan.codec,
                           [&json](QByteArrayView piece) { json += piece; });
     for (const PlanItem& item : plan.items)
         writer.Entry(item);

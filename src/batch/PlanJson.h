@@ -15,7 +15,8 @@ namespace vantuke {
 //                 "tag_before": TAG or null, "tag_after": TAG or null, "notes": [TEXT...]}],
 //    "errors": N, "complete": BOOL, "io_error": null or {"message": TEXT, "path": PATH}}
 // with TAG {"song_name", "artist", "album", "year", "comment": TEXT, "genre": NUMBER}, each
-// text the field's bytes before the first NUL in the code page. A path is written as its
+// text the field's bytes before the first NUL in the code page (a byte that is no character
+// of it as U+FFFD). A path is written as its
 // text when its bytes are UTF-8. A path with other bytes cannot be a JSON string as it is:
 // it is written as it is shown (each such byte as its Windows-1252 character), and beside it
 // "path_base64" (or "new_path_base64") holds its exact bytes.
@@ -25,12 +26,14 @@ class PlanJsonWriter {
 public:
     using Out = std::function<void(QByteArrayView)>;
 
-    PlanJsonWriter(Process process, bool dryRun, Out out);
+    // The tags' texts are read by codec.
+    PlanJsonWriter(Process process, bool dryRun, const TagCodec& codec, Out out);
     void Entry(const PlanItem& item);
     // The error count, how the run ended, and the end of the document.
     void Finish(const RunPlan& plan);
 
 private:
+    TagCodec codec_;
     Out out_;
     QByteArray piece_;
     bool first_ = true;

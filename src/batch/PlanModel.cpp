@@ -13,18 +13,18 @@ QString Quoted(const QString& text) {
 }
 
 // The six values of a tag as they are shown: the texts quoted, the genre by name.
-std::array<QString, kTagFillRows> ShownValues(const RawTag& tag) {
+std::array<QString, kTagFillRows> ShownValues(const RawTag& tag, const TagCodec& codec) {
     TTagRecord record;
     ParseTagFields(QByteArrayView(tag.data(), kTagSize).sliced(kTagMarkerSize), record);
     std::array<QString, kTagFillRows> values;
     for (const TagField field : kTextFields)
-        values[int(field)] = Quoted(FieldText(record, field));
+        values[int(field)] = Quoted(ShownFieldText(record.Field(field), codec));
     values[kGenreRow] = GenreDisplayName(record.Genre);
     return values;
 }
 
-QString TagChange(const PlanItem& item) {
-    const std::array<QString, kTagFillRows> after = ShownValues(*item.tagAfter);
+QString TagChange(const PlanItem& item, const TagCodec& codec) {
+    const std::array<QString, kTagFillRows> after = ShownValues(*item.tagAfter, codec);
     QStringList parts;
     if (!item.tagBefore) {
         for (int row = 0; row < kTagFillRows; ++row) {
@@ -33,7 +33,7 @@ QString TagChange(const PlanItem& item) {
         }
         return QStringLiteral("new tag: ") + parts.join(QStringLiteral(", "));
     }
-    const std::array<QString, kTagFillRows> before = ShownValues(*item.tagBefore);
+    const std::array<QString, kTagFillRows> before = ShownValues(*item.tagBefore, codec);
     for (int row = 0; row < kTagFillRows; ++row) {
         if (before[row] != after[row])
             parts << TagRowName(row) + QStringLiteral(": ") + before[row] + QStringLiteral(" → ") +
@@ -53,14 +53,14 @@ QString NameOf(const QString& path) {
 
 } // namespace
 
-QString ChangeText(const PlanItem& item) {
+QString ChangeText(const PlanItem& item, const TagCodec& codec) {
     switch (item.action) {
     case PlanAction::Rename:
         return QStringLiteral("rename to ") +
                NameForDisplay(FolderOf(item.newPath) == FolderOf(item.path) ? NameOf(item.newPath)
                                                                             : item.newPath);
     case PlanAction::WriteTag:
-        return TagChange(item);
+        return TagChange(item, codec);
     case PlanAction::RemoveTag:
         return QStringLiteral("remove the tag");
     case PlanAction::List:
@@ -78,7 +78,7 @@ PlanModel::PlanModel(RunPlan plan, QObject* parent)
     notes_.reserve(plan_.items.size());
     for (const PlanItem& item : plan_.items) {
         files_ << NameForDisplay(NameOf(item.path));
-        changes_ << ChangeText(item);
+        changes_ << ChangeText(item, plan_.codec);
         notes_ << item.notes.join(QStringLiteral("; "));
     }
     if (!plan_.complete && !notes_.isEmpty()) {

@@ -127,8 +127,27 @@ void PlanRecorder::Looked(QByteArrayView last) {
     if (IsTagMarker(last)) {
         RawTag& tag = item_.tagBefore.emplace();
         std::copy_n(last.data(), kTagSize, tag.data());
+        // The processes that read the tag's texts.
+        if (plan_.process == Process::TagToFilename || plan_.process == Process::ListFiles ||
+            plan_.process == Process::Tag)
+            NoteBytesNotInCodePage(last);
     } else {
         Note(PlanNote::NoTag, QStringLiteral("no tag"));
+    }
+}
+
+void PlanRecorder::NoteBytesNotInCodePage(QByteArrayView tag) {
+    const CodePage& page = plan_.codec.Page();
+    if (page.CoversEveryByte())
+        return;
+    qsizetype offset = kTagMarkerSize;
+    for (const TagField field : kTextFields) {
+        QByteArrayView bytes = tag.sliced(offset, FieldCapacity(field));
+        bytes = bytes.first(qstrnlen(bytes.data(), size_t(bytes.size())));
+        if (!page.IsValid(bytes))
+            Note(PlanNote::BytesNotInCodePage, QStringLiteral("%1: bytes not valid in %2")
+                                                   .arg(TagRowName(int(field)), page.ShownName()));
+        offset += FieldCapacity(field);
     }
 }
 
@@ -145,7 +164,8 @@ void PlanRecorder::NoteEmptied(const RawTag& before, const TTagRecord& after) {
     TTagRecord old;
     ParseTagFields(QByteArrayView(before.data(), kTagSize).sliced(kTagMarkerSize), old);
     for (const TagField field : kTextFields) {
-        if (!FieldText(old, field).isEmpty() && FieldText(after, field).isEmpty())
+        if (!FieldText(old, field, plan_.codec).isEmpty() &&
+            FieldText(after, field, plan_.codec).isEmpty())
             Note(PlanNote::FieldEmptied, TagRowName(int(field)) + QStringLiteral(" emptied"));
     }
     if (old.Genre < kGenreCount && after.Genre >= kGenreCount)

@@ -57,6 +57,8 @@ public:
 private:
     class File;
     void Looked(QByteArrayView last);
+    // Notes each text field of a tag whose bytes are no text of the run's code page.
+    void NoteBytesNotInCodePage(QByteArrayView tag);
     void Wrote(const TTagRecord& record);
     // Notes each field that held a value before and is written empty (a genre of the table
     // written as none).

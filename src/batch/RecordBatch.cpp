@@ -51,6 +51,7 @@ BatchResult RecordBatch(RunKind kind, QStringList& entries, const BatchOptions& 
     plan = RunPlan();
     plan.process = options.process;
     plan.dryRun = kind == RunKind::Dry;
+    plan.codec = options.program.codec;
     std::optional<PlanningFileSystem> planning;
     std::optional<RealRun> real;
     if (kind == RunKind::Dry)

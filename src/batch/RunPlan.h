@@ -17,16 +17,19 @@ enum class PlanAction { None, Rename, WriteTag, RemoveTag, List };
 
 // The kinds of note an entry can carry, as bits.
 enum class PlanNote : quint32 {
-    NoTag = 1,            // the file has no tag
-    NameTaken = 2,        // a rename fails: another file has the name
-    NotRenamed = 4,       // a rename fails for another reason
-    FieldCut = 8,         // a text is cut to its field's capacity
-    NotInCodePage = 16,   // a text holds characters the code page lacks
-    AskedAtRunTime = 32,  // a question the run asks (a dry run answers it itself)
-    ReadOnlyCleared = 64, // the file's read-only mode is cleared
-    NotMp3 = 128,         // refused: the file is no MP3 file
-    Failed = 256,         // an I/O error, skipped by "Skip files that fail and go on"
-    FieldEmptied = 512,   // a field that held a value is written empty
+    NoTag = 1,                    // the file has no tag
+    NameTaken = 2,                // a rename fails: another file has the name
+    NotRenamed = 4,               // a rename fails for another reason
+    FieldCut = 8,                 // a text is cut to its field's capacity
+    NotInCodePage = 16,           // a text holds characters the code page lacks
+    AskedAtRunTime = 32,          // a question the run asks (a dry run answers it itself)
+    ReadOnlyCleared = 64,         // the file's read-only mode is cleared
+    NotMp3 = 128,                 // refused: the file is no MP3 file
+    Failed = 256,                 // an I/O error, skipped by "Skip files that fail and go on"
+    FieldEmptied = 512,           // a field that held a value is written empty
+    Transliterated = 1u << 12,    // characters the code page lacks are transliterated
+    BytesNotInCodePage = 1u << 13 // the tag read holds bytes that are no characters of the
+                                  // code page
 };
 
 // The 128 bytes of a tag.
@@ -60,6 +63,7 @@ struct PlanItem {
 struct RunPlan {
     Process process = Process::TagToFilename;
     bool dryRun = false;
+    TagCodec codec; // the code page the tags' texts are read in
     int errorCount = 0;
     // Reached its "Process Complete!" line: not stopped by an answer, not ended by an I/O
     // error.

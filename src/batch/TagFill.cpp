@@ -19,13 +19,14 @@ void MarkAsked(TagQuery& query, const TagFillOptions& page) {
 
 } // namespace
 
-TagQuery FillQueryFromTag(const TTagRecord& record, const TagFillOptions& page) {
+TagQuery FillQueryFromTag(const TTagRecord& record, const TagFillOptions& page,
+                          const TagCodec& codec) {
     TagQuery query;
     // Asked and left fields show the file's value; the others show the page's value.
     for (TagField field : kTextFields) {
         const int row = static_cast<int>(field);
         const bool fromFile = page.Asked(row) || page.leave[row];
-        query.texts[row] = fromFile ? FieldText(record, field) : page.values[row];
+        query.texts[row] = fromFile ? FieldText(record, field, codec) : page.values[row];
     }
     const bool genreFromFile = page.Asked(kGenreRow) || page.leave[kGenreRow];
     query.genre = genreFromFile ? GenrePosition(record.Genre) : page.genre;
@@ -41,10 +42,11 @@ TagQuery FillQueryFromMainWindow(const TagFillOptions& page) {
     return query;
 }
 
-TTagRecord ValuesTag(const FieldTexts& texts, int genre, FieldLosses* losses) {
+TTagRecord ValuesTag(const FieldTexts& texts, int genre, const TagCodec& codec,
+                     FieldLosses* losses) {
     TTagRecord values;
     for (TagField field : kTextFields)
-        SetFieldText(values, field, texts[static_cast<int>(field)], losses);
+        SetFieldText(values, field, texts[static_cast<int>(field)], codec, losses);
     values.Genre = static_cast<quint8>(genre);
     return values;
 }

@@ -22,7 +22,9 @@ StepResult TagFillStep(BatchRun& run, int, const QString& path) {
         return StepResult::Next;
     }
 
-    TagQuery query = present ? FillQueryFromTag(record, page) : FillQueryFromMainWindow(page);
+    const TagCodec& codec = run.Options().program.codec;
+    TagQuery query =
+        present ? FillQueryFromTag(record, page, codec) : FillQueryFromMainWindow(page);
     query.path = path;
     // No file stays locked while the user answers. Then the file is opened and tested again,
     // and the tag is written on what the file holds at that moment: over a tag that appeared
@@ -41,7 +43,7 @@ StepResult TagFillStep(BatchRun& run, int, const QString& path) {
     if (presentNow)
         file->ReadTag(record);
     FieldLosses* losses = run.Losses();
-    ApplyValues(record, ValuesTag(query.texts, query.genre, losses), page);
+    ApplyValues(record, ValuesTag(query.texts, query.genre, codec, losses), page);
     run.WriteTagAndClose(*file, record, losses);
     return StepResult::Next;
 }

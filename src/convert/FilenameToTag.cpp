@@ -65,7 +65,7 @@ private:
 } // namespace
 
 void OldStyleToTag(TTagRecord& tag, const QString& title, const OldStyleOptions& options,
-                   FieldLosses* losses) {
+                   const TagCodec& codec, FieldLosses* losses) {
     if (options.format < 0 || options.format > kLastOldStyleFormat)
         return;
     const OldStyleFormat& format = kOldStyleFormats[options.format];
@@ -90,13 +90,13 @@ void OldStyleToTag(TTagRecord& tag, const QString& title, const OldStyleOptions&
         case TitlePart::None:
             return;
         case TitlePart::Before:
-            SetFieldText(tag, field, before.toString(), losses);
+            SetFieldText(tag, field, before.toString(), codec, losses);
             return;
         case TitlePart::After:
-            SetFieldText(tag, field, after.toString(), losses);
+            SetFieldText(tag, field, after.toString(), codec, losses);
             return;
         case TitlePart::Whole:
-            SetFieldText(tag, field, title, losses);
+            SetFieldText(tag, field, title, codec, losses);
             return;
         }
     };
@@ -105,7 +105,7 @@ void OldStyleToTag(TTagRecord& tag, const QString& title, const OldStyleOptions&
 }
 
 void NewStyleToTag(TTagRecord& tag, const QString& title, const QString& tmpl,
-                   FieldLosses* losses) {
+                   const TagCodec& codec, FieldLosses* losses) {
     TemplateReader reader(tmpl);
     const qsizetype size = title.size();
     qsizetype pos = 0;
@@ -132,18 +132,18 @@ void NewStyleToTag(TTagRecord& tag, const QString& title, const QString& tmpl,
 
         if (pendingCode) {
             if (const std::optional<TagField> field = FieldOfCode(pendingCode->unicode()))
-                SetFieldText(tag, *field, value.toString(), losses);
+                SetFieldText(tag, *field, value.toString(), codec, losses);
         }
         pendingCode = piece.codeChar;
     }
 }
 
 void FilenameToTag(TTagRecord& tag, const QString& title, const FilenameToTagOptions& options,
-                   FieldLosses* losses) {
+                   const TagCodec& codec, FieldLosses* losses) {
     if (options.oldStyle)
-        OldStyleToTag(tag, title, options.old, losses);
+        OldStyleToTag(tag, title, options.old, codec, losses);
     else
-        NewStyleToTag(tag, title, options.newStyleTemplate, losses);
+        NewStyleToTag(tag, title, options.newStyleTemplate, codec, losses);
 }
 
 } // namespace vantuke

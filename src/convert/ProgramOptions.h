@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tag/CodePage.h"
+
 #include <algorithm>
 #include <array>
 
@@ -23,6 +25,7 @@ struct ProgramOptions {
     bool eraseReadOnlyAttr = true;
     bool keepUndoHistory = true;  // every run that changes files can be undone
     bool skipFailedFiles = false; // an I/O error on an entry is counted and the run goes on
+    TagCodec codec{};             // the code page of tag texts, and "Transliterate"
 
     bool operator==(const ProgramOptions&) const = default;
 };

@@ -41,7 +41,7 @@ QString CodeExpansion(QChar code, const TTagRecord& tag, const QString& path, in
 void AppendCode(QString& result, QChar code, const TTagRecord& tag, const QString& path, int number,
                 const ProgramOptions& options) {
     if (const std::optional<TagField> field = FieldOfCode(code.unicode())) {
-        AppendFieldText(result, tag.Field(*field));
+        AppendFieldText(result, tag.Field(*field), options.codec);
         return;
     }
     const QString piece = CodeExpansion(code, tag, path, number, options);

@@ -20,7 +20,8 @@ constexpr std::optional<TagField> FieldOfCode(char16_t code) {
 // path show as "?" (ShowInOneLine), so that one line stays one entry.
 enum class ExpansionUse { Name, StatusLine };
 
-// Expands the %-codes of a template for one file: %1..%5 the text fields, %6 the genre name
+// Expands the %-codes of a template for one file: %1..%5 the text fields (in the code page of
+// options.codec), %6 the genre name
 // ("unknown style" past the table), %7 the file title, %8 the folder, %9 the extension text,
 // %N/%n the file number zero-padded to numberOfDigits + 1 digits (never cut). A "%" that
 // starts no code is copied and the character after it is read anew.

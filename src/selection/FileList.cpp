@@ -98,7 +98,8 @@ void ReadFileList(const QString& dir, int filterIndex, std::vector<FileListRow>&
     }
 }
 
-QString FileListCell(const FileListRow& row, int column, const QLocale& locale) {
+QString FileListCell(const FileListRow& row, int column, const QLocale& locale,
+                     const TagCodec& codec) {
     switch (column) {
     case kColFilename:
         return NameForDisplay(row.name);
@@ -117,17 +118,17 @@ QString FileListCell(const FileListRow& row, int column, const QLocale& locale) 
         return {};
     switch (column) {
     case kColSongName:
-        return FieldText(row.tag, TagField::SongName);
+        return ShownFieldText(row.tag.SongName, codec);
     case kColArtist:
-        return FieldText(row.tag, TagField::Artist);
+        return ShownFieldText(row.tag.Artist, codec);
     case kColAlbum:
-        return FieldText(row.tag, TagField::Album);
+        return ShownFieldText(row.tag.Album, codec);
     case kColYear:
-        return FieldText(row.tag, TagField::Year);
+        return ShownFieldText(row.tag.Year, codec);
     case kColStyle:
         return GenreDisplayName(row.tag.Genre);
     case kColComment:
-        return FieldText(row.tag, TagField::Comment);
+        return ShownFieldText(row.tag.Comment, codec);
     default:
         return {};
     }

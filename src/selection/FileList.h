@@ -66,7 +66,9 @@ struct FileListRow {
 // failing file's own row without its tag cells, stay in rows.
 void ReadFileList(const QString& dir, int filterIndex, std::vector<FileListRow>& rows);
 
-// The text of one cell as the list shows it; the name as NameForDisplay draws it.
-QString FileListCell(const FileListRow& row, int column, const QLocale& locale);
+// The text of one cell as the list shows it: the name as NameForDisplay draws it, the tag's
+// texts read by codec (ShownFieldText).
+QString FileListCell(const FileListRow& row, int column, const QLocale& locale,
+                     const TagCodec& codec);
 
 } // namespace vantuke

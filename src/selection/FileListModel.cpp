@@ -17,6 +17,15 @@ void FileListModel::Refill(const QString& dir, int filterIndex) {
     endResetModel();
 }
 
+void FileListModel::SetCodec(const TagCodec& codec) {
+    if (codec.page == codec_.page)
+        return;
+    codec_ = codec;
+    if (!rows_.empty())
+        emit dataChanged(index(0, kColSongName), index(rowCount() - 1, kFileListColumnCount - 1),
+                         {Qt::DisplayRole});
+}
+
 int FileListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(rows_.size());
 }
@@ -28,7 +37,7 @@ int FileListModel::columnCount(const QModelIndex& parent) const {
 QVariant FileListModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
         return {};
-    return FileListCell(rows_[size_t(index.row())], index.column(), locale_);
+    return FileListCell(rows_[size_t(index.row())], index.column(), locale_, codec_);
 }
 
 QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int role) const {

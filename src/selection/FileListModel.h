@@ -19,6 +19,8 @@ public:
     // the refill; the rows read before it are shown and the error propagates.
     void Refill(const QString& dir, int filterIndex);
     const FileListRow& Row(int row) const { return rows_[size_t(row)]; }
+    // The code page the tag cells are read in; the cells show the change at once.
+    void SetCodec(const TagCodec& codec);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -29,6 +31,7 @@ public:
 private:
     std::vector<FileListRow> rows_;
     QLocale locale_;
+    TagCodec codec_;
 };
 
 } // namespace vantuke

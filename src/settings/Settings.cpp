@@ -5,6 +5,7 @@
 #include "platform/Locations.h"
 #include "settings/BuiltInPresets.h"
 #include "settings/IniFile.h"
+#include "tag/CodePage.h"
 #include "tag/Genres.h"
 
 #include <algorithm>
@@ -39,6 +40,11 @@ public:
     }
     void Text(const QString& key, QString& value) const {
         value = ini_.ReadString(section_, key, value);
+    }
+    // A code page by its name in any letter case; a name no page has leaves the page.
+    void Page(const QString& key, const CodePage*& page) const {
+        if (const CodePage* named = FindCodePage(ini_.ReadString(section_, key, QString())))
+            page = named;
     }
     // A number outside low..high counts as the nearer end.
     void Number(const QString& key, int& value, int low, int high) const {
@@ -90,6 +96,7 @@ public:
     void Section(const QString& name) { section_ = name; }
     void Bool(const QString& key, bool value) { ini_.WriteBool(section_, key, value); }
     void Text(const QString& key, const QString& value) { ini_.WriteString(section_, key, value); }
+    void Page(const QString& key, const CodePage* page) { Text(key, page->Name()); }
     void Number(const QString& key, int value, int, int) {
         ini_.WriteInteger(section_, key, value);
     }
@@ -128,6 +135,8 @@ template <typename Keys, typename Values> void VisitKeys(Keys& keys, Values& s) 
     keys.Bool(QStringLiteral("ClearStatus"), s.clearStatus);
     keys.Bool(QStringLiteral("KeepUndoHistory"), s.program.keepUndoHistory);
     keys.Bool(QStringLiteral("SkipFailedFiles"), s.program.skipFailedFiles);
+    keys.Page(QStringLiteral("CodePage"), s.program.codec.page);
+    keys.Bool(QStringLiteral("Transliterate"), s.program.codec.transliterate);
 
     keys.Section(QStringLiteral("UnTag"));
     keys.Bool(QStringLiteral("Confirmation"), s.untagConfirmation);

@@ -15,7 +15,8 @@ namespace vantuke {
 // its controls after loading and collects it from them before saving.
 struct Settings {
     ProgramOptions program;         // "ExtensionFormat","NumberOfDigits","EraseReadOnlyAttr",
-                                    // "KeepUndoHistory","SkipFailedFiles"
+                                    // "KeepUndoHistory","SkipFailedFiles","CodePage",
+                                    // "Transliterate"
     QString lastDir;                // "LastDir"; default: the user's home folder + "/"
     bool clearStatus = false;       // "ClearStatus"
     bool untagConfirmation = false; // "UnTag"/"Confirmation"

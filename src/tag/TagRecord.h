@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tag/CodePage.h"
+
 #include <QByteArray>
 #include <QString>
 #include <array>
@@ -34,32 +36,47 @@ struct TTagRecord {
     bool operator==(const TTagRecord&) const = default;
 };
 
-// A field's text: its bytes before the first NUL, decoded from the single-byte code page
-// (Windows-1252).
-QString FieldText(const QByteArray& bytes);
-QString FieldText(const TTagRecord& record, TagField field);
+// A field's text: its bytes before the first NUL, decoded from the code page.
+QString FieldText(const QByteArray& bytes, const TagCodec& codec);
+QString FieldText(const TTagRecord& record, TagField field, const TagCodec& codec);
 // Appends a field's text to out, as FieldText gives it.
-void AppendFieldText(QString& out, const QByteArray& bytes);
+void AppendFieldText(QString& out, const QByteArray& bytes, const TagCodec& codec);
+// A field's text as a person sees it: each byte that is no character of the code page (an
+// escape in FieldText) shows as U+FFFD.
+QString ShownFieldText(const QByteArray& bytes, const TagCodec& codec);
+// True when every byte of the field's text is part of a character of the code page.
+bool FieldTextValid(const QByteArray& bytes, const TagCodec& codec);
 
-// Stores bytes into a field, keeping the first bytes up to the field's capacity.
-void SetFieldBytes(TTagRecord& record, TagField field, const QByteArray& bytes);
+// What a text kept and lost when it was cut to a field's capacity, in characters.
+struct FieldCut {
+    int kept = 0;
+    int lost = 0; // 0: nothing was cut
+};
+// The truncation rule that every store into a text field follows: keeps the first bytes up to
+// capacity, ending at a character boundary (a character of a multi-byte code page is never
+// cut in half; the field's rest is NUL when written).
+FieldCut CutToCapacity(QByteArray& bytes, int capacity, const CodePage& page);
+
+// Stores bytes into a field by the truncation rule.
+void SetFieldBytes(TTagRecord& record, TagField field, const QByteArray& bytes,
+                   const TagCodec& codec);
 // What the last text stored into each field lost on the way: the characters past the field's
-// capacity, and whether it held characters the code page lacks (stored as "?"). Indexed by
-// TagField.
+// capacity (with those kept), and whether characters the code page lacks became "?" or were
+// transliterated. Indexed by TagField.
 struct FieldLosses {
     std::array<int, kTextFields.size()> cut{};
+    std::array<int, kTextFields.size()> kept{};
     std::array<bool, kTextFields.size()> unmapped{};
+    std::array<bool, kTextFields.size()> transliterated{};
 
     bool operator==(const FieldLosses&) const = default;
 };
 
-// Encodes text into the code page (a character it lacks becomes "?") and stores it by the
-// same truncation rule. With losses, records what the text lost in the field's entry.
-void SetFieldText(TTagRecord& record, TagField field, const QString& text,
+// Encodes text into the code page (CodePage::Encode: an escaped byte of a file name becomes
+// that byte, a character the page lacks "?" or its transliteration) and stores it by the
+// truncation rule. With losses, records what the text lost in the field's entry.
+void SetFieldText(TTagRecord& record, TagField field, const QString& text, const TagCodec& codec,
                   FieldLosses* losses = nullptr);
-// The text's bytes in the code page, untruncated. An escaped byte of a file name (U+DC80 to
-// U+DCFF, see NameBytes.h) becomes that byte, so a name's Latin-1 "é" reaches the tag as é.
-QByteArray EncodeFieldText(const QString& text);
 
 // Empties all five text fields and sets the genre to 0 ("Blues").
 void ClearTag(TTagRecord& record);

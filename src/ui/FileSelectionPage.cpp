@@ -284,6 +284,10 @@ void FileSelectionPage::UpdateStatusLine() {
     status_->setText(Selection().StatusText());
 }
 
+void FileSelectionPage::SetTagCodec(const TagCodec& codec) {
+    fileModel_->SetCodec(codec);
+}
+
 const SelectedFiles& FileSelectionPage::Selection() const {
     return selectionModel_->Files();
 }

@@ -3,6 +3,7 @@
 #include "selection/SelectedFiles.h"
 #include "selection/dirtree.h"
 #include "settings/PresetList.h"
+#include "tag/CodePage.h"
 
 #include <QWidget>
 
@@ -40,6 +41,8 @@ public:
     // Adds files named from outside the window (the command line, a file manager's "Open
     // With"), each as "Add" adds a listed row: a playlist adds the files it lists.
     void AddPaths(const QStringList& paths);
+    // The code page the file list reads the tags' texts in.
+    void SetTagCodec(const TagCodec& codec);
     PresetList DirPresets() const;
     // Fills ComboBox4 (settings load). The tree does not move.
     void SetDirPresets(const PresetList& presets);

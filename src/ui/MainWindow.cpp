@@ -1,5 +1,7 @@
 #include "ui/MainWindow.h"
 
+#include "selection/BusyScope.h"
+#include "settings/CodePageGuessDialog.h"
 #include "settings/options.h"
 #include "ui/About.h"
 #include "ui/ErrorGuard.h"
@@ -25,6 +27,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 
 namespace vantuke {
 
@@ -35,6 +38,10 @@ constexpr int kStepProcess = 1;
 
 QString RunFileDialog(QFileDialog& dialog) {
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+const CodePage* RunGuessDialog(CodePageGuessDialog& dialog) {
+    return dialog.exec() == QDialog::Accepted ? dialog.ChosenPage() : nullptr;
 }
 
 void OpenWithPlayer(const QString& path) {
@@ -49,7 +56,8 @@ TForm1::TForm1(QWidget* parent) : TForm1(TDirTree::RootProvider(), parent) {}
 TForm1::TForm1(TDirTree::RootProvider roots, QWidget* parent)
     : QWidget(parent), steps_(new WrapTabs(this)),
       files_(roots ? new FileSelectionPage(std::move(roots)) : new FileSelectionPage),
-      execute_(new ExecutePage), fileDialogRunner_(&RunFileDialog), mp3Player_(&OpenWithPlayer) {
+      execute_(new ExecutePage), fileDialogRunner_(&RunFileDialog),
+      guessDialogRunner_(&RunGuessDialog), mp3Player_(&OpenWithPlayer) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Vantuke"));
     resize(kWindowSize);
@@ -145,8 +153,13 @@ void TForm1::AttachDialogs(TForm2* query, TForm3* about, TForm4* options) {
     about_ = about;
     options_ = options;
     processes_->Tag()->AttachQueryDialog(query);
-    if (options_)
-        connect(options_, &TForm4::Closed, this, &TForm1::SaveSettingsGuarded);
+    if (options_) {
+        connect(options_, &TForm4::Closed, this, [this] {
+            files_->SetTagCodec(options_->Options().codec);
+            SaveSettingsGuarded();
+        });
+        connect(options_, &TForm4::GuessRequested, this, &TForm1::GuessCodePage);
+    }
 }
 
 const QComboBox& TForm1::GenreList() const {
@@ -169,6 +182,21 @@ void TForm1::SaveSettings() {
 Settings TForm1::CurrentSettings() const {
     return CollectSettings(
         SettingsControls{*files_, *processes_, *execute_->ClearStatusBox(), options_});
+}
+
+void TForm1::GuessCodePage() {
+    if (!options_)
+        return;
+    const QStringList paths = files_->Selection().Entries();
+    std::optional<CodePageGuess> guess;
+    if (!RunGuarded(options_, [&] {
+            const BusyScope busy(options_);
+            guess = GuessCodePageOf(paths);
+        }))
+        return;
+    CodePageGuessDialog dialog(*guess, int(paths.size()), options_);
+    if (const CodePage* chosen = guessDialogRunner_(dialog))
+        options_->SetCodePage(*chosen);
 }
 
 void TForm1::SaveSettingsGuarded() {

@@ -14,6 +14,8 @@ class QPlainTextEdit;
 
 namespace vantuke {
 
+class CodePage;
+class CodePageGuessDialog;
 class ExecutePage;
 class FileSelectionPage;
 class ProcessPages;
@@ -30,6 +32,8 @@ class TForm1 : public QWidget {
 public:
     // Shows the answer of a file dialog: the chosen path, or an empty text when cancelled.
     using FileDialogRunner = std::function<QString(QFileDialog& dialog)>;
+    // Shows the code page guess: the page chosen, or null when cancelled.
+    using GuessDialogRunner = std::function<const CodePage*(CodePageGuessDialog& dialog)>;
 
     explicit TForm1(QWidget* parent = nullptr);
     // The directory tree's top-level nodes come from roots (tests use their own folders).
@@ -62,11 +66,15 @@ public:
     void SaveStatusBox();
     // "Undo last run": asks, then undoes the newest run of the history not undone yet.
     void UndoLastRun();
+    // The Options dialog's "Guess…": guesses the code page of the selected files' tags and
+    // shows the candidates; the one chosen goes into the dialog's code page list.
+    void GuessCodePage();
     // Enables "Undo last run" when the history holds a run to undo.
     void UpdateUndoButton();
     QStringList StatusLines() const;
 
     void SetFileDialogRunner(FileDialogRunner runner) { fileDialogRunner_ = std::move(runner); }
+    void SetGuessDialogRunner(GuessDialogRunner runner) { guessDialogRunner_ = std::move(runner); }
     // How "Play mp3 when asking for TAG" starts the player.
     void SetMp3Player(WindowBatchHost::Player player) { mp3Player_ = std::move(player); }
 
@@ -106,6 +114,7 @@ private:
     SettingsFile settingsFile_;
     bool running_ = false;
     FileDialogRunner fileDialogRunner_;
+    GuessDialogRunner guessDialogRunner_;
     WindowBatchHost::Player mp3Player_;
 };
 

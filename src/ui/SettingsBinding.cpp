@@ -16,6 +16,7 @@ void ApplySettings(const Settings& settings, const SettingsControls& controls) {
     ProcessPages& pages = controls.processes;
     if (controls.options)
         controls.options->SetOptions(settings.program);
+    controls.files.SetTagCodec(settings.program.codec);
     controls.files.DirTree()->SetDirectory(settings.lastDir);
     controls.clearStatus.setChecked(settings.clearStatus);
     pages.UnTagConfirmation()->setChecked(settings.untagConfirmation);

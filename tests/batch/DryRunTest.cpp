@@ -186,6 +186,36 @@ TEST_F(DryRunTest, FilenameToTagSeesTheTagItPlannedAndNotesWhatTheFieldsLose) {
                                      "Artist: characters outside Windows-1252 become \"?\""}));
 }
 
+TEST_F(DryRunTest, TextsGoThroughTheChosenCodePage) {
+    const TagCodec cyrillic{FindCodePage(u"windows-1251"), false};
+    const TagCodec gbk{FindCodePage(u"GBK"), false};
+    const auto in = [](const TagCodec& codec, const char* text) {
+        return codec.Page().Encode(QString::fromUtf8(text), false).bytes;
+    };
+    WriteMp3(Path("ru.mp3"), 400, MakeTag(in(cyrillic, "Кукушка"), in(cyrillic, "Кино")));
+    WriteMp3(Path("utf8.mp3"), 400, MakeTag("Caf\xC3\xA9 \xE6\x97\xA5", "X"));
+
+    // A tag in Windows-1251 names its file in UTF-8.
+    BatchOptions options = OptionsFor(Process::TagToFilename);
+    options.program.codec = cyrillic;
+    Compare({"ru.mp3"}, options);
+    EXPECT_EQ(last_.entries, QStringList{Path(QString::fromUtf8("Кино - Кукушка.mp3"))});
+    EXPECT_EQ(Notes(1), QStringList());
+
+    // Page values in GBK are cut between characters; a tag read with bytes GBK has no
+    // character for is noted.
+    options = OptionsFor(Process::Tag);
+    options.program.codec = gbk;
+    options.tagFill.values = {QString::fromUtf8("中文歌曲名称测试长标题一二三四五六"), "", "", "",
+                              ""};
+    Compare({"a.mp3", "utf8.mp3"}, options);
+    EXPECT_EQ(Notes(1), QStringList{"Song Name cut to 15 characters (2 lost)"});
+    EXPECT_EQ(Notes(2), QStringList({"Song Name: bytes not valid in GBK",
+                                     "Song Name cut to 15 characters (2 lost)"}));
+    EXPECT_EQ(QByteArray(last_.plan.items[0].tagAfter->data() + 3, 30),
+              in(gbk, "中文歌曲名称测试长标题一二三四"));
+}
+
 TEST_F(DryRunTest, FilenameToTagOldStyleOverwritingTags) {
     BatchOptions options = OptionsFor(Process::FilenameToTag);
     options.filenameToTag.oldStyle = true;

@@ -9,6 +9,9 @@
 #include <gtest/gtest.h>
 
 using namespace vantuke;
+
+// Tag texts in Windows-1252, the code page of a first start.
+const TagCodec kCodec;
 using namespace testsupport;
 
 namespace {
@@ -134,11 +137,11 @@ TEST(TagFill, OnlyYearAskedShowsTheFileYearAndTheRestAsThePage) {
     TagFillOptions page = PageWith("Page Artist", 3);
     page.ask[3] = true;
     TTagRecord record;
-    SetFieldText(record, TagField::Year, "1977");
-    SetFieldText(record, TagField::Artist, "File Artist");
+    SetFieldText(record, TagField::Year, "1977", kCodec);
+    SetFieldText(record, TagField::Artist, "File Artist", kCodec);
     record.Genre = 17;
 
-    const TagQuery query = FillQueryFromTag(record, page);
+    const TagQuery query = FillQueryFromTag(record, page, kCodec);
     EXPECT_EQ(query.enabled, (std::array<bool, 6>{false, false, false, true, false, false}));
     EXPECT_EQ(query.texts, (std::array<QString, 5>{"Page Song", "Page Artist", "Page Album", "1977",
                                                    "Page Comment"}));

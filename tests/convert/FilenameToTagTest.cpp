@@ -5,15 +5,18 @@
 namespace vantuke {
 namespace {
 
+// Tag texts in Windows-1252, the code page of a first start.
+const TagCodec kCodec;
+
 // The record as it arrives from a file's existing tag: every field set, so a field that the
 // conversion leaves alone is told apart from one it empties.
 TTagRecord ArrivingTag() {
     TTagRecord tag;
-    SetFieldText(tag, TagField::SongName, QStringLiteral("old song"));
-    SetFieldText(tag, TagField::Artist, QStringLiteral("old artist"));
-    SetFieldText(tag, TagField::Album, QStringLiteral("old album"));
-    SetFieldText(tag, TagField::Year, QStringLiteral("1900"));
-    SetFieldText(tag, TagField::Comment, QStringLiteral("old comment"));
+    SetFieldText(tag, TagField::SongName, QStringLiteral("old song"), kCodec);
+    SetFieldText(tag, TagField::Artist, QStringLiteral("old artist"), kCodec);
+    SetFieldText(tag, TagField::Album, QStringLiteral("old album"), kCodec);
+    SetFieldText(tag, TagField::Year, QStringLiteral("1900"), kCodec);
+    SetFieldText(tag, TagField::Comment, QStringLiteral("old comment"), kCodec);
     tag.Genre = 42;
     return tag;
 }
@@ -36,11 +39,11 @@ TEST_P(OldStyleTest, SplitsAtTheSeparator) {
     options.clearSpaces = c.clearSpaces;
     options.format = c.format;
     TTagRecord tag = ArrivingTag();
-    OldStyleToTag(tag, QString::fromUtf8(c.title), options);
+    OldStyleToTag(tag, QString::fromUtf8(c.title), options, kCodec);
 
     TTagRecord expected = ArrivingTag();
-    SetFieldText(expected, TagField::SongName, QString::fromUtf8(c.songName));
-    SetFieldText(expected, TagField::Artist, QString::fromUtf8(c.artist));
+    SetFieldText(expected, TagField::SongName, QString::fromUtf8(c.songName), kCodec);
+    SetFieldText(expected, TagField::Artist, QString::fromUtf8(c.artist), kCodec);
     EXPECT_EQ(tag, expected);
 }
 
@@ -86,8 +89,8 @@ TEST(OldStyleTruncationTest, StoresTheFirstThirtyCharacters) {
     options.format = 6;
     TTagRecord tag = ArrivingTag();
     const QString title = QStringLiteral("0123456789").repeated(4);
-    OldStyleToTag(tag, title, options);
-    EXPECT_EQ(FieldText(tag, TagField::SongName), title.left(30));
+    OldStyleToTag(tag, title, options, kCodec);
+    EXPECT_EQ(FieldText(tag, TagField::SongName, kCodec), title.left(30));
 }
 
 struct NewStyleCase {
@@ -102,12 +105,12 @@ class NewStyleTest : public testing::TestWithParam<NewStyleCase> {};
 TEST_P(NewStyleTest, MatchesTheTemplate) {
     const NewStyleCase& c = GetParam();
     TTagRecord tag = ArrivingTag();
-    NewStyleToTag(tag, QString::fromUtf8(c.title), QString::fromUtf8(c.tmpl));
+    NewStyleToTag(tag, QString::fromUtf8(c.title), QString::fromUtf8(c.tmpl), kCodec);
 
     TTagRecord expected = ArrivingTag();
     for (TagField field : kTextFields) {
         if (const char* text = c.fields[int(field)])
-            SetFieldText(expected, field, QString::fromUtf8(text));
+            SetFieldText(expected, field, QString::fromUtf8(text), kCodec);
     }
     EXPECT_EQ(tag, expected);
 }
@@ -155,30 +158,30 @@ TEST(FilenameToTagTest, ChoosesTheStyle) {
 
     TTagRecord oldStyle = ArrivingTag();
     options.oldStyle = true;
-    FilenameToTag(oldStyle, QStringLiteral("left_right"), options);
-    EXPECT_EQ(FieldText(oldStyle, TagField::SongName), "left");
-    EXPECT_EQ(FieldText(oldStyle, TagField::Artist), "right");
-    EXPECT_EQ(FieldText(oldStyle, TagField::Album), "old album");
+    FilenameToTag(oldStyle, QStringLiteral("left_right"), options, kCodec);
+    EXPECT_EQ(FieldText(oldStyle, TagField::SongName, kCodec), "left");
+    EXPECT_EQ(FieldText(oldStyle, TagField::Artist, kCodec), "right");
+    EXPECT_EQ(FieldText(oldStyle, TagField::Album, kCodec), "old album");
 
     TTagRecord newStyle = ArrivingTag();
     options.oldStyle = false;
-    FilenameToTag(newStyle, QStringLiteral("left_right"), options);
-    EXPECT_EQ(FieldText(newStyle, TagField::SongName), "old song");
-    EXPECT_EQ(FieldText(newStyle, TagField::Album), "left");
-    EXPECT_EQ(FieldText(newStyle, TagField::Year), "righ");
+    FilenameToTag(newStyle, QStringLiteral("left_right"), options, kCodec);
+    EXPECT_EQ(FieldText(newStyle, TagField::SongName, kCodec), "old song");
+    EXPECT_EQ(FieldText(newStyle, TagField::Album, kCodec), "left");
+    EXPECT_EQ(FieldText(newStyle, TagField::Year, kCodec), "righ");
 }
 
 TEST(FilenameToTagTest, LongTitlesAndTemplatesFinish) {
     const QString title = QStringLiteral("ab - ").repeated(50000);
     TTagRecord tag = ArrivingTag();
-    NewStyleToTag(tag, title, QStringLiteral("%1 - ").repeated(20000) + u'%');
-    EXPECT_EQ(FieldText(tag, TagField::SongName), "ab");
+    NewStyleToTag(tag, title, QStringLiteral("%1 - ").repeated(20000) + u'%', kCodec);
+    EXPECT_EQ(FieldText(tag, TagField::SongName, kCodec), "ab");
 
     OldStyleOptions options;
     options.separator = QStringLiteral("zz");
-    OldStyleToTag(tag, title, options);
-    EXPECT_EQ(FieldText(tag, TagField::Artist), title.left(30));
-    EXPECT_EQ(FieldText(tag, TagField::SongName), "");
+    OldStyleToTag(tag, title, options, kCodec);
+    EXPECT_EQ(FieldText(tag, TagField::Artist, kCodec), title.left(30));
+    EXPECT_EQ(FieldText(tag, TagField::SongName, kCodec), "");
 }
 
 } // namespace

@@ -25,6 +25,9 @@
 #include <unistd.h>
 
 using namespace vantuke;
+
+// Tag texts in Windows-1252, the code page of a first start.
+const TagCodec kCodec;
 using namespace journaltest;
 using testsupport::AudioBytes;
 using testsupport::MakeTag;
@@ -432,7 +435,7 @@ TEST_F(HistoryTest, RecordedRunGivesTheItemsOfARunWithoutHistory) {
     const auto recorded = [&](std::optional<HoldLimits> limits, QStringList& lines) {
         QStringList entries = MakeFiles(Dir(), made);
         QByteArray json;
-        PlanJsonWriter writer(options.process, false,
+        PlanJsonWriter writer(options.process, false, options.program.codec,
                               [&json](QByteArrayView piece) { json.append(piece); });
         RunPlan plan;
         plan.process = options.process;
@@ -563,8 +566,8 @@ TEST_F(HistoryTest, FileChangedWhileHeldIsDecidedAgain) {
     EXPECT_EQ(result.errorCount, 0);
     TTagRecord record;
     ASSERT_TRUE(ReadTagIfPresent(entries.at(1), record));
-    EXPECT_EQ(FieldText(record.Album), QStringLiteral("Racer"));
-    EXPECT_EQ(FieldText(record.Artist), QStringLiteral("Other Band"));
+    EXPECT_EQ(FieldText(record.Album, kCodec), QStringLiteral("Racer"));
+    EXPECT_EQ(FieldText(record.Artist, kCodec), QStringLiteral("Other Band"));
     EXPECT_EQ(host.lines.count("Processing file:" + entries.at(1)), 1);
 }
 

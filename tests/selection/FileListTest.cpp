@@ -12,6 +12,9 @@
 #include <sys/stat.h>
 
 using namespace vantuke;
+
+// Tag texts in Windows-1252, the code page of a first start.
+const TagCodec kCodec;
 using testsupport::MakeTag;
 using testsupport::TempDir;
 using testsupport::WriteFile;
@@ -35,7 +38,7 @@ QStringList Names(const std::vector<FileListRow>& rows) {
 QStringList Cells(const FileListRow& row) {
     QStringList cells;
     for (int column = 0; column < kFileListColumnCount; ++column)
-        cells << FileListCell(row, column, QLocale::c());
+        cells << FileListCell(row, column, QLocale::c(), kCodec);
     return cells;
 }
 
@@ -97,10 +100,10 @@ TEST_F(FileListFolder, OnlyNamesEndingInMp3GetATagCell) {
     const auto rows = List(dir.Dir(), 1);
     QStringList tagCells;
     for (const FileListRow& row : rows)
-        tagCells << FileListCell(row, kColTag, QLocale::c());
+        tagCells << FileListCell(row, kColTag, QLocale::c(), kCodec);
     // .hidden.mp3 and demomp3 are shorter than a tag: they cannot hold one.
     EXPECT_EQ(tagCells, (QStringList{"No", "Yes", "No", "", "No", ""}));
-    EXPECT_EQ(FileListCell(rows[5], kColSongName, QLocale::c()), "");
+    EXPECT_EQ(FileListCell(rows[5], kColSongName, QLocale::c(), kCodec), "");
 }
 
 TEST(FileList, NamesAreSortedByCollationWithoutRegardToCase) {
@@ -266,6 +269,6 @@ TEST(FileList, DateCellShowsTheFilesLocalModificationTime) {
     SetModified(dir.Path("noon.mp3"), QDateTime(QDate(2020, 1, 31), QTime(12, 0, 31)));
     const auto rows = List(dir.Dir(), 0);
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(FileListCell(rows[0], kColFiledate, QLocale::c()), "31 Jan 2020");
-    EXPECT_EQ(FileListCell(rows[1], kColFiledate, QLocale::c()), "31 Jan 2020 12:00:30");
+    EXPECT_EQ(FileListCell(rows[0], kColFiledate, QLocale::c(), kCodec), "31 Jan 2020");
+    EXPECT_EQ(FileListCell(rows[1], kColFiledate, QLocale::c(), kCodec), "31 Jan 2020 12:00:30");
 }

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -54,6 +55,29 @@ TEST_F(OptionsDialogTest, OptionsComeBackAsSetAndSlidersAreClamped) {
     EXPECT_FALSE(dialog.Options().skipFailedFiles);
 }
 
+TEST_F(OptionsDialogTest, TheCodePageListTakesTheGuessAndComesBackAsSet) {
+    auto* list = Find<QComboBox>(QStringLiteral("ComboBox1"));
+    ASSERT_EQ(list->count(), vantuke::CodePages().size());
+    EXPECT_EQ(list->currentText(), QStringLiteral("Western (Windows-1252)"));
+    EXPECT_EQ(Find<QLabel>(QStringLiteral("Label9"))->buddy(), list);
+    ProgramOptions options;
+    options.codec = vantuke::TagCodec{vantuke::FindCodePage(u"Shift_JIS"), true};
+    dialog.SetOptions(options);
+    EXPECT_EQ(dialog.Options(), options);
+    EXPECT_EQ(list->currentText(), QStringLiteral("Japanese (Shift_JIS)"));
+
+    QSignalSpy asked(&dialog, &TForm4::GuessRequested);
+    Find<QPushButton>(QStringLiteral("Button1"))->click();
+    EXPECT_EQ(asked.count(), 1);
+    dialog.SetCodePage(*vantuke::FindCodePage(u"EUC-KR"));
+    EXPECT_EQ(dialog.Options().codec.page, vantuke::FindCodePage(u"EUC-KR"));
+    Find<QCheckBox>(QStringLiteral("CheckBox4"))->click();
+    EXPECT_FALSE(dialog.Options().codec.transliterate);
+    dialog.show();
+    EXPECT_GE(layoutcheck::DroppedDownRows(*list, QStringLiteral("Options-CodePages")), 12);
+    dialog.hide();
+}
+
 TEST_F(OptionsDialogTest, EveryWayOfClosingEmitsClosed) {
     struct Case {
         const char* name;
@@ -85,15 +109,15 @@ TEST_F(OptionsDialogTest, EveryWayOfClosingEmitsClosed) {
 }
 
 // Each caption stands centred under the tick of its position and inside its group, at the
-// dialog's fixed size.
+// dialog's fixed size (at least the first 236 by 177; the code page rows make it larger).
 TEST_F(OptionsDialogTest, CaptionsStandUnderTheirTicks) {
     dialog.show();
-    // 236 pixels wide; taller than 177 by the rows its options take beyond the first three.
-    EXPECT_EQ(dialog.width(), 236);
+    EXPECT_GE(dialog.width(), 236);
     EXPECT_GE(dialog.height(), 177);
+    EXPECT_LE(dialog.width(), 372); // never wider than the main window
     EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
     layoutcheck::ExpectNothingClipped(dialog);
-    layoutcheck::SaveScreenshot(dialog, QStringLiteral("Options"));
+    layoutcheck::SaveScreenshot(dialog, QStringLiteral("Options-fixed-size"));
 
     struct Row {
         const char* slider;

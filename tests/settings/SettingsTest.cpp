@@ -26,6 +26,7 @@ namespace {
 Settings FullyPopulated() {
     Settings s;
     s.program = ProgramOptions{3, 0, false, true, true};
+    s.program.codec = TagCodec{FindCodePage(u"GBK"), true};
     s.lastDir = QStringLiteral("/srv/music/Bj\u00F6rk/");
     s.clearStatus = true;
     s.untagConfirmation = true;
@@ -110,7 +111,8 @@ TEST(Settings, NewFileHoldsSectionsAndKeysInOrder) {
     EXPECT_TRUE(text.startsWith("[ProgramOptions]\nExtensionFormat=1\nNumberOfDigits=1\n"
                                 "EraseReadOnlyAttr=1\nLastDir=" +
                                 QDir::homePath() +
-                                "/\nClearStatus=0\nKeepUndoHistory=1\nSkipFailedFiles=0\n"));
+                                "/\nClearStatus=0\nKeepUndoHistory=1\nSkipFailedFiles=0\n"
+                                "CodePage=windows-1252\nTransliterate=0\n"));
     EXPECT_TRUE(text.contains("[FilenameTAG]\nSeparator=-\nClearSpaces=1\n"
                               "WriteTAGonlyWhenNotPresent=1\nFormat=0\nNoOfPresets=0\n"
                               "ActivePreset=-1\n"));
@@ -162,6 +164,12 @@ INSTANTIATE_TEST_SUITE_P(
                  }},
         LoadCase{"SkipFailedFilesOn", "[ProgramOptions]\nSkipFailedFiles=1\n",
                  [](const Settings& s) { return s.program.skipFailedFiles; }},
+        LoadCase{"CodePageByNameInAnyCase", "[ProgramOptions]\nCodePage=koi8-r\nTransliterate=1\n",
+                 [](const Settings& s) {
+                     return s.program.codec == TagCodec{FindCodePage(u"KOI8-R"), true};
+                 }},
+        LoadCase{"UnknownCodePageIsTheDefault", "[ProgramOptions]\nCodePage=cp1251\n",
+                 [](const Settings& s) { return s.program.codec == TagCodec{}; }},
         LoadCase{"FormatClampsHigh", "[FilenameTAG]\nFormat=12\n",
                  [](const Settings& s) { return s.oldStyle.format == 7; }},
         LoadCase{"FormatClampsLow", "[FilenameTAG]\nFormat=-5\n",

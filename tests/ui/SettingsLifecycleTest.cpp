@@ -30,6 +30,7 @@ namespace {
 Settings Changed(const QString& lastDir) {
     Settings s;
     s.program = ProgramOptions{3, 0, false};
+    s.program.codec = TagCodec{FindCodePage(u"KOI8-R"), true};
     s.lastDir = lastDir;
     s.clearStatus = true;
     s.untagConfirmation = true;
