@@ -20,6 +20,7 @@ public:
         recorder_.Looked(last);
         return last;
     }
+    void ReadAt(qint64 pos, char* out, qint64 n) const override { file_->ReadAt(pos, out, n); }
     void WriteTag(const TTagRecord& record) override {
         file_->WriteTag(record);
         recorder_.Wrote(record);

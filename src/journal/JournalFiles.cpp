@@ -79,6 +79,10 @@ public:
             return QByteArrayView(heldLast_.data(), kTagSize);
         return handle_->real->LastBytes();
     }
+    // A change held for the file touches only its end, which the steps read by LastBytes.
+    void ReadAt(qint64 pos, char* out, qint64 n) const override {
+        handle_->real->ReadAt(pos, out, n);
+    }
     void WriteTag(const TTagRecord& record) override { owner_.WriteTag(*this, record); }
     bool RemoveTag() override { return owner_.RemoveTag(*this); }
     void Close() override {

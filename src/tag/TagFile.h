@@ -27,6 +27,9 @@ public:
     // The last 128 bytes as the file holds them now: the old bytes a change replaces. Valid
     // until the next call on this file.
     virtual QByteArrayView LastBytes() = 0;
+    // Reads exactly n bytes at pos as the file holds them now (the ID3v2 tag at its start,
+    // say); throws IoError naming the file.
+    virtual void ReadAt(qint64 pos, char* out, qint64 n) const = 0;
     // Writes the record's tag over the tag the file has, or appends one when it has none.
     // A write that fails part-way leaves the file as it was: the old bytes are written back
     // over a tag, an appended tag is cut off again.
@@ -61,6 +64,7 @@ public:
 
     const FileStat& Stat() const override { return file_.Stat(); }
     QByteArrayView LastBytes() override;
+    void ReadAt(qint64 pos, char* out, qint64 n) const override { file_.ReadAt(pos, out, n); }
     void WriteTag(const TTagRecord& record) override;
     bool RemoveTag() override;
     void Close() override { file_.Close(); }
@@ -77,7 +81,9 @@ private:
 };
 
 // Reads the tag of a file opened for reading only (the file list, "List files/TAGs"): false,
-// with the record untouched, when the file has none. Works on read-only files.
-bool ReadTagIfPresent(const QString& path, TTagRecord& record);
+// with the record untouched, when the file has none. Works on read-only files. With
+// id3v2Version, also the version of the ID3v2 tag the file begins with (ReadId3v2Version),
+// through the same open file.
+bool ReadTagIfPresent(const QString& path, TTagRecord& record, QString* id3v2Version = nullptr);
 
 } // namespace vantuke

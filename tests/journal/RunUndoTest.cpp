@@ -370,6 +370,7 @@ private:
             : file_(std::move(file)), failWrite_(failWrite), failPath_(std::move(failPath)) {}
         const FileStat& Stat() const override { return file_->Stat(); }
         QByteArrayView LastBytes() override { return file_->LastBytes(); }
+        void ReadAt(qint64 pos, char* out, qint64 n) const override { file_->ReadAt(pos, out, n); }
         void WriteTag(const TTagRecord& record) override {
             if (failWrite_)
                 throw IoError::DiskFull().WithPath(failPath_);
