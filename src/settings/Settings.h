@@ -29,6 +29,7 @@ struct Settings {
     bool listShowProcessing = false;                   // "DisplayMessage"
     QList<Substitution> substitutions{Substitution{}}; // at least one row
     PresetList dirPresets;                             // "DirPresets"
+    Id3v2ToTagOptions id3v2ToTag; // "ID3v2TAG": "Leave<field>","OnlyFillEmpty","CreateTag"
 
     bool operator==(const Settings&) const = default;
 };

@@ -43,6 +43,10 @@ Settings FullyPopulated() {
     s.substitutions = {Substitution{" ", "_"}, Substitution{"", ""}, Substitution{"\"", "'"},
                        Substitution{"\"Live\"", " (live) "}};
     s.dirPresets = PresetList{{"/home/a/", "?"}, -1};
+    s.id3v2ToTag.leave[1] = true;
+    s.id3v2ToTag.leave[kGenreRow] = true;
+    s.id3v2ToTag.onlyEmpty = true;
+    s.id3v2ToTag.createTag = false;
     return s;
 }
 
@@ -107,7 +111,7 @@ TEST(Settings, NewFileHoldsSectionsAndKeysInOrder) {
     }
     EXPECT_EQ(sections,
               (QStringList{"ProgramOptions", "UnTag", "FilenameTAG", "TAG", "TagToFilename",
-                           "ListFilesTags", "AdjustFilename", "DirPresets"}));
+                           "ListFilesTags", "AdjustFilename", "DirPresets", "ID3v2TAG"}));
     EXPECT_TRUE(text.startsWith("[ProgramOptions]\nExtensionFormat=1\nNumberOfDigits=1\n"
                                 "EraseReadOnlyAttr=1\nLastDir=" +
                                 QDir::homePath() +
@@ -123,6 +127,9 @@ TEST(Settings, NewFileHoldsSectionsAndKeysInOrder) {
     EXPECT_TRUE(text.contains("Preset16=%2 - %1\nDisplayMessage=0\n"));
     EXPECT_TRUE(text.contains("[AdjustFilename]\nNoOfReplaceDefinitions=1\n"
                               "Replace1What=\"\"\nReplace1With=\"\"\n"));
+    EXPECT_TRUE(text.endsWith("[ID3v2TAG]\nLeaveSongName=0\nLeaveArtist=0\nLeaveAlbum=0\n"
+                              "LeaveYear=0\nLeaveComment=0\nLeaveGenre=0\nOnlyFillEmpty=0\n"
+                              "CreateTag=1\n"));
 }
 
 struct LoadCase {

@@ -48,6 +48,9 @@ Settings Changed(const QString& lastDir) {
     s.substitutions = {{QStringLiteral("_"), QStringLiteral(" ")},
                        {QStringLiteral(" "), QString()}};
     s.dirPresets = PresetList{{QStringLiteral("/tmp/"), QStringLiteral("?")}, 0};
+    s.id3v2ToTag.leave = {false, true, false, false, true, true};
+    s.id3v2ToTag.onlyEmpty = true;
+    s.id3v2ToTag.createTag = false;
     return s;
 }
 
