@@ -21,6 +21,7 @@ const std::array<FileListColumnInfo, kFileListColumnCount> FileListColumns{{
     {"Year", 50},
     {"Style", 50},
     {"Comment", 50},
+    {"ID3v2", 40},
 }};
 
 namespace {
@@ -45,7 +46,7 @@ void ReadTagCells(const QString& path, FileListRow& row) {
         row.tagCell = TagCell::Untagged;
         return;
     }
-    row.tagCell = ReadTagIfPresent(path, row.tag) ? TagCell::Tagged : TagCell::Untagged;
+    row.tagCell = ReadTagIfPresent(path, row.tag, &row.id3v2) ? TagCell::Tagged : TagCell::Untagged;
 }
 
 } // namespace
@@ -85,7 +86,7 @@ void ReadFileList(const QString& dir, int filterIndex, std::vector<FileListRow>&
         if (entry.status.kind == FileKind::Regular && MatchesMask(entry.name, mask)) {
             names << entry.name;
             found.push_back(
-                {entry.name, entry.status.size, entry.status.lastWrite, TagCell::None, {}});
+                {entry.name, entry.status.size, entry.status.lastWrite, TagCell::None, {}, {}});
         }
         return true;
     });
@@ -111,6 +112,8 @@ QString FileListCell(const FileListRow& row, int column, const QLocale& locale,
         if (row.tagCell == TagCell::None)
             return {};
         return row.tagCell == TagCell::Tagged ? QStringLiteral("Yes") : QStringLiteral("No");
+    case kColId3v2:
+        return row.id3v2;
     default:
         break;
     }

@@ -24,6 +24,7 @@ enum FileListColumn {
     kColYear,
     kColStyle,
     kColComment,
+    kColId3v2, // "2.2", "2.3" or "2.4" when the file begins with an ID3v2 tag
     kFileListColumnCount
 };
 
@@ -56,6 +57,7 @@ struct FileListRow {
     QDateTime lastWrite;
     TagCell tagCell = TagCell::None;
     TTagRecord tag; // meaningful when tagCell is Tagged
+    QString id3v2;  // the ID3v2 version of an MP3 file's tag, as Id3v2VersionText gives it
 };
 
 // Lists the regular files of dir (a full path ending in "/") that the filter admits, hidden

@@ -74,12 +74,31 @@ TEST_F(FileListFolder, Mp3FilterListsTaggedAndUntaggedFilesWithTheirCells) {
     const QStringList tagged = Cells(rows[1]);
     EXPECT_EQ(tagged[kColFilename], "a.mp3");
     EXPECT_EQ(tagged[kColFilesize], "1128");
-    EXPECT_EQ(tagged.mid(kColTag),
-              (QStringList{"Yes", "Song", "Artist", "Album", "1999", "unknown style", "Comment"}));
+    EXPECT_EQ(tagged.mid(kColTag), (QStringList{"Yes", "Song", "Artist", "Album", "1999",
+                                                "unknown style", "Comment", ""}));
 
     const QStringList untagged = Cells(rows[2]);
     EXPECT_EQ(untagged[kColFilesize], "1000");
-    EXPECT_EQ(untagged.mid(kColTag), (QStringList{"No", "", "", "", "", "", ""}));
+    EXPECT_EQ(untagged.mid(kColTag), (QStringList{"No", "", "", "", "", "", "", ""}));
+}
+
+// The "ID3v2" column: the version the first bytes of an MP3 file announce, whatever its
+// ID3v1 tag; nothing for other files.
+TEST(FileList, TheId3v2ColumnShowsTheVersionAFileBeginsWith) {
+    TempDir dir;
+    const auto header = [](char major) { return QByteArray("ID3") + major + QByteArray(6, '\0'); };
+    WriteFile(dir.Path("a.mp3"), header(3) + testsupport::AudioBytes(300));
+    WriteFile(dir.Path("b.mp3"),
+              header(4) + testsupport::AudioBytes(300) + MakeTag("Song", "Artist"));
+    WriteFile(dir.Path("c.mp3"), header(2) + testsupport::AudioBytes(300));
+    WriteFile(dir.Path("d.mp3"), header(5) + testsupport::AudioBytes(300));
+    WriteFile(dir.Path("e.mp3"), testsupport::AudioBytes(300));
+    WriteFile(dir.Path("f.wav"), header(3) + testsupport::AudioBytes(300));
+    QStringList cells;
+    for (const FileListRow& row : List(dir.Dir(), 1))
+        cells << FileListCell(row, kColId3v2, QLocale::c(), kCodec);
+    EXPECT_EQ(cells, (QStringList{"2.3", "2.4", "2.2", "", "", ""}));
+    EXPECT_EQ(QString::fromLatin1(FileListColumns[kColId3v2].caption), "ID3v2");
 }
 
 TEST_F(FileListFolder, EachFilterListsWhatItsMaskAdmits) {
@@ -188,7 +207,7 @@ TEST(FileList, AnUnreadableTagStopsTheListingAndKeepsTheRowsBefore) {
     ASSERT_EQ(Names(rows), (QStringList{"1.mp3", "2.mp3"}));
     EXPECT_EQ(Cells(rows[0])[kColSongName], "One");
     // The failing file keeps its name, size and date, but no tag cells.
-    EXPECT_EQ(Cells(rows[1]).mid(kColTag), (QStringList{"", "", "", "", "", "", ""}));
+    EXPECT_EQ(Cells(rows[1]).mid(kColTag), (QStringList{"", "", "", "", "", "", "", ""}));
 }
 
 // The list only reads: a read-only file (or medium) shows its tag, and keeps its mode.
