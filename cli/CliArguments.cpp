@@ -23,6 +23,7 @@ constexpr NamedProcess kProcessNames[] = {
     {"untag", Process::UnTag},
     {"list", Process::ListFiles},
     {"adjust", Process::AdjustFileName},
+    {"id3v2-to-tag", Process::Id3v2ToTag},
 };
 
 // The "TAG" page rows by their option names; the first five also take a page value.
@@ -239,6 +240,10 @@ private:
             request_.leave[ParseField(name, value())] = true;
         } else if (name == QLatin1String("--ask")) {
             request_.ask[ParseField(name, value())] = true;
+        } else if (name == QLatin1String("--only-empty")) {
+            request_.onlyEmpty = true;
+        } else if (name == QLatin1String("--no-create")) {
+            request_.noCreate = true;
         } else if (name == QLatin1String("--confirm")) {
             request_.confirm = true;
         } else if (name == QLatin1String("--replace")) {
@@ -313,9 +318,10 @@ private:
         only({"--show-processing"}, {Process::ListFiles});
         only({"--old-style", "--separator", "--format", "--keep-spaces", "--overwrite"},
              {Process::FilenameToTag});
-        only({"--song-name", "--artist", "--album", "--year", "--comment", "--genre", "--leave",
-              "--ask"},
+        only({"--song-name", "--artist", "--album", "--year", "--comment", "--genre", "--ask"},
              {Process::Tag});
+        only({"--leave"}, {Process::Tag, Process::Id3v2ToTag});
+        only({"--only-empty", "--no-create"}, {Process::Id3v2ToTag});
         only({"--confirm"}, {Process::UnTag});
         only({"--csv"}, {Process::ListFiles});
         only({"--replace"}, {Process::AdjustFileName});
@@ -376,6 +382,7 @@ Processes:
   untag             cut the tag off each file
   list              print one line per tagged file
   adjust            rename each file by text substitutions
+  id3v2-to-tag      fill each file's tag from its ID3v2 tag
 
 Options for every process:
   --ext Mp3|mp3|MP3|mP3   letter case of the MP3 extension (default mp3)
@@ -433,6 +440,13 @@ untag:
   --confirm               ask before each removal: y(es), n(o), c(ancel)
 adjust:
   --replace WHAT WITH     a substitution row (repeatable, applied in order)
+id3v2-to-tag:
+  Copies song-name (TIT2), artist (TPE1), album (TALB), year (TDRC, TYER or
+  TDAT), comment (COMM) and genre (TCON) from the ID3v2 tag; a value the
+  ID3v2 tag lacks leaves the field.
+  --leave FIELD           keep the file's own value (repeatable)
+  --only-empty            fill only fields that are empty in the tag
+  --no-create             leave files without a tag as they are
 
 Commands:
   history                 list the kept runs, newest first
