@@ -22,10 +22,6 @@ QByteArray In(const char* page, const QByteArray& text) {
     return encoder.encode(QString::fromUtf8(text));
 }
 
-QByteArray TagOf(const QString& path) {
-    return ReadFile(path).right(128);
-}
-
 // A field's bytes in a tag: offset 3 + 30 per field before it.
 QByteArray FieldOf(const QByteArray& tag, int index, int width = 30) {
     return tag.mid(3 + 30 * index, width);
