@@ -133,7 +133,7 @@ TEST_F(PageTest, ControlsCarryTheirNamesAndCaptions) {
     for (int column = 0; column < Files()->columnCount(); ++column)
         captions << Files()->headerData(column, Qt::Horizontal).toString();
     EXPECT_EQ(captions, (QStringList{"Filename", "Filesize", "Filedate", "Tag?", "SongName",
-                                     "Artist", "Album", "Year", "Style", "Comment"}));
+                                     "Artist", "Album", "Year", "Style", "Comment", "ID3v2"}));
     EXPECT_EQ(header->sectionSize(0), 100);
     EXPECT_EQ(header->sectionSize(5), 50);
     EXPECT_EQ(Find<QTreeView>("ListView1")->selectionMode(), QAbstractItemView::ExtendedSelection);
@@ -146,7 +146,7 @@ TEST_F(PageTest, TheTreesFolderAndTheFilterDecideTheRows) {
     page->DirTree()->SetDirectory(music);
     EXPECT_EQ(FileNames(), (QStringList{"a.mp3", "B.MP3"}));
     EXPECT_EQ(Row(0).mid(3),
-              (QStringList{"Yes", "Song", "Artist", "Album", "2001", "Country", "Note"}));
+              (QStringList{"Yes", "Song", "Artist", "Album", "2001", "Country", "Note", ""}));
     EXPECT_EQ(Row(1).mid(1, 1), QStringList{"1000"});
     EXPECT_EQ(Row(1)[3], "No");
 
