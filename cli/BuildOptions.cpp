@@ -61,6 +61,14 @@ BatchOptions BuildOptions(const CliRequest& request) {
     // A field named on the command line is written (its value, or asked for with --ask);
     // --leave keeps it. The fields it does not name keep their states from the settings
     // file, or are left.
+    if (request.process == Process::Id3v2ToTag) {
+        for (int row = 0; row < kTagFillRows; ++row)
+            options.id3v2ToTag.leave[row] = options.id3v2ToTag.leave[row] || request.leave[row];
+        if (request.onlyEmpty)
+            options.id3v2ToTag.onlyEmpty = true;
+        if (request.noCreate)
+            options.id3v2ToTag.createTag = false;
+    }
     TagFillOptions& page = options.tagFill;
     for (int row = 0; row < kTextFieldCount; ++row) {
         if (request.values[row])

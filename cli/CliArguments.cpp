@@ -23,6 +23,7 @@ constexpr NamedProcess kProcessNames[] = {
     {"untag", Process::UnTag},
     {"list", Process::ListFiles},
     {"adjust", Process::AdjustFileName},
+    {"id3v2-to-tag", Process::Id3v2ToTag},
 };
 
 // A "TAG" page row by its option name: "song-name".
@@ -261,6 +262,10 @@ private:
             request_.leave[ParseField(name, value())] = true;
         } else if (name == QLatin1String("--ask")) {
             request_.ask[ParseField(name, value())] = true;
+        } else if (name == QLatin1String("--only-empty")) {
+            request_.onlyEmpty = true;
+        } else if (name == QLatin1String("--no-create")) {
+            request_.noCreate = true;
         } else if (name == QLatin1String("--confirm")) {
             request_.confirm = true;
         } else if (name == QLatin1String("--replace")) {
@@ -336,7 +341,10 @@ private:
              {Process::FilenameToTag});
         for (int row = 0; row < kTagFillRows; ++row)
             only({QStringLiteral("--") + FieldOption(row)}, {Process::Tag});
-        only({QStringLiteral("--leave"), QStringLiteral("--ask")}, {Process::Tag});
+        only({QStringLiteral("--ask")}, {Process::Tag});
+        only({QStringLiteral("--leave")}, {Process::Tag, Process::Id3v2ToTag});
+        only({QStringLiteral("--only-empty"), QStringLiteral("--no-create")},
+             {Process::Id3v2ToTag});
         only({"--confirm"}, {Process::UnTag});
         only({"--csv"}, {Process::ListFiles});
         only({"--replace"}, {Process::AdjustFileName});
@@ -397,6 +405,7 @@ Processes:
   untag             cut the tag off each file
   list              print one line per tagged file
   adjust            rename each file by text substitutions
+  id3v2-to-tag      fill each file's tag from its ID3v2 tag
 
 Options for every process:
   --ext Mp3|mp3|MP3|mP3   letter case of the MP3 extension (default mp3)
@@ -457,6 +466,13 @@ untag:
   --confirm               ask before each removal: y(es), n(o), c(ancel)
 adjust:
   --replace WHAT WITH     a substitution row (repeatable, applied in order)
+id3v2-to-tag:
+  Copies song-name (TIT2), artist (TPE1), album (TALB), year (TDRC, TYER or
+  TDAT), comment (COMM) and genre (TCON) from the ID3v2 tag; a value the
+  ID3v2 tag lacks leaves the field.
+  --leave FIELD           keep the file's own value (repeatable)
+  --only-empty            fill only fields that are empty in the tag
+  --no-create             leave files without a tag as they are
 
 Commands:
   history                 list the kept runs, newest first

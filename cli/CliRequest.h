@@ -93,6 +93,9 @@ struct CliRequest {
 
     bool confirm = false;
 
+    bool onlyEmpty = false; // id3v2-to-tag --only-empty
+    bool noCreate = false;  // id3v2-to-tag --no-create
+
     QList<Substitution> replacements;
 };
 

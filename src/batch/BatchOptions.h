@@ -12,12 +12,20 @@
 
 namespace vantuke {
 
-// The six processes, in the order of their tabs (the process index 0 to 5).
-enum class Process { TagToFilename = 0, FilenameToTag, Tag, UnTag, ListFiles, AdjustFileName };
-inline constexpr int kProcessCount = 6;
+// The seven processes, in the order of their tabs (the process index 0 to 6).
+enum class Process {
+    TagToFilename = 0,
+    FilenameToTag,
+    Tag,
+    UnTag,
+    ListFiles,
+    AdjustFileName,
+    Id3v2ToTag
+};
+inline constexpr int kProcessCount = 7;
 
 // The tab caption of a process: "TAG>Filename", "Filename>TAG", "TAG", "UnTAG",
-// "List files/TAGs", "Adjust FileName".
+// "List files/TAGs", "Adjust FileName", "ID3v2>TAG".
 QString ProcessCaption(Process process);
 // "Process selected: " and the caption: the status box's line for a process chosen or a run
 // started.
@@ -55,6 +63,16 @@ struct TagFillOptions {
     bool operator==(const TagFillOptions&) const = default;
 };
 
+// The "ID3v2>TAG" page: per field "Copy" or "Leave" (as the "TAG" page's "Leave:" boxes),
+// and whether only empty fields are filled and whether a file without an ID3v1 tag gets one.
+struct Id3v2ToTagOptions {
+    std::array<bool, kTagFillRows> leave{};
+    bool onlyEmpty = false; // "Only fill fields that are empty in the ID3v1 tag"
+    bool createTag = true;  // "Create an ID3v1 tag where there is none"
+
+    bool operator==(const Id3v2ToTagOptions&) const = default;
+};
+
 // The texts the "TAG>Filename" and "List files/TAGs" boxes show when the window is created,
 // and so the templates of a run that is given none.
 inline const QString kTagToFilenameInitialText = QStringLiteral("%2 - %1");
@@ -80,6 +98,8 @@ struct BatchOptions {
     bool listShowProcessing = false; // "Display "Processing file ..." message"
     // "Adjust FileName"
     QList<Substitution> substitutions{Substitution{}};
+    // "ID3v2>TAG"
+    Id3v2ToTagOptions id3v2ToTag;
 
     // The playlists the entries were taken from, as read: the ones a run updates when it
     // renames files they list ("UpdatePlaylists").

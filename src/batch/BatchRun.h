@@ -130,5 +130,6 @@ StepResult FilenameToTagStep(BatchRun& run, int i, const QString& path);
 StepResult TagFillStep(BatchRun& run, int i, const QString& path);
 StepResult UnTagStep(BatchRun& run, int i, const QString& path);
 StepResult AdjustFileNameStep(BatchRun& run, int i, const QString& path);
+StepResult Id3v2ToTagStep(BatchRun& run, int i, const QString& path);
 
 } // namespace vantuke

@@ -130,9 +130,9 @@ namespace {
 using Step = StepResult (*)(BatchRun&, int, const QString&);
 
 // In the order of the process tabs.
-constexpr std::array<Step, kProcessCount> kSteps{TagToFilenameStep, FilenameToTagStep,
-                                                 TagFillStep,       UnTagStep,
-                                                 ListFilesStep,     AdjustFileNameStep};
+constexpr std::array<Step, kProcessCount> kSteps{
+    TagToFilenameStep, FilenameToTagStep,  TagFillStep,   UnTagStep,
+    ListFilesStep,     AdjustFileNameStep, Id3v2ToTagStep};
 
 // Runs entry i's step; every loop of the frame goes through here. A process that changes
 // files refuses one that is no MP3 file: a counted error, and the run goes on. With "Skip

@@ -25,6 +25,7 @@ public:
         recorder_.Looked(end.last(kTagSize));
         return end;
     }
+    void ReadAt(qint64 pos, char* out, qint64 n) const override { file_->ReadAt(pos, out, n); }
     void WriteTag(const TTagRecord& record) override {
         const std::array<int, kContinuedFields.size()> lost =
             ContinuationsLost(EndBytes(), record, recorder_.plan_.codec);

@@ -31,8 +31,11 @@ enum class PlanNote : quint32 {
     TagBlock = 1u << 11,          // a block before the tag is cut with it, changed, or left
                                   // without it
     Transliterated = 1u << 12,    // characters the code page lacks are transliterated
-    BytesNotInCodePage = 1u << 13 // the tag read holds bytes that are no characters of the
-                                  // code page
+    BytesNotInCodePage = 1u << 13, // the tag read holds bytes that are no characters of the
+                                   // code page
+    NoId3v2 = 1u << 15,            // the file has no ID3v2 tag to copy from
+    Id3v2NotCopied = 1u << 16,     // an ID3v2 value the ID3v1 tag cannot hold
+    Id3v2Unreadable = 1u << 17,    // the file's ID3v2 tag cannot be read
 };
 
 // The 128 bytes of a tag.

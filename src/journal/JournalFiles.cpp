@@ -73,6 +73,10 @@ public:
             owner_.RequestCommit(); // only the tag a held write gives is foreseen
         return handle_->real->EndBytes();
     }
+    // A change held for the file touches only its end, which the steps read by EndBytes.
+    void ReadAt(qint64 pos, char* out, qint64 n) const override {
+        handle_->real->ReadAt(pos, out, n);
+    }
     void WriteTag(const TTagRecord& record) override { owner_.WriteTag(*this, record); }
     bool RemoveTag() override { return owner_.RemoveTag(*this); }
     void Close() override {

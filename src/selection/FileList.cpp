@@ -45,6 +45,7 @@ const std::array<FileListColumnInfo, kFileListColumnCount> FileListColumns = [] 
         {"Filedate", "", SortAs::Time},
         {"Tag?", "Yes", SortAs::Text},
     }};
+    columns[kColId3v2] = {"ID3v2", "2.4", SortAs::Text};
     for (const TagFieldInfo& info : kTagFields) {
         const bool number = info.kind == FieldKind::Number || info.field == TagField::Year;
         columns[size_t(FieldColumn(info.field))] = {info.column, FieldSample(info.field),
@@ -76,7 +77,7 @@ void ReadTagCells(const QString& path, FileListRow& row) {
         row.tagCell = TagCell::Untagged;
         return;
     }
-    row.tagCell = ReadTagIfPresent(path, row.tag) ? TagCell::Tagged : TagCell::Untagged;
+    row.tagCell = ReadTagIfPresent(path, row.tag, &row.id3v2) ? TagCell::Tagged : TagCell::Untagged;
 }
 
 } // namespace
@@ -126,7 +127,7 @@ void ReadFileList(const QString& dir, int filterIndex, std::vector<FileListRow>&
         if (entry.status.kind == FileKind::Regular && MatchesMask(entry.name, mask)) {
             names << entry.name;
             found.push_back(
-                {entry.name, entry.status.size, entry.status.lastWrite, TagCell::None, {}});
+                {entry.name, entry.status.size, entry.status.lastWrite, TagCell::None, {}, {}});
         }
         return true;
     });
@@ -152,6 +153,8 @@ QString FileListCell(const FileListRow& row, int column, const QLocale& locale,
         if (row.tagCell == TagCell::None)
             return {};
         return row.tagCell == TagCell::Tagged ? QStringLiteral("Yes") : QStringLiteral("No");
+    case kColId3v2:
+        return row.id3v2;
     default:
         break;
     }

@@ -13,9 +13,10 @@
 namespace vantuke {
 
 // The columns of the file list, left to right: four about the file, then one per field of
-// the tag.
+// the tag, then the version of the file's ID3v2 tag ("2.2", "2.3" or "2.4"; empty without).
 enum FileListColumn { kColFilename, kColFilesize, kColFiledate, kColTag, kColFirstField };
-inline constexpr int kFileListColumnCount = kColFirstField + kTagFieldCount;
+inline constexpr int kColId3v2 = kColFirstField + kTagFieldCount;
+inline constexpr int kFileListColumnCount = kColId3v2 + 1;
 
 // The column that shows a field (its place in kTagFields: "Style", the genre, stands before
 // "Comment").
@@ -67,6 +68,7 @@ struct FileListRow {
     QDateTime lastWrite;
     TagCell tagCell = TagCell::None;
     TTagRecord tag; // meaningful when tagCell is Tagged
+    QString id3v2;  // the ID3v2 version of an MP3 file's tag, as Id3v2VersionText gives it
 };
 
 // Lists the regular files of dir (a full path ending in "/") that the filter admits, hidden

@@ -237,6 +237,12 @@ template <typename Keys, typename Values> void VisitKeys(Keys& keys, Values& s) 
     keys.Section(QStringLiteral("DirPresets"));
     keys.Presets(s.dirPresets);
 
+    keys.Section(QStringLiteral("ID3v2TAG"));
+    for (int row = 0; row < kTagFillRows; ++row)
+        keys.Bool(RowKey(row, "Leave"), s.id3v2ToTag.leave[row]);
+    keys.Bool(QStringLiteral("OnlyFillEmpty"), s.id3v2ToTag.onlyEmpty);
+    keys.Bool(QStringLiteral("CreateTag"), s.id3v2ToTag.createTag);
+
     keys.Section(QStringLiteral("Window"));
     keys.Number(QStringLiteral("Left"), s.window.left, -kMaxStoredPixels, kMaxStoredPixels);
     keys.Number(QStringLiteral("Top"), s.window.top, -kMaxStoredPixels, kMaxStoredPixels);
@@ -296,6 +302,7 @@ BatchOptions BatchOptionsFromSettings(const Settings& settings) {
     options.listTemplate = settings.listPresets.ShownText(kListInitialText);
     options.listShowProcessing = settings.listShowProcessing;
     options.substitutions = settings.substitutions;
+    options.id3v2ToTag = settings.id3v2ToTag;
     return options;
 }
 

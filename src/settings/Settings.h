@@ -54,6 +54,7 @@ struct Settings {
     bool listShowProcessing = false;                   // "DisplayMessage"
     QList<Substitution> substitutions{Substitution{}}; // at least one row
     PresetList dirPresets;                             // "DirPresets"
+    Id3v2ToTagOptions id3v2ToTag; // "ID3v2TAG": "Leave<field>","OnlyFillEmpty","CreateTag"
     WindowLayout window;                               // "Window"
 
     bool operator==(const Settings&) const = default;

@@ -82,6 +82,19 @@ public:
         return true;
     }
 
+    // n bytes of the file as the model has it, from pos on.
+    void ReadAt(qint64 pos, char* out, qint64 n) const override {
+        const qint64 fromDisk = node_ ? std::clamp<qint64>(node_->diskBytes - pos, 0, n) : n;
+        try {
+            disk_->ReadAt(pos, out, fromDisk);
+        } catch (const IoError& error) {
+            throw error.WithPath(path_);
+        }
+        if (fromDisk < n)
+            std::copy_n(node_->tail.constData() + (pos + fromDisk - node_->diskBytes), n - fromDisk,
+                        out + fromDisk);
+    }
+
     void Close() override {}
     // The model changes only through this run; the disk file under it may be changed by
     // another program.
@@ -93,19 +106,6 @@ private:
         if (start < 0)
             throw IoError::FromErrno(EINVAL).WithPath(path_);
         return start;
-    }
-
-    // n bytes of the file as the model has it, from pos on.
-    void ReadAt(qint64 pos, char* out, qint64 n) const {
-        const qint64 fromDisk = node_ ? std::clamp<qint64>(node_->diskBytes - pos, 0, n) : n;
-        try {
-            disk_->ReadAt(pos, out, fromDisk);
-        } catch (const IoError& error) {
-            throw error.WithPath(path_);
-        }
-        if (fromDisk < n)
-            std::copy_n(node_->tail.constData() + (pos + fromDisk - node_->diskBytes), n - fromDisk,
-                        out + fromDisk);
     }
 
     Planned& Changed() {

@@ -1,6 +1,7 @@
 #include "tag/TagFile.h"
 
 #include "platform/IoError.h"
+#include "tag/Id3v2Tag.h"
 #include "tag/RecycledMemory.h"
 
 #include <algorithm>
@@ -88,8 +89,10 @@ bool DiskTagFile::RemoveTag() {
     return true;
 }
 
-bool ReadTagIfPresent(const QString& path, TTagRecord& record) {
+bool ReadTagIfPresent(const QString& path, TTagRecord& record, QString* id3v2Version) {
     DiskTagFile file(path, OpenMode::Read);
+    if (id3v2Version)
+        *id3v2Version = ReadId3v2Version(TagFileBytes(file));
     if (!file.HasTag())
         return false;
     file.ReadTag(record);

@@ -30,6 +30,9 @@ public:
     // The last kTagEndSize bytes (all of a shorter file) as the file holds them now: the tag
     // and the blocks before it (ReadTagEnd). Valid until the next call on this file.
     virtual QByteArrayView EndBytes() = 0;
+    // Reads exactly n bytes at pos as the file holds them now (the ID3v2 tag at its start,
+    // say); throws IoError naming the file.
+    virtual void ReadAt(qint64 pos, char* out, qint64 n) const = 0;
     // Writes the record's tag over the tag the file has, with the tag's Enhanced TAG block
     // made to agree with it (BuildTagWrite), or appends a tag when it has none. A write that
     // fails part-way leaves the file as it was: the old bytes are written back over a tag,
@@ -66,6 +69,7 @@ public:
     const FileStat& Stat() const override { return file_.Stat(); }
     QByteArrayView LastBytes() override;
     QByteArrayView EndBytes() override;
+    void ReadAt(qint64 pos, char* out, qint64 n) const override { file_.ReadAt(pos, out, n); }
     void WriteTag(const TTagRecord& record) override;
     bool RemoveTag() override;
     void Close() override { file_.Close(); }
@@ -83,7 +87,9 @@ private:
 };
 
 // Reads the tag of a file opened for reading only (the file list, "List files/TAGs"): false,
-// with the record untouched, when the file has none. Works on read-only files.
-bool ReadTagIfPresent(const QString& path, TTagRecord& record);
+// with the record untouched, when the file has none. Works on read-only files. With
+// id3v2Version, also the version of the ID3v2 tag the file begins with (ReadId3v2Version),
+// through the same open file.
+bool ReadTagIfPresent(const QString& path, TTagRecord& record, QString* id3v2Version = nullptr);
 
 } // namespace vantuke

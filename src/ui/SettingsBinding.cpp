@@ -4,6 +4,7 @@
 #include "ui/AdjustPage.h"
 #include "ui/FileSelectionPage.h"
 #include "ui/FilenameTagPage.h"
+#include "ui/Id3v2Page.h"
 #include "ui/PresetBox.h"
 #include "ui/ProcessPages.h"
 #include "ui/TagPage.h"
@@ -32,6 +33,7 @@ void ApplySettings(const Settings& settings, const SettingsControls& controls) {
     pages.ListShowProcessing()->setChecked(settings.listShowProcessing);
     pages.Adjust()->SetRows(settings.substitutions);
     controls.files.SetDirPresets(settings.dirPresets);
+    pages.Id3v2()->SetOptions(settings.id3v2ToTag);
 }
 
 Settings CollectSettings(const SettingsControls& controls) {
@@ -50,6 +52,7 @@ Settings CollectSettings(const SettingsControls& controls) {
     settings.listShowProcessing = pages.ListShowProcessing()->isChecked();
     settings.substitutions = pages.Adjust()->Rows();
     settings.dirPresets = controls.files.DirPresets();
+    settings.id3v2ToTag = pages.Id3v2()->Options();
     return settings;
 }
 

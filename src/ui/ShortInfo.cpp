@@ -95,6 +95,21 @@ QStringList ShortInfoLines(Process process) {
                            "\"b\"s. Offcourse you can also specify empty strings, which will "
                            "result in clearing ReplaceWhat string..."),
         };
+    case Process::Id3v2ToTag:
+        return {
+            QString(),
+            QStringLiteral("This function fills the id3 tag (ID3v1) from the ID3v2 tag at the "
+                           "start of the mp3 file, for players that read only ID3v1. For each "
+                           "field you can set if it is copied or left as it is."),
+            QString(),
+            QStringLiteral("Song Name from TIT2, Artist from TPE1 (several joined with \" / \"), "
+                           "Album from TALB, Year from TDRC, TYER or TDAT (the first four "
+                           "digits), Comment from the first COMM without a description (else "
+                           "the first COMM), Genre from TCON (a number or a name)."),
+            QString(),
+            QStringLiteral("A value the ID3v2 tag does not have leaves the field as it is. A "
+                           "file without an ID3v2 tag is left as it is."),
+        };
     }
     return {};
 }

@@ -217,6 +217,9 @@ TEST_F(DryRunTest, TextsGoThroughTheChosenCodePage) {
     options.program.codec = gbk;
     options.tagFill.values = {QString::fromUtf8("中文歌曲名称测试长标题一二三四五六"), "", "", "",
                               ""};
+    // The other fields are left, so that no note of an emptied field comes in between.
+    options.tagFill.leave.fill(true);
+    options.tagFill.leave[0] = false;
     Compare({"a.mp3", "utf8.mp3"}, options);
     const QStringList written{"Artist emptied", "Genre emptied",
                               "Song Name cut to 15 characters (2 lost)"};

@@ -90,11 +90,30 @@ TEST(FileList, TheTrackColumnFollowsTheComment) {
     WriteMp3(dir.Path("b.mp3"), 1000, MakeTag("Two", "", "", "", QByteArray(30, 'x'), 1));
     const auto rows = List(dir.Dir(), 0);
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(FileListColumns[kFileListColumnCount - 1].caption, QLatin1String("Track"));
+    EXPECT_EQ(FileListColumns[FieldColumn(TagField::Track)].caption, QLatin1String("Track"));
     EXPECT_EQ(FieldColumn(TagField::Track), FieldColumn(TagField::Comment) + 1);
     EXPECT_EQ(Cells(rows[0]).mid(FieldColumn(TagField::Comment)), (QStringList{"Hi", "7"}));
     EXPECT_EQ(Cells(rows[1]).mid(FieldColumn(TagField::Comment)),
               (QStringList{QString(30, 'x'), ""}));
+}
+
+// The "ID3v2" column: the version the first bytes of an MP3 file announce, whatever its
+// ID3v1 tag; nothing for other files.
+TEST(FileList, TheId3v2ColumnShowsTheVersionAFileBeginsWith) {
+    TempDir dir;
+    const auto header = [](char major) { return QByteArray("ID3") + major + QByteArray(6, '\0'); };
+    WriteFile(dir.Path("a.mp3"), header(3) + testsupport::AudioBytes(300));
+    WriteFile(dir.Path("b.mp3"),
+              header(4) + testsupport::AudioBytes(300) + MakeTag("Song", "Artist"));
+    WriteFile(dir.Path("c.mp3"), header(2) + testsupport::AudioBytes(300));
+    WriteFile(dir.Path("d.mp3"), header(5) + testsupport::AudioBytes(300));
+    WriteFile(dir.Path("e.mp3"), testsupport::AudioBytes(300));
+    WriteFile(dir.Path("f.wav"), header(3) + testsupport::AudioBytes(300));
+    QStringList cells;
+    for (const FileListRow& row : List(dir.Dir(), 1))
+        cells << FileListCell(row, kColId3v2, QLocale::c(), kCodec);
+    EXPECT_EQ(cells, (QStringList{"2.3", "2.4", "2.2", "", "", ""}));
+    EXPECT_EQ(QString::fromLatin1(FileListColumns[kColId3v2].caption), "ID3v2");
 }
 
 TEST_F(FileListFolder, EachFilterListsWhatItsMaskAdmits) {

@@ -45,6 +45,10 @@ Settings FullyPopulated() {
     s.substitutions = {Substitution{" ", "_"}, Substitution{"", ""}, Substitution{"\"", "'"},
                        Substitution{"\"Live\"", " (live) "}};
     s.dirPresets = PresetList{{"/home/a/", "?"}, -1};
+    s.id3v2ToTag.leave[1] = true;
+    s.id3v2ToTag.leave[kGenreRow] = true;
+    s.id3v2ToTag.onlyEmpty = true;
+    s.id3v2ToTag.createTag = false;
     s.window = WindowLayout{
         -8, 30, 1280, 900, true, 240, 310, {ColumnWidth{"Filename", 260}, ColumnWidth{"Tag?", 41}}};
     return s;
@@ -111,7 +115,8 @@ TEST(Settings, NewFileHoldsSectionsAndKeysInOrder) {
     }
     EXPECT_EQ(sections,
               (QStringList{"ProgramOptions", "UnTag", "FilenameTAG", "TAG", "TagToFilename",
-                           "ListFilesTags", "AdjustFilename", "DirPresets", "Window"}));
+                           "ListFilesTags", "AdjustFilename", "DirPresets", "ID3v2TAG",
+                           "Window"}));
     EXPECT_TRUE(text.startsWith("[ProgramOptions]\nExtensionFormat=1\nNumberOfDigits=1\n"
                                 "EraseReadOnlyAttr=1\nLastDir=" +
                                 QDir::homePath() +
@@ -132,6 +137,9 @@ TEST(Settings, NewFileHoldsSectionsAndKeysInOrder) {
                               "Replace1What=\"\"\nReplace1With=\"\"\n"));
     EXPECT_TRUE(text.endsWith("[Window]\nLeft=0\nTop=0\nWidth=0\nHeight=0\nMaximized=0\n"
                               "TreeWidth=0\nSelectionHeight=0\nColumnWidths=\n"));
+    EXPECT_TRUE(text.contains("[ID3v2TAG]\nLeaveSongName=0\nLeaveArtist=0\nLeaveAlbum=0\n"
+                              "LeaveYear=0\nLeaveComment=0\nLeaveTrack=0\nLeaveGenre=0\n"
+                              "OnlyFillEmpty=0\nCreateTag=1\n"));
 }
 
 struct LoadCase {

@@ -136,7 +136,8 @@ TEST_F(PageTest, ControlsCarryTheirNamesAndCaptions) {
     for (int column = 0; column < Files()->columnCount(); ++column)
         captions << Files()->headerData(column, Qt::Horizontal).toString();
     EXPECT_EQ(captions, (QStringList{"Filename", "Filesize", "Filedate", "Tag?", "SongName",
-                                     "Artist", "Album", "Year", "Style", "Comment", "Track"}));
+                                     "Artist", "Album", "Year", "Style", "Comment", "Track",
+                                     "ID3v2"}));
     // Wide enough for usual values: an artist's name is not cut to "Beyo…".
     const QFontMetrics cells = Find<QTreeView>("ListView1")->fontMetrics();
     for (const auto& [column, value] :

@@ -54,6 +54,9 @@ Settings Changed(const QString& lastDir) {
     for (int column = 0; column < kFileListColumnCount; ++column)
         s.window.columns.append(
             ColumnWidth{QLatin1String(FileListColumns[size_t(column)].caption), 60 + column});
+    s.id3v2ToTag.leave = {false, true, false, false, true, false, true};
+    s.id3v2ToTag.onlyEmpty = true;
+    s.id3v2ToTag.createTag = false;
     return s;
 }
 

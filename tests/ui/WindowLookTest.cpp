@@ -79,6 +79,7 @@ const View kViews[] = {
     {"step2-untag", 1, 3, -1},
     {"step2-list", 1, 4, -1},
     {"step2-adjust", 1, 5, -1},
+    {"step2-id3v2-to-tag", 1, 6, -1},
     {"step3", 2, -1, -1},
 };
 
