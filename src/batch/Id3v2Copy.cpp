@@ -14,6 +14,10 @@ QString Id3v2TextIn(const Id3v2Text& text, const CodePage& page) {
 
 void CopyId3v2Values(TTagRecord& record, const Id3v2Values& values, const Id3v2ToTagOptions& page,
                      const TagCodec& codec, FieldLosses* losses) {
+    // The track first: beside a track the comment holds 28 bytes, so a comment copied after it
+    // is cut once, to that.
+    if (!page.leave[kTrackRow] && values.track && !(page.onlyEmpty && record.Track != 0))
+        SetTrack(record, *values.track, codec, losses);
     for (const TagField field : kTextFields) {
         const std::optional<Id3v2Text>& value = values.Text(field);
         if (page.leave[std::size_t(field)] || !value)

@@ -16,7 +16,7 @@ QString Id3v2TextIn(const Id3v2Text& text, const CodePage& page);
 // value the ID3v2 tag has for it, encoded by codec and cut by the truncation rule (with
 // losses, recording what each text lost). A field the ID3v2 tag has no value for keeps its
 // bytes, and with onlyEmpty so does every field that is not empty: a text field whose first
-// byte is NUL, a genre byte past the genre table.
+// byte is not NUL, a track, a genre byte within the genre table.
 void CopyId3v2Values(TTagRecord& record, const Id3v2Values& values, const Id3v2ToTagOptions& page,
                      const TagCodec& codec, FieldLosses* losses = nullptr);
 
