@@ -155,9 +155,9 @@ const CopyCase kCopyCases[] = {
      {kPresent}},
     {"OnlyEmptyKeepsATrack",
      Id3v2TagBytes({{"TRCK", Text({"7"})}}),
-     WithTrack(MakeTag("Old"), 2),
+     WithTrack(MakeTag("Old", ""), 2),
      [](Id3v2ToTagOptions& o) { o.onlyEmpty = true; },
-     WithTrack(MakeTag("Old"), 2),
+     WithTrack(MakeTag("Old", ""), 2),
      {kPresent}},
     {"NoId3v2Tag", {}, MakeTag("Old", "Old"), nullptr, {}, {"No ID3v2 tag, file left as it is"}},
     // The header promises more than the file holds.
