@@ -221,8 +221,7 @@ TEST_F(DryRunTest, TextsGoThroughTheChosenCodePage) {
     options.tagFill.leave.fill(true);
     options.tagFill.leave[0] = false;
     Compare({"a.mp3", "utf8.mp3"}, options);
-    const QStringList written{"Artist emptied", "Genre emptied",
-                              "Song Name cut to 15 characters (2 lost)"};
+    const QStringList written{"Song Name cut to 15 characters (2 lost)"};
     EXPECT_EQ(Notes(1), written);
     EXPECT_EQ(Notes(2), QStringList{"Song Name: bytes not valid in GBK"} + written);
     EXPECT_EQ(QByteArray(last_.plan.items[0].tagAfter->data() + 3, 30),

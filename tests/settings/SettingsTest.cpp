@@ -115,8 +115,7 @@ TEST(Settings, NewFileHoldsSectionsAndKeysInOrder) {
     }
     EXPECT_EQ(sections,
               (QStringList{"ProgramOptions", "UnTag", "FilenameTAG", "TAG", "TagToFilename",
-                           "ListFilesTags", "AdjustFilename", "DirPresets", "ID3v2TAG",
-                           "Window"}));
+                           "ListFilesTags", "AdjustFilename", "DirPresets", "ID3v2TAG", "Window"}));
     EXPECT_TRUE(text.startsWith("[ProgramOptions]\nExtensionFormat=1\nNumberOfDigits=1\n"
                                 "EraseReadOnlyAttr=1\nLastDir=" +
                                 QDir::homePath() +
