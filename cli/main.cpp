@@ -17,6 +17,7 @@
 #include "platform/NameBytes.h"
 #include "platform/Streams.h"
 #include "settings/Settings.h"
+#include "tag/CodePageGuess.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -73,23 +74,25 @@ void NoteCutValues(const BatchOptions& options, TerminalHost& terminal) {
     if (options.process != Process::Tag)
         return;
     FieldLosses losses;
-    ValuesTag(options.tagFill.values, options.tagFill.genre, &losses);
+    ValuesTag(options.tagFill.values, options.tagFill.track, options.tagFill.genre,
+              options.program.codec, &losses);
+    const QString page = options.program.codec.Page().ShownName();
     for (int row = 0; row < kTextFieldCount; ++row) {
         if (options.tagFill.leave[row])
             continue;
-        for (const LossNote& note : LossNotes(losses, row))
-            terminal.Remark(QStringLiteral("note: ") + FieldOption(row) + QStringLiteral(": ") +
+        for (const LossNote& note : LossNotes(losses, row, page))
+            terminal.Remark(QStringLiteral("note: --") + FieldOption(row) + QStringLiteral(": ") +
                             note.text);
     }
 }
 
 int Run(CliRequest request) {
-    const BatchOptions options = BuildOptions(request);
+    BatchOptions options = BuildOptions(request);
     const QString cwd = WorkingDir();
     // Relative FILEs need the working folder; one removed under the program names nothing.
     if (cwd.isEmpty())
         throw IoError::FromErrno(ENOENT).WithPath(QStringLiteral("."));
-    QStringList entries = BuildSelection(request, cwd);
+    QStringList entries = BuildSelection(request, cwd, &options.playlists);
     // The sources are in the selection now; their room serves the run.
     request.sources = {};
     TerminalHost terminal(stdout, stderr, stdin,
@@ -110,8 +113,8 @@ int Run(CliRequest request) {
         const auto toOutput = [](QByteArrayView piece) {
             std::fwrite(piece.data(), 1, size_t(piece.size()), stdout);
         };
-        PlanJsonWriter json(options.process, request.dryRun, toOutput);
-        PlanCsvWriter csv(toOutput);
+        PlanJsonWriter json(options.process, request.dryRun, options.program.codec, toOutput);
+        PlanCsvWriter csv(options.program.codec, toOutput);
         EntryDone entryDone;
         if (request.json)
             entryDone = [&json](const PlanItem& item) { json.Entry(item); };
@@ -138,12 +141,57 @@ int Run(CliRequest request) {
             throw;
         }
         finish();
+        // Playlists left naming the old paths are a note, as the entries' notes are.
+        if (!document) {
+            for (const PlaylistPlan& playlist : std::as_const(plan.playlists)) {
+                if (playlist.outcome == PlaylistPlan::Outcome::Stale)
+                    terminal.Remark(QStringLiteral("note: ") + PlaylistLine(playlist));
+            }
+        }
     }
     if (!FlushOutput() || terminal.AnswersEnded())
         return kIoError;
     if (result.stopped)
         return kDoneWithErrors;
     return result.errorCount == 0 ? kDone : kDoneWithErrors;
+}
+
+// Writes UTF-8 text to standard output.
+void Print(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
+int ListCodePages() {
+    for (const CodePage* page : CodePages())
+        Print(page->Name().leftJustified(14) + page->HumanName() + QLatin1Char('\n'));
+    return FlushOutput() ? kDone : kIoError;
+}
+
+// The likely code pages of the tags of the FILEs, best first, each with two tags read in it.
+int GuessCodePage(CliRequest request) {
+    const QString cwd = WorkingDir();
+    if (cwd.isEmpty())
+        throw IoError::FromErrno(ENOENT).WithPath(QStringLiteral("."));
+    const CodePageGuess guess = GuessCodePageOf(BuildSelection(request, cwd));
+    if (guess.TagCount() == 0) {
+        PrintError(QStringLiteral("vantuke-cli: no tag among the files"));
+        return kDoneWithErrors;
+    }
+    if (!guess.HasTextBeyondAscii()) {
+        Print(QStringLiteral("The tags hold ASCII text only: every code page reads them "
+                             "alike.\n"));
+        return FlushOutput() ? kDone : kIoError;
+    }
+    for (const CodePageCandidate& candidate : guess.Candidates()) {
+        Print(QStringLiteral("%1, confidence %2: %3\n")
+                  .arg(candidate.page->Name())
+                  .arg(candidate.confidence)
+                  .arg(candidate.page->HumanName()));
+        for (const QString& sample : candidate.samples)
+            Print(QStringLiteral("    ") + ShownInOneLine(sample) + QLatin1Char('\n'));
+    }
+    return FlushOutput() ? kDone : kIoError;
 }
 
 int ListHistory() {
@@ -192,6 +240,10 @@ int main(int argc, char* argv[]) {
             return ListHistory();
         if (request.action == CliRequest::Action::Undo)
             return Undo(request);
+        if (request.action == CliRequest::Action::CodePages)
+            return ListCodePages();
+        if (request.action == CliRequest::Action::GuessCodePage)
+            return GuessCodePage(std::move(request));
         return Run(std::move(request));
     } catch (const UsageError& error) {
         PrintError(QStringLiteral("vantuke-cli: ") + error.Message() + QLatin1String("\n"));

@@ -16,6 +16,7 @@
 namespace vantuke {
 
 class PlanRecorder;
+class PlaylistWriter;
 
 // What the per-entry steps of a process tell the frame.
 enum class StepResult { Next, Stop };
@@ -28,15 +29,23 @@ enum class StepResult { Next, Stop };
 class BatchRun {
 public:
     BatchRun(QStringList& entries, const BatchOptions& options, PlanRecorder* recorder = nullptr)
-        : entries_(entries), options_(options), recorder_(recorder) {}
+        : entries_(entries), options_(options), recorder_(recorder),
+          entriesAtStart_(options.playlists.isEmpty() ? QStringList() : entries) {}
 
     // The host and the files the steps use from now on (through the recorder, when there is
     // one): the frame plans a chunk with its own, and runs an entry at once with the run's.
     void Use(BatchHost& host, FileSystem& files);
 
     const BatchOptions& Options() const { return options_; }
+    int EntryCount() const { return int(entries_.size()); }
     BatchHost& Host() { return *host_; }
     FileSystem& Files() { return *files_; }
+    // The recorder of a recorded run; null otherwise.
+    PlanRecorder* Recorder() { return recorder_; }
+    const QStringList& Entries() const { return entries_; }
+    // The entries as the run started, kept when the run has playlists to update: an entry
+    // whose text differs now was renamed.
+    const QStringList& EntriesAtStart() const { return entriesAtStart_; }
     TTagRecord& Record() { return record_; }
     // The values of the "TAG" page as tag bytes, made once per run.
     const TTagRecord& PageValues();
@@ -87,7 +96,7 @@ public:
         losses_ = {};
         return &losses_;
     }
-    // Notes each loss of the written tag, except in fields whose "Leave:" box is checked.
+    // Notes each loss of the record about to be written.
     void NoteLosses(const FieldLosses& losses);
     // Writes the record as the file's tag and closes the file, then notes what its texts lost
     // (losses as Losses gave them, or none).
@@ -104,6 +113,7 @@ private:
     PlanRecorder* recorder_;
     BatchHost* host_ = nullptr;
     FileSystem* files_ = nullptr;
+    const QStringList entriesAtStart_;
     int errorCount_ = 0;
     TTagRecord record_;
     std::optional<TTagRecord> pageValues_;
@@ -128,5 +138,6 @@ StepResult FilenameToTagStep(BatchRun& run, int i, const QString& path);
 StepResult TagFillStep(BatchRun& run, int i, const QString& path);
 StepResult UnTagStep(BatchRun& run, int i, const QString& path);
 StepResult AdjustFileNameStep(BatchRun& run, int i, const QString& path);
+StepResult Id3v2ToTagStep(BatchRun& run, int i, const QString& path);
 
 } // namespace vantuke

@@ -1,6 +1,7 @@
 #include "batch/ExecuteBatch.h"
 #include "batch/BatchRun.h"
 #include "batch/PlanRecorder.h"
+#include "batch/PlaylistUpdate.h"
 #include "batch/RealRun.h"
 #include "batch/TagFill.h"
 #include "batch/TagRows.h"
@@ -88,7 +89,8 @@ void BatchRun::ClearReadOnly(const QString& path) {
 
 const TTagRecord& BatchRun::PageValues() {
     if (!pageValues_)
-        pageValues_ = ValuesTag(options_.tagFill.values, options_.tagFill.genre,
+        pageValues_ = ValuesTag(options_.tagFill.values, options_.tagFill.track,
+                                options_.tagFill.genre, options_.program.codec,
                                 recorder_ ? &pageLosses_ : nullptr);
     return *pageValues_;
 }
@@ -96,12 +98,17 @@ const TTagRecord& BatchRun::PageValues() {
 void BatchRun::NoteLosses(const FieldLosses& losses) {
     if (!recorder_)
         return;
+    const QString page = options_.program.codec.Page().ShownName();
     for (int row = 0; row < kTextFieldCount; ++row) {
-        if (options_.process == Process::Tag && options_.tagFill.leave[row])
-            continue;
-        for (const LossNote& note : LossNotes(losses, row))
+        for (const LossNote& note : LossNotes(losses, row, page))
             recorder_->Note(note.kind, note.text);
     }
+    if (losses.notATrack)
+        recorder_->Note(PlanNote::NotATrack,
+                        QStringLiteral("Track: \"%1\" in the name is no track from 1 to %2; none "
+                                       "taken")
+                            .arg(ShownInOneLine(*losses.notATrack))
+                            .arg(kMaxTrack));
 }
 
 std::unique_ptr<TagFile> BatchRun::OpenForChange(const QString& path) {
@@ -120,9 +127,9 @@ namespace {
 using Step = StepResult (*)(BatchRun&, int, const QString&);
 
 // In the order of the process tabs.
-constexpr std::array<Step, kProcessCount> kSteps{TagToFilenameStep, FilenameToTagStep,
-                                                 TagFillStep,       UnTagStep,
-                                                 ListFilesStep,     AdjustFileNameStep};
+constexpr std::array<Step, kProcessCount> kSteps{
+    TagToFilenameStep, FilenameToTagStep,  TagFillStep,   UnTagStep,
+    ListFilesStep,     AdjustFileNameStep, Id3v2ToTagStep};
 
 // A chunk plans this many entries at most, whatever its changes: their lines wait in memory.
 constexpr int kMostEntriesPerChunk = 4096;
@@ -293,13 +300,20 @@ private:
         host_.SetProgressPosition(0);
     }
 
+    // Updates the playlists that list renamed files (on the run's files: a dry run's on its
+    // model) and writes the finish line.
     BatchResult Finish(bool stopped) {
+        run_.Use(host_, files_.atOnce ? *files_.atOnce : *files_.planning);
+        DiskPlaylists disk;
+        BatchResult result;
+        result.stopped = stopped;
+        result.playlists = UpdatePlaylists(run_, files_.playlists ? *files_.playlists : disk);
         host_.SetProgressPosition(0);
-        const int errors = run_.ErrorCount();
+        result.errorCount = run_.ErrorCount();
         host_.LogLineOf(BatchHost::LineKind::Finish, QStringLiteral("Process Complete! (") +
-                                                         QString::number(errors) +
+                                                         QString::number(result.errorCount) +
                                                          QStringLiteral(" errors)"));
-        return BatchResult{errors, stopped};
+        return result;
     }
 
     // Begins entry i in the recorder and runs its step.

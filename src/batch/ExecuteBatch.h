@@ -2,6 +2,7 @@
 
 #include "batch/BatchHost.h"
 #include "batch/BatchOptions.h"
+#include "convert/PlaylistEntries.h"
 #include "tag/FileSystem.h"
 
 #include <QStringList>
@@ -11,6 +12,8 @@ namespace vantuke {
 struct BatchResult {
     int errorCount = 0;
     bool stopped = false; // ended by Abort or Cancel (the finish line is still written)
+    // The playlists the run rewrote, as it left them.
+    QList<Playlist> playlists;
 };
 
 // Runs the chosen process over every entry, first to last, on the files of a real run

@@ -20,14 +20,38 @@ public:
         recorder_.Looked(last);
         return last;
     }
+    QByteArrayView EndBytes() override {
+        const QByteArrayView end = file_->EndBytes();
+        recorder_.Looked(end.last(kTagSize));
+        return end;
+    }
+    void ReadAt(qint64 pos, char* out, qint64 n) const override { file_->ReadAt(pos, out, n); }
     void WriteTag(const TTagRecord& record) override {
+        const std::array<int, kContinuedFields.size()> lost =
+            ContinuationsLost(EndBytes(), record, recorder_.plan_.codec);
         file_->WriteTag(record);
         recorder_.Wrote(record);
+        for (std::size_t k = 0; k < lost.size(); ++k) {
+            if (lost[k] > 0)
+                recorder_.Note(PlanNote::TagBlock,
+                               QStringLiteral("%1: its continuation in the Enhanced TAG block "
+                                              "emptied (%2 characters lost)")
+                                   .arg(TagRowName(int(kContinuedFields[k])))
+                                   .arg(lost[k]));
+        }
     }
     bool RemoveTag() override {
+        const TagEnd end = ReadTagEnd(EndBytes());
         const bool removed = file_->RemoveTag();
-        if (removed)
+        if (removed) {
             recorder_.Removed();
+            if (end.enhanced)
+                recorder_.Note(PlanNote::TagBlock,
+                               QStringLiteral("Enhanced TAG block cut with the tag"));
+            if (end.lyrics)
+                recorder_.Note(PlanNote::TagBlock,
+                               QStringLiteral("Lyrics3v2 block left with no tag after it"));
+        }
         return removed;
     }
     void Close() override { file_->Close(); }
@@ -99,8 +123,27 @@ void PlanRecorder::Looked(QByteArrayView last) {
     if (IsTagMarker(last)) {
         RawTag& tag = item_.tagBefore.emplace();
         std::copy_n(last.data(), kTagSize, tag.data());
+        // The processes that read the tag's texts.
+        if (plan_.process == Process::TagToFilename || plan_.process == Process::ListFiles ||
+            plan_.process == Process::Tag)
+            NoteBytesNotInCodePage(last);
     } else {
         Note(PlanNote::NoTag, QStringLiteral("no tag"));
+    }
+}
+
+void PlanRecorder::NoteBytesNotInCodePage(QByteArrayView tag) {
+    const CodePage& page = plan_.codec.Page();
+    if (page.CoversEveryByte())
+        return;
+    qsizetype offset = kTagMarkerSize;
+    for (const TagField field : kTextFields) {
+        QByteArrayView bytes = tag.sliced(offset, FieldCapacity(field));
+        bytes = bytes.first(qstrnlen(bytes.data(), size_t(bytes.size())));
+        if (!page.IsValid(bytes))
+            Note(PlanNote::BytesNotInCodePage, QStringLiteral("%1: bytes not valid in %2")
+                                                   .arg(TagRowName(int(field)), page.ShownName()));
+        offset += FieldCapacity(field);
     }
 }
 
@@ -116,12 +159,23 @@ void PlanRecorder::Wrote(const TTagRecord& record) {
 void PlanRecorder::NoteEmptied(const RawTag& before, const TTagRecord& after) {
     TTagRecord old;
     ParseTagFields(QByteArrayView(before.data(), kTagSize).sliced(kTagMarkerSize), old);
-    for (const TagField field : kTextFields) {
-        if (!FieldText(old, field).isEmpty() && FieldText(after, field).isEmpty())
-            Note(PlanNote::FieldEmptied, TagRowName(int(field)) + QStringLiteral(" emptied"));
+    for (const TagFieldInfo& info : kTagFields) {
+        bool emptied = false;
+        switch (info.kind) {
+        case FieldKind::Text:
+            emptied = !FieldText(old, info.field, plan_.codec).isEmpty() &&
+                      FieldText(after, info.field, plan_.codec).isEmpty();
+            break;
+        case FieldKind::Number:
+            emptied = old.Track != 0 && after.Track == 0;
+            break;
+        case FieldKind::Genre:
+            emptied = old.Genre < kGenreCount && after.Genre >= kGenreCount;
+            break;
+        }
+        if (emptied)
+            Note(PlanNote::FieldEmptied, QLatin1String(info.name) + QStringLiteral(" emptied"));
     }
-    if (old.Genre < kGenreCount && after.Genre >= kGenreCount)
-        Note(PlanNote::FieldEmptied, TagRowName(kGenreRow) + QStringLiteral(" emptied"));
 }
 
 void PlanRecorder::Removed() {

@@ -30,6 +30,8 @@ public:
     // A note of the current entry.
     void Note(PlanNote kind, const QString& text);
     void CountError() { ++plan_.errorCount; }
+    // What the run did, or would do, to a playlist that lists files it renamed.
+    void PlaylistDone(const PlaylistPlan& playlist) { plan_.playlists.append(playlist); }
     // Notes why the current entry's rename failed: the name taken (by which entry, when one
     // holds it), the file missing, the folder missing or not writable, the name too long.
     void RenameFailed(const QString& path, const QString& newPath);
@@ -51,9 +53,11 @@ public:
 private:
     class File;
     void Looked(QByteArrayView last);
+    // Notes each text field of a tag whose bytes are no text of the run's code page.
+    void NoteBytesNotInCodePage(QByteArrayView tag);
     void Wrote(const TTagRecord& record);
-    // Notes each field that held a value before and is written empty (a genre of the table
-    // written as none).
+    // Notes each field that held a value before and is written empty (a track taken away, a
+    // genre of the table written as none).
     void NoteEmptied(const RawTag& before, const TTagRecord& after);
     void Removed();
     // Entry number gives the name to holder, or frees it.

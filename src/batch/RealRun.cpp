@@ -15,6 +15,26 @@ constexpr int kMostPlannedChanges = 4000;
 
 } // namespace
 
+// The playlists of a run that keeps its undo history.
+class RealRun::JournaledPlaylists final : public PlaylistWriter {
+public:
+    JournaledPlaylists(JournalWriter& journal, PlaylistWriter& files)
+        : journal_(journal), files_(files) {}
+
+    Result Replace(const QString& path, const QByteArray& old, const QByteArray& bytes) override {
+        // A playlist that changed meanwhile gets no record: nothing is made of it.
+        if (!PlaylistUnchanged(path, old))
+            return Result{false, std::nullopt};
+        journal_.AddPlaylist(PlaylistRecord{path, old, bytes.size(), PlaylistDigest(bytes)});
+        journal_.Flush();
+        return files_.Replace(path, old, bytes);
+    }
+
+private:
+    JournalWriter& journal_;
+    PlaylistWriter& files_;
+};
+
 bool KeepsHistory(const BatchOptions& options) {
     return options.program.keepUndoHistory && options.process != Process::ListFiles;
 }
@@ -28,6 +48,7 @@ RealRun::RealRun(const BatchOptions& options, int entryCount, const QString& his
                  FileSystem* files, std::optional<ChunkLimits> limits)
     : files_(files ? *files : disk_) {
     run_.atOnce = &files_;
+    run_.playlists = &diskPlaylists_;
     if (!KeepsHistory(options))
         return;
     const qint64 start = QDateTime::currentMSecsSinceEpoch();
@@ -40,6 +61,9 @@ RealRun::RealRun(const BatchOptions& options, int entryCount, const QString& his
     run_.journal = &*journaled_;
     run_.disk = &files_;
     run_.limits = limits ? *limits : DefaultChunkLimits();
+    // Each playlist's record is flushed before it is replaced.
+    journaledPlaylists_ = std::make_unique<JournaledPlaylists>(*journal_, diskPlaylists_);
+    run_.playlists = journaledPlaylists_.get();
 }
 
 RealRun::~RealRun() {

@@ -2,6 +2,7 @@
 
 #include "batch/BatchOptions.h"
 #include "batch/ExecuteBatch.h"
+#include "batch/PlaylistUpdate.h"
 #include "batch/RunFiles.h"
 #include "journal/JournalFiles.h"
 #include "journal/JournalWriter.h"
@@ -9,6 +10,7 @@
 #include "tag/PlanningFileSystem.h"
 
 #include <QString>
+#include <memory>
 #include <optional>
 
 namespace vantuke {
@@ -46,6 +48,9 @@ private:
     FileSystem& files_;
     std::optional<JournalWriter> journal_;
     std::optional<JournalFiles> journaled_;
+    DiskPlaylists diskPlaylists_;
+    class JournaledPlaylists;
+    std::unique_ptr<JournaledPlaylists> journaledPlaylists_;
     std::optional<PlanningFileSystem> planning_;
     RunFiles run_;
 };

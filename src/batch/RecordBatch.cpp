@@ -1,6 +1,7 @@
 #include "batch/RecordBatch.h"
 
 #include "batch/BatchRun.h"
+#include "batch/PlaylistUpdate.h"
 #include "batch/RealRun.h"
 #include "batch/TagRows.h"
 #include "journal/History.h"
@@ -52,6 +53,7 @@ BatchResult RecordBatch(RunKind kind, QStringList& entries, const BatchOptions& 
     plan = RunPlan();
     plan.process = options.process;
     plan.dryRun = kind == RunKind::Dry;
+    plan.codec = options.program.codec;
     PlanRecorder recorder(plan, entries);
     const EntryDone itemDone =
         entryDone ? entryDone : [&plan](const PlanItem& item) { plan.items.append(item); };
@@ -63,6 +65,8 @@ BatchResult RecordBatch(RunKind kind, QStringList& entries, const BatchOptions& 
             RunFiles files;
             files.planning = &planning;
             files.limits = kDryRunChunk;
+            PlannedPlaylists playlists;
+            files.playlists = &playlists;
             DryRunAnswers answers(recorder);
             result = RunBatchSteps(entries, options, host, files, &recorder, itemDone, &answers);
         } else {

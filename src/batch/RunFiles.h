@@ -8,6 +8,8 @@
 
 namespace vantuke {
 
+class PlaylistWriter;
+
 // How much of a run one chunk plans at most, before it is recorded, made and shown.
 struct ChunkLimits {
     // Planned changes: each keeps its file open until it is made.
@@ -32,6 +34,8 @@ struct RunFiles {
     JournalFiles* journal = nullptr;
     FileSystem* disk = nullptr;
     ChunkLimits limits;
+    // Where the playlists that list renamed files are replaced; null: on the disk.
+    PlaylistWriter* playlists = nullptr;
 };
 
 } // namespace vantuke

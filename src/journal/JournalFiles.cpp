@@ -43,9 +43,9 @@ ChangeRecord RecordOf(const FileChange& change, quint32 sequence) {
     const bool tagChange =
         change.kind == FileChange::Kind::WriteTag || change.kind == FileChange::Kind::RemoveTag;
     if (tagChange)
-        record.oldLast = QByteArray::fromRawData(change.oldLast.data(), kTagSize);
+        record.oldLast = QByteArray::fromRawData(change.oldLast.data(), change.oldLastSize);
     if (change.kind == FileChange::Kind::WriteTag)
-        record.newLast = QByteArray::fromRawData(change.newLast.data(), kTagSize);
+        record.newLast = QByteArray::fromRawData(change.newLast.data(), change.newLastSize);
     record.newSize = change.newSize;
     record.newMode = change.newMode;
     return record;
@@ -62,18 +62,20 @@ public:
 
     const FileStat& Stat() const override { return real_->Stat(); }
     QByteArrayView LastBytes() override { return real_->LastBytes(); }
+    QByteArrayView EndBytes() override { return real_->EndBytes(); }
+    void ReadAt(qint64 pos, char* out, qint64 n) const override { real_->ReadAt(pos, out, n); }
     void WriteTag(const TTagRecord& record) override {
-        RawTag built;
-        BuildTag(record, built.data());
+        TagWriteBytes built;
+        const QByteArrayView bytes(built.data(), BuildTagWrite(EndBytes(), record, built.data()));
         const quint32 sequence =
-            owner_.RecordNow(TagWrite(path_, Stat(), first_, LastBytes(), built.data()));
-        real_->WriteTagBytes(built);
+            owner_.RecordNow(TagWrite(path_, Stat(), first_, EndBytes(), bytes));
+        real_->WriteTagBytes(bytes);
         owner_.journal_.AddDone(sequence, sequence);
     }
     bool RemoveTag() override {
         if (!HasTag())
             return false;
-        const quint32 sequence = owner_.RecordNow(TagCut(path_, Stat(), first_, LastBytes()));
+        const quint32 sequence = owner_.RecordNow(TagCut(path_, Stat(), first_, EndBytes()));
         if (!real_->RemoveTag())
             return false;
         owner_.journal_.AddDone(sequence, sequence);

@@ -294,11 +294,11 @@ void OpenFile::Close() {
         throw IoError::FromErrno(errno).WithPath(path_);
 }
 
-QByteArray ReadWholeFile(const QString& path, qint64 limit) {
+QByteArray ReadWholeFile(const QString& path, qint64 limit, OpenMode mode) {
     struct stat st {};
     int fd;
     try {
-        fd = OpenRegular(path, O_RDONLY, st);
+        fd = OpenRegular(path, mode == OpenMode::Look ? O_RDONLY | O_NOATIME : O_RDONLY, st);
     } catch (const IoError& error) {
         throw error.WithPath(path);
     }

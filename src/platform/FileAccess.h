@@ -108,11 +108,12 @@ private:
 // larger one (a damaged or wrong file) would only exhaust memory.
 inline constexpr qint64 kMaxWholeFileSize = 64 * 1024 * 1024;
 
-// Reads a whole regular file opened for reading only (playlists, the settings file). A pipe
-// or device is refused rather than waited on; a file over limit bytes, or one that grows
-// past it while it is read, is refused with IoError::TooLarge. Throws IoError, naming the
-// path.
-QByteArray ReadWholeFile(const QString& path, qint64 limit = kMaxWholeFileSize);
+// Reads a whole regular file opened for reading only (playlists, the settings file); mode is
+// OpenMode::Read, or OpenMode::Look to leave its access time as it was. A pipe or device is
+// refused rather than waited on; a file over limit bytes, or one that grows past it while it
+// is read, is refused with IoError::TooLarge. Throws IoError, naming the path.
+QByteArray ReadWholeFile(const QString& path, qint64 limit = kMaxWholeFileSize,
+                         OpenMode mode = OpenMode::Read);
 
 // The file or link the path names, without following a final symbolic link (unless
 // followLink: then the file a final link leads to); nothing when no such name exists (or the

@@ -17,21 +17,34 @@ FileChange StartChange(FileChange::Kind kind, const QString& path, const FileSta
     return change;
 }
 
+namespace {
+
+// The bytes of end a tag change writes over or cuts: the tag with its Enhanced TAG block, or
+// the last 128 bytes of a file without a tag.
+void KeepOld(QByteArrayView end, FileChange& change) {
+    const QByteArrayView old = end.last(std::max(kTagSize, ReadTagEnd(end).size));
+    std::copy_n(old.data(), old.size(), change.oldLast.data());
+    change.oldLastSize = old.size();
+}
+
+} // namespace
+
 FileChange TagWrite(const QString& path, const FileStat& now, const FileStat& first,
-                    QByteArrayView oldLast, const char* newLast) {
+                    QByteArrayView end, QByteArrayView written) {
     FileChange change = StartChange(FileChange::Kind::WriteTag, path, now, first);
-    std::copy_n(oldLast.data(), kTagSize, change.oldLast.data());
-    std::copy_n(newLast, kTagSize, change.newLast.data());
-    if (!IsTagMarker(oldLast))
+    KeepOld(end, change);
+    std::copy_n(written.data(), written.size(), change.newLast.data());
+    change.newLastSize = written.size();
+    if (!IsTagMarker(end.last(kTagSize)))
         change.newSize += kTagSize;
     return change;
 }
 
 FileChange TagCut(const QString& path, const FileStat& now, const FileStat& first,
-                  QByteArrayView oldLast) {
+                  QByteArrayView end) {
     FileChange change = StartChange(FileChange::Kind::RemoveTag, path, now, first);
-    std::copy_n(oldLast.data(), kTagSize, change.oldLast.data());
-    change.newSize -= kTagSize;
+    KeepOld(end, change);
+    change.newSize -= change.oldLastSize;
     return change;
 }
 

@@ -24,11 +24,15 @@ struct FileChange {
     // The file as the change finds it: who it is, its size and mode; its access and
     // modification times as the run first saw them, before anything read the file.
     FileStat before;
-    // A tag change: the last 128 bytes it writes over or cuts off (a file without a tag: the
-    // bytes a written tag follows).
-    RawTag oldLast{};
-    // A tag write: the 128 bytes it writes.
-    RawTag newLast{};
+    // A tag change: the bytes it writes over or cuts off, the tag with its Enhanced TAG block
+    // (a file without a tag: its last 128 bytes, which a written tag follows).
+    TagWriteBytes oldLast{};
+    qsizetype oldLastSize = 0;
+    // A tag write: the bytes it writes (BuildTagWrite).
+    TagWriteBytes newLast{};
+    qsizetype newLastSize = 0;
+    QByteArrayView OldLast() const { return QByteArrayView(oldLast.data(), oldLastSize); }
+    QByteArrayView NewLast() const { return QByteArrayView(newLast.data(), newLastSize); }
     // How the change leaves the file.
     qint64 newSize = 0;
     quint32 newMode = 0;
@@ -38,11 +42,12 @@ struct FileChange {
 // keeps); it leaves size and mode as they are until the caller says more.
 FileChange StartChange(FileChange::Kind kind, const QString& path, const FileStat& now,
                        const FileStat& first);
-// A tag written over the last bytes, when they are a tag, or else after them.
+// The bytes written (as BuildTagWrite makes them for end, the file's last bytes, EndBytes)
+// over the file's tag, or after its last bytes when it has none.
 FileChange TagWrite(const QString& path, const FileStat& now, const FileStat& first,
-                    QByteArrayView oldLast, const char* newLast);
-// The tag (the last bytes) cut off.
+                    QByteArrayView end, QByteArrayView written);
+// The tag, with its Enhanced TAG block, cut off the file whose last bytes are end.
 FileChange TagCut(const QString& path, const FileStat& now, const FileStat& first,
-                  QByteArrayView oldLast);
+                  QByteArrayView end);
 
 } // namespace vantuke

@@ -53,7 +53,7 @@ bool MakePlannedChange(PlannedChange& planned, FileSystem& files) {
         case FileChange::Kind::WriteTag:
             if (!file->real->StillAsRead())
                 return false;
-            file->real->WriteTagBytes(planned.change.newLast);
+            file->real->WriteTagBytes(planned.change.NewLast());
             break;
         case FileChange::Kind::RemoveTag:
             if (!file->real->StillAsRead() || !file->real->RemoveTag())
@@ -83,30 +83,47 @@ public:
 
     const FileStat& Stat() const override { return node_ ? node_->stat : disk_->real->Stat(); }
 
-    QByteArrayView LastBytes() override {
-        if (!haveLast_) {
-            ReadLast();
-            haveLast_ = true;
+    QByteArrayView LastBytes() override { return EndBytes().last(kTagSize); }
+
+    QByteArrayView EndBytes() override {
+        // A file the model has not changed ends as on disk, where the real file has its end
+        // at hand.
+        if (!node_) {
+            try {
+                return disk_->real->EndBytes();
+            } catch (const IoError& error) {
+                throw error.WithPath(path_);
+            }
         }
-        return QByteArrayView(last_.data(), kTagSize);
+        if (!haveEnd_) {
+            const qint64 size = TagStart() + kTagSize;
+            endSize_ = qsizetype(std::min<qint64>(size, kTagEndSize));
+            ReadAt(size - endSize_, end_.data(), endSize_);
+            haveEnd_ = true;
+        }
+        return QByteArrayView(end_.data(), endSize_);
     }
 
     void WriteTag(const TTagRecord& record) override {
-        RawTag built;
-        BuildTag(record, built.data());
-        const qint64 at = HasTag() ? TagStart() : Stat().size;
+        TagWriteBytes built;
+        const qsizetype size = BuildTagWrite(EndBytes(), record, built.data());
+        const qint64 at = HasTag() ? Stat().size - size : Stat().size;
         if (model_.opening_ == Opening::Lock) {
             ++disk_->pending;
-            model_.Plan(TagWrite(path_, Stat(), disk_->first, LastBytes(), built.data()), disk_);
+            model_.Plan(TagWrite(path_, Stat(), disk_->first, EndBytes(),
+                                 QByteArrayView(built.data(), size)),
+                        disk_);
         }
         Node& node = Changed();
-        node.diskBytes = std::min(node.diskBytes, at);
-        if (!node.tag)
-            node.tag = std::make_unique<RawTag>();
-        *node.tag = built;
-        node.stat.size = at + kTagSize;
-        last_ = built;
-        haveLast_ = true;
+        if (at >= node.diskBytes) {
+            node.tail.resize(at - node.diskBytes);
+        } else {
+            node.diskBytes = at;
+            node.tail.clear();
+        }
+        node.tail.append(built.data(), size);
+        node.stat.size = at + size;
+        haveEnd_ = false;
     }
 
     bool RemoveTag() override {
@@ -114,14 +131,18 @@ public:
             return false;
         if (model_.opening_ == Opening::Lock) {
             ++disk_->pending;
-            model_.Plan(TagCut(path_, Stat(), disk_->first, LastBytes()), disk_);
+            model_.Plan(TagCut(path_, Stat(), disk_->first, EndBytes()), disk_);
         }
-        const qint64 size = TagStart();
+        const qint64 size = Stat().size - ReadTagEnd(EndBytes()).size;
         Node& node = Changed();
-        node.diskBytes = std::min(node.diskBytes, size);
-        node.tag.reset();
+        if (size <= node.diskBytes) {
+            node.diskBytes = size;
+            node.tail.clear();
+        } else {
+            node.tail.resize(size - node.diskBytes);
+        }
         node.stat.size = size;
-        haveLast_ = false;
+        haveEnd_ = false;
         return true;
     }
 
@@ -134,6 +155,20 @@ public:
             disk_->real->Close();
         }
     }
+
+    // n bytes of the file as the model has it, from pos on.
+    void ReadAt(qint64 pos, char* out, qint64 n) const override {
+        const qint64 fromDisk = node_ ? std::clamp<qint64>(node_->diskBytes - pos, 0, n) : n;
+        try {
+            disk_->real->ReadAt(pos, out, fromDisk);
+        } catch (const IoError& error) {
+            throw error.WithPath(path_);
+        }
+        if (fromDisk < n)
+            std::copy_n(node_->tail.constData() + (pos + fromDisk - node_->diskBytes), n - fromDisk,
+                        out + fromDisk);
+    }
+
     // The model changes only through this run; the disk file under it may be changed by
     // another program.
     bool StillAsRead() override { return disk_->real->StillAsRead(); }
@@ -146,25 +181,6 @@ private:
         return start;
     }
 
-    void ReadLast() {
-        const qint64 start = TagStart();
-        if (node_ && node_->tag) {
-            last_ = *node_->tag;
-            return;
-        }
-        try {
-            if (start + kTagSize == disk_->real->Stat().size) {
-                const QByteArrayView last = disk_->real->LastBytes();
-                std::copy_n(last.data(), kTagSize, last_.data());
-            } else {
-                // A planned cut: the bytes before the tag, which the disk file still ends in.
-                OpenFile(node_->diskPath, OpenMode::Look).ReadAt(start, last_.data(), kTagSize);
-            }
-        } catch (const IoError& error) {
-            throw error.WithPath(path_);
-        }
-    }
-
     Node& Changed() {
         if (!node_)
             node_ = &model_.NodeOf(path_, disk_->real->Stat());
@@ -175,8 +191,9 @@ private:
     QString path_;
     std::shared_ptr<PlannedFile> disk_;
     Node* node_;
-    RawTag last_;
-    bool haveLast_ = false;
+    std::array<char, kTagEndSize> end_;
+    qsizetype endSize_ = 0;
+    bool haveEnd_ = false;
 };
 
 PlanningFileSystem::PlanningFileSystem(FileSystem& disk, Opening opening)
@@ -362,8 +379,8 @@ QByteArray PlanningFileSystem::FirstBytes(const QString& path, qsizetype count) 
     const Node& node = *found.node;
     const qint64 fromDisk = std::min<qint64>(count, node.diskBytes);
     QByteArray bytes = FileSystem::FirstBytes(node.diskPath, fromDisk);
-    if (bytes.size() == fromDisk && node.tag)
-        bytes.append(node.tag->data(), std::min<qint64>(count - fromDisk, kTagSize));
+    if (bytes.size() == fromDisk)
+        bytes += node.tail.first(std::min<qint64>(count - fromDisk, node.tail.size()));
     return bytes;
 }
 

@@ -4,6 +4,7 @@
 #include "tag/FileSystem.h"
 #include "tag/TagRecord.h"
 
+#include <QByteArray>
 #include <QHash>
 #include <QPair>
 #include <QString>
@@ -79,14 +80,14 @@ public:
 
 private:
     // A file the model has changed. Its bytes are the first diskBytes bytes of the file on disk,
-    // followed by the tag the model wrote, if any: every change a run makes to a file writes or
-    // cuts its tag at its end.
+    // followed by tail: every change a run makes to a file writes or cuts at its end (the tag
+    // and its Enhanced TAG block).
     struct Node {
         QString diskPath; // a name of the file on disk, to read its bytes through
         QString path;     // where the model has it now
         FileStat stat;    // as on disk, with the model's size and mode
         qint64 diskBytes = 0;
-        std::unique_ptr<RawTag> tag;
+        QByteArray tail;
         bool modeCleared = false; // the model gave it the owner's write permission
 
         // Moved by a rename: its name on disk is free in the model.

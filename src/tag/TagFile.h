@@ -26,19 +26,26 @@ public:
     // The last 128 bytes as the file holds them now: the old bytes a change replaces. Valid
     // until the next call on this file.
     virtual QByteArrayView LastBytes() = 0;
-    // Writes the record's tag over the tag the file has, or appends one when it has none.
-    // A write that fails part-way leaves the file as it was: the old bytes are written back
-    // over a tag, an appended tag is cut off again.
+    // The last kTagEndSize bytes (all of a shorter file) as the file holds them now: the tag
+    // and the blocks before it (ReadTagEnd). Valid until the next call on this file.
+    virtual QByteArrayView EndBytes() = 0;
+    // Reads exactly n bytes at pos as the file holds them now (the ID3v2 tag at its start,
+    // say); throws IoError naming the file.
+    virtual void ReadAt(qint64 pos, char* out, qint64 n) const = 0;
+    // Writes the record's tag over the tag the file has, with the tag's Enhanced TAG block
+    // made to agree with it (BuildTagWrite), or appends a tag when it has none. A write that
+    // fails part-way leaves the file as it was: the old bytes are written back over a tag,
+    // an appended tag is cut off again.
     virtual void WriteTag(const TTagRecord& record) = 0;
-    // The same with the tag's 128 bytes as BuildTag makes them; by default through WriteTag
-    // and the record those bytes make.
-    virtual void WriteTagBytes(const RawTag& tag) {
+    // The same with the bytes as BuildTagWrite makes them for the file's end as it is now; by
+    // default through WriteTag and the record of the tag those bytes end in.
+    virtual void WriteTagBytes(QByteArrayView bytes) {
         TTagRecord record;
-        RecordOfTag(tag.data(), record);
+        RecordOfTag(bytes.last(kTagSize).data(), record);
         WriteTag(record);
     }
-    // Cuts the tag off when the file has one and returns true; a file whose last 128 bytes
-    // are not a tag is left alone (false).
+    // Cuts the tag off, with its Enhanced TAG block, when the file has one and returns true;
+    // a file whose last 128 bytes are not a tag is left alone (false).
     virtual bool RemoveTag() = 0;
     // Closes the file (and ends its lock) and reports a failure only close can see.
     virtual void Close() = 0;
@@ -66,8 +73,10 @@ public:
 
     const FileStat& Stat() const override { return file_.Stat(); }
     QByteArrayView LastBytes() override;
+    QByteArrayView EndBytes() override;
+    void ReadAt(qint64 pos, char* out, qint64 n) const override { file_.ReadAt(pos, out, n); }
     void WriteTag(const TTagRecord& record) override;
-    void WriteTagBytes(const RawTag& tag) override;
+    void WriteTagBytes(QByteArrayView bytes) override;
     bool RemoveTag() override;
     void Close() override { file_.Close(); }
     bool StillAsRead() override { return file_.SizeUnchanged(); }
@@ -77,13 +86,16 @@ private:
     qint64 TagStart() const;
 
     OpenFile file_;
-    // The last 128 bytes once read, kept in step with every change.
-    std::array<char, kTagSize> last_;
-    bool haveLast_ = false;
+    // The last bytes (EndBytes) once read, kept in step with every change.
+    std::array<char, kTagEndSize> end_;
+    qsizetype endSize_ = 0;
+    bool haveEnd_ = false;
 };
 
 // Reads the tag of a file opened for reading only (the file list, "List files/TAGs"): false,
-// with the record untouched, when the file has none. Works on read-only files.
-bool ReadTagIfPresent(const QString& path, TTagRecord& record);
+// with the record untouched, when the file has none. Works on read-only files. With
+// id3v2Version, also the version of the ID3v2 tag the file begins with (ReadId3v2Version),
+// through the same open file.
+bool ReadTagIfPresent(const QString& path, TTagRecord& record, QString* id3v2Version = nullptr);
 
 } // namespace vantuke

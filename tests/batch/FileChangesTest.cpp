@@ -69,6 +69,8 @@ private:
         ~File() override { log_ << "close " + name_; }
         const FileStat& Stat() const override { return file_->Stat(); }
         QByteArrayView LastBytes() override { return file_->LastBytes(); }
+        QByteArrayView EndBytes() override { return file_->EndBytes(); }
+        void ReadAt(qint64 pos, char* out, qint64 n) const override { file_->ReadAt(pos, out, n); }
         void WriteTag(const TTagRecord& record) override {
             log_ << "write " + name_;
             file_->WriteTag(record);

@@ -70,7 +70,16 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"ReplaceNeedsTwoValues", {"adjust", "a.mp3", "--replace", "_"}},
         UsageCase{"NotAPlaylist", {"list", "--playlist", "a.mp3"}},
         UsageCase{"MissingSettingsFile", {"list", "--settings", "nothere.ini", "a.mp3"}},
-        UsageCase{"EmptyFileName", {"list", ""}}),
+        UsageCase{"EmptyFileName", {"list", ""}},
+        UsageCase{"CodePageWithoutName", {"list", "a.mp3", "--code-page"}},
+        UsageCase{"CodePagesTakeNoFile", {"code-pages", "a.mp3"}},
+        UsageCase{"GuessWithoutFile", {"guess-code-page"}},
+        UsageCase{"GuessWithAProcessOption", {"guess-code-page", "--artist", "X", "a.mp3"}},
+        UsageCase{"CodePageForHistory", {"history", "--code-page", "GBK"}},
+        UsageCase{"OnlyEmptyForTag", {"tag", "--only-empty", "a.mp3"}},
+        UsageCase{"NoCreateForUntag", {"untag", "--no-create", "a.mp3"}},
+        UsageCase{"Id3v2ValueGiven", {"id3v2-to-tag", "--artist", "X", "a.mp3"}},
+        UsageCase{"Id3v2UnknownField", {"id3v2-to-tag", "--leave", "title", "a.mp3"}}),
     [](const testing::TestParamInfo<UsageCase>& info) { return info.param.name; });
 
 TEST(Cli, ListMakesPathsAbsoluteAndDropsDuplicates) {

@@ -186,3 +186,34 @@ TEST(JournalFormat, Crc32IsTheCommonOne) {
 }
 
 } // namespace
+
+namespace {
+
+// A playlist's whole old bytes go into its record: one larger than any change record comes
+// back whole, and one cut off is not read.
+TEST(JournalFormat, PlaylistRecordsKeepAWholePlaylist) {
+    PlaylistRecord playlist;
+    playlist.path = NameFromBytes("/music/Caf\xE9.m3u");
+    playlist.oldBytes = QByteArray(3 << 20, '\n');
+    playlist.oldBytes.replace(0, 9, "#EXTM3U\r\n");
+    playlist.newSize = 42;
+    playlist.newDigest = PlaylistDigest("new bytes");
+    QByteArray journal;
+    AppendJournalStart(journal, RunHeader{1, QStringLiteral("Adjust FileName"), 1});
+    AppendChangeRecord(journal, Change(1, ChangeKind::Rename));
+    AppendPlaylistRecord(journal, playlist);
+
+    const std::optional<JournalContents> read = ParseJournal(journal);
+    ASSERT_TRUE(read);
+    ASSERT_EQ(read->playlists.size(), 1);
+    EXPECT_EQ(read->playlists.at(0), playlist);
+    EXPECT_EQ(read->changes.size(), 1);
+    EXPECT_EQ(PlaylistDigest("new bytes").size(), 32);
+
+    const std::optional<JournalContents> cut = ParseJournal(journal.chopped(1));
+    ASSERT_TRUE(cut);
+    EXPECT_TRUE(cut->playlists.isEmpty());
+    EXPECT_TRUE(cut->damaged);
+}
+
+} // namespace

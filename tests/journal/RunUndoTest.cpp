@@ -27,6 +27,9 @@
 #include <unistd.h>
 
 using namespace vantuke;
+
+// Tag texts in Windows-1252, the code page of a first start.
+const TagCodec kCodec;
 using namespace journaltest;
 using testsupport::AudioBytes;
 using testsupport::MakeTag;
@@ -253,6 +256,66 @@ INSTANTIATE_TEST_SUITE_P(Processes, EveryProcess,
                                     std::to_string(std::get<1>(info.param));
                          });
 
+// Tags with blocks before them and with tracks: an Enhanced TAG block (cut with its tag,
+// changed with it), a Lyrics3v2 and an APEv2 block (never touched).
+QList<MadeFile> BlockFiles() {
+    const QByteArray lyrics = "LYRICSBEGININD0000211EAL00005Hello000024LYRICS200";
+    const QByteArray ape = QByteArray("APETAGEX") + QByteArray(24, '\x01');
+    const QByteArray plus = testsupport::MakeEnhancedTag("tle goes on", "and on", "bum too");
+    return {
+        {"plus.mp3",
+         AudioBytes(3000) + plus +
+             testsupport::WithTrack(
+                 MakeTag("A title of thirty characters.", "Band", "Album", "1999", "Hi", 8), 5)},
+        {"lyrics.mp3", AudioBytes(2000) + lyrics + MakeTag("Lyrics", "Band")},
+        {"both.mp3", AudioBytes(2500) + lyrics + plus + MakeTag("Both", "Band")},
+        {"ape.mp3",
+         AudioBytes(2200) + ape +
+             testsupport::WithTrack(MakeTag("Ape", "Band", "", "", QByteArray(28, 'c')), 9)},
+    };
+}
+
+class BlockFilesTest : public HistoryTest,
+                       public ::testing::WithParamInterface<std::tuple<ProcessCase, int>> {};
+
+// Over tags with blocks before them, each changing process runs as without the history, and
+// undo brings every byte back: the Enhanced TAG block a change rewrote or cut included.
+TEST_P(BlockFilesTest, RunAsWithoutHistoryAndUndoCompletely) {
+    const auto& [process, hold] = GetParam();
+    const ChunkLimits limits = hold == 1 ? kHoldOne : kHoldMany;
+    const BatchOptions options = OptionsFor(process);
+    const RunOutcome plain = RunPlain(BlockFiles(), options, disk_);
+    const RunOutcome kept = RunKept(BlockFiles(), options, disk_, limits);
+    ExpectSameOutcome(plain, kept);
+    EXPECT_NE(Contents(before_).value("plus.mp3"), kept.files.value("plus.mp3"));
+    ExpectUndoneCompletely();
+}
+
+INSTANTIATE_TEST_SUITE_P(Processes, BlockFilesTest,
+                         ::testing::Combine(::testing::Values(kProcesses[1], kProcesses[2],
+                                                              kProcesses[3]),
+                                            ::testing::Values(1, 1000)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) + "Hold" +
+                                    std::to_string(std::get<1>(info.param));
+                         });
+
+// The journal keeps what a change rewrote or cut: the Enhanced TAG block with the tag.
+TEST_F(HistoryTest, TheJournalKeepsTheEnhancedTagBlockAChangeCuts) {
+    RunKept(BlockFiles(), OptionsFor(kProcesses[3]), disk_, kHoldMany);
+    const std::optional<JournalContents> journal = NewestJournal();
+    ASSERT_TRUE(journal);
+    QMap<QString, QByteArray> cut;
+    for (const ChangeRecord& change : journal->changes)
+        cut.insert(change.path.mid(Dir().size()), change.oldLast);
+    const QList<MadeFile> files = BlockFiles();
+    EXPECT_EQ(cut.value("plus.mp3"), files[0].bytes.right(355));
+    EXPECT_EQ(cut.value("lyrics.mp3"), files[1].bytes.right(128));
+    EXPECT_EQ(cut.value("both.mp3"), files[2].bytes.right(355));
+    EXPECT_EQ(cut.value("ape.mp3"), files[3].bytes.right(128));
+    EXPECT_EQ(testsupport::ReadFile(Dir() + "both.mp3"), files[2].bytes.chopped(355));
+}
+
 // A run renames a to b and b to c; the next one renames files into each other's old names.
 TEST_F(HistoryTest, ChainsOfRenamesComeBack) {
     BatchOptions options = OptionsFor(kProcesses[4]);
@@ -369,6 +432,8 @@ private:
             : file_(std::move(file)), failWrite_(failWrite), failPath_(std::move(failPath)) {}
         const FileStat& Stat() const override { return file_->Stat(); }
         QByteArrayView LastBytes() override { return file_->LastBytes(); }
+        QByteArrayView EndBytes() override { return file_->EndBytes(); }
+        void ReadAt(qint64 pos, char* out, qint64 n) const override { file_->ReadAt(pos, out, n); }
         void WriteTag(const TTagRecord& record) override {
             if (failWrite_)
                 throw IoError::DiskFull().WithPath(failPath_);
@@ -434,7 +499,7 @@ TEST_F(HistoryTest, RecordedRunGivesTheItemsOfARunWithoutHistory) {
     const auto recorded = [&](std::optional<ChunkLimits> limits, QStringList& lines) {
         QStringList entries = MakeFiles(Dir(), made);
         QByteArray json;
-        PlanJsonWriter writer(options.process, false,
+        PlanJsonWriter writer(options.process, false, options.program.codec,
                               [&json](QByteArrayView piece) { json.append(piece); });
         RunPlan plan;
         plan.process = options.process;
@@ -570,8 +635,8 @@ TEST_F(HistoryTest, FileChangedWhileHeldIsDecidedAgain) {
     EXPECT_EQ(result.errorCount, 0);
     TTagRecord record;
     ASSERT_TRUE(ReadTagIfPresent(entries.at(1), record));
-    EXPECT_EQ(FieldText(record.Album), QStringLiteral("Racer"));
-    EXPECT_EQ(FieldText(record.Artist), QStringLiteral("Other Band"));
+    EXPECT_EQ(FieldText(record.Album, kCodec), QStringLiteral("Racer"));
+    EXPECT_EQ(FieldText(record.Artist, kCodec), QStringLiteral("Other Band"));
     EXPECT_EQ(host.lines.count("Processing file:" + entries.at(1)), 1);
 }
 
@@ -607,6 +672,8 @@ private:
             : file_(std::move(file)), disk_(disk), path_(std::move(path)) {}
         const FileStat& Stat() const override { return file_->Stat(); }
         QByteArrayView LastBytes() override { return file_->LastBytes(); }
+        QByteArrayView EndBytes() override { return file_->EndBytes(); }
+        void ReadAt(qint64 pos, char* out, qint64 n) const override { file_->ReadAt(pos, out, n); }
         void WriteTag(const TTagRecord& record) override {
             disk_.ExpectRecorded(ChangeKind::WriteTag, path_);
             file_->WriteTag(record);
@@ -731,7 +798,7 @@ TEST_F(HistoryTest, ALockHeldElsewhereEndsTheChunkInsteadOfWaiting) {
     for (const QString& path : entries) {
         TTagRecord record;
         ASSERT_TRUE(ReadTagIfPresent(path, record));
-        EXPECT_EQ(FieldText(record.Artist), QStringLiteral("Other Band")) << path.toStdString();
+        EXPECT_EQ(FieldText(record.Artist, kCodec), QStringLiteral("Other Band")) << path.toStdString();
     }
     for (int fd : {toOther[0], toOther[1], fromOther[0], fromOther[1]})
         ::close(fd);
