@@ -30,6 +30,12 @@ BatchOptions BuildOptions(const CliRequest& request) {
         options.program.skipFailedFiles = true;
     if (request.noHistory)
         options.program.keepUndoHistory = false;
+    if (request.codePage)
+        options.program.codec.page = request.codePage;
+    if (request.transliterate)
+        options.program.codec.transliterate = true;
+    if (request.updatePlaylists)
+        options.program.updatePlaylists = true;
 
     if (request.tmpl) {
         if (request.process == Process::TagToFilename)
@@ -55,11 +61,22 @@ BatchOptions BuildOptions(const CliRequest& request) {
     // A field named on the command line is written (its value, or asked for with --ask);
     // --leave keeps it. The fields it does not name keep their states from the settings
     // file, or are left.
+    if (request.process == Process::Id3v2ToTag) {
+        for (int row = 0; row < kTagFillRows; ++row)
+            options.id3v2ToTag.leave[row] = options.id3v2ToTag.leave[row] || request.leave[row];
+        if (request.onlyEmpty)
+            options.id3v2ToTag.onlyEmpty = true;
+        if (request.noCreate)
+            options.id3v2ToTag.createTag = false;
+    }
     TagFillOptions& page = options.tagFill;
+    // Whole: what a field cannot hold is cut as it is written, and noted.
     for (int row = 0; row < kTextFieldCount; ++row) {
         if (request.values[row])
-            page.values[row] = TagRowText(*request.values[row], row);
+            page.values[row] = *request.values[row];
     }
+    if (request.track)
+        page.track = *request.track;
     if (request.genre)
         page.genre = *request.genre;
     for (int row = 0; row < kTagFillRows; ++row) {

@@ -52,7 +52,8 @@ QString AbsolutePath(const QString& cwd, const QString& path) {
     return result;
 }
 
-QStringList BuildSelection(const CliRequest& request, const QString& cwd) {
+QStringList BuildSelection(const CliRequest& request, const QString& cwd,
+                           QList<Playlist>* playlists) {
     SelectedFiles selection;
     // Consecutive FILEs go in as one batch, so the selection makes room for all of them at once.
     QStringList files;
@@ -100,6 +101,8 @@ QStringList BuildSelection(const CliRequest& request, const QString& cwd) {
         }
     }
     addFiles();
+    if (playlists)
+        *playlists = selection.Playlists();
     return selection.Entries();
 }
 

@@ -1,5 +1,5 @@
 #include "CliRequest.h"
-#include "platform/AsciiCase.h"
+#include "convert/PlaylistEntries.h"
 #include "tag/Genres.h"
 
 #include <QSet>
@@ -23,11 +23,25 @@ constexpr NamedProcess kProcessNames[] = {
     {"untag", Process::UnTag},
     {"list", Process::ListFiles},
     {"adjust", Process::AdjustFileName},
+    {"id3v2-to-tag", Process::Id3v2ToTag},
 };
 
-// The "TAG" page rows by their option names; the first five also take a page value.
-constexpr const char* kFieldNames[kTagFillRows] = {"song-name", "artist",  "album",
-                                                   "year",      "comment", "genre"};
+} // namespace
+
+QString FieldOption(int row) {
+    return QLatin1String(RowField(row).option);
+}
+
+namespace {
+
+// The option names of the rows, in row order: "song-name, artist, ...".
+QString FieldOptions() {
+    QStringList names;
+    for (int row = 0; row < kTagFillRows; ++row)
+        names << FieldOption(row);
+    return names.join(QStringLiteral(", "));
+}
+
 
 QString CommandName(Process process) {
     return QString::fromLatin1(kProcessNames[static_cast<int>(process)].name);
@@ -57,14 +71,25 @@ int ParseGenre(const QString& value) {
                          .arg(value));
 }
 
+// An empty value or 0 is no track.
+int ParseTrack(const QString& value) {
+    if (value.isEmpty())
+        return 0;
+    if (const std::optional<int> track = TrackFromText(value))
+        return *track;
+    throw UsageError(QStringLiteral("--track takes a number from 0 to %1 (0 or empty: no track), "
+                                    "not \"%2\"")
+                         .arg(kMaxTrack)
+                         .arg(value));
+}
+
 int ParseField(const QString& option, const QString& value) {
     for (int row = 0; row < kTagFillRows; ++row) {
-        if (value == QLatin1String(kFieldNames[row]))
+        if (value == FieldOption(row))
             return row;
     }
-    throw UsageError(QStringLiteral("%1 takes one of song-name, artist, album, year, comment, "
-                                    "genre, not \"%2\"")
-                         .arg(option, value));
+    throw UsageError(
+        QStringLiteral("%1 takes one of %2, not \"%3\"").arg(option, FieldOptions(), value));
 }
 
 // Walks the arguments one by one; options may stand before or after the process name.
@@ -96,6 +121,8 @@ private:
             return;
         if (request_.action == CliRequest::Action::History)
             throw UsageError(QStringLiteral("history takes no FILE"));
+        if (request_.action == CliRequest::Action::CodePages)
+            throw UsageError(QStringLiteral("code-pages takes no FILE"));
         if (request_.action == CliRequest::Action::Undo) {
             if (!request_.undoRun.isEmpty())
                 throw UsageError(QStringLiteral("undo takes one RUN"));
@@ -114,15 +141,23 @@ private:
         }
         if (arg.isEmpty())
             throw UsageError(QStringLiteral("an empty FILE name"));
-        request_.sources.append(Source{arg, Source::Kind::File});
+        // The guess takes playlists as FILEs; a process takes them with --playlist.
+        const bool playlist =
+            request_.action == CliRequest::Action::GuessCodePage && PlaylistKindOf(arg);
+        request_.sources.append(
+            Source{arg, playlist ? Source::Kind::Playlist : Source::Kind::File});
     }
 
-    // "history" and "undo" in place of a process.
+    // "history", "undo", "code-pages" and "guess-code-page" in place of a process.
     bool Command(const QString& arg) {
         if (arg == QLatin1String("history"))
             request_.action = CliRequest::Action::History;
         else if (arg == QLatin1String("undo"))
             request_.action = CliRequest::Action::Undo;
+        else if (arg == QLatin1String("code-pages"))
+            request_.action = CliRequest::Action::CodePages;
+        else if (arg == QLatin1String("guess-code-page"))
+            request_.action = CliRequest::Action::GuessCodePage;
         else
             return false;
         processGiven_ = true;
@@ -165,6 +200,14 @@ private:
             }
             if (!request_.extensionFormat)
                 throw UsageError(QStringLiteral("--ext takes Mp3, mp3, MP3 or mP3"));
+        } else if (name == QLatin1String("--code-page")) {
+            const QString page = value();
+            request_.codePage = FindCodePage(page);
+            if (!request_.codePage)
+                throw UsageError(QStringLiteral("unknown code page \"%1\"; the code pages are: %2")
+                                     .arg(page, CodePageNames()));
+        } else if (name == QLatin1String("--transliterate")) {
+            request_.transliterate = true;
         } else if (name == QLatin1String("--digits")) {
             request_.numberOfDigits = ParseInteger(name, value(), 1, kLastOptionPosition + 1) - 1;
         } else if (name == QLatin1String("--files-from")) {
@@ -184,6 +227,8 @@ private:
             request_.skipFailed = true;
         } else if (name == QLatin1String("--no-history")) {
             request_.noHistory = true;
+        } else if (name == QLatin1String("--update-playlists")) {
+            request_.updatePlaylists = true;
         } else if (name == QLatin1String("--dry-run") || name == QLatin1String("-n")) {
             request_.dryRun = true;
         } else if (name == QLatin1String("--json")) {
@@ -196,9 +241,8 @@ private:
                 throw UsageError(QStringLiteral("--settings needs a file name"));
         } else if (name == QLatin1String("--playlist")) {
             const QString path = value();
-            if (!EndsWithIgnoringAsciiCase(path, u".m3u") &&
-                !EndsWithIgnoringAsciiCase(path, u".pls"))
-                throw UsageError(QStringLiteral("--playlist takes an .m3u or .pls file"));
+            if (!PlaylistKindOf(path))
+                throw UsageError(QStringLiteral("--playlist takes an .m3u, .m3u8 or .pls file"));
             request_.sources.append(Source{path, Source::Kind::Playlist});
         } else if (name == QLatin1String("--template")) {
             request_.tmpl = value();
@@ -214,12 +258,18 @@ private:
             request_.keepSpaces = true;
         } else if (name == QLatin1String("--overwrite")) {
             request_.overwrite = true;
+        } else if (name == QLatin1String("--track")) {
+            request_.track = ParseTrack(value());
         } else if (name == QLatin1String("--genre")) {
             request_.genre = ParseGenre(value());
         } else if (name == QLatin1String("--leave")) {
             request_.leave[ParseField(name, value())] = true;
         } else if (name == QLatin1String("--ask")) {
             request_.ask[ParseField(name, value())] = true;
+        } else if (name == QLatin1String("--only-empty")) {
+            request_.onlyEmpty = true;
+        } else if (name == QLatin1String("--no-create")) {
+            request_.noCreate = true;
         } else if (name == QLatin1String("--confirm")) {
             request_.confirm = true;
         } else if (name == QLatin1String("--replace")) {
@@ -236,8 +286,8 @@ private:
     }
 
     template <typename ValueFn> bool PageValue(const QString& name, ValueFn& value) {
-        for (int row = 0; row < kGenreRow; ++row) {
-            if (name == QStringLiteral("--") + QLatin1String(kFieldNames[row])) {
+        for (int row = 0; row < kTextFieldCount; ++row) {
+            if (name == QStringLiteral("--") + FieldOption(row)) {
                 request_.values[row] = value();
                 return true;
             }
@@ -248,21 +298,40 @@ private:
     // Options that belong to one process may not be given with another.
     void CheckOptionsFitProcess() const {
         if (request_.action != CliRequest::Action::Run) {
-            // history and undo take no process option; undo takes --dry-run.
-            const bool undo = request_.action == CliRequest::Action::Undo;
-            const QString command = undo ? QStringLiteral("undo") : QStringLiteral("history");
+            // The commands take no process option: undo takes --dry-run, the guess the options
+            // that choose FILEs.
+            QStringList allowed;
+            QString command;
+            switch (request_.action) {
+            case CliRequest::Action::Undo:
+                command = QStringLiteral("undo");
+                allowed = {QStringLiteral("--dry-run"), QStringLiteral("-n")};
+                break;
+            case CliRequest::Action::GuessCodePage:
+                command = QStringLiteral("guess-code-page");
+                allowed = {QStringLiteral("-r"),         QStringLiteral("--recursive"),
+                           QStringLiteral("--playlist"), QStringLiteral("--files-from"),
+                           QStringLiteral("-0"),         QStringLiteral("--null")};
+                if (request_.sources.isEmpty())
+                    throw UsageError(QStringLiteral("guess-code-page needs a FILE"));
+                break;
+            case CliRequest::Action::CodePages:
+                command = QStringLiteral("code-pages");
+                break;
+            default:
+                command = QStringLiteral("history");
+                break;
+            }
             for (const QString& option : seen_) {
-                if (!undo ||
-                    (option != QLatin1String("--dry-run") && option != QLatin1String("-n")))
+                if (!allowed.contains(option))
                     throw UsageError(
                         QStringLiteral("%1 does not apply to %2").arg(option, command));
             }
             return;
         }
-        const auto only = [&](std::initializer_list<const char*> options,
+        const auto only = [&](std::initializer_list<QString> options,
                               std::initializer_list<Process> processes) {
-            for (const char* option : options) {
-                const QString name = QString::fromLatin1(option);
+            for (const QString& name : options) {
                 if (seen_.contains(name) && std::find(processes.begin(), processes.end(),
                                                       request_.process) == processes.end()) {
                     throw UsageError(QStringLiteral("%1 does not apply to %2")
@@ -274,9 +343,12 @@ private:
         only({"--show-processing"}, {Process::ListFiles});
         only({"--old-style", "--separator", "--format", "--keep-spaces", "--overwrite"},
              {Process::FilenameToTag});
-        only({"--song-name", "--artist", "--album", "--year", "--comment", "--genre", "--leave",
-              "--ask"},
-             {Process::Tag});
+        for (int row = 0; row < kTagFillRows; ++row)
+            only({QStringLiteral("--") + FieldOption(row)}, {Process::Tag});
+        only({QStringLiteral("--ask")}, {Process::Tag});
+        only({QStringLiteral("--leave")}, {Process::Tag, Process::Id3v2ToTag});
+        only({QStringLiteral("--only-empty"), QStringLiteral("--no-create")},
+             {Process::Id3v2ToTag});
         only({"--confirm"}, {Process::UnTag});
         only({"--csv"}, {Process::ListFiles});
         only({"--replace"}, {Process::AdjustFileName});
@@ -291,7 +363,7 @@ private:
                                             "--old-style"));
         // A field is left, or written: not both.
         for (int row = 0; row < kTagFillRows; ++row) {
-            const QString field = QLatin1String(kFieldNames[row]);
+            const QString field = QLatin1String(RowField(row).option);
             if (request_.leave[row] && (request_.ask[row] || request_.Names(row)))
                 throw UsageError(
                     QStringLiteral("--leave %1 cannot be used with --%1 or --ask %1").arg(field));
@@ -318,9 +390,11 @@ CliRequest ParseArguments(const QStringList& args) {
 
 QString UsageText() {
     return QStringLiteral(
-        R"(Usage: vantuke-cli [OPTIONS] PROCESS [FILE...]
+               R"(Usage: vantuke-cli [OPTIONS] PROCESS [FILE...]
        vantuke-cli history
        vantuke-cli undo [-n|--dry-run] [RUN]
+       vantuke-cli code-pages
+       vantuke-cli guess-code-page [-r] FILE|FOLDER|PLAYLIST...
 
 Runs one process over the FILEs, in order, and prints the lines of the status box.
 A FILE that is a folder adds the MP3 files in it (names ending in .mp3), sorted by
@@ -335,10 +409,15 @@ Processes:
   untag             cut the tag off each file
   list              print one line per tagged file
   adjust            rename each file by text substitutions
+  id3v2-to-tag      fill each file's tag from its ID3v2 tag
 
 Options for every process:
   --ext Mp3|mp3|MP3|mP3   letter case of the MP3 extension (default mp3)
   --digits 1..4           least number of digits of %N (default 2)
+  --code-page NAME        the code page of the tags' texts (default
+                          windows-1252; code-pages lists the names)
+  --transliterate         write a character the code page lacks in Latin
+                          letters instead of "?"
   --keep-readonly         do not make read-only files writable
   --skip-failed           a file that fails with an I/O error is an error line
                           and the run goes on (exit status 1, not 2)
@@ -349,8 +428,10 @@ Options for every process:
   --no-history            keep no undo history of this run
   --settings FILE         take the process's options from a Vantuke.Ini file;
                           options given here win
-  --playlist FILE         add the files an .m3u or .pls playlist names
+  --playlist FILE         add the files an .m3u, .m3u8 or .pls playlist names
                           (repeatable; in order with the FILEs)
+  --update-playlists      rewrite the --playlist files that list files this run
+                          renames, so they name the new names
   --files-from FILE       add the FILEs listed in FILE, one per line ("-":
                           standard input; repeatable; in order with the FILEs)
   -0, --null              --files-from lists are separated by NUL characters
@@ -377,29 +458,44 @@ tag:
   Changes only the fields named; every other field keeps the file's value.
   --song-name T  --artist T  --album T  --year T  --comment T
                           write this value (an empty T empties the field)
+  --track N               write track number 1..255 (0 or empty: no track)
   --genre N|NAME          write genre number 0..147 or name (empty: no genre)
   --ask FIELD             ask for the value of each file (repeatable)
   --leave FIELD           keep the file's own value (repeatable; with --settings,
                           where the file's "Leave:" state is off)
-                          FIELD: song-name, artist, album, year, comment, genre
+                          FIELD: {FIELDS}
                           With --settings, the fields not named here take their
                           values and "Ask:"/"Leave:" states from the file.
 untag:
   --confirm               ask before each removal: y(es), n(o), c(ancel)
 adjust:
   --replace WHAT WITH     a substitution row (repeatable, applied in order)
+id3v2-to-tag:
+  Copies song-name (TIT2), artist (TPE1), album (TALB), year (TDRC, TYER or
+  TDAT), comment (COMM) and genre (TCON) from the ID3v2 tag; a value the
+  ID3v2 tag lacks leaves the field.
+  --leave FIELD           keep the file's own value (repeatable)
+  --only-empty            fill only fields that are empty in the tag
+  --no-create             leave files without a tag as they are
 
 Commands:
   history                 list the kept runs, newest first
   undo [RUN]              undo the newest run not undone yet, or RUN (its id)
+  code-pages              list the code pages --code-page takes
+  guess-code-page FILE... guess the code page of the tags of the FILEs (files,
+                          folders, .m3u and .pls playlists): the likely code
+                          pages, best first, each with two tags read in it
 undo:
   -n, --dry-run           show what undo would do, change nothing
+guess-code-page:
+  -r, --recursive         a folder adds the MP3 files of its subfolders too
 
 Exit status: 0 done without errors, 1 done with errors, 2 ended by an I/O
 error or by answers that cannot be read, 64 wrong command line. For undo:
 0 every file came back, 1 some were left alone or the undo was refused, 2 a
 file failed with an I/O error.
-)");
+)")
+        .replace(QStringLiteral("{FIELDS}"), FieldOptions());
 }
 
 } // namespace vantuke::cli

@@ -2,6 +2,7 @@
 
 #include "batch/BatchOptions.h"
 #include "convert/Adjust.h"
+#include "tag/CodePage.h"
 
 #include <QList>
 #include <QString>
@@ -27,7 +28,7 @@ private:
 struct Source {
     enum class Kind {
         File,     // a file, or a folder whose MP3 files are added
-        Playlist, // an .m3u or .pls playlist whose entries are added
+        Playlist, // an .m3u, .m3u8 or .pls playlist whose entries are added
         FileList, // a list of FILEs, one per line (or NUL-separated); "-" is standard input
     };
     QString path;
@@ -37,8 +38,9 @@ struct Source {
 // What the command line asks for. Options that were not given stay empty, so that the
 // settings file (or the defaults) decide them.
 struct CliRequest {
-    // Run a process; print the help or the version; list the undo history; undo a run.
-    enum class Action { Run, Help, Version, History, Undo };
+    // Run a process; print the help or the version; list the undo history; undo a run; list
+    // the code pages; guess the code page of the FILEs' tags.
+    enum class Action { Run, Help, Version, History, Undo, CodePages, GuessCodePage };
     Action action = Action::Run;
 
     Process process = Process::TagToFilename;
@@ -51,13 +53,16 @@ struct CliRequest {
 
     QString undoRun; // undo: the run's id; empty: the newest run not undone
 
+    const CodePage* codePage = nullptr; // --code-page
+    bool transliterate = false;         // --transliterate
     std::optional<int> extensionFormat;
     std::optional<int> numberOfDigits;
     bool keepReadOnly = false;
     bool skipFailed = false; // --skip-failed: an I/O error on a file is counted, the run goes on
-    bool dryRun = false;     // --dry-run, -n: change nothing, show what the run (or undo) would do
-    bool json = false;       // --json: print the run as one JSON document
-    bool csv = false;        // --csv: print the tags a listing found as CSV
+    bool updatePlaylists = false; // --update-playlists
+    bool dryRun = false; // --dry-run, -n: change nothing, show what the run (or undo) would do
+    bool json = false;   // --json: print the run as one JSON document
+    bool csv = false;    // --csv: print the tags a listing found as CSV
 
     std::optional<QString> tmpl; // --template of the process
     bool showProcessing = false;
@@ -69,21 +74,36 @@ struct CliRequest {
     bool overwrite = false;
 
     std::array<std::optional<QString>, kTextFieldCount> values; // in field order
+    std::optional<int> track;                                   // 0: none
     std::optional<int> genre;
     std::array<bool, kTagFillRows> leave{};
     std::array<bool, kTagFillRows> ask{};
-    // True when a value for the "TAG" row is given (--artist, --genre and the like).
+    // True when a value for the "TAG" row is given (--artist, --track, --genre and the like).
     bool Names(int row) const {
-        return row == kGenreRow ? genre.has_value() : values[row].has_value();
+        switch (RowField(row).kind) {
+        case FieldKind::Text:
+            return values[std::size_t(row)].has_value();
+        case FieldKind::Number:
+            return track.has_value();
+        case FieldKind::Genre:
+            break;
+        }
+        return genre.has_value();
     }
 
     bool confirm = false;
+
+    bool onlyEmpty = false; // id3v2-to-tag --only-empty
+    bool noCreate = false;  // id3v2-to-tag --no-create
 
     QList<Substitution> replacements;
 };
 
 // Reads the arguments after the program name. Throws UsageError.
 CliRequest ParseArguments(const QStringList& args);
+
+// The option name of a "TAG" page row: "song-name" to "comment", "track", "genre".
+QString FieldOption(int row);
 
 // The help text of --help, also printed after a usage error.
 QString UsageText();

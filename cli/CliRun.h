@@ -2,6 +2,7 @@
 
 #include "CliRequest.h"
 #include "batch/BatchOptions.h"
+#include "convert/PlaylistEntries.h"
 
 #include <QStringList>
 
@@ -18,7 +19,9 @@ QString AbsolutePath(const QString& cwd, const QString& path);
 
 // The selected-files list: FILEs, the MP3 files of folders, playlist entries and the FILEs of
 // --files-from lists, in command-line order, exact duplicates dropped. An unreadable .m3u
-// playlist or --files-from list throws IoError.
-QStringList BuildSelection(const CliRequest& request, const QString& cwd);
+// playlist or --files-from list throws IoError. The playlists, as read, go to playlists when
+// it is given.
+QStringList BuildSelection(const CliRequest& request, const QString& cwd,
+                           QList<Playlist>* playlists = nullptr);
 
 } // namespace vantuke::cli

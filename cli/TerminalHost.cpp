@@ -11,9 +11,46 @@ namespace vantuke::cli {
 namespace {
 
 QString ShownValue(const TagQuery& query, int row) {
-    if (row < kGenreRow)
+    switch (RowField(row).kind) {
+    case FieldKind::Text:
         return query.texts[row];
+    case FieldKind::Number:
+        return TrackText(query.track);
+    case FieldKind::Genre:
+        break;
+    }
     return query.genre >= 0 && query.genre < kGenreCount ? GenreName(query.genre) : QString();
+}
+
+// Takes an answer into the row's value; false when it is none the row takes.
+bool TakeAnswer(TagQuery& answered, int row, const QString& answer) {
+    switch (RowField(row).kind) {
+    case FieldKind::Text:
+        answered.texts[row] = answer;
+        return true;
+    case FieldKind::Number:
+        if (const std::optional<int> track = TrackFromText(answer.trimmed())) {
+            answered.track = *track;
+            return true;
+        }
+        return false;
+    case FieldKind::Genre:
+        break;
+    }
+    if (const std::optional<int> genre = GenreFromText(answer.trimmed())) {
+        answered.genre = *genre;
+        return true;
+    }
+    return false;
+}
+
+// What is asked again after an answer the row does not take.
+QString AskAgain(int row, const QString& answer) {
+    const QString shown = QStringLiteral("\"") + ShownInOneLine(answer) + QStringLiteral("\"; ");
+    if (RowField(row).kind == FieldKind::Number)
+        return QStringLiteral("Not a track ") + shown +
+               QStringLiteral("a number 1..%1, or 0 for none: ").arg(kMaxTrack);
+    return QStringLiteral("Unknown genre ") + shown + QStringLiteral("a number 0..147 or a name: ");
 }
 
 } // namespace
@@ -94,7 +131,14 @@ ConfirmAnswer TerminalHost::ConfirmTagRemoval(const QString& path) {
             return ConfirmAnswer::Cancel;
         Prompt(QStringLiteral("Please answer y (yes), n (no) or c (cancel): "));
     }
+    NoAnswer(path);
     return ConfirmAnswer::Cancel;
+}
+
+void TerminalHost::NoAnswer(const QString& path) {
+    answersEnded_ = true;
+    Prompt(QStringLiteral("\nvantuke-cli: end of input where an answer is needed: ") +
+           ShownInOneLine(path) + QLatin1Char('\n'));
 }
 
 QueryResult TerminalHost::AskTag(TagQuery& query) {
@@ -111,24 +155,17 @@ QueryResult TerminalHost::AskTag(TagQuery& query) {
                QStringLiteral("]: "));
         for (;;) {
             const std::optional<QString> answer = ReadAnswer();
-            if (!answer)
+            if (!answer) {
+                NoAnswer(query.path);
                 return QueryResult::Abort;
+            }
             if (first && *answer == QLatin1String("!ignore"))
                 return QueryResult::Ignore;
             if (first && *answer == QLatin1String("!abort"))
                 return QueryResult::Abort;
-            if (answer->isEmpty())
+            if (answer->isEmpty() || TakeAnswer(answered, row, *answer))
                 break;
-            if (row < kGenreRow) {
-                answered.texts[row] = *answer;
-                break;
-            }
-            if (const std::optional<int> genre = GenreFromText(answer->trimmed())) {
-                answered.genre = *genre;
-                break;
-            }
-            Prompt(QStringLiteral("Unknown genre \"") + ShownInOneLine(*answer) +
-                   QStringLiteral("\"; a number 0..147 or a name: "));
+            Prompt(AskAgain(row, *answer));
         }
         first = false;
     }

@@ -29,8 +29,9 @@ struct TerminalDisplay {
 
 // The batch host of the command line: status lines go to the output stream (buffered, one
 // line per status line, each path with its own bytes), questions go to the prompt stream and
-// their answers are read line by line from the answer stream. The end of the answers counts
-// as Cancel / Abort.
+// their answers are read line by line from the answer stream. The end of the answers where
+// one is needed stops the run as Cancel / Abort would, and is said on the prompt stream with
+// the file's path (AnswersEnded).
 class TerminalHost : public BatchHost {
 public:
     // The longest answer line, its line end not counted.
@@ -52,6 +53,8 @@ public:
     // A line on the prompt stream beside the run's own (a dry run's note): after the status
     // lines so far, on a line of its own, the path in it with its own bytes.
     void Remark(const QString& line);
+    // True when the answers ended where one was needed: no answer could be had.
+    bool AnswersEnded() const { return answersEnded_; }
 
 private:
     void Write(const QString& line);
@@ -59,6 +62,8 @@ private:
     // The next answer line without its line end; nothing at the end of the answers. Throws
     // AnswerError.
     std::optional<QString> ReadAnswer();
+    // The answers ended where the question about path needed one.
+    void NoAnswer(const QString& path);
 
     std::FILE* output_;
     std::FILE* prompts_;
@@ -67,6 +72,7 @@ private:
     ProgressLine progress_;
     // A status line's bytes and its line end, reused from line to line.
     QByteArray lineBytes_;
+    bool answersEnded_ = false;
 };
 
 } // namespace vantuke::cli

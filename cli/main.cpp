@@ -7,6 +7,7 @@
 #include "batch/PlanCsv.h"
 #include "batch/PlanJson.h"
 #include "batch/RecordBatch.h"
+#include "batch/TagFill.h"
 #include "convert/PathNames.h"
 #include "journal/History.h"
 #include "journal/Undo.h"
@@ -16,6 +17,7 @@
 #include "platform/NameBytes.h"
 #include "platform/Streams.h"
 #include "settings/Settings.h"
+#include "tag/CodePageGuess.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -27,6 +29,8 @@ using namespace vantuke::cli;
 
 namespace {
 
+// 1 also for a run stopped by an explicit answer (!abort, c), 2 also for one that ended where
+// no answer could be had (the end of input).
 enum ExitCode { kDone = 0, kDoneWithErrors = 1, kIoError = 2, kUsage = 64 };
 
 // A line on standard error; the paths in it keep their own bytes.
@@ -63,17 +67,38 @@ QStringList Arguments(int argc, char* argv[]) {
     return args;
 }
 
+// Values the command line gives that a field cannot hold whole are cut as they are written.
+// A real run says so once per option, before the first file; a dry run notes it with each
+// entry, as it notes a file name cut into a field.
+void NoteCutValues(const BatchOptions& options, TerminalHost& terminal) {
+    if (options.process != Process::Tag)
+        return;
+    FieldLosses losses;
+    ValuesTag(options.tagFill.values, options.tagFill.track, options.tagFill.genre,
+              options.program.codec, &losses);
+    const QString page = options.program.codec.Page().ShownName();
+    for (int row = 0; row < kTextFieldCount; ++row) {
+        if (options.tagFill.leave[row])
+            continue;
+        for (const LossNote& note : LossNotes(losses, row, page))
+            terminal.Remark(QStringLiteral("note: --") + FieldOption(row) + QStringLiteral(": ") +
+                            note.text);
+    }
+}
+
 int Run(CliRequest request) {
-    const BatchOptions options = BuildOptions(request);
+    BatchOptions options = BuildOptions(request);
     const QString cwd = WorkingDir();
     // Relative FILEs need the working folder; one removed under the program names nothing.
     if (cwd.isEmpty())
         throw IoError::FromErrno(ENOENT).WithPath(QStringLiteral("."));
-    QStringList entries = BuildSelection(request, cwd);
+    QStringList entries = BuildSelection(request, cwd, &options.playlists);
     // The sources are in the selection now; their room serves the run.
     request.sources = {};
     TerminalHost terminal(stdout, stderr, stdin,
                           {request.quiet, StandardErrorIsTerminal(), StandardOutputIsTerminal()});
+    if (!request.dryRun)
+        NoteCutValues(options, terminal);
     BatchResult result;
     if (!request.dryRun && !request.json && !request.csv) {
         result = ExecuteBatch(entries, options, terminal);
@@ -88,9 +113,9 @@ int Run(CliRequest request) {
         const auto toOutput = [](QByteArrayView piece) {
             std::fwrite(piece.data(), 1, size_t(piece.size()), stdout);
         };
-        PlanJsonWriter json(options.process, request.dryRun, toOutput);
-        PlanCsvWriter csv(toOutput);
-        PlanRecorder::EntryDone entryDone;
+        PlanJsonWriter json(options.process, request.dryRun, options.program.codec, toOutput);
+        PlanCsvWriter csv(options.program.codec, toOutput);
+        EntryDone entryDone;
         if (request.json)
             entryDone = [&json](const PlanItem& item) { json.Entry(item); };
         else if (request.csv)
@@ -116,10 +141,57 @@ int Run(CliRequest request) {
             throw;
         }
         finish();
+        // Playlists left naming the old paths are a note, as the entries' notes are.
+        if (!document) {
+            for (const PlaylistPlan& playlist : std::as_const(plan.playlists)) {
+                if (playlist.outcome == PlaylistPlan::Outcome::Stale)
+                    terminal.Remark(QStringLiteral("note: ") + PlaylistLine(playlist));
+            }
+        }
     }
-    if (!FlushOutput())
+    if (!FlushOutput() || terminal.AnswersEnded())
         return kIoError;
+    if (result.stopped)
+        return kDoneWithErrors;
     return result.errorCount == 0 ? kDone : kDoneWithErrors;
+}
+
+// Writes UTF-8 text to standard output.
+void Print(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
+int ListCodePages() {
+    for (const CodePage* page : CodePages())
+        Print(page->Name().leftJustified(14) + page->HumanName() + QLatin1Char('\n'));
+    return FlushOutput() ? kDone : kIoError;
+}
+
+// The likely code pages of the tags of the FILEs, best first, each with two tags read in it.
+int GuessCodePage(CliRequest request) {
+    const QString cwd = WorkingDir();
+    if (cwd.isEmpty())
+        throw IoError::FromErrno(ENOENT).WithPath(QStringLiteral("."));
+    const CodePageGuess guess = GuessCodePageOf(BuildSelection(request, cwd));
+    if (guess.TagCount() == 0) {
+        PrintError(QStringLiteral("vantuke-cli: no tag among the files"));
+        return kDoneWithErrors;
+    }
+    if (!guess.HasTextBeyondAscii()) {
+        Print(QStringLiteral("The tags hold ASCII text only: every code page reads them "
+                             "alike.\n"));
+        return FlushOutput() ? kDone : kIoError;
+    }
+    for (const CodePageCandidate& candidate : guess.Candidates()) {
+        Print(QStringLiteral("%1, confidence %2: %3\n")
+                  .arg(candidate.page->Name())
+                  .arg(candidate.confidence)
+                  .arg(candidate.page->HumanName()));
+        for (const QString& sample : candidate.samples)
+            Print(QStringLiteral("    ") + ShownInOneLine(sample) + QLatin1Char('\n'));
+    }
+    return FlushOutput() ? kDone : kIoError;
 }
 
 int ListHistory() {
@@ -168,6 +240,10 @@ int main(int argc, char* argv[]) {
             return ListHistory();
         if (request.action == CliRequest::Action::Undo)
             return Undo(request);
+        if (request.action == CliRequest::Action::CodePages)
+            return ListCodePages();
+        if (request.action == CliRequest::Action::GuessCodePage)
+            return GuessCodePage(std::move(request));
         return Run(std::move(request));
     } catch (const UsageError& error) {
         PrintError(QStringLiteral("vantuke-cli: ") + error.Message() + QLatin1String("\n"));

@@ -39,12 +39,18 @@ inline bool IsUsablePath(const QString& path) {
     return path.startsWith(u'/') || (path.size() >= 2 && path[1] == u':');
 }
 
+// A code page chosen by the input.
+inline vantuke::TagCodec Codec(unsigned index, bool transliterate) {
+    const auto& pages = vantuke::CodePages();
+    return vantuke::TagCodec{pages[qsizetype(index % unsigned(pages.size()))], transliterate};
+}
+
 // A record as it arrives from a file's tag. Control characters never occur in a printable
 // title, so a field that still holds these bytes was left alone.
 inline vantuke::TTagRecord ArrivingTag() {
     vantuke::TTagRecord tag;
     for (vantuke::TagField field : vantuke::kTextFields)
-        vantuke::SetFieldBytes(tag, field, QByteArray("\x01\x02"));
+        vantuke::SetFieldBytes(tag, field, QByteArray("\x01\x02"), vantuke::TagCodec{});
     tag.Genre = 77;
     return tag;
 }

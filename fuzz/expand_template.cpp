@@ -14,9 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int number = input.ConsumeIntegral<int>();
     TTagRecord tag;
     tag.Genre = input.ConsumeIntegral<quint8>();
+    options.codec = fuzzsupport::Codec(input.ConsumeIntegral<quint8>(), false);
     for (TagField field : kTextFields) {
         const std::string bytes = input.ConsumeRandomLengthString(40);
-        SetFieldBytes(tag, field, QByteArray(bytes.data(), qsizetype(bytes.size())));
+        SetFieldBytes(tag, field, QByteArray(bytes.data(), qsizetype(bytes.size())), options.codec);
     }
     const QString path = fuzzsupport::Text(input.ConsumeRandomLengthString(300));
     const qsizetype cut = input.ConsumeIntegral<quint16>();

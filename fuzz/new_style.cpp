@@ -8,7 +8,7 @@ using namespace vantuke;
 namespace {
 
 bool NamesAField(const QString& tmpl) {
-    for (char code : {'1', '2', '3', '4', '5'}) {
+    for (char code : {'1', '2', '3', '4', '5', 'T'}) {
         if (tmpl.contains(QString(u'%') + QChar::fromLatin1(code)))
             return true;
     }
@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const TTagRecord arriving = fuzzsupport::ArrivingTag();
     TTagRecord tag = arriving;
-    NewStyleToTag(tag, title, tmpl);
+    NewStyleToTag(tag, title, tmpl, TagCodec{});
 
     for (TagField field : kTextFields)
         FUZZ_CHECK(tag.Field(field).size() <= FieldCapacity(field));
@@ -38,7 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (printable) {
         for (TagField field : kTextFields) {
             const QByteArray& stored = tag.Field(field);
-            if (stored != arriving.Field(field))
+            // Beside a track read from the name, the comment that arrived keeps its first bytes.
+            const bool cutBesideTrack = field == TagField::Comment && tag.Track != arriving.Track &&
+                                        arriving.Comment.startsWith(stored);
+            if (stored != arriving.Field(field) && !cutBesideTrack)
                 FUZZ_CHECK(title.contains(QString::fromLatin1(stored)));
         }
     }

@@ -1,19 +1,15 @@
-#include "FuzzSupport.h"
-#include "selection/Playlist.h"
+#include "PlaylistFuzz.h"
 
 using namespace vantuke;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray content(reinterpret_cast<const char*>(data), qsizetype(size));
-    const QString dir = QStringLiteral("/music/lists/");
-    const QStringList paths = ParsePls(content, dir);
+    const QStringList paths = fuzzsupport::CheckPlaylist(PlaylistKind::Pls, content);
     FUZZ_CHECK(paths.size() <= content.count('\n') + 1);
-    for (const QString& path : paths)
-        FUZZ_CHECK(fuzzsupport::IsUsablePath(path));
 
     // Windows line ends read the same.
     QByteArray crlf = content;
     crlf.replace("\n", "\r\n");
-    FUZZ_CHECK(ParsePls(crlf, dir) == paths);
+    FUZZ_CHECK(fuzzsupport::CheckPlaylist(PlaylistKind::Pls, crlf) == paths);
     return 0;
 }

@@ -10,13 +10,16 @@ namespace vantuke {
 enum class ConfirmAnswer { Yes, No, Cancel };
 enum class QueryResult { Ok, Ignore, Abort };
 
-// What the "ID3 Tag Query" dialog shows for one file: the path, the six values and which
-// of them the user may edit (the asked fields).
+// What the "ID3 Tag Query" dialog shows for one file: the path, a value per field and which
+// of them the user may edit (the asked fields), and which entry of the run the file is.
 struct TagQuery {
     QString path;
     FieldTexts texts;
+    int track = 0;  // 0 none
     int genre = -1; // list position; -1 no selection
     std::array<bool, kTagFillRows> enabled{};
+    int entryNumber = 0; // counted from 1; 0 when not known
+    int entryCount = 0;  // the run's entries
 };
 
 // How the engine talks to whoever runs it: the window with its controls and dialogs, the

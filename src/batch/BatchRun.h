@@ -3,17 +3,20 @@
 #include "batch/BatchHost.h"
 #include "batch/BatchOptions.h"
 #include "batch/ExecuteBatch.h"
+#include "batch/RunFiles.h"
 #include "batch/RunPlan.h"
 #include "tag/FileSystem.h"
 #include "tag/TagRecord.h"
 
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 
 namespace vantuke {
 
 class PlanRecorder;
+class PlaylistWriter;
 
 // What the per-entry steps of a process tell the frame.
 enum class StepResult { Next, Stop };
@@ -25,13 +28,24 @@ enum class StepResult { Next, Stop };
 // note helpers do nothing and cost a test each.
 class BatchRun {
 public:
-    BatchRun(QStringList& entries, const BatchOptions& options, BatchHost& host, FileSystem& files,
-             PlanRecorder* recorder = nullptr)
-        : entries_(entries), options_(options), host_(host), files_(files), recorder_(recorder) {}
+    BatchRun(QStringList& entries, const BatchOptions& options, PlanRecorder* recorder = nullptr)
+        : entries_(entries), options_(options), recorder_(recorder),
+          entriesAtStart_(options.playlists.isEmpty() ? QStringList() : entries) {}
+
+    // The host and the files the steps use from now on (through the recorder, when there is
+    // one): the frame plans a chunk with its own, and runs an entry at once with the run's.
+    void Use(BatchHost& host, FileSystem& files);
 
     const BatchOptions& Options() const { return options_; }
-    BatchHost& Host() { return host_; }
-    FileSystem& Files() { return files_; }
+    int EntryCount() const { return int(entries_.size()); }
+    BatchHost& Host() { return *host_; }
+    FileSystem& Files() { return *files_; }
+    // The recorder of a recorded run; null otherwise.
+    PlanRecorder* Recorder() { return recorder_; }
+    const QStringList& Entries() const { return entries_; }
+    // The entries as the run started, kept when the run has playlists to update: an entry
+    // whose text differs now was renamed.
+    const QStringList& EntriesAtStart() const { return entriesAtStart_; }
     TTagRecord& Record() { return record_; }
     // The values of the "TAG" page as tag bytes, made once per run.
     const TTagRecord& PageValues();
@@ -43,13 +57,15 @@ public:
     // Room for a status line built entry by entry, reused so that a long run does not
     // allocate a line per entry.
     QString& LineBuffer() { return line_; }
+    // Room for a new name built entry by entry, reused the same way.
+    QString& NameBuffer() { return name_; }
     int ErrorCount() const { return errorCount_; }
     // Puts the error count back to an earlier value, when the frame runs entries again.
     void ResetErrorCount(int count) { errorCount_ = count; }
 
     // Appends a status line. Paths and tag values in it must have gone through
     // ShownInOneLine, as the helpers below do.
-    void Log(const QString& line) { host_.LogLine(line); }
+    void Log(const QString& line) { host_->LogLine(line); }
     // "Processing file:" directly followed by the path.
     void LogProcessing(const QString& path);
     // "TAG is present? Yes" or "TAG is present? No".
@@ -80,7 +96,7 @@ public:
         losses_ = {};
         return &losses_;
     }
-    // Notes each loss of the written tag, except in fields whose "Leave:" box is checked.
+    // Notes each loss of the record about to be written.
     void NoteLosses(const FieldLosses& losses);
     // Writes the record as the file's tag and closes the file, then notes what its texts lost
     // (losses as Losses gave them, or none).
@@ -94,22 +110,26 @@ public:
 private:
     QStringList& entries_;
     const BatchOptions& options_;
-    BatchHost& host_;
-    FileSystem& files_;
     PlanRecorder* recorder_;
+    BatchHost* host_ = nullptr;
+    FileSystem* files_ = nullptr;
+    const QStringList entriesAtStart_;
     int errorCount_ = 0;
     TTagRecord record_;
     std::optional<TTagRecord> pageValues_;
     FieldLosses pageLosses_;
     FieldLosses losses_;
     QString line_;
+    QString name_;
 };
 
-// The frame of every run, over the given files; with a recorder (which files then is), each
-// entry is recorded; with a batcher (which the files under the recorder are), changes may be
-// held back and made in groups. See ExecuteBatch.
+// The frame of every run: the loop over the entries on the given files (see RunFiles). With
+// a recorder each entry is recorded, and its item goes to itemDone. In a dry run, answers
+// answers the questions the entries ask.
 BatchResult RunBatchSteps(QStringList& entries, const BatchOptions& options, BatchHost& host,
-                          FileSystem& files, PlanRecorder* recorder, ChangeBatcher* batcher);
+                          const RunFiles& files, PlanRecorder* recorder = nullptr,
+                          const std::function<void(const PlanItem&)>& itemDone = {},
+                          BatchHost* answers = nullptr);
 
 // The per-entry steps of each process, for entry i with its path and file number n = i + 1.
 StepResult TagToFilenameStep(BatchRun& run, int i, const QString& path);
@@ -118,5 +138,6 @@ StepResult FilenameToTagStep(BatchRun& run, int i, const QString& path);
 StepResult TagFillStep(BatchRun& run, int i, const QString& path);
 StepResult UnTagStep(BatchRun& run, int i, const QString& path);
 StepResult AdjustFileNameStep(BatchRun& run, int i, const QString& path);
+StepResult Id3v2ToTagStep(BatchRun& run, int i, const QString& path);
 
 } // namespace vantuke

@@ -1,6 +1,7 @@
 #include "batch/ExecuteBatch.h"
 #include "batch/BatchRun.h"
 #include "batch/PlanRecorder.h"
+#include "batch/PlaylistUpdate.h"
 #include "batch/RealRun.h"
 #include "batch/TagFill.h"
 #include "batch/TagRows.h"
@@ -9,14 +10,24 @@
 #include "platform/IoError.h"
 #include "tag/AudioCheck.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <algorithm>
 #include <array>
-#include <functional>
 #include <optional>
-#include <utility>
+#include <vector>
 
 namespace vantuke {
+
+void BatchRun::Use(BatchHost& host, FileSystem& files) {
+    host_ = &host;
+    if (recorder_) {
+        recorder_->SetFiles(files);
+        files_ = recorder_;
+    } else {
+        files_ = &files;
+    }
+}
 
 void BatchRun::LogProcessing(const QString& path) {
     static const QString prefix = QStringLiteral("Processing file:");
@@ -49,14 +60,14 @@ void BatchRun::ReportError(const QString& text) {
     ++errorCount_;
     if (recorder_)
         recorder_->CountError();
-    host_.LogLineOf(BatchHost::LineKind::Error, QStringLiteral("Error #") +
-                                                    QString::number(errorCount_) +
-                                                    QStringLiteral(": ") + text);
+    host_->LogLineOf(BatchHost::LineKind::Error, QStringLiteral("Error #") +
+                                                     QString::number(errorCount_) +
+                                                     QStringLiteral(": ") + text);
 }
 
 void BatchRun::RenameEntry(int i, const QString& path, const QString& newPath) {
     const bool renamed =
-        newPath == path ? files_.Stat(path).has_value() : files_.Rename(path, newPath);
+        newPath == path ? files_->Stat(path).has_value() : files_->Rename(path, newPath);
     if (renamed) {
         entries_[i] = newPath;
         return;
@@ -73,12 +84,13 @@ void BatchRun::Note(PlanNote kind, const QString& text) {
 
 void BatchRun::ClearReadOnly(const QString& path) {
     if (options_.program.eraseReadOnlyAttr)
-        files_.ClearReadOnly(path);
+        files_->ClearReadOnly(path);
 }
 
 const TTagRecord& BatchRun::PageValues() {
     if (!pageValues_)
-        pageValues_ = ValuesTag(options_.tagFill.values, options_.tagFill.genre,
+        pageValues_ = ValuesTag(options_.tagFill.values, options_.tagFill.track,
+                                options_.tagFill.genre, options_.program.codec,
                                 recorder_ ? &pageLosses_ : nullptr);
     return *pageValues_;
 }
@@ -86,32 +98,28 @@ const TTagRecord& BatchRun::PageValues() {
 void BatchRun::NoteLosses(const FieldLosses& losses) {
     if (!recorder_)
         return;
-    for (const TagField field : kTextFields) {
-        const int row = static_cast<int>(field);
-        if (options_.process == Process::Tag && options_.tagFill.leave[row])
-            continue;
-        const QString name = TagRowName(row);
-        if (losses.cut[row] > 0)
-            recorder_->Note(PlanNote::FieldCut, QStringLiteral("%1 cut to %2 characters (%3 lost)")
-                                                    .arg(name)
-                                                    .arg(FieldCapacity(field))
-                                                    .arg(losses.cut[row]));
-        if (losses.unmapped[row])
-            recorder_->Note(PlanNote::NotInCodePage,
-                            name +
-                                QStringLiteral(": characters outside Windows-1252 become \"?\""));
+    const QString page = options_.program.codec.Page().ShownName();
+    for (int row = 0; row < kTextFieldCount; ++row) {
+        for (const LossNote& note : LossNotes(losses, row, page))
+            recorder_->Note(note.kind, note.text);
     }
+    if (losses.notATrack)
+        recorder_->Note(PlanNote::NotATrack,
+                        QStringLiteral("Track: \"%1\" in the name is no track from 1 to %2; none "
+                                       "taken")
+                            .arg(ShownInOneLine(*losses.notATrack))
+                            .arg(kMaxTrack));
 }
 
 std::unique_ptr<TagFile> BatchRun::OpenForChange(const QString& path) {
     try {
-        return files_.Open(path, OpenMode::Change);
+        return files_->Open(path, OpenMode::Change);
     } catch (const IoError& error) {
         if (!options_.program.eraseReadOnlyAttr ||
-            error.ErrorKind() != IoError::Kind::AccessDenied || !files_.ClearReadOnly(path))
+            error.ErrorKind() != IoError::Kind::AccessDenied || !files_->ClearReadOnly(path))
             throw;
     }
-    return files_.Open(path, OpenMode::Change);
+    return files_->Open(path, OpenMode::Change);
 }
 
 namespace {
@@ -119,14 +127,17 @@ namespace {
 using Step = StepResult (*)(BatchRun&, int, const QString&);
 
 // In the order of the process tabs.
-constexpr std::array<Step, kProcessCount> kSteps{TagToFilenameStep, FilenameToTagStep,
-                                                 TagFillStep,       UnTagStep,
-                                                 ListFilesStep,     AdjustFileNameStep};
+constexpr std::array<Step, kProcessCount> kSteps{
+    TagToFilenameStep, FilenameToTagStep,  TagFillStep,   UnTagStep,
+    ListFilesStep,     AdjustFileNameStep, Id3v2ToTagStep};
 // How each process's steps open an entry's file, in the same order; "Adjust FileName" opens
 // none.
 constexpr std::array<std::optional<OpenMode>, kProcessCount> kEntryOpens{
-    OpenMode::Change, OpenMode::Change, OpenMode::Change,
-    OpenMode::Change, OpenMode::Read,   std::nullopt};
+    OpenMode::Change, OpenMode::Change, OpenMode::Change, OpenMode::Change,
+    OpenMode::Read,   std::nullopt,     OpenMode::Change};
+
+// A chunk plans this many entries at most, whatever its changes: their lines wait in memory.
+constexpr int kMostEntriesPerChunk = 4096;
 
 // Runs entry i's step; every loop of the frame goes through here. A process that changes
 // files refuses one that is no MP3 file: a counted error, and the run goes on. With "Skip
@@ -152,334 +163,353 @@ StepResult RunEntry(BatchRun& run, Step step, int i, const QString& path) {
     }
 }
 
-// Thrown out of a step when a commit in its middle found that a held change did not turn out
-// as foreseen: the frame goes back to that change's entry.
-struct GoBackTo {
-    int entry;
-};
-
-// Stands between the run and the real host while changes are held back: lines and the
-// progress position wait here until the changes of their entries are made. A question first
-// has every held change made and every line shown, as in a run that makes each change at
-// once.
-class HoldingHost final : public BatchHost {
+// The host of the steps while a chunk is planned: their lines wait here, end to end in one
+// text, until the chunk is shown. No question is asked while a chunk is planned: the entry
+// that asks one runs at once after the chunk (Asked says so), unless answers are given (a
+// dry run answers its questions itself).
+class ChunkHost final : public BatchHost {
 public:
-    explicit HoldingHost(BatchHost& host) : host_(host) {}
+    explicit ChunkHost(BatchHost* answers) : answers_(answers) {}
 
-    void SetBeforeQuestion(std::function<void()> beforeQuestion) {
-        beforeQuestion_ = std::move(beforeQuestion);
+    void BeginEntry() { asked_ = false; }
+    // True when the entry since BeginEntry asked a question.
+    bool Asked() const { return asked_; }
+    // The number of lines so far.
+    qsizetype Lines() const { return ends_.size(); }
+    // Shows the lines from first to end on host.
+    void Show(BatchHost& host, qsizetype first, qsizetype end) {
+        qsizetype start = first == 0 ? 0 : ends_.at(first - 1);
+        for (qsizetype k = first; k < end; ++k) {
+            line_.resize(0);
+            line_.append(QStringView(text_).sliced(start, ends_.at(k) - start));
+            if (kinds_.at(k) == kPlainLine)
+                host.LogLine(line_);
+            else
+                host.LogLineOf(LineKind(kinds_.at(k)), line_);
+            start = ends_.at(k);
+        }
     }
-    void SetHolding(bool hold) { holding_ = hold; }
-    qsizetype HeldLines() const { return ends_.size(); }
-    // Shows the first count held lines and drops the others; the progress bar then stands
-    // at position.
-    void Release(qsizetype count, int position) {
-        Show(count);
-        position_.reset();
-        host_.SetProgressPosition(position);
-    }
-    // Shows every held line and the last progress position.
-    void ReleaseAll() {
-        Show(ends_.size());
-        if (position_)
-            host_.SetProgressPosition(*std::exchange(position_, std::nullopt));
+    // Forgets the lines from first on.
+    void DropFrom(qsizetype first) {
+        text_.truncate(first == 0 ? 0 : ends_.at(first - 1));
+        ends_.resize(first);
+        kinds_.resize(first);
     }
 
     void LogLine(const QString& line) override { Hold(kPlainLine, line); }
     void LogLineOf(LineKind kind, const QString& line) override { Hold(int(kind), line); }
-    void ClearLog() override { host_.ClearLog(); }
-    void SetProgressMaximum(int maximum) override { host_.SetProgressMaximum(maximum); }
-    void SetProgressPosition(int position) override {
-        if (holding_)
-            position_ = position;
-        else
-            host_.SetProgressPosition(position);
-    }
+    // Only the frame clears the log and moves the progress bar.
+    void ClearLog() override {}
+    void SetProgressMaximum(int) override {}
+    void SetProgressPosition(int) override {}
     ConfirmAnswer ConfirmTagRemoval(const QString& path) override {
-        beforeQuestion_();
-        return host_.ConfirmTagRemoval(path);
+        if (answers_)
+            return answers_->ConfirmTagRemoval(path);
+        asked_ = true;
+        return ConfirmAnswer::Cancel;
     }
     QueryResult AskTag(TagQuery& query) override {
-        beforeQuestion_();
-        return host_.AskTag(query);
+        if (answers_)
+            return answers_->AskTag(query);
+        asked_ = true;
+        return QueryResult::Abort;
     }
 
 private:
-    // Shows the first count held lines and forgets all. The lines are kept end to end in one
-    // text and shown through one reused line, so that holding costs no memory per line.
-    void Show(qsizetype count) {
-        qsizetype start = 0;
-        for (qsizetype k = 0; k < count; ++k) {
-            line_.resize(0);
-            line_.append(QStringView(text_).sliced(start, ends_.at(k) - start));
-            Pass(kinds_.at(k), line_);
-            start = ends_.at(k);
-        }
-        text_.resize(0);
-        ends_.resize(0);
-        kinds_.resize(0);
-    }
+    static constexpr int kPlainLine = -1;
 
-    // A line of a kind (LineKind, or kPlainLine) held or passed on.
     void Hold(int kind, const QString& line) {
-        if (!holding_) {
-            Pass(kind, line);
-            return;
-        }
         text_ += line;
         ends_.append(text_.size());
         kinds_.append(qint8(kind));
     }
-    void Pass(int kind, const QString& line) {
-        if (kind == kPlainLine)
-            host_.LogLine(line);
-        else
-            host_.LogLineOf(LineKind(kind), line);
-    }
 
-    static constexpr int kPlainLine = -1;
-
-    BatchHost& host_;
-    bool holding_ = false;
+    BatchHost* answers_;
+    bool asked_ = false;
     QString text_;
     QList<qsizetype> ends_;
-    QList<qint8> kinds_;
+    QList<qint8> kinds_; // LineKind, or kPlainLine
     QString line_;
-    std::optional<int> position_;
-    std::function<void()> beforeQuestion_;
 };
 
-// The loop over the entries while the batcher holds changes back. Each entry that starts
-// holding leaves a mark (its first held line, the error count and its text before it ran),
-// so that the frame can go back to it: the lines before it are shown, the rest dropped, and
-// the entries from it on run again, that entry with its changes made at once (so its lines
-// are those of what really happened), the ones after it holding back again. A recorded run's
-// items wait with the lines.
-class HoldingFrame {
+// The loop over a run's entries, read from Run() down. A run that makes its changes at once
+// runs one entry after another. A run that plans goes chunk by chunk: it plans a chunk of
+// entries on its model (their lines, items and changes), records the chunk in its journal,
+// makes its changes, and shows it; a dry run does the same without recording and making.
+class Frame {
 public:
-    HoldingFrame(BatchRun& run, QStringList& entries, HoldingHost& host, ChangeBatcher& batcher,
-                 PlanRecorder* recorder)
-        : run_(run), entries_(entries), host_(host), batcher_(batcher), recorder_(recorder) {
-        batcher_.SetCommitRequest([this] { CommitMidStep(); });
-        host_.SetBeforeQuestion([this] { CommitMidStep(); });
-    }
-    ~HoldingFrame() {
-        batcher_.SetCommitRequest({});
-        host_.SetBeforeQuestion({});
-    }
-    HoldingFrame(const HoldingFrame&) = delete;
-    HoldingFrame& operator=(const HoldingFrame&) = delete;
+    Frame(QStringList& entries, const BatchOptions& options, BatchHost& host, const RunFiles& files,
+          PlanRecorder* recorder, const std::function<void(const PlanItem&)>& itemDone,
+          BatchHost* answers)
+        : entries_(entries), options_(options), host_(host), files_(files), recorder_(recorder),
+          itemDone_(itemDone), run_(entries, options, recorder), chunkHost_(answers),
+          step_(kSteps[static_cast<int>(options.process)]), count_(int(entries.size())) {}
 
-    // Runs every entry; true when a step stopped the run.
-    bool Run(Step step, int count) {
+    BatchResult Run() {
+        Start();
         bool stopped = false;
         int i = 0;
-        for (;;) {
-            while (i < count && !stopped) {
-                if (batcher_.WantsCommit()) {
-                    if (const std::optional<int> cut = CommitHeld()) {
-                        i = GoBack(*cut);
-                        continue;
-                    }
-                }
-                StartEntry(i);
-                // A copy: a rename replaces the entry's text while the step still needs the
-                // old path.
-                const QString path = entries_.at(i);
-                if (recorder_)
-                    recorder_->BeginEntry(i, path);
-                StepResult result;
-                try {
-                    result = RunEntry(run_, step, i, path);
-                } catch (const GoBackTo& back) {
-                    i = GoBack(back.entry);
-                    continue;
-                } catch (const IoError&) {
-                    if (failed_)
-                        throw;
-                    // The run ends here, as it would have at once: the changes before are
-                    // made first and their lines shown, this entry's lines so far with them.
-                    if (const std::optional<int> cut = CommitHeld()) {
-                        i = GoBack(*cut);
-                        continue;
-                    }
-                    Hold(false);
-                    throw;
-                }
-                if (recorder_)
-                    recorder_->EndEntry();
-                if (result == StepResult::Stop) {
-                    stopped = true;
-                    break;
-                }
-                host_.SetProgressPosition(i + 1);
-                // Lines of entries that hold no change back need not wait.
-                if (!batcher_.HoldsChanges())
-                    ReleaseAll();
-                ++i;
-            }
-            if (const std::optional<int> cut = CommitHeld()) {
-                i = GoBack(*cut);
-                stopped = false;
+        while (i < count_ && !stopped) {
+            if (!files_.planning) {
+                stopped = RunAtOnce(i++) == StepResult::Stop;
                 continue;
             }
-            Hold(false);
-            return stopped;
+            // 1. Plan a chunk of entries from i on.
+            PlanChunk(i);
+            // 2. Record it and 3. make it, up to the entry of a change that does not turn out
+            // as planned.
+            const int made = files_.journal ? RecordAndMake() : end_;
+            // 4. Show the entries whose changes were made.
+            Show(made);
+            if (made < end_) {
+                // The rest of the chunk runs again from that entry, each change made at once.
+                const int end = end_;
+                Drop(made);
+                EndChunk();
+                for (i = made; i < end && !stopped; ++i)
+                    stopped = RunAtOnce(i) == StepResult::Stop;
+                continue;
+            }
+            const std::optional<IoError> error = error_;
+            stopped = stopped_;
+            i = end_;
+            EndChunk();
+            if (error)
+                throw *error;
+            // An entry that cannot be made from a plan ended the chunk before it.
+            if (runsAtOnce_ && !stopped)
+                stopped = RunAtOnce(i++) == StepResult::Stop;
         }
+        return Finish(stopped);
     }
 
 private:
-    struct Mark {
-        int entry;
-        qsizetype lines;
-        int errors;
-        QString text;
+    // Where an entry of the chunk starts, and the run as it was before it.
+    struct EntryMark {
+        qsizetype lines = 0;     // its first line in chunkHost_
+        std::size_t changes = 0; // its first planned change
+        int errors = 0;          // the error count before it
+        QString text;            // its entry's text before it (a rename changes it)
+        bool stepped = false;    // it ended normally: the progress bar steps past it
     };
 
-    void Hold(bool hold) {
-        host_.SetHolding(hold);
-        batcher_.SetHolding(hold);
+    void Start() {
+        run_.Use(host_, files_.atOnce ? *files_.atOnce : *files_.planning);
+        if (options_.clearStatus) {
+            host_.ClearLog();
+            run_.Log(ProcessSelectedLine(options_.process));
+        }
+        if (count_ == 0)
+            run_.ReportError(QStringLiteral("No files to process"));
+        host_.SetProgressMaximum(count_);
+        host_.SetProgressPosition(0);
+        // The entries open their files on the plan when there is one, else at once.
+        if (const std::optional<OpenMode> opens = kEntryOpens[static_cast<int>(options_.process)])
+            (files_.planning ? *files_.planning : *files_.atOnce).WillOpen(entries_, *opens);
+    }
+
+    // Updates the playlists that list renamed files (on the run's files: a dry run's on its
+    // model) and writes the finish line.
+    BatchResult Finish(bool stopped) {
+        run_.Use(host_, files_.atOnce ? *files_.atOnce : *files_.planning);
+        DiskPlaylists disk;
+        BatchResult result;
+        result.stopped = stopped;
+        result.playlists = UpdatePlaylists(run_, files_.playlists ? *files_.playlists : disk);
+        host_.SetProgressPosition(0);
+        result.errorCount = run_.ErrorCount();
+        host_.LogLineOf(BatchHost::LineKind::Finish, QStringLiteral("Process Complete! (") +
+                                                         QString::number(result.errorCount) +
+                                                         QStringLiteral(" errors)"));
+        return result;
+    }
+
+    // Begins entry i in the recorder and runs its step.
+    StepResult StepEntry(int i) {
+        // A copy: a rename replaces the entry's text while the step still needs the old path.
+        const QString path = entries_.at(i);
         if (recorder_)
-            recorder_->SetHolding(hold);
+            recorder_->BeginEntry(i, path);
+        return RunEntry(run_, step_, i, path);
     }
 
-    void ReleaseAll() {
-        host_.ReleaseAll();
-        if (recorder_)
-            recorder_->ReleaseHeld();
-        marks_.clear();
-    }
-
-    void StartEntry(int i) {
-        const bool hold = i > immediateThrough_;
-        Hold(hold);
-        if (hold)
-            marks_.append(Mark{i, host_.HeldLines(), run_.ErrorCount(), entries_.at(i)});
-        batcher_.BeginEntry(i);
-    }
-
-    // Has the batcher make what it holds. All made: every held line is shown. A change that
-    // did not turn out as foreseen: its entry is returned, and the caller goes back to it.
-    std::optional<int> CommitHeld() {
-        std::optional<int> cut;
+    // Runs entry i with each change made at once (and, with the history, recorded and
+    // flushed on its own before), its lines shown as they come.
+    StepResult RunAtOnce(int i) {
+        run_.Use(host_, *files_.atOnce);
+        if (files_.journal)
+            files_.journal->BeginEntry();
+        StepResult result;
         try {
-            cut = batcher_.Commit();
+            result = StepEntry(i);
         } catch (const IoError&) {
-            // None of the held changes was made: their entries' lines go, and their entries
-            // get their texts of before back.
-            failed_ = true;
-            if (!marks_.isEmpty()) {
-                const int entry = marks_.first().entry;
-                host_.Release(marks_.first().lines, entry);
-                Restore(0, entry);
-            }
-            Hold(false);
+            if (recorder_)
+                itemDone_(recorder_->EndEntry());
             throw;
         }
-        if (!cut)
-            ReleaseAll();
-        return cut;
+        if (recorder_) {
+            itemDone_(recorder_->EndEntry());
+            recorder_->KeepAll();
+        }
+        if (result == StepResult::Next)
+            host_.SetProgressPosition(i + 1);
+        return result;
     }
 
-    // Puts the error count and the entries' texts back as they were when the entry of the
-    // mark at index from started, and forgets the marks; the recorder passes on the items of
-    // the entries before entry and drops the others.
-    void Restore(qsizetype from, int entry) {
-        run_.ResetErrorCount(marks_.at(from).errors);
-        for (qsizetype k = from; k < marks_.size(); ++k)
-            entries_[marks_.at(k).entry] = marks_.at(k).text;
+    // Plans the entries from first on until the chunk is full, an entry cannot be made from
+    // a plan (runsAtOnce_: the chunk ends before it), a step stops the run (stopped_) or an
+    // I/O error ends it (error_: its entry is the chunk's last, with what it planned so far).
+    void PlanChunk(int first) {
+        PlanningFileSystem& planning = *files_.planning;
+        first_ = end_ = first;
+        error_.reset();
+        stopped_ = runsAtOnce_ = false;
+        run_.Use(chunkHost_, planning);
+        QElapsedTimer started;
+        started.start();
+        for (int i = first; i < count_; ++i) {
+            marks_.push_back(EntryMark{chunkHost_.Lines(), planning.Planned().size(),
+                                       run_.ErrorCount(), entries_.at(i)});
+            planning.BeginEntry();
+            chunkHost_.BeginEntry();
+            StepResult result;
+            try {
+                result = StepEntry(i);
+            } catch (const IoError& error) {
+                error_ = error;
+                if (recorder_)
+                    items_.append(recorder_->EndEntry());
+                end_ = i + 1;
+                return;
+            }
+            if (chunkHost_.Asked() || planning.EntryRunsAtOnce()) {
+                end_ = i + 1;
+                Drop(i);
+                runsAtOnce_ = true;
+                return;
+            }
+            if (recorder_)
+                items_.append(recorder_->EndEntry());
+            marks_.back().stepped = result == StepResult::Next;
+            end_ = i + 1;
+            if (result == StepResult::Stop) {
+                stopped_ = true;
+                return;
+            }
+            if (qsizetype(planning.Planned().size()) >= files_.limits.changes ||
+                end_ - first_ >= kMostEntriesPerChunk || started.hasExpired(files_.limits.msec))
+                return;
+        }
+    }
+
+    // Records the chunk's changes with one flush, then makes them in order. Returns the entry
+    // of the first change that did not turn out as planned (the changes from it on are left
+    // unmade), or the end of the chunk when all did.
+    int RecordAndMake() {
+        std::vector<PlannedChange>& planned = files_.planning->Planned();
+        if (planned.empty())
+            return end_;
+        try {
+            files_.journal->Record(planned);
+        } catch (const IoError&) {
+            // Nothing may be made without its record: the entries before the first change
+            // are shown, the rest is dropped, and the run ends with the error.
+            const int shown = EntryOfChange(0);
+            Show(shown);
+            Drop(shown);
+            EndChunk();
+            throw;
+        }
+        for (std::size_t c = 0; c < planned.size(); ++c) {
+            if (!MakePlannedChange(planned[c], *files_.disk)) {
+                files_.journal->Made(qsizetype(c));
+                return EntryOfChange(c);
+            }
+        }
+        files_.journal->Made(qsizetype(planned.size()));
+        return end_;
+    }
+
+    // The entry that planned change c.
+    int EntryOfChange(std::size_t c) const {
+        const auto after = std::upper_bound(
+            marks_.cbegin(), marks_.cend(), c,
+            [](std::size_t change, const EntryMark& mark) { return change < mark.changes; });
+        return first_ + int(after - marks_.cbegin()) - 1;
+    }
+
+    // Shows the lines, items and progress of the chunk's entries before end.
+    void Show(int end) {
+        for (int i = first_; i < end; ++i) {
+            const EntryMark& mark = marks_[std::size_t(i - first_)];
+            const qsizetype lineEnd =
+                i + 1 < end_ ? marks_[std::size_t(i + 1 - first_)].lines : chunkHost_.Lines();
+            chunkHost_.Show(host_, mark.lines, lineEnd);
+            if (recorder_)
+                itemDone_(items_.at(i - first_));
+            if (mark.stepped)
+                host_.SetProgressPosition(i + 1);
+        }
+    }
+
+    // Drops what the chunk planned from entry from on: its lines, items and changes go, and
+    // the run is again as it was before that entry (the entries' texts, the error count and
+    // the names the recorder follows).
+    void Drop(int from) {
+        const EntryMark& mark = marks_[std::size_t(from - first_)];
+        for (int i = from; i < end_; ++i)
+            entries_[i] = marks_[std::size_t(i - first_)].text;
+        run_.ResetErrorCount(mark.errors);
+        if (recorder_) {
+            recorder_->ForgetFrom(from + 1, mark.errors);
+            items_.resize(std::min<qsizetype>(items_.size(), from - first_));
+        }
+        chunkHost_.DropFrom(mark.lines);
+        std::vector<PlannedChange>& planned = files_.planning->Planned();
+        planned.erase(planned.begin() + std::ptrdiff_t(mark.changes), planned.end());
+        marks_.resize(std::size_t(from - first_));
+        end_ = from;
+    }
+
+    // The chunk is done: a real run's model starts afresh from the disk, its files closed.
+    void EndChunk() {
+        chunkHost_.DropFrom(0);
+        items_.clear();
         marks_.clear();
         if (recorder_)
-            recorder_->GoBack(entry, run_.ErrorCount());
+            recorder_->KeepAll();
+        if (files_.journal)
+            files_.planning->Clear();
     }
 
-    int GoBack(int entry) {
-        qsizetype from = 0;
-        while (from + 1 < marks_.size() && marks_.at(from).entry < entry)
-            ++from;
-        if (!marks_.isEmpty()) {
-            host_.Release(marks_.at(from).lines, entry);
-            Restore(from, entry);
-        } else if (recorder_) {
-            recorder_->GoBack(entry, run_.ErrorCount());
-        }
-        immediateThrough_ = std::max(immediateThrough_, entry);
-        return entry;
-    }
-
-    void CommitMidStep() {
-        if (const std::optional<int> cut = CommitHeld())
-            throw GoBackTo{*cut};
-        // Everything so far is made and shown, this entry's lines included: the rest of
-        // this entry makes its changes at once.
-        Hold(false);
-    }
-
-    BatchRun& run_;
     QStringList& entries_;
-    HoldingHost& host_;
-    ChangeBatcher& batcher_;
+    const BatchOptions& options_;
+    BatchHost& host_;
+    const RunFiles& files_;
     PlanRecorder* recorder_;
-    QList<Mark> marks_;
-    // Entries up to this one make their changes at once (one of theirs did not turn out as
-    // foreseen).
-    int immediateThrough_ = -1;
-    // The batcher could not record its changes: the run ends with that error.
-    bool failed_ = false;
+    const std::function<void(const PlanItem&)>& itemDone_;
+    BatchRun run_;
+    ChunkHost chunkHost_;
+    const Step step_;
+    const int count_;
+
+    // The chunk being planned: entries first_ to end_ (not included).
+    int first_ = 0;
+    int end_ = 0;
+    std::vector<EntryMark> marks_;
+    QList<PlanItem> items_;
+    std::optional<IoError> error_;
+    bool stopped_ = false;
+    bool runsAtOnce_ = false;
 };
 
 } // namespace
 
 BatchResult RunBatchSteps(QStringList& entries, const BatchOptions& options, BatchHost& host,
-                          FileSystem& files, PlanRecorder* recorder, ChangeBatcher* batcher) {
-    std::optional<HoldingHost> holding;
-    if (batcher)
-        holding.emplace(host);
-    BatchHost& out = holding ? static_cast<BatchHost&>(*holding) : host;
-    BatchRun run(entries, options, out, files, recorder);
-    BatchResult result;
-
-    if (options.clearStatus) {
-        out.ClearLog();
-        run.Log(ProcessSelectedLine(options.process));
-    }
-    if (entries.isEmpty())
-        run.ReportError(QStringLiteral("No files to process"));
-
-    const int count = static_cast<int>(entries.size());
-    out.SetProgressMaximum(count);
-    out.SetProgressPosition(0);
-
-    const Step step = kSteps[static_cast<int>(options.process)];
-    if (const std::optional<OpenMode> opens = kEntryOpens[static_cast<int>(options.process)])
-        files.WillOpen(entries, *opens);
-    if (batcher) {
-        HoldingFrame frame(run, entries, *holding, *batcher, recorder);
-        result.stopped = frame.Run(step, count);
-    } else {
-        for (int i = 0; i < count; ++i) {
-            // A copy: a rename replaces the entry's text while the step still needs the old
-            // path.
-            const QString path = entries.at(i);
-            if (recorder)
-                recorder->BeginEntry(i, path);
-            const StepResult stepResult = RunEntry(run, step, i, path);
-            if (recorder)
-                recorder->EndEntry();
-            if (stepResult == StepResult::Stop) {
-                result.stopped = true;
-                break;
-            }
-            host.SetProgressPosition(i + 1);
-        }
-    }
-
-    out.SetProgressPosition(0);
-    result.errorCount = run.ErrorCount();
-    out.LogLineOf(BatchHost::LineKind::Finish, QStringLiteral("Process Complete! (") +
-                                                   QString::number(result.errorCount) +
-                                                   QStringLiteral(" errors)"));
-    return result;
+                          const RunFiles& files, PlanRecorder* recorder,
+                          const std::function<void(const PlanItem&)>& itemDone,
+                          BatchHost* answers) {
+    return Frame(entries, options, host, files, recorder, itemDone, answers).Run();
 }
 
 BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, BatchHost& host) {
@@ -488,24 +518,22 @@ BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, Batc
 
 BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, BatchHost& host,
                          FileSystem& files) {
-    return RunBatchSteps(entries, options, host, files, nullptr, nullptr);
-}
-
-BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, BatchHost& host,
-                         FileSystem& files, ChangeBatcher& batcher) {
-    return RunBatchSteps(entries, options, host, files, nullptr, &batcher);
+    RunFiles atOnce;
+    atOnce.atOnce = &files;
+    return RunBatchSteps(entries, options, host, atOnce);
 }
 
 BatchResult ExecuteWithHistory(QStringList& entries, const BatchOptions& options, BatchHost& host,
                                const QString& historyFolder) {
     RealRun real(options, int(entries.size()), historyFolder);
-    return RunBatchSteps(entries, options, host, real.Files(), nullptr, real.Batcher());
+    return RunBatchSteps(entries, options, host, real.Files());
 }
 
 BatchResult ExecuteWithHistory(QStringList& entries, const BatchOptions& options, BatchHost& host,
-                               const QString& historyFolder, FileSystem& files, HoldLimits limits) {
+                               const QString& historyFolder, FileSystem& files,
+                               ChunkLimits limits) {
     RealRun real(options, int(entries.size()), historyFolder, &files, limits);
-    return RunBatchSteps(entries, options, host, real.Files(), nullptr, real.Batcher());
+    return RunBatchSteps(entries, options, host, real.Files());
 }
 
 } // namespace vantuke

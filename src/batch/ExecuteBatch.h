@@ -2,7 +2,7 @@
 
 #include "batch/BatchHost.h"
 #include "batch/BatchOptions.h"
-#include "tag/ChangeBatcher.h"
+#include "convert/PlaylistEntries.h"
 #include "tag/FileSystem.h"
 
 #include <QStringList>
@@ -12,6 +12,8 @@ namespace vantuke {
 struct BatchResult {
     int errorCount = 0;
     bool stopped = false; // ended by Abort or Cancel (the finish line is still written)
+    // The playlists the run rewrote, as it left them.
+    QList<Playlist> playlists;
 };
 
 // Runs the chosen process over every entry, first to last, on the files of a real run
@@ -24,11 +26,4 @@ BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, Batc
 // The same over the given files, each change made at once, without history.
 BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, BatchHost& host,
                          FileSystem& files);
-// The same over files whose changes the batcher may hold back and make in groups. The host
-// sees exactly the lines, progress and questions of a run that made every change at once:
-// an entry's lines come out once its changes are made, and entries whose held changes did
-// not turn out as foreseen are run again with their changes made at once.
-BatchResult ExecuteBatch(QStringList& entries, const BatchOptions& options, BatchHost& host,
-                         FileSystem& files, ChangeBatcher& batcher);
-
 } // namespace vantuke

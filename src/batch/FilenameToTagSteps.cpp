@@ -21,7 +21,7 @@ StepResult FilenameToTagStep(BatchRun& run, int, const QString& path) {
     else
         ClearTag(record);
     FieldLosses* losses = run.Losses();
-    FilenameToTag(record, FileTitleOf(path), options.filenameToTag, losses);
+    FilenameToTag(record, FileTitleOf(path), options.filenameToTag, options.program.codec, losses);
     run.WriteTagAndClose(*file, record, losses);
     return StepResult::Next;
 }

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QValidator>
 
 #include <algorithm>
 
@@ -35,6 +36,22 @@ protected:
     }
 };
 
+// Takes nothing, or a number from 1 to 255 written without leading zeros; while typing, what
+// can still become one.
+class TrackValidator final : public QValidator {
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& input, int&) const override {
+        if (input.isEmpty())
+            return Acceptable;
+        if (input.startsWith(u'0') || input.size() > 3)
+            return Invalid;
+        const std::optional<int> track = TrackFromText(input);
+        return track && *track <= kMaxTrack ? Acceptable : Invalid;
+    }
+};
+
 bool ValidRow(int row) {
     return row >= 0 && row < TForm2::kRows;
 }
@@ -43,6 +60,11 @@ bool ValidTextRow(int row) {
 }
 
 } // namespace
+
+void SetUpTrackBox(QLineEdit& box) {
+    box.setMaxLength(TagRowMaxLength(kTrackRow));
+    box.setValidator(new TrackValidator(&box));
+}
 
 void SetUpGenreList(QComboBox& list) {
     list.setEditable(false);
@@ -77,26 +99,36 @@ TForm2::TForm2(QWidget* parent)
     grid->addWidget(pathLabel, 0, 0);
     grid->addWidget(path_, 0, 1);
 
-    genre_ = new QComboBox(this);
-    SetUpGenreList(*genre_);
-
+    // Made in row order, which is the order Tab follows.
     for (int row = 0; row < kRows; ++row) {
-        QWidget* control = genre_;
-        if (row < kTextRows) {
-            auto* edit = new QLineEdit(this);
-            edit->setMaxLength(TagRowMaxLength(row));
-            texts_[row] = edit;
-            control = edit;
+        switch (RowField(row).kind) {
+        case FieldKind::Text:
+            texts_[row] = new QLineEdit(this);
+            texts_[row]->setMaxLength(TagRowMaxLength(row));
+            break;
+        case FieldKind::Number:
+            track_ = new QLineEdit(this);
+            SetUpTrackBox(*track_);
+            break;
+        case FieldKind::Genre:
+            genre_ = new QComboBox(this);
+            SetUpGenreList(*genre_);
+            break;
         }
+        QWidget* control = ValueControl(row);
         control->setObjectName(TagRowControlName(row));
         labels_[row] = new QLabel(TagRowLabel(row), this);
-        labels_[row]->setObjectName(QStringLiteral("Label%1").arg(row + 2));
+        labels_[row]->setObjectName(
+            QStringLiteral("Label%1").arg(kTagRowControls[size_t(row)].dialogLabel));
         labels_[row]->setBuddy(control);
         grid->addWidget(labels_[row], row + 1, 0);
         grid->addWidget(control, row + 1, 1);
     }
 
     auto* buttons = new QHBoxLayout;
+    entry_ = new QLabel(this);
+    entry_->setObjectName(QStringLiteral("EntryLabel"));
+    buttons->addWidget(entry_);
     buttons->addStretch(1);
     const std::array<std::pair<const char*, QueryResult>, 3> kButtons{{
         {"OK", QueryResult::Ok},
@@ -148,6 +180,14 @@ QString TForm2::FieldText(int row) const {
     return ValidTextRow(row) ? texts_[row]->text() : QString();
 }
 
+void TForm2::SetTrack(int track) {
+    track_->setText(TrackText(track));
+}
+
+int TForm2::Track() const {
+    return TrackOfBox(track_->text());
+}
+
 void TForm2::SetGenre(int position) {
     genre_->setCurrentIndex(position >= 0 && position < genre_->count() ? position : -1);
 }
@@ -157,7 +197,7 @@ int TForm2::Genre() const {
 }
 
 QWidget* TForm2::ValueControl(int row) const {
-    return row < kTextRows ? static_cast<QWidget*>(texts_[row]) : genre_;
+    return RowValueControl<QWidget>(row, texts_, track_, genre_);
 }
 
 void TForm2::SetFieldEnabled(int row, bool enabled) {
@@ -185,8 +225,18 @@ QueryResult TForm2::Ask(TagQuery& query) {
     // A path longer than the box is wide can be read whole.
     path_->setToolTip(shown);
     path_->deselect();
+    const bool numbered = query.entryNumber > 0 && query.entryCount > 0;
+    entry_->setText(numbered
+                        ? QStringLiteral("%1 of %2").arg(query.entryNumber).arg(query.entryCount)
+                        : QString());
+    // A run of many thousands of files may need the dialog a little wider than its usual
+    // smallest width.
+    layout()->invalidate();
+    layout()->activate();
+    setMinimumWidth(std::max(kMinimumWidth, layout()->minimumSize().width()));
     for (int row = 0; row < kTextRows; ++row)
         SetFieldText(row, query.texts[row]);
+    SetTrack(query.track);
     SetGenre(query.genre);
     for (int row = 0; row < kRows; ++row)
         SetFieldEnabled(row, query.enabled[row]);
@@ -209,6 +259,7 @@ QueryResult TForm2::Ask(TagQuery& query) {
     if (result_ == QueryResult::Ok) {
         for (int row = 0; row < kTextRows; ++row)
             query.texts[row] = FieldText(row);
+        query.track = Track();
         query.genre = Genre();
     }
     return result_;

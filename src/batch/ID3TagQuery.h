@@ -15,18 +15,22 @@ namespace vantuke {
 // Makes a pick-only genre list as the "TAG" page and the query dialog both show it: twelve
 // rows when dropped down, in every style, and narrow enough for a small window.
 void SetUpGenreList(QComboBox& list);
+// Makes a track box as the page and the dialog both show it: it takes a number from 1 to 255,
+// or nothing (no track), and no other text.
+void SetUpTrackBox(QLineEdit& box);
 
 // The "ID3 Tag Query" dialog: shows the file being processed and its six tag values, of which
-// the asked ones can be edited, and answers "OK", "&Ignore" or "&Abort". It has no close
-// button; Esc counts as "&Ignore".
+// the asked ones can be edited, and answers "OK", "&Ignore" or "&Abort". Beside the buttons
+// it says which file of the run it asks about ("3 of 17"). It has no close button; Esc
+// counts as "&Ignore".
 class TForm2 : public QDialog {
     Q_OBJECT
 
 public:
     explicit TForm2(QWidget* parent = nullptr);
 
-    // Rows 0..4 are the texts Song Name, Artist, Album, Year, Comment (Edit2..Edit6); row 5 is
-    // the genre (ComboBox1).
+    // A row per field (TagRows.h): rows 0..4 are the texts Song Name, Artist, Album, Year,
+    // Comment (Edit2..Edit6), then the track (Edit7) and the genre (ComboBox1).
     static constexpr int kTextRows = kTextFieldCount;
     static constexpr int kRows = kTagFillRows;
 
@@ -34,6 +38,9 @@ public:
     void CopyGenreList(const QComboBox& pageGenres);
     void SetFieldText(int row, const QString& text);
     QString FieldText(int row) const;
+    // 0 empties the track box.
+    void SetTrack(int track);
+    int Track() const;
     // A position outside the list leaves no entry selected (-1).
     void SetGenre(int position);
     int Genre() const;
@@ -51,8 +58,10 @@ private:
     void Finish(QueryResult result);
 
     QLineEdit* path_;
+    QLabel* entry_;
     std::array<QLineEdit*, kTextRows> texts_{};
-    QComboBox* genre_;
+    QLineEdit* track_ = nullptr;
+    QComboBox* genre_ = nullptr;
     std::array<QLabel*, kRows> labels_{};
     QueryResult result_ = QueryResult::Ignore;
 };

@@ -24,14 +24,14 @@ void AppendField(QByteArray& out, const QByteArray& bytes) {
 
 } // namespace
 
-PlanCsvWriter::PlanCsvWriter(Out out) : out_(std::move(out)) {
+PlanCsvWriter::PlanCsvWriter(const TagCodec& codec, Out out) : codec_(codec), out_(std::move(out)) {
     piece_.reserve(kDocumentPieceSize + 4096);
     piece_ += "path";
-    for (const char* key : kTagFieldKeys) {
+    for (const TagFieldInfo& info : kTagFields) {
         piece_ += ',';
-        piece_ += key;
+        piece_ += info.documentKey;
     }
-    piece_ += ",genre\r\n";
+    piece_ += "\r\n";
 }
 
 void PlanCsvWriter::Entry(const PlanItem& item) {
@@ -40,12 +40,20 @@ void PlanCsvWriter::Entry(const PlanItem& item) {
     TTagRecord record;
     ParseTagFields(QByteArrayView(item.tagBefore->data(), kTagSize).sliced(kTagMarkerSize), record);
     AppendField(piece_, NameToBytes(item.path));
-    for (const TagField field : kTextFields) {
+    for (const TagFieldInfo& info : kTagFields) {
         piece_ += ',';
-        AppendField(piece_, FieldText(record, field).toUtf8());
+        switch (info.kind) {
+        case FieldKind::Text:
+            AppendField(piece_, ShownFieldText(record.Field(info.field), codec_).toUtf8());
+            break;
+        case FieldKind::Number:
+            piece_ += TrackText(record.Track).toLatin1();
+            break;
+        case FieldKind::Genre:
+            piece_ += QByteArray::number(record.Genre);
+            break;
+        }
     }
-    piece_ += ',';
-    piece_ += QByteArray::number(record.Genre);
     piece_ += "\r\n";
     if (piece_.size() >= kDocumentPieceSize) {
         out_(piece_);

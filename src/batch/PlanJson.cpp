@@ -95,27 +95,35 @@ void AppendPath(QByteArray& out, const char* key, const QString& path) {
     out += '"';
 }
 
-void AppendTag(QByteArray& out, const std::optional<RawTag>& tag) {
+void AppendTag(QByteArray& out, const std::optional<RawTag>& tag, const TagCodec& codec) {
     if (!tag) {
         out += "null";
         return;
     }
     TTagRecord record;
     ParseTagFields(QByteArrayView(tag->data(), kTagSize).sliced(kTagMarkerSize), record);
-    out += '{';
-    for (const TagField field : kTextFields) {
-        out += '"';
-        out += kTagFieldKeys[size_t(field)];
+    const char* separator = "{\"";
+    for (const TagFieldInfo& info : kTagFields) {
+        out += separator;
+        separator = ", \"";
+        out += info.documentKey;
         out += "\": ";
-        AppendString(out, FieldText(record, field));
-        out += ", ";
+        switch (info.kind) {
+        case FieldKind::Text:
+            AppendString(out, ShownFieldText(record.Field(info.field), codec));
+            break;
+        case FieldKind::Number:
+            out += record.Track != 0 ? QByteArray::number(record.Track) : QByteArray("null");
+            break;
+        case FieldKind::Genre:
+            out += QByteArray::number(record.Genre);
+            break;
+        }
     }
-    out += "\"genre\": ";
-    out += QByteArray::number(record.Genre);
     out += '}';
 }
 
-void AppendItem(QByteArray& out, const PlanItem& item) {
+void AppendItem(QByteArray& out, const PlanItem& item, const TagCodec& codec) {
     out += "    {\"number\": ";
     out += QByteArray::number(item.number);
     out += ", ";
@@ -128,9 +136,9 @@ void AppendItem(QByteArray& out, const PlanItem& item) {
         AppendPath(out, "new_path", item.newPath);
     }
     out += ", \"tag_before\": ";
-    AppendTag(out, item.tagBefore);
+    AppendTag(out, item.tagBefore, codec);
     out += ", \"tag_after\": ";
-    AppendTag(out, item.tagAfter);
+    AppendTag(out, item.tagAfter, codec);
     out += ", \"notes\": [";
     for (qsizetype k = 0; k < item.notes.size(); ++k) {
         if (k > 0)
@@ -140,9 +148,39 @@ void AppendItem(QByteArray& out, const PlanItem& item) {
     out += "]}";
 }
 
+const char* OutcomeName(PlaylistPlan::Outcome outcome) {
+    switch (outcome) {
+    case PlaylistPlan::Outcome::Updated:
+        return "updated";
+    case PlaylistPlan::Outcome::Stale:
+        return "not-updated";
+    case PlaylistPlan::Outcome::Changed:
+        return "changed";
+    case PlaylistPlan::Outcome::Failed:
+        break;
+    }
+    return "failed";
+}
+
+void AppendPlaylist(QByteArray& out, const PlaylistPlan& playlist) {
+    out += "    {";
+    AppendPath(out, "path", playlist.path);
+    out += ", \"entries\": ";
+    out += QByteArray::number(playlist.entries);
+    out += ", \"result\": \"";
+    out += OutcomeName(playlist.outcome);
+    out += "\", \"error\": ";
+    if (playlist.error.isEmpty())
+        out += "null";
+    else
+        AppendString(out, playlist.error);
+    out += '}';
+}
+
 } // namespace
 
-PlanJsonWriter::PlanJsonWriter(Process process, bool dryRun, Out out) : out_(std::move(out)) {
+PlanJsonWriter::PlanJsonWriter(Process process, bool dryRun, const TagCodec& codec, Out out)
+    : codec_(codec), out_(std::move(out)) {
     piece_.reserve(kDocumentPieceSize + 4096);
     piece_ += "{\n  \"process\": ";
     AppendString(piece_, ProcessCaption(process));
@@ -154,7 +192,7 @@ PlanJsonWriter::PlanJsonWriter(Process process, bool dryRun, Out out) : out_(std
 void PlanJsonWriter::Entry(const PlanItem& item) {
     piece_ += first_ ? "\n" : ",\n";
     first_ = false;
-    AppendItem(piece_, item);
+    AppendItem(piece_, item, codec_);
     if (piece_.size() >= kDocumentPieceSize) {
         out_(piece_);
         piece_.resize(0);
@@ -162,7 +200,12 @@ void PlanJsonWriter::Entry(const PlanItem& item) {
 }
 
 void PlanJsonWriter::Finish(const RunPlan& plan) {
-    piece_ += first_ ? "],\n  \"errors\": " : "\n  ],\n  \"errors\": ";
+    piece_ += first_ ? "],\n  \"playlists\": [" : "\n  ],\n  \"playlists\": [";
+    for (qsizetype k = 0; k < plan.playlists.size(); ++k) {
+        piece_ += k == 0 ? "\n" : ",\n";
+        AppendPlaylist(piece_, plan.playlists.at(k));
+    }
+    piece_ += plan.playlists.isEmpty() ? "],\n  \"errors\": " : "\n  ],\n  \"errors\": ";
     piece_ += QByteArray::number(plan.errorCount);
     piece_ += ",\n  \"complete\": ";
     piece_ += plan.complete ? "true" : "false";
@@ -183,7 +226,7 @@ void PlanJsonWriter::Finish(const RunPlan& plan) {
 
 QByteArray PlanJson(const RunPlan& plan) {
     QByteArray json;
-    PlanJsonWriter writer(plan.process, plan.dryRun,
+    PlanJsonWriter writer(plan.process, plan.dryRun, plan.codec,
                           [&json](QByteArrayView piece) { json += piece; });
     for (const PlanItem& item : plan.items)
         writer.Entry(item);

@@ -12,28 +12,45 @@ QString Quoted(const QString& text) {
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
-// The six values of a tag as they are shown: the texts quoted, the genre by name.
-std::array<QString, kTagFillRows> ShownValues(const RawTag& tag) {
+// What a row shows when its field holds nothing: an empty text, no track.
+QString EmptyValue(int row) {
+    return RowField(row).kind == FieldKind::Number ? QStringLiteral("none") : Quoted(QString());
+}
+
+// The values of a tag as they are shown: the texts quoted, the track as its number, the genre
+// by name.
+std::array<QString, kTagFillRows> ShownValues(const RawTag& tag, const TagCodec& codec) {
     TTagRecord record;
     ParseTagFields(QByteArrayView(tag.data(), kTagSize).sliced(kTagMarkerSize), record);
     std::array<QString, kTagFillRows> values;
-    for (const TagField field : kTextFields)
-        values[int(field)] = Quoted(FieldText(record, field));
-    values[kGenreRow] = GenreDisplayName(record.Genre);
+    for (const TagFieldInfo& info : kTagFields) {
+        QString& value = values[size_t(info.field)];
+        switch (info.kind) {
+        case FieldKind::Text:
+            value = Quoted(ShownFieldText(record.Field(info.field), codec));
+            break;
+        case FieldKind::Number:
+            value = record.Track != 0 ? TrackText(record.Track) : EmptyValue(int(info.field));
+            break;
+        case FieldKind::Genre:
+            value = GenreDisplayName(record.Genre);
+            break;
+        }
+    }
     return values;
 }
 
-QString TagChange(const PlanItem& item) {
-    const std::array<QString, kTagFillRows> after = ShownValues(*item.tagAfter);
+QString TagChange(const PlanItem& item, const TagCodec& codec) {
+    const std::array<QString, kTagFillRows> after = ShownValues(*item.tagAfter, codec);
     QStringList parts;
     if (!item.tagBefore) {
         for (int row = 0; row < kTagFillRows; ++row) {
-            if (row == kGenreRow || after[row] != QLatin1String("\"\""))
+            if (row == kGenreRow || after[row] != EmptyValue(row))
                 parts << TagRowName(row) + QLatin1Char(' ') + after[row];
         }
         return QStringLiteral("new tag: ") + parts.join(QStringLiteral(", "));
     }
-    const std::array<QString, kTagFillRows> before = ShownValues(*item.tagBefore);
+    const std::array<QString, kTagFillRows> before = ShownValues(*item.tagBefore, codec);
     for (int row = 0; row < kTagFillRows; ++row) {
         if (before[row] != after[row])
             parts << TagRowName(row) + QStringLiteral(": ") + before[row] + QStringLiteral(" → ") +
@@ -53,14 +70,14 @@ QString NameOf(const QString& path) {
 
 } // namespace
 
-QString ChangeText(const PlanItem& item) {
+QString ChangeText(const PlanItem& item, const TagCodec& codec) {
     switch (item.action) {
     case PlanAction::Rename:
         return QStringLiteral("rename to ") +
                NameForDisplay(FolderOf(item.newPath) == FolderOf(item.path) ? NameOf(item.newPath)
                                                                             : item.newPath);
     case PlanAction::WriteTag:
-        return TagChange(item);
+        return TagChange(item, codec);
     case PlanAction::RemoveTag:
         return QStringLiteral("remove the tag");
     case PlanAction::List:
@@ -78,7 +95,7 @@ PlanModel::PlanModel(RunPlan plan, QObject* parent)
     notes_.reserve(plan_.items.size());
     for (const PlanItem& item : plan_.items) {
         files_ << NameForDisplay(NameOf(item.path));
-        changes_ << ChangeText(item);
+        changes_ << ChangeText(item, plan_.codec);
         notes_ << item.notes.join(QStringLiteral("; "));
     }
     if (!plan_.complete && !notes_.isEmpty()) {

@@ -39,8 +39,8 @@ private:
 };
 
 // What an entry does to its file, in words: "rename to NAME", the changed tag fields
-// ("Artist: "A" → "B"; Year: "" → "1999"), "new tag: ...", "remove the tag", "listed",
-// "no change".
-QString ChangeText(const PlanItem& item);
+// ("Artist: "A" → "B"; Year: "" → "1999", the texts read by codec), "new tag: ...", "remove
+// the tag", "listed", "no change".
+QString ChangeText(const PlanItem& item, const TagCodec& codec);
 
 } // namespace vantuke

@@ -20,14 +20,38 @@ public:
         recorder_.Looked(last);
         return last;
     }
+    QByteArrayView EndBytes() override {
+        const QByteArrayView end = file_->EndBytes();
+        recorder_.Looked(end.last(kTagSize));
+        return end;
+    }
+    void ReadAt(qint64 pos, char* out, qint64 n) const override { file_->ReadAt(pos, out, n); }
     void WriteTag(const TTagRecord& record) override {
+        const std::array<int, kContinuedFields.size()> lost =
+            ContinuationsLost(EndBytes(), record, recorder_.plan_.codec);
         file_->WriteTag(record);
         recorder_.Wrote(record);
+        for (std::size_t k = 0; k < lost.size(); ++k) {
+            if (lost[k] > 0)
+                recorder_.Note(PlanNote::TagBlock,
+                               QStringLiteral("%1: its continuation in the Enhanced TAG block "
+                                              "emptied (%2 characters lost)")
+                                   .arg(TagRowName(int(kContinuedFields[k])))
+                                   .arg(lost[k]));
+        }
     }
     bool RemoveTag() override {
+        const TagEnd end = ReadTagEnd(EndBytes());
         const bool removed = file_->RemoveTag();
-        if (removed)
+        if (removed) {
             recorder_.Removed();
+            if (end.enhanced)
+                recorder_.Note(PlanNote::TagBlock,
+                               QStringLiteral("Enhanced TAG block cut with the tag"));
+            if (end.lyrics)
+                recorder_.Note(PlanNote::TagBlock,
+                               QStringLiteral("Lyrics3v2 block left with no tag after it"));
+        }
         return removed;
     }
     void Close() override { file_->Close(); }
@@ -38,9 +62,7 @@ private:
     PlanRecorder& recorder_;
 };
 
-PlanRecorder::PlanRecorder(FileSystem& files, RunPlan& plan, const QStringList& entries,
-                           EntryDone entryDone)
-    : files_(files), plan_(plan), entryDone_(std::move(entryDone)) {
+PlanRecorder::PlanRecorder(RunPlan& plan, const QStringList& entries) : plan_(plan) {
     if (plan.process == Process::TagToFilename || plan.process == Process::AdjustFileName) {
         holders_.reserve(entries.size());
         // The same path twice is one file: the first entry names it.
@@ -57,56 +79,30 @@ void PlanRecorder::BeginEntry(int i, const QString& path) {
     looked_ = false;
 }
 
-void PlanRecorder::EndEntry() {
-    if (!inEntry_)
-        return;
+PlanItem PlanRecorder::EndEntry() {
     inEntry_ = false;
     if (plan_.process == Process::ListFiles && item_.tagBefore)
         item_.action = PlanAction::List;
-    if (holding_)
-        held_.append(std::move(item_));
-    else
-        Pass(std::move(item_));
+    return std::move(item_);
 }
 
-void PlanRecorder::Pass(PlanItem&& item) {
-    if (entryDone_)
-        entryDone_(item);
-    else
-        plan_.items.append(std::move(item));
-}
-
-void PlanRecorder::ReleaseHeld() {
-    for (PlanItem& item : held_)
-        Pass(std::move(item));
-    held_.clear();
-    moved_.clear();
-}
-
-void PlanRecorder::GoBack(int i, int errorCount) {
+void PlanRecorder::ForgetFrom(int number, int errorCount) {
     inEntry_ = false;
-    for (PlanItem& item : held_) {
-        if (item.number <= i)
-            Pass(std::move(item));
-    }
-    held_.clear();
-    for (qsizetype k = moved_.size() - 1; k >= 0 && moved_.at(k).number > i; --k) {
+    for (qsizetype k = moved_.size() - 1; k >= 0 && moved_.at(k).number >= number; --k) {
         const Moved& moved = moved_.at(k);
         if (moved.before)
             holders_.insert(moved.name, *moved.before);
         else
             holders_.remove(moved.name);
+        moved_.removeLast();
     }
-    moved_.clear();
     plan_.errorCount = errorCount;
 }
 
 void PlanRecorder::Move(int number, const QString& name, std::optional<int> holder) {
-    if (holding_) {
-        const auto found = holders_.constFind(name);
-        moved_.append(
-            Moved{number, name, found == holders_.cend() ? std::nullopt : std::optional(*found)});
-    }
+    const auto found = holders_.constFind(name);
+    moved_.append(
+        Moved{number, name, found == holders_.cend() ? std::nullopt : std::optional(*found)});
     if (holder)
         holders_.insert(name, *holder);
     else
@@ -127,8 +123,27 @@ void PlanRecorder::Looked(QByteArrayView last) {
     if (IsTagMarker(last)) {
         RawTag& tag = item_.tagBefore.emplace();
         std::copy_n(last.data(), kTagSize, tag.data());
+        // The processes that read the tag's texts.
+        if (plan_.process == Process::TagToFilename || plan_.process == Process::ListFiles ||
+            plan_.process == Process::Tag)
+            NoteBytesNotInCodePage(last);
     } else {
         Note(PlanNote::NoTag, QStringLiteral("no tag"));
+    }
+}
+
+void PlanRecorder::NoteBytesNotInCodePage(QByteArrayView tag) {
+    const CodePage& page = plan_.codec.Page();
+    if (page.CoversEveryByte())
+        return;
+    qsizetype offset = kTagMarkerSize;
+    for (const TagField field : kTextFields) {
+        QByteArrayView bytes = tag.sliced(offset, FieldCapacity(field));
+        bytes = bytes.first(qstrnlen(bytes.data(), size_t(bytes.size())));
+        if (!page.IsValid(bytes))
+            Note(PlanNote::BytesNotInCodePage, QStringLiteral("%1: bytes not valid in %2")
+                                                   .arg(TagRowName(int(field)), page.ShownName()));
+        offset += FieldCapacity(field);
     }
 }
 
@@ -144,12 +159,23 @@ void PlanRecorder::Wrote(const TTagRecord& record) {
 void PlanRecorder::NoteEmptied(const RawTag& before, const TTagRecord& after) {
     TTagRecord old;
     ParseTagFields(QByteArrayView(before.data(), kTagSize).sliced(kTagMarkerSize), old);
-    for (const TagField field : kTextFields) {
-        if (!FieldText(old, field).isEmpty() && FieldText(after, field).isEmpty())
-            Note(PlanNote::FieldEmptied, TagRowName(int(field)) + QStringLiteral(" emptied"));
+    for (const TagFieldInfo& info : kTagFields) {
+        bool emptied = false;
+        switch (info.kind) {
+        case FieldKind::Text:
+            emptied = !FieldText(old, info.field, plan_.codec).isEmpty() &&
+                      FieldText(after, info.field, plan_.codec).isEmpty();
+            break;
+        case FieldKind::Number:
+            emptied = old.Track != 0 && after.Track == 0;
+            break;
+        case FieldKind::Genre:
+            emptied = old.Genre < kGenreCount && after.Genre >= kGenreCount;
+            break;
+        }
+        if (emptied)
+            Note(PlanNote::FieldEmptied, QLatin1String(info.name) + QStringLiteral(" emptied"));
     }
-    if (old.Genre < kGenreCount && after.Genre >= kGenreCount)
-        Note(PlanNote::FieldEmptied, TagRowName(kGenreRow) + QStringLiteral(" emptied"));
 }
 
 void PlanRecorder::Removed() {
@@ -160,11 +186,11 @@ void PlanRecorder::Removed() {
 }
 
 std::unique_ptr<TagFile> PlanRecorder::Open(const QString& path, OpenMode mode) {
-    return std::make_unique<File>(files_.Open(path, mode), *this);
+    return std::make_unique<File>(files_->Open(path, mode), *this);
 }
 
 bool PlanRecorder::Rename(const QString& from, const QString& to) {
-    if (!files_.Rename(from, to))
+    if (!files_->Rename(from, to))
         return false;
     if (inEntry_) {
         item_.action = PlanAction::Rename;
@@ -182,9 +208,9 @@ bool PlanRecorder::Rename(const QString& from, const QString& to) {
 void PlanRecorder::RenameFailed(const QString& path, const QString& newPath) {
     QString why;
     PlanNote kind = PlanNote::NotRenamed;
-    if (!files_.Stat(path)) {
+    if (!files_->Stat(path)) {
         why = QStringLiteral("file not found");
-    } else if (files_.Stat(newPath)) {
+    } else if (files_->Stat(newPath)) {
         kind = PlanNote::NameTaken;
         const int holder = holders_.value(newPath);
         why = holder > 0 && (!inEntry_ || holder != item_.number)
@@ -216,7 +242,7 @@ void PlanRecorder::RenameFailed(const QString& path, const QString& newPath) {
 }
 
 bool PlanRecorder::ClearReadOnly(const QString& path) {
-    const bool cleared = files_.ClearReadOnly(path);
+    const bool cleared = files_->ClearReadOnly(path);
     if (cleared)
         Note(PlanNote::ReadOnlyCleared, QStringLiteral("read-only mode cleared"));
     return cleared;

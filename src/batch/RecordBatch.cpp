@@ -1,28 +1,31 @@
 #include "batch/RecordBatch.h"
 
 #include "batch/BatchRun.h"
+#include "batch/PlaylistUpdate.h"
 #include "batch/RealRun.h"
 #include "batch/TagRows.h"
 #include "journal/History.h"
 #include "tag/PlanningFileSystem.h"
 
-#include <optional>
+#include <limits>
 
 namespace vantuke {
 
 namespace {
 
-// A dry run's host: the lines and the progress go to the caller's host; the questions are
-// answered here, without asking, and noted.
-class DryRunHost final : public BatchHost {
-public:
-    DryRunHost(BatchHost& host, PlanRecorder& recorder) : host_(host), recorder_(recorder) {}
+// A dry run plans no change to make: its chunks end by the time their lines waited.
+constexpr ChunkLimits kDryRunChunk{std::numeric_limits<int>::max(), 250};
 
-    void LogLine(const QString& line) override { host_.LogLine(line); }
-    void LogLineOf(LineKind kind, const QString& line) override { host_.LogLineOf(kind, line); }
-    void ClearLog() override { host_.ClearLog(); }
-    void SetProgressMaximum(int maximum) override { host_.SetProgressMaximum(maximum); }
-    void SetProgressPosition(int position) override { host_.SetProgressPosition(position); }
+// How a dry run answers the questions its entries ask: without asking, each noted.
+class DryRunAnswers final : public BatchHost {
+public:
+    explicit DryRunAnswers(PlanRecorder& recorder) : recorder_(recorder) {}
+
+    // Only questions come here.
+    void LogLine(const QString&) override {}
+    void ClearLog() override {}
+    void SetProgressMaximum(int) override {}
+    void SetProgressPosition(int) override {}
 
     ConfirmAnswer ConfirmTagRemoval(const QString&) override {
         recorder_.Note(PlanNote::AskedAtRunTime, QStringLiteral("asked at run time"));
@@ -40,34 +43,39 @@ public:
     }
 
 private:
-    BatchHost& host_;
     PlanRecorder& recorder_;
 };
 
 } // namespace
 
 BatchResult RecordBatch(RunKind kind, QStringList& entries, const BatchOptions& options,
-                        BatchHost& host, RunPlan& plan, const PlanRecorder::EntryDone& entryDone) {
+                        BatchHost& host, RunPlan& plan, const EntryDone& entryDone) {
     plan = RunPlan();
     plan.process = options.process;
     plan.dryRun = kind == RunKind::Dry;
-    std::optional<PlanningFileSystem> planning;
-    std::optional<RealRun> real;
-    if (kind == RunKind::Dry)
-        planning.emplace();
-    else
-        real.emplace(options, int(entries.size()), HistoryFolder());
-    PlanRecorder recorder(planning ? static_cast<FileSystem&>(*planning) : real->Files(), plan,
-                          entries, entryDone);
-    DryRunHost dryHost(host, recorder);
+    plan.codec = options.program.codec;
+    PlanRecorder recorder(plan, entries);
+    const EntryDone itemDone =
+        entryDone ? entryDone : [&plan](const PlanItem& item) { plan.items.append(item); };
     try {
-        const BatchResult result =
-            RunBatchSteps(entries, options, kind == RunKind::Dry ? dryHost : host, recorder,
-                          &recorder, real ? real->Batcher() : nullptr);
+        BatchResult result;
+        if (kind == RunKind::Dry) {
+            DiskFileSystem disk;
+            PlanningFileSystem planning(disk, PlanningFileSystem::Opening::Look);
+            RunFiles files;
+            files.planning = &planning;
+            files.limits = kDryRunChunk;
+            PlannedPlaylists playlists;
+            files.playlists = &playlists;
+            DryRunAnswers answers(recorder);
+            result = RunBatchSteps(entries, options, host, files, &recorder, itemDone, &answers);
+        } else {
+            const RealRun real(options, int(entries.size()), HistoryFolder());
+            result = RunBatchSteps(entries, options, host, real.Files(), &recorder, itemDone);
+        }
         plan.complete = !result.stopped;
         return result;
     } catch (const IoError& error) {
-        recorder.EndEntry();
         plan.ioError = error;
         throw;
     }

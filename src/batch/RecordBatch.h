@@ -6,6 +6,7 @@
 #include "batch/RunPlan.h"
 
 #include <QStringList>
+#include <functional>
 
 namespace vantuke {
 
@@ -20,15 +21,17 @@ enum class RunKind {
     Dry,
 };
 
+// What is done with each entry's item as the entry is shown.
+using EntryDone = std::function<void(const PlanItem&)>;
+
 // Runs the process over the entries, as ExecuteBatch does, and records what every entry did
-// (Real) or would do (Dry): each item goes to entryDone as its entry ends when one is given,
-// else into plan.items; plan gets the rest (the error count, how the run ended). A real run
-// works on the files of a RealRun (with its undo history when the options keep one: an
+// (Real) or would do (Dry): each item goes to entryDone as its entry is shown when one is
+// given, else into plan.items; plan gets the rest (the error count, how the run ended). A real
+// run works on the files of a RealRun (with its undo history when the options keep one: an
 // entry's item then comes out once its changes are made), a dry run never. An IoError still
 // ends the run and propagates, after its entry's item and the error are recorded.
 BatchResult RecordBatch(RunKind kind, QStringList& entries, const BatchOptions& options,
-                        BatchHost& host, RunPlan& plan,
-                        const PlanRecorder::EntryDone& entryDone = {});
+                        BatchHost& host, RunPlan& plan, const EntryDone& entryDone = {});
 
 // A host that shows nothing: status lines and progress go nowhere. Questions go to another
 // host when one is given; without one, "Confirm" is answered Cancel and the query Abort.

@@ -1,5 +1,6 @@
 #include "batch/RunPlan.h"
 
+#include "convert/PathNames.h"
 #include "platform/NameDisplay.h"
 
 namespace vantuke {
@@ -12,11 +13,31 @@ QString Count(int n, const char* one, const char* many) {
 
 } // namespace
 
+QString PlaylistLine(const PlaylistPlan& playlist) {
+    const QString path = ShownInOneLine(playlist.path);
+    switch (playlist.outcome) {
+    case PlaylistPlan::Outcome::Updated:
+        return QStringLiteral("Playlist updated: ") + path + QStringLiteral(" (") +
+               Count(playlist.entries, "entry", "entries") + u')';
+    case PlaylistPlan::Outcome::Stale:
+        return QStringLiteral("Playlist not updated: ") + path + QStringLiteral(" (") +
+               Count(playlist.entries, "entry still names the old path",
+                     "entries still name the old paths") +
+               u')';
+    case PlaylistPlan::Outcome::Changed:
+        return QStringLiteral("Playlist ") + path +
+               QStringLiteral(" changed since it was read; left alone");
+    case PlaylistPlan::Outcome::Failed:
+        break;
+    }
+    return QStringLiteral("Cannot update playlist ") + path + QStringLiteral(": ") + playlist.error;
+}
+
 QString PlanSummary(const RunPlan& plan, int entryCount) {
     if (entryCount == 0)
         return QStringLiteral("No files to process");
     int renamed = 0, written = 0, removed = 0, listed = 0, taken = 0, notRenamed = 0, noTag = 0,
-        emptied = 0, notMp3 = 0, failed = 0;
+        emptied = 0, notMp3 = 0, failed = 0, noId3v2 = 0, id3v2Unreadable = 0;
     for (const PlanItem& item : plan.items) {
         renamed += item.action == PlanAction::Rename;
         written += item.action == PlanAction::WriteTag;
@@ -28,6 +49,8 @@ QString PlanSummary(const RunPlan& plan, int entryCount) {
         emptied += item.Has(PlanNote::FieldEmptied);
         notMp3 += item.Has(PlanNote::NotMp3);
         failed += item.Has(PlanNote::Failed);
+        noId3v2 += item.Has(PlanNote::NoId3v2);
+        id3v2Unreadable += item.Has(PlanNote::Id3v2Unreadable);
     }
     QStringList parts;
     const auto add = [&](int n, const char* one, const char* many) {
@@ -44,6 +67,8 @@ QString PlanSummary(const RunPlan& plan, int entryCount) {
     add(emptied, "with fields emptied", "with fields emptied");
     add(notMp3, "not an MP3 file", "not MP3 files");
     add(failed, "failed", "failed");
+    add(noId3v2, "without an ID3v2 tag", "without an ID3v2 tag");
+    add(id3v2Unreadable, "with an unreadable ID3v2 tag", "with an unreadable ID3v2 tag");
     QString line = Count(entryCount, "file", "files") + QStringLiteral(": ") +
                    (parts.isEmpty() ? QStringLiteral("nothing changes") : parts.join(u", "));
     if (!plan.complete) {

@@ -20,13 +20,15 @@ StepResult TagToFilenameStep(BatchRun& run, int i, const QString& path) {
     // in one piece.
     const QString& tmpl = options.tagToFilenameTemplate;
     const qsizetype nameStart = FileNameStart(path);
-    QString newPath;
-    newPath.reserve(nameStart + tmpl.size() + 96);
-    newPath.append(path.constData(), nameStart);
-    AppendExpansion(newPath, run.Record(), tmpl, path, i + 1, options.program, ExpansionUse::Name);
-    CleanFileName(newPath, nameStart);
-    newPath += QLatin1Char('.');
-    newPath += ExtensionText(options.program.extensionFormat);
+    QString& built = run.NameBuffer();
+    built.resize(0);
+    built.append(path.constData(), nameStart);
+    AppendExpansion(built, run.Record(), tmpl, path, i + 1, options.program, ExpansionUse::Name);
+    CleanFileName(built, nameStart);
+    built += QLatin1Char('.');
+    built += ExtensionText(options.program.extensionFormat);
+    // The entry's text from now on: no room beyond its own, a long run keeps them all.
+    const QString newPath(built.constData(), built.size());
     run.LogRenaming(path, newPath);
     run.RenameEntry(i, path, newPath);
     return StepResult::Next;

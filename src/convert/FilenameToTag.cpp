@@ -1,7 +1,5 @@
 #include "convert/FilenameToTag.h"
 
-#include "convert/Template.h"
-
 #include <QStringView>
 #include <optional>
 
@@ -17,6 +15,19 @@ QStringView TrimSpaces(QStringView text) {
     while (end > begin && text[end - 1] == u' ')
         --end;
     return text.sliced(begin, end - begin);
+}
+
+// "%T" takes 1 to 3 digits (the spaces around them do not count) as the track: a number from
+// 1 to 255. Anything else is no track: the track keeps the value it arrived with, and the text
+// is kept in losses.
+void ReadTrack(TTagRecord& tag, QStringView value, const TagCodec& codec, FieldLosses* losses) {
+    const QStringView digits = TrimSpaces(value);
+    const std::optional<int> track = digits.size() <= 3 ? TrackFromText(digits) : std::nullopt;
+    if (track && *track > 0) {
+        SetTrack(tag, *track, codec, losses);
+    } else if (losses) {
+        losses->notATrack = value.toString();
+    }
 }
 
 // A template read as literal 0, code 1, literal 1, ..., code k, literal k. The search for the
@@ -65,7 +76,7 @@ private:
 } // namespace
 
 void OldStyleToTag(TTagRecord& tag, const QString& title, const OldStyleOptions& options,
-                   FieldLosses* losses) {
+                   const TagCodec& codec, FieldLosses* losses) {
     if (options.format < 0 || options.format > kLastOldStyleFormat)
         return;
     const OldStyleFormat& format = kOldStyleFormats[options.format];
@@ -90,13 +101,13 @@ void OldStyleToTag(TTagRecord& tag, const QString& title, const OldStyleOptions&
         case TitlePart::None:
             return;
         case TitlePart::Before:
-            SetFieldText(tag, field, before.toString(), losses);
+            SetFieldText(tag, field, before.toString(), codec, losses);
             return;
         case TitlePart::After:
-            SetFieldText(tag, field, after.toString(), losses);
+            SetFieldText(tag, field, after.toString(), codec, losses);
             return;
         case TitlePart::Whole:
-            SetFieldText(tag, field, title, losses);
+            SetFieldText(tag, field, title, codec, losses);
             return;
         }
     };
@@ -105,7 +116,7 @@ void OldStyleToTag(TTagRecord& tag, const QString& title, const OldStyleOptions&
 }
 
 void NewStyleToTag(TTagRecord& tag, const QString& title, const QString& tmpl,
-                   FieldLosses* losses) {
+                   const TagCodec& codec, FieldLosses* losses) {
     TemplateReader reader(tmpl);
     const qsizetype size = title.size();
     qsizetype pos = 0;
@@ -130,20 +141,32 @@ void NewStyleToTag(TTagRecord& tag, const QString& title, const QString& tmpl,
             pos = size;
         }
 
+        // The text fields and the track are read from a name; any other code throws its text
+        // away.
         if (pendingCode) {
-            if (const std::optional<TagField> field = FieldOfCode(pendingCode->unicode()))
-                SetFieldText(tag, *field, value.toString(), losses);
+            if (const TagFieldInfo* field = FieldOfCode(pendingCode->unicode())) {
+                switch (field->kind) {
+                case FieldKind::Text:
+                    SetFieldText(tag, field->field, value.toString(), codec, losses);
+                    break;
+                case FieldKind::Number:
+                    ReadTrack(tag, value, codec, losses);
+                    break;
+                case FieldKind::Genre:
+                    break;
+                }
+            }
         }
         pendingCode = piece.codeChar;
     }
 }
 
 void FilenameToTag(TTagRecord& tag, const QString& title, const FilenameToTagOptions& options,
-                   FieldLosses* losses) {
+                   const TagCodec& codec, FieldLosses* losses) {
     if (options.oldStyle)
-        OldStyleToTag(tag, title, options.old, losses);
+        OldStyleToTag(tag, title, options.old, codec, losses);
     else
-        NewStyleToTag(tag, title, options.newStyleTemplate, losses);
+        NewStyleToTag(tag, title, options.newStyleTemplate, codec, losses);
 }
 
 } // namespace vantuke

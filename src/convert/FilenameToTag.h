@@ -51,15 +51,16 @@ struct FilenameToTagOptions {
     bool operator==(const FilenameToTagOptions&) const = default;
 };
 
-// Sets the fields that the chosen style names from a file title; every other field keeps
-// the value it arrived with. Never fails. With losses, records what each stored text lost.
+// Sets the fields that the chosen style names from a file title, each text written by codec;
+// every other field keeps the value it arrived with. Never fails. With losses, records what
+// each stored text lost, and a text "%T" read that is no track.
 void FilenameToTag(TTagRecord& tag, const QString& title, const FilenameToTagOptions& options,
-                   FieldLosses* losses = nullptr);
+                   const TagCodec& codec, FieldLosses* losses = nullptr);
 
 // The two styles on their own.
 void OldStyleToTag(TTagRecord& tag, const QString& title, const OldStyleOptions& options,
-                   FieldLosses* losses = nullptr);
+                   const TagCodec& codec, FieldLosses* losses = nullptr);
 void NewStyleToTag(TTagRecord& tag, const QString& title, const QString& tmpl,
-                   FieldLosses* losses = nullptr);
+                   const TagCodec& codec, FieldLosses* losses = nullptr);
 
 } // namespace vantuke

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tag/CodePage.h"
+
 #include <algorithm>
 #include <array>
 
@@ -23,6 +25,9 @@ struct ProgramOptions {
     bool eraseReadOnlyAttr = true;
     bool keepUndoHistory = true;  // every run that changes files can be undone
     bool skipFailedFiles = false; // an I/O error on an entry is counted and the run goes on
+    TagCodec codec{};             // the code page of tag texts, and "Transliterate"
+    // A run that renames files rewrites the playlists it took entries from that list them.
+    bool updatePlaylists = false;
 
     bool operator==(const ProgramOptions&) const = default;
 };

@@ -11,7 +11,7 @@ namespace vantuke {
 namespace {
 
 bool IsCodeCharacter(QChar c) {
-    return (c >= u'1' && c <= u'9') || c == u'N' || c == u'n';
+    return FieldOfCode(c.unicode()) || (c >= u'7' && c <= u'9') || c == u'N' || c == u'n';
 }
 
 // The file number in decimal, zero-padded on the left to at least `digits` characters.
@@ -19,12 +19,20 @@ QString NumberText(int number, int digits) {
     return QString::number(number).rightJustified(digits, u'0');
 }
 
-// The expansion of a code that names no tag field.
+// The expansion of a code that names no text field.
 QString CodeExpansion(QChar code, const TTagRecord& tag, const QString& path, int number,
                       const ProgramOptions& options) {
+    if (const TagFieldInfo* field = FieldOfCode(code.unicode())) {
+        switch (field->kind) {
+        case FieldKind::Text:
+            break;
+        case FieldKind::Number:
+            return tag.Track != 0 ? NumberText(tag.Track, 2) : QString();
+        case FieldKind::Genre:
+            return GenreDisplayName(tag.Genre);
+        }
+    }
     switch (code.unicode()) {
-    case u'6':
-        return GenreDisplayName(tag.Genre);
     case u'7':
         return FileTitleOf(path);
     case u'8':
@@ -40,8 +48,9 @@ QString CodeExpansion(QChar code, const TTagRecord& tag, const QString& path, in
 // goes straight into the result.
 void AppendCode(QString& result, QChar code, const TTagRecord& tag, const QString& path, int number,
                 const ProgramOptions& options) {
-    if (const std::optional<TagField> field = FieldOfCode(code.unicode())) {
-        AppendFieldText(result, tag.Field(*field));
+    if (const TagFieldInfo* field = FieldOfCode(code.unicode());
+        field && field->kind == FieldKind::Text) {
+        AppendFieldText(result, tag.Field(field->field), options.codec);
         return;
     }
     const QString piece = CodeExpansion(code, tag, path, number, options);

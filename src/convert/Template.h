@@ -4,26 +4,18 @@
 #include "tag/TagRecord.h"
 
 #include <QString>
-#include <optional>
 
 namespace vantuke {
-
-// The tag field a code names, in tag-to-text templates and file-name-to-tag templates alike:
-// "1" to "5" name the text fields in their order; any other character names none.
-constexpr std::optional<TagField> FieldOfCode(char16_t code) {
-    if (code >= u'1' && code < u'1' + kTextFieldCount)
-        return TagField(code - u'1');
-    return std::nullopt;
-}
 
 // What an expansion is for. In a status line, control characters of the tag values and the
 // path show as "?" (ShowInOneLine), so that one line stays one entry.
 enum class ExpansionUse { Name, StatusLine };
 
-// Expands the %-codes of a template for one file: %1..%5 the text fields, %6 the genre name
-// ("unknown style" past the table), %7 the file title, %8 the folder, %9 the extension text,
-// %N/%n the file number zero-padded to numberOfDigits + 1 digits (never cut). A "%" that
-// starts no code is copied and the character after it is read anew.
+// Expands the %-codes of a template for one file: each field's code (kTagFields) the field,
+// %1..%5 the texts (in the code page of options.codec), %T the track in two digits ("07"; nothing without one), %6 the genre name
+// ("unknown style" past the table), %7 the file title, %8 the
+// folder, %9 the extension text, %N/%n the file number zero-padded to numberOfDigits + 1 digits
+// (never cut). A "%" that starts no code is copied and the character after it is read anew.
 QString ExpandTemplate(const TTagRecord& tag, const QString& tmpl, const QString& path, int number,
                        const ProgramOptions& options, ExpansionUse use = ExpansionUse::Name);
 // The same into out, whose room is reused from call to call.

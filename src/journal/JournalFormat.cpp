@@ -1,10 +1,13 @@
 #include "journal/JournalFormat.h"
 
+#include "platform/FileAccess.h"
 #include "platform/NameBytes.h"
 
+#include <QCryptographicHash>
 #include <QtEndian>
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace vantuke {
 
@@ -14,9 +17,12 @@ constexpr char kHeaderType = 'H';
 constexpr char kChangeType = 'C';
 constexpr char kDoneType = 'D';
 constexpr char kEndType = 'E';
+constexpr char kPlaylistType = 'P';
 constexpr quint8 kFormatVersion = 1;
-// No record comes near this; a larger length is damage.
+// No change record comes near this; a larger range of marks is damage.
 constexpr quint32 kMaxPayload = 1 << 20;
+// No record comes near this, a playlist's whole bytes included; a larger length is damage.
+constexpr quint32 kMaxRecordSize = quint32(kMaxWholeFileSize) + kMaxPayload;
 constexpr qsizetype kFrameSize = 8;
 
 // Tables for CRC-32 eight bytes at a time ("slicing by eight"): table k gives the CRC of a
@@ -75,19 +81,30 @@ public:
     // runs of other bytes, each followed by a run of NULs, every run counted in one byte.
     void Sparse(QByteArrayView bytes) {
         Number<quint16>(quint16(bytes.size()));
-        qsizetype at = 0;
-        while (at < bytes.size()) {
-            qsizetype literal = 0;
-            while (at + literal < bytes.size() && literal < 255 && bytes[at + literal] != '\0')
-                ++literal;
-            Number<quint8>(quint8(literal));
-            Raw(bytes.sliced(at, literal));
-            at += literal;
-            qsizetype zeros = 0;
-            while (at + zeros < bytes.size() && zeros < 255 && bytes[at + zeros] == '\0')
-                ++zeros;
-            Number<quint8>(quint8(zeros));
-            at += zeros;
+        const char* at = bytes.data();
+        const char* const end = at + bytes.size();
+        const auto runEnd = [end](const char* from) { return end - from > 255 ? from + 255 : end; };
+        while (at < end) {
+            const char* limit = runEnd(at);
+            const void* nul = std::memchr(at, '\0', size_t(limit - at));
+            const char* literalEnd = nul ? static_cast<const char*>(nul) : limit;
+            Number<quint8>(quint8(literalEnd - at));
+            Raw(QByteArrayView(at, literalEnd - at));
+            at = literalEnd;
+            limit = runEnd(at);
+            // Eight NULs at a time, then one by one.
+            while (limit - at >= 8) {
+                quint64 word;
+                std::memcpy(&word, at, sizeof word);
+                if (word != 0)
+                    break;
+                at += 8;
+            }
+            const char* zerosEnd = at;
+            while (zerosEnd < limit && *zerosEnd == '\0')
+                ++zerosEnd;
+            Number<quint8>(quint8(zerosEnd - literalEnd));
+            at = zerosEnd;
         }
     }
     // A path as the bytes of its name.
@@ -176,7 +193,7 @@ std::optional<QByteArrayView> NextPayload(QByteArrayView bytes) {
         return std::nullopt;
     const quint32 size = qFromLittleEndian<quint32>(bytes.data());
     const quint32 crc = qFromLittleEndian<quint32>(bytes.data() + 4);
-    if (size == 0 || size > kMaxPayload || bytes.size() - kFrameSize < qsizetype(size))
+    if (size == 0 || size > kMaxRecordSize || bytes.size() - kFrameSize < qsizetype(size))
         return std::nullopt;
     const QByteArrayView payload = bytes.sliced(kFrameSize, size);
     if (Crc32(payload) != crc)
@@ -221,7 +238,22 @@ std::optional<ChangeRecord> ReadChange(RecordReader& in) {
     return change;
 }
 
+std::optional<PlaylistRecord> ReadPlaylist(RecordReader& in) {
+    PlaylistRecord playlist;
+    playlist.path = NameFromBytes(in.Bytes());
+    playlist.oldBytes = in.Bytes().toByteArray();
+    playlist.newSize = in.Number<qint64>();
+    playlist.newDigest = in.Bytes().toByteArray();
+    if (!in.Good())
+        return std::nullopt;
+    return playlist;
+}
+
 } // namespace
+
+QByteArray PlaylistDigest(QByteArrayView bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
 
 quint32 Crc32(QByteArrayView bytes) {
     quint32 crc = 0xFFFFFFFFu;
@@ -278,6 +310,16 @@ void AppendDoneRecord(QByteArray& out, quint32 first, quint32 last) {
     record.Number<quint32>(last);
 }
 
+void AppendPlaylistRecord(QByteArray& out, const PlaylistRecord& playlist) {
+    RecordWriter record(out, kPlaylistType,
+                        RecordWriter::NameRoom(playlist.path) + 4 + playlist.oldBytes.size() + 8 +
+                            4 + playlist.newDigest.size());
+    record.Name(playlist.path);
+    record.Bytes(playlist.oldBytes);
+    record.Number<qint64>(playlist.newSize);
+    record.Bytes(playlist.newDigest);
+}
+
 void AppendEndRecord(QByteArray& out, const RunEnd& end) {
     RecordWriter record(out, kEndType, 4 + 4);
     record.Number<quint32>(quint32(end.files));
@@ -319,6 +361,12 @@ std::optional<JournalContents> ParseJournal(QByteArrayView bytes) {
                 contents.done.append(sequence);
             break;
         }
+        case kPlaylistType:
+            if (const std::optional<PlaylistRecord> playlist = ReadPlaylist(in)) {
+                contents.playlists.append(*playlist);
+                good = true;
+            }
+            break;
         case kEndType: {
             RunEnd end;
             end.files = int(in.Number<quint32>());

@@ -13,7 +13,7 @@ namespace vantuke {
 // The undo history keeps one journal file per run. It starts with eight bytes "VNTKJNL1",
 // followed by records, each framed as its payload's length and CRC-32 (both 32-bit, little
 // endian) and the payload, so that a record cut off by a crash, or damaged, is seen as such:
-// a journal is read up to its last whole record. The 128 bytes of a tag, mostly NULs, are kept
+// a journal is read up to its last whole record. The bytes of a tag, mostly NULs, are kept
 // with their runs of NULs counted. The first record is the run's header; then
 // come the changes, each recorded before it is made, marks of the changes that were made,
 // and, when the run ended normally, a closing record of fixed size.
@@ -51,16 +51,33 @@ struct ChangeRecord {
     quint32 mode = 0;
     qint64 atimeNsec = 0;
     qint64 mtimeNsec = 0;
-    // A tag change: the last 128 bytes before it (the old tag, or whatever ended a file that
-    // had none); otherwise empty.
+    // A tag change: the bytes at the end of the file that it rewrites or cuts, before it: the
+    // old tag, with its Enhanced TAG block in front when it has one (355 bytes), or the last
+    // 128 bytes of a file that had no tag; otherwise empty.
     QByteArray oldLast;
-    // After the change: size and mode, and for a tag write the 128 bytes written.
+    // After the change: size and mode, and for a tag write the bytes written (as many as
+    // oldLast over a tag, 128 appended).
     qint64 newSize = 0;
     quint32 newMode = 0;
     QByteArray newLast;
 
     bool operator==(const ChangeRecord&) const = default;
 };
+
+// A playlist the run rewrote, recorded before it is replaced (after the run's changes): its
+// bytes before, and the size and SHA-256 digest of the bytes it was given, so that undo puts
+// the old bytes back only while the playlist is still as the run left it.
+struct PlaylistRecord {
+    QString path;
+    QByteArray oldBytes;
+    qint64 newSize = 0;
+    QByteArray newDigest;
+
+    bool operator==(const PlaylistRecord&) const = default;
+};
+
+// The digest a PlaylistRecord keeps of a playlist's bytes.
+QByteArray PlaylistDigest(QByteArrayView bytes);
 
 // The closing record of a run that ended, with or without an error.
 struct RunEnd {
@@ -76,6 +93,7 @@ void AppendJournalStart(QByteArray& out, const RunHeader& header);
 void AppendChangeRecord(QByteArray& out, const ChangeRecord& change);
 // Changes first to last (sequence numbers) were made.
 void AppendDoneRecord(QByteArray& out, quint32 first, quint32 last);
+void AppendPlaylistRecord(QByteArray& out, const PlaylistRecord& playlist);
 void AppendEndRecord(QByteArray& out, const RunEnd& end);
 // The size of a framed closing record: it ends a journal, so it can be read from the end.
 inline constexpr qsizetype kEndRecordSize = 4 + 4 + 1 + 4 + 4;
@@ -83,10 +101,11 @@ inline constexpr qsizetype kEndRecordSize = 4 + 4 + 1 + 4 + 4;
 // A journal as read back.
 struct JournalContents {
     RunHeader header;
-    QList<ChangeRecord> changes; // in the order they were recorded
-    QList<quint32> done;         // the sequence numbers marked as made
-    std::optional<RunEnd> end;   // missing when the run was killed
-    bool damaged = false;        // bytes after the last whole record were left unread
+    QList<ChangeRecord> changes;     // in the order they were recorded
+    QList<quint32> done;             // the sequence numbers marked as made
+    QList<PlaylistRecord> playlists; // in the order they were recorded
+    std::optional<RunEnd> end;       // missing when the run was killed
+    bool damaged = false;            // bytes after the last whole record were left unread
 };
 
 // Reads a journal up to its last whole record. Nothing when it does not even hold the magic

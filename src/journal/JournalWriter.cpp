@@ -32,6 +32,11 @@ void JournalWriter::AddDone(quint32 first, quint32 last) {
     AppendDoneRecord(pending_, first, last);
 }
 
+void JournalWriter::AddPlaylist(const PlaylistRecord& playlist) {
+    AppendPlaylistRecord(pending_, playlist);
+    hasChange_ = true;
+}
+
 void JournalWriter::Create() {
     MakePrivateFolder(folder_);
     for (int n = 1;; ++n) {

@@ -26,6 +26,7 @@ public:
 
     void AddChange(const ChangeRecord& change);
     void AddDone(quint32 first, quint32 last);
+    void AddPlaylist(const PlaylistRecord& playlist);
     // Writes the records gathered and waits until they are on the disk. Throws IoError,
     // naming the journal or its folder; the records are then dropped, and every later flush
     // fails with the same error: nothing may follow a record that may be torn.

@@ -5,6 +5,7 @@
 #include "journal/JournalFormat.h"
 #include "platform/FileAccess.h"
 #include "platform/IoError.h"
+#include "platform/ReplaceFile.h"
 #include "tag/TagBytes.h"
 
 #include <QDateTime>
@@ -31,8 +32,8 @@ enum class State {
     Changed, // neither: changed since
 };
 
-// A file as seen for a check: its state and, for a tag change, its last 128 bytes (fewer
-// when the file is shorter).
+// A file as seen for a check: its state and, for a tag change, its last kTagEndSize bytes
+// (fewer when the file is shorter), which end in the bytes a tag change rewrote or cut.
 struct Seen {
     FileStat stat;
     QByteArray last;
@@ -45,7 +46,7 @@ State Classify(const ChangeRecord& change, const Seen& seen) {
     const bool writable = !seen.stat.IsReadOnly();
     switch (change.kind) {
     case ChangeKind::WriteTag:
-        if (size == change.newSize && seen.last == change.newLast && writable)
+        if (size == change.newSize && seen.last.endsWith(change.newLast) && writable)
             return State::After;
         break;
     case ChangeKind::RemoveTag:
@@ -64,7 +65,7 @@ State Classify(const ChangeRecord& change, const Seen& seen) {
             return State::Before;
         return State::Changed;
     }
-    if (size == change.size && seen.last == change.oldLast)
+    if (size == change.size && seen.last.endsWith(change.oldLast))
         return State::Before;
     return State::Changed;
 }
@@ -80,9 +81,25 @@ bool IsTagChange(const ChangeRecord& change) {
     return change.kind == ChangeKind::WriteTag || change.kind == ChangeKind::RemoveTag;
 }
 
+// A tag write over the file's tag (with its Enhanced TAG block when it had one), not one
+// appended: undone by writing the old bytes back.
+bool WroteOverATag(const ChangeRecord& change) {
+    return change.kind == ChangeKind::WriteTag && change.oldLast.size() >= kTagSize &&
+           IsTagMarker(QByteArrayView(change.oldLast).last(kTagSize));
+}
+
+// The last bytes of a file as the undo of a tag change leaves them, from those it has now.
+QByteArray LastBytesUndone(const ChangeRecord& change, QByteArray last) {
+    if (change.kind == ChangeKind::WriteTag)
+        last.chop(change.newLast.size());
+    if (change.kind == ChangeKind::RemoveTag || WroteOverATag(change))
+        last += change.oldLast;
+    return last.right(kTagEndSize);
+}
+
 QByteArray LastBytesOf(const OpenFile& file) {
     const qint64 size = file.Size();
-    QByteArray last(std::min<qint64>(size, kTagSize), Qt::Uninitialized);
+    QByteArray last(std::min<qint64>(size, kTagEndSize), Qt::Uninitialized);
     file.ReadAt(size - last.size(), last.data(), last.size());
     return last;
 }
@@ -158,9 +175,21 @@ public:
         : dryRun_(dryRun), log_(log), result_(result) {}
 
     void Undo(const ChangeRecord& change) {
-        QString line = ChangeLine(change);
+        Step(ChangeLine(change), PathAfter(change),
+             [&] { return dryRun_ ? Simulate(change) : Make(change); });
+    }
+
+    void UndoPlaylist(const PlaylistRecord& playlist) {
+        Step(QStringLiteral("Undoing playlist update: ") + ShownInOneLine(playlist.path),
+             playlist.path, [&] { return Playlist(playlist); });
+    }
+
+private:
+    // Logs the line of one undo, with what undo found (problem: left alone, and why).
+    void Step(QString line, const QString& path,
+              const std::function<std::optional<QString>()>& undo) {
         try {
-            const std::optional<QString> problem = dryRun_ ? Simulate(change) : Make(change);
+            const std::optional<QString> problem = undo();
             if (nothing_)
                 line += QStringLiteral(" (never made, nothing to undo)");
             log_(line);
@@ -169,13 +198,30 @@ public:
         } catch (const IoError& error) {
             log_(line);
             result_.ioError = true;
-            Report(QStringLiteral("Cannot undo ") + ShownInOneLine(PathAfter(change)) +
-                   QStringLiteral(": ") + ErrorBoxText(error.Text()));
+            Report(QStringLiteral("Cannot undo ") + ShownInOneLine(path) + QStringLiteral(": ") +
+                   ErrorBoxText(error.Text()));
         }
         nothing_ = false;
     }
 
-private:
+    std::optional<QString> Playlist(const PlaylistRecord& playlist) {
+        const std::optional<FileStat> file = StatPath(playlist.path, true);
+        if (!file)
+            return LeftAlone(playlist.path, " is gone");
+        const QByteArray now = ReadWholeFile(playlist.path, kMaxWholeFileSize, OpenMode::Look);
+        if (now.size() != playlist.newSize || PlaylistDigest(now) != playlist.newDigest) {
+            if (now == playlist.oldBytes) {
+                nothing_ = true;
+                return std::nullopt;
+            }
+            return LeftAlone(playlist.path, " changed since the run");
+        }
+        if (!dryRun_ && !ReplaceFileContentsIf(playlist.path, now, playlist.oldBytes))
+            return LeftAlone(playlist.path, " changed since the run");
+        result_.restoredPlaylists.append({playlist.path, playlist.oldBytes});
+        return std::nullopt;
+    }
+
     void Report(const QString& text) {
         ++result_.errorCount;
         log_(QStringLiteral("Error #") + QString::number(result_.errorCount) +
@@ -227,7 +273,7 @@ private:
         undone.stat.size = change.size;
         undone.stat.mode = change.mode;
         if (IsTagChange(change))
-            undone.last = change.oldLast;
+            undone.last = LastBytesUndone(change, seen->last);
         dry_.Change(undone);
         return std::nullopt;
     }
@@ -330,8 +376,9 @@ private:
         }
         switch (change.kind) {
         case ChangeKind::WriteTag:
-            if (IsTagMarker(change.oldLast))
-                WriteBack(file, seen.stat.size - kTagSize, change.oldLast, change.newLast);
+            if (WroteOverATag(change))
+                WriteBack(file, seen.stat.size - change.oldLast.size(), change.oldLast,
+                          change.newLast);
             else
                 file.Truncate(change.size);
             break;
@@ -412,6 +459,8 @@ UndoResult UndoRun(const QString& folder, const QString& id, bool dryRun,
         RunTimeText(journal->header.startMsec) + QStringLiteral(")"));
 
     Undoer undoer(dryRun, log, result);
+    for (qsizetype k = journal->playlists.size() - 1; k >= 0; --k)
+        undoer.UndoPlaylist(journal->playlists.at(k));
     for (qsizetype k = journal->changes.size() - 1; k >= 0; --k)
         undoer.Undo(journal->changes.at(k));
 

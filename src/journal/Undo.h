@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -20,16 +21,22 @@ struct UndoResult {
     bool ioError = false;
     // The renames undone, in the order made: the name the run gave, the name given back.
     QList<QPair<QString, QString>> renamedBack;
+    // The playlists that got their old bytes back, with those bytes.
+    QList<QPair<QString, QByteArray>> restoredPlaylists;
 };
 
 // Undoes a run of the history in folder: the one with this id, or, when id is empty, the
-// newest run not undone yet. Its changes are walked from last to first, whether marked as
-// made or not, and each is checked at the path the run left the file at, the file opened
-// and locked as for a change:
+// newest run not undone yet. The playlists it rewrote come first, from last to first: one
+// that still holds exactly the bytes the run gave it gets its old bytes back (replaced as the
+// run replaced it), one that holds its old bytes was never rewritten, and any other was
+// changed since and is left alone and reported. Then its changes are walked from last to
+// first, whether marked as made or not, and each is checked at the path the run left the file
+// at, the file opened and locked as for a change:
 // - as the change left it (the same file by device and inode; its size, the tag bytes
 //   written, no tag where one was cut, the mode set): the change is undone; a rename goes
-//   back, never over another name; a tag gets its old 128 bytes back, or is cut off where the
-//   file had none; a cut tag is appended again; a read-only mode is set again. The file's
+//   back, never over another name; a tag gets its old bytes back (its Enhanced TAG block
+//   with it), or is cut off where the file had none; a cut tag is appended again (with the
+//   block cut with it); a read-only mode is set again. The file's
 //   access and modification times are set back to those it had (its change time cannot be);
 // - as it was before the change: the change was never made; nothing to do;
 // - otherwise it changed since the run and is left alone and reported.

@@ -69,26 +69,27 @@ private:
     bool valid_ = true;
 };
 
-// Opens with the given access. O_NONBLOCK keeps a pipe or device from hanging the open; it
-// has no effect on the regular files that are let through. O_NOATIME is dropped where the
-// kernel refuses it (a file of another user, for anyone but root).
-int OpenRegular(const QString& path, int access, struct stat& st) {
-    const NativeName native(path);
-    int fd;
+// Opens with the given access; throws the error. O_NONBLOCK keeps a pipe or device from
+// hanging the open; it has no effect on the regular files that are let through. O_NOATIME is
+// dropped where the kernel refuses it (a file of another user, for anyone but root).
+int OpenWith(const NativeName& native, int access) {
     for (;;) {
-        fd = ::open(native.Checked(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        const int fd = ::open(native.Checked(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
         if (fd >= 0)
-            break;
+            return fd;
         if (errno == EINTR)
             continue;
         if (errno == EPERM && (access & O_NOATIME) != 0) {
             access &= ~O_NOATIME;
             continue;
         }
-        break;
-    }
-    if (fd < 0)
         throw IoError::FromErrno(errno);
+    }
+}
+
+// Opens a regular file with the given access.
+int OpenRegular(const QString& path, int access, struct stat& st) {
+    const int fd = OpenWith(NativeName(path), access);
     int err = 0;
     if (::fstat(fd, &st) != 0)
         err = errno;
@@ -119,9 +120,6 @@ FileStat StatOf(const struct stat& st) {
     return stat;
 }
 
-// The hook of the LockWaitHook alive on this thread, if any.
-thread_local std::function<void(const FileStat&)>* lockWaitHook = nullptr;
-
 bool NoLocking(int err) {
     return err == ENOLCK || err == EINVAL || err == EOPNOTSUPP;
 }
@@ -143,8 +141,7 @@ bool TryLock(int fd, struct flock& lock) {
 
 // Takes a lock of the given type (F_WRLCK, F_RDLCK) on the whole file, waiting while another
 // description holds a conflicting one (unless told not to: then false when one does). Before
-// it waits, the files this process read ahead of their use let go of the lock, and the
-// thread's LockWaitHook is shown the file.
+// it waits, the files this process read ahead of their use let go of the lock.
 bool LockWholeFile(int fd, short type, LockWait wait) {
     struct flock lock {};
     lock.l_type = type;
@@ -158,12 +155,9 @@ bool LockWholeFile(int fd, short type, LockWait wait) {
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         throw IoError::FromErrno(errno);
-    const FileStat file = StatOf(st);
-    const LockWanted wanted(file);
+    const LockWanted wanted(StatOf(st));
     if (TryLock(fd, lock))
         return true;
-    if (lockWaitHook != nullptr)
-        (*lockWaitHook)(file);
     while (::fcntl(fd, F_OFD_SETLKW, &lock) != 0) {
         if (errno == EINTR)
             continue;
@@ -179,15 +173,8 @@ bool LockWholeFile(int fd, short type, LockWait wait) {
 // have changed the file while this one waited. busy: the lock was held elsewhere and not
 // waited for.
 int OpenLocked(const QString& path, OpenMode mode, LockWait wait, struct stat& st, bool& busy) {
-    const NativeName native(path);
     const bool change = mode == OpenMode::Change;
-    int fd;
-    do {
-        fd = ::open(native.Checked(),
-                    (change ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        throw IoError::FromErrno(errno);
+    const int fd = OpenWith(NativeName(path), (change ? O_RDWR : O_RDONLY) | O_NOATIME);
     auto closer = qScopeGuard([fd] { ::close(fd); });
     busy = !LockWholeFile(fd, change ? F_WRLCK : F_RDLCK, wait);
     if (::fstat(fd, &st) != 0)
@@ -391,11 +378,11 @@ void OpenFile::Close() {
         throw IoError::FromErrno(errno).WithPath(path_);
 }
 
-QByteArray ReadWholeFile(const QString& path, qint64 limit) {
+QByteArray ReadWholeFile(const QString& path, qint64 limit, OpenMode mode) {
     struct stat st {};
     int fd;
     try {
-        fd = OpenRegular(path, O_RDONLY, st);
+        fd = OpenRegular(path, mode == OpenMode::Look ? O_RDONLY | O_NOATIME : O_RDONLY, st);
     } catch (const IoError& error) {
         throw error.WithPath(path);
     }
@@ -576,14 +563,6 @@ int RenameRefusal(const QString& from, const QString& to) {
 
 void IgnoreFileSizeSignal() {
     std::signal(SIGXFSZ, SIG_IGN);
-}
-
-LockWaitHook::LockWaitHook(std::function<void(const FileStat&)> beforeWait)
-    : previous_(std::exchange(lockWaitHook,
-                              new std::function<void(const FileStat&)>(std::move(beforeWait)))) {}
-
-LockWaitHook::~LockWaitHook() {
-    delete std::exchange(lockWaitHook, previous_);
 }
 
 qint64 RaiseOpenFileLimit() {

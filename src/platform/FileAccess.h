@@ -5,7 +5,6 @@
 #include <QString>
 #include <QtGlobal>
 
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -43,27 +42,13 @@ enum class OpenMode {
     // description lock, F_OFD_SETLKW), held until the file is closed, so that two runs of
     // this program never change one file at the same time. A file whose owner-write
     // permission is missing counts as read-only and is refused with "File access denied",
-    // also for root, whom the kernel would let write.
+    // also for root, whom the kernel would let write. Reading leaves the access time as Look
+    // does: the undo history records the times a run found, however often it reads.
     Change,
     // For reading only under a shared lock on the whole file: it waits while a run changes
-    // the file and keeps one from changing it until closed. Works on read-only files.
+    // the file and keeps one from changing it until closed. Works on read-only files; the
+    // access time stays as it was where the kernel allows.
     ReadShared,
-};
-
-// While alive, a file about to be opened by this thread for OpenMode::Change or ReadShared
-// whose lock another open file description holds is first shown to beforeWait, and only
-// then waited for. A run that keeps files open and locked itself lets go of them there,
-// instead of waiting for ever on its own lock. Hooks nest (a run started while another one
-// asks a question): the newest of a thread counts, and the one before it again once it goes.
-class LockWaitHook {
-public:
-    explicit LockWaitHook(std::function<void(const FileStat&)> beforeWait);
-    ~LockWaitHook();
-    LockWaitHook(const LockWaitHook&) = delete;
-    LockWaitHook& operator=(const LockWaitHook&) = delete;
-
-private:
-    std::function<void(const FileStat&)>* previous_;
 };
 
 // Whether an open that locks (OpenMode::Change, ReadShared) waits while another open file
@@ -151,11 +136,12 @@ private:
 // larger one (a damaged or wrong file) would only exhaust memory.
 inline constexpr qint64 kMaxWholeFileSize = 64 * 1024 * 1024;
 
-// Reads a whole regular file opened for reading only (playlists, the settings file). A pipe
-// or device is refused rather than waited on; a file over limit bytes, or one that grows
-// past it while it is read, is refused with IoError::TooLarge. Throws IoError, naming the
-// path.
-QByteArray ReadWholeFile(const QString& path, qint64 limit = kMaxWholeFileSize);
+// Reads a whole regular file opened for reading only (playlists, the settings file); mode is
+// OpenMode::Read, or OpenMode::Look to leave its access time as it was. A pipe or device is
+// refused rather than waited on; a file over limit bytes, or one that grows past it while it
+// is read, is refused with IoError::TooLarge. Throws IoError, naming the path.
+QByteArray ReadWholeFile(const QString& path, qint64 limit = kMaxWholeFileSize,
+                         OpenMode mode = OpenMode::Read);
 
 // The file or link the path names, without following a final symbolic link (unless
 // followLink: then the file a final link leads to); nothing when no such name exists (or the

@@ -84,6 +84,13 @@ void AppendUtf8(QByteArray& out, char32_t c) {
 
 } // namespace
 
+int Utf8SequenceLength(QByteArrayView bytes, qsizetype at) {
+    if (quint8(bytes[at]) < 0x80)
+        return 1;
+    char32_t codePoint = 0;
+    return ValidSequence(bytes, at, codePoint);
+}
+
 QString NameFromBytes(QByteArrayView bytes) {
     if (IsAscii(bytes))
         return QString::fromLatin1(bytes);

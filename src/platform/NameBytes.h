@@ -26,6 +26,10 @@ QByteArray NameToBytes(QStringView text, bool* ok = nullptr);
 // output written line by line into one buffer. False when a lone surrogate had no byte.
 bool AppendNameBytes(QByteArray& out, QStringView text);
 
+// The length of the valid UTF-8 sequence that starts at bytes[at], or 0 when the byte there
+// starts none (a byte NameFromBytes escapes).
+int Utf8SequenceLength(QByteArrayView bytes, qsizetype at);
+
 // The escaped byte a character stands for, or -1 when it is no escape.
 inline int EscapedByte(QChar c) {
     const char16_t u = c.unicode();

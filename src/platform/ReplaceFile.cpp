@@ -1,5 +1,6 @@
 #include "platform/ReplaceFile.h"
 
+#include "platform/FileAccess.h"
 #include "platform/IoError.h"
 #include "platform/NameBytes.h"
 #include "platform/StopSignals.h"
@@ -81,23 +82,35 @@ int CreateTemporaryBeside(const QByteArray& target, QByteArray& tempName) {
     return -1;
 }
 
-} // namespace
+// Whether the file target names holds exactly old now.
+bool Holds(const QByteArray& target, QByteArrayView old) {
+    QByteArray now;
+    try {
+        now = ReadWholeFile(NameFromBytes(target), kMaxWholeFileSize, OpenMode::Look);
+    } catch (const IoError&) {
+        return false;
+    }
+    return now == old;
+}
 
-void ReplaceFileContents(const QString& path, const QByteArray& bytes) {
+// Replaces the content; with old, only while the file still holds it (false otherwise).
+bool Replace(const QString& path, const QByteArray& bytes, const QByteArrayView* old) {
     bool ok = false;
     const QByteArray named = NameToBytes(path, &ok);
     if (!ok || path.isEmpty() || path.contains(QChar(0)))
         Fail(EILSEQ);
     const QByteArray target = EndOfLinkChain(named);
 
-    struct stat old {};
-    const bool exists = ::stat(target.constData(), &old) == 0;
-    if (exists && S_ISDIR(old.st_mode))
+    struct stat now {};
+    const bool exists = ::stat(target.constData(), &now) == 0;
+    if (!exists && old)
+        return false;
+    if (exists && S_ISDIR(now.st_mode))
         Fail(EISDIR);
     // A pipe or device would be replaced by a plain file, or block the program.
-    if (exists && !S_ISREG(old.st_mode))
+    if (exists && !S_ISREG(now.st_mode))
         Fail(EACCES);
-    if (exists && (old.st_mode & S_IWUSR) == 0)
+    if (exists && (now.st_mode & S_IWUSR) == 0)
         Fail(EACCES);
 
     // A signal that would end the program waits until the temporary file is renamed over the
@@ -109,8 +122,8 @@ void ReplaceFileContents(const QString& path, const QByteArray& bytes) {
         Fail(errno);
     if (exists) {
         // Best effort: the new file keeps the old one's owner and permissions.
-        [[maybe_unused]] const int chownResult = ::fchown(fd, old.st_uid, old.st_gid);
-        ::fchmod(fd, old.st_mode & 07777);
+        [[maybe_unused]] const int chownResult = ::fchown(fd, now.st_uid, now.st_gid);
+        ::fchmod(fd, now.st_mode & 07777);
     }
     const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
     const int writeError = errno;
@@ -120,11 +133,27 @@ void ReplaceFileContents(const QString& path, const QByteArray& bytes) {
         ::unlink(tempName.constData());
         Fail(!written ? writeError : closeError);
     }
+    // The last look, as late as it can be: a change made meanwhile is not overwritten.
+    if (old && !Holds(target, *old)) {
+        ::unlink(tempName.constData());
+        return false;
+    }
     if (::rename(tempName.constData(), target.constData()) != 0) {
         const int renameError = errno;
         ::unlink(tempName.constData());
         Fail(renameError);
     }
+    return true;
+}
+
+} // namespace
+
+void ReplaceFileContents(const QString& path, const QByteArray& bytes) {
+    Replace(path, bytes, nullptr);
+}
+
+bool ReplaceFileContentsIf(const QString& path, QByteArrayView old, const QByteArray& bytes) {
+    return Replace(path, bytes, &old);
 }
 
 } // namespace vantuke

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 namespace vantuke {
@@ -15,5 +16,11 @@ namespace vantuke {
 // whom the kernel would let through). Throws IoError with the system's code, leaving the old
 // file and the folder as they were.
 void ReplaceFileContents(const QString& path, const QByteArray& bytes);
+
+// The same for a file that must still hold old (a playlist the program read and rewrites):
+// just before the new content takes its place, the file is read again, and when it holds
+// anything else, it is left as it is and false is returned. A file that does not exist
+// counts as changed.
+bool ReplaceFileContentsIf(const QString& path, QByteArrayView old, const QByteArray& bytes);
 
 } // namespace vantuke

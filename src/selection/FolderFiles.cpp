@@ -1,5 +1,6 @@
 #include "selection/FolderFiles.h"
 
+#include "convert/PathNames.h"
 #include "platform/Directory.h"
 #include "selection/FileList.h"
 #include "selection/NameOrder.h"
@@ -30,6 +31,18 @@ QStringList Mp3FilesIn(const QString& folder, bool recursive) {
     QStringList paths;
     AddFolder(folder.endsWith(u'/') ? folder : folder + u'/', recursive, FilterMask(0), paths);
     return paths;
+}
+
+QStringList WithFolderFiles(const QStringList& paths) {
+    QStringList files;
+    files.reserve(paths.size());
+    for (const QString& path : paths) {
+        if (!EndsWithMp3(path) && IsFolder(path))
+            files += Mp3FilesIn(path, true);
+        else
+            files << path;
+    }
+    return files;
 }
 
 } // namespace vantuke

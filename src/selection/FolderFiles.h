@@ -12,4 +12,9 @@ namespace vantuke {
 // up the tree cannot make the walk endless. A folder that cannot be read adds nothing.
 QStringList Mp3FilesIn(const QString& folder, bool recursive);
 
+// The paths with each folder among them replaced by its MP3 files and those of its
+// subfolders (Mp3FilesIn, recursive), in order. A name ending in ".mp3" is taken for a file
+// without a look at the disk; anything else that is not a folder stays as it is.
+QStringList WithFolderFiles(const QStringList& paths);
+
 } // namespace vantuke

@@ -11,6 +11,10 @@ namespace vantuke {
 // code units, so the result never depends on the order a directory yielded them in.
 QList<qsizetype> SortedOrder(const QStringList& names);
 
+// Each name's place in that order, counted from 0; names the collation holds equal share
+// the place of the first of them.
+QList<qsizetype> CollationRanks(const QStringList& names);
+
 // Sorts names into that order.
 void SortNames(QStringList& names);
 

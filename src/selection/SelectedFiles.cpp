@@ -1,6 +1,5 @@
 #include "selection/SelectedFiles.h"
 
-#include "platform/AsciiCase.h"
 #include "platform/Directory.h"
 #include "platform/Locations.h"
 #include "selection/Playlist.h"
@@ -34,16 +33,37 @@ void SelectedFiles::AddRows(const QString& dir, const QStringList& names, bool e
     counts_.reserve(needed);
     for (const QString& name : names) {
         const QString path = dir + name;
-        if (expandPlaylists && EndsWithIgnoringAsciiCase(name, u".m3u")) {
-            for (const QString& entry : ReadM3u(path)) {
-                Add(entry);
-            }
-        } else if (expandPlaylists && EndsWithIgnoringAsciiCase(name, u".pls")) {
-            for (const QString& entry : ReadPls(path)) {
-                Add(entry);
-            }
-        } else {
+        const std::optional<PlaylistKind> kind =
+            expandPlaylists ? PlaylistKindOf(name) : std::nullopt;
+        if (!kind) {
             Add(path);
+            continue;
+        }
+        if (const std::optional<Playlist> playlist = ReadPlaylist(path, *kind)) {
+            for (const PlaylistEntry& entry : playlist->entries) {
+                Add(entry.path);
+            }
+            KeepPlaylist(*playlist);
+        }
+    }
+}
+
+void SelectedFiles::KeepPlaylist(const Playlist& playlist) {
+    const auto same = std::find_if(playlists_.begin(), playlists_.end(), [&](const Playlist& kept) {
+        return kept.path == playlist.path;
+    });
+    if (same == playlists_.end()) {
+        playlists_.append(playlist);
+    } else {
+        *same = playlist;
+    }
+}
+
+void SelectedFiles::PlaylistRestored(const QString& path, const QByteArray& bytes) {
+    for (Playlist& kept : playlists_) {
+        if (kept.path == path) {
+            kept.bytes = bytes;
+            kept.entries = ParsePlaylist(kept.kind, bytes, kept.folder, NameExists);
         }
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "convert/PlaylistEntries.h"
+
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -19,8 +21,9 @@ public:
     // Appends path unless an entry with exactly the same text is present; true when added.
     bool Add(const QString& path);
     // "Add all" (expandPlaylists false): dir + name for every name. "Add" (expandPlaylists
-    // true): names ending in ".m3u"/".pls" (any case) add the playlist's entries instead.
-    // An ".m3u" read error propagates as IoError; entries added before it stay.
+    // true): names ending in ".m3u", ".m3u8" or ".pls" (any case) add the playlist's entries
+    // instead, and the playlist is kept as read (Playlists). An M3U read error propagates as
+    // IoError; entries added before it stay.
     void AddRows(const QString& dir, const QStringList& names, bool expandPlaylists);
     // Removes the entries at the given rows (any order, duplicates and bad rows ignored).
     void RemoveRows(const QList<int>& rows);
@@ -33,6 +36,16 @@ public:
     // Replaces the whole list (after a run), entries taken as they are.
     void SetEntries(const QStringList& entries);
 
+    // The playlists entries were taken from, each as last read (or as a run or an undo last
+    // wrote it), in the order first added. Removing entries does not forget them: a run
+    // updates the playlists that list the files it renamed.
+    const QList<Playlist>& Playlists() const { return playlists_; }
+    // Keeps a playlist as now read or written, in place of the one of the same path.
+    void KeepPlaylist(const Playlist& playlist);
+    // A kept playlist at path now holds bytes (an undo put them back): it is kept as holding
+    // them, its entries read from them. A path of no kept playlist is ignored.
+    void PlaylistRestored(const QString& path, const QByteArray& bytes);
+
     // "Status: " n " files selected (" bytes " bytes)", sizes of the regular files the entries
     // name summed as 64-bit; a relative entry counts from the working folder.
     QString StatusText() const;
@@ -44,6 +57,7 @@ private:
     // How many entries hold each text: Add keeps it at one, but a rename may bring an
     // entry's new text next to an equal one.
     QHash<QString, int> counts_;
+    QList<Playlist> playlists_;
 };
 
 } // namespace vantuke

@@ -15,6 +15,11 @@ public:
     explicit SelectedFilesModel(QObject* parent = nullptr);
 
     const SelectedFiles& Files() const { return files_; }
+    // The playlists entries were taken from (SelectedFiles); the rows do not change.
+    void KeepPlaylist(const Playlist& playlist) { files_.KeepPlaylist(playlist); }
+    void PlaylistRestored(const QString& path, const QByteArray& bytes) {
+        files_.PlaylistRestored(path, bytes);
+    }
 
     // "Add all" and "Add" (SelectedFiles::AddRows). The entries added show as new rows, also
     // those added before a playlist failed to read; the IoError then propagates.

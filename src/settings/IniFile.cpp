@@ -1,44 +1,13 @@
 #include "settings/IniFile.h"
 
+#include "convert/IniLines.h"
 #include "platform/FileAccess.h"
 #include "platform/IoError.h"
 #include "platform/NameBytes.h"
 #include "platform/ReplaceFile.h"
 
-#include <algorithm>
-#include <limits>
-
 namespace vantuke {
 namespace {
-
-constexpr int kMaxValueLength = 2047;
-const QByteArray kUtf8Bom("\xEF\xBB\xBF");
-
-bool IsBlank(char16_t c) {
-    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\v' || c == u'\f';
-}
-
-char16_t CodeOf(char c) {
-    return quint8(c);
-}
-
-char16_t CodeOf(QChar c) {
-    return c.unicode();
-}
-
-// The blanks are ASCII, so trimming the bytes of a line and then decoding them gives the
-// same text as decoding first.
-template <class Text> Text TrimBlanks(Text text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && IsBlank(CodeOf(text[begin]))) {
-        ++begin;
-    }
-    while (end > begin && IsBlank(CodeOf(text[end - 1]))) {
-        --end;
-    }
-    return text.sliced(begin, end - begin);
-}
 
 // The bytes that end a stored line: "\r\n", "\n" or nothing for a last line without one.
 QByteArray LineEndOf(const QByteArray& raw) {
@@ -55,23 +24,6 @@ QByteArrayView WithoutLineEnd(const QByteArray& raw) {
     return QByteArrayView(raw).first(raw.size() - LineEndOf(raw).size());
 }
 
-QString FoldName(const QString& name) {
-    return TrimBlanks(QStringView(name)).toString().toCaseFolded();
-}
-
-// FoldName of a name as the file holds it; an ASCII name, the usual case, is folded in one
-// step.
-QString FoldName(QByteArrayView raw) {
-    const QByteArrayView name = TrimBlanks(raw);
-    if (!std::all_of(name.begin(), name.end(), [](char c) { return quint8(c) < 0x80; })) {
-        return NameFromBytes(name).toCaseFolded();
-    }
-    QString folded(name.size(), Qt::Uninitialized);
-    std::transform(name.begin(), name.end(), folded.begin(),
-                   [](char c) { return QChar(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
-    return folded;
-}
-
 QString KeyId(const QString& foldedSection, const QString& foldedKey) {
     QString id;
     id.reserve(foldedSection.size() + 1 + foldedKey.size());
@@ -84,34 +36,6 @@ QByteArray EncodeValue(const QString& value) {
     QString oneLine = value;
     oneLine.replace(u'\r', u' ').replace(u'\n', u' ');
     return NameToBytes(oneLine);
-}
-
-bool IsHexDigits(QStringView digits) {
-    return !digits.isEmpty() && std::all_of(digits.begin(), digits.end(), [](QChar c) {
-        return c.isDigit() || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-    });
-}
-
-// Decimal with an optional sign, or hexadecimal after "0x", "0X" or "$"; nothing else, and
-// nothing outside the range of int.
-bool ParseInteger(const QString& text, int& result) {
-    bool ok = false;
-    qlonglong value = 0;
-    const qsizetype hexStart = text.startsWith(u'$')                                       ? 1
-                               : text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? 2
-                                                                                           : 0;
-    if (hexStart > 0) {
-        const QStringView hex = QStringView(text).mid(hexStart);
-        ok = IsHexDigits(hex);
-        value = ok ? hex.toLongLong(&ok, 16) : 0;
-    } else {
-        value = text.toLongLong(&ok, 10);
-    }
-    if (!ok || value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max()) {
-        return false;
-    }
-    result = static_cast<int>(value);
-    return true;
 }
 
 } // namespace
@@ -132,31 +56,18 @@ IniFile IniFile::Parse(const QByteArray& bytes) {
     ini.lines_.reserve(bytes.count('\n') + 1);
     qsizetype start = 0;
     while (start < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', start);
-        end = end < 0 ? bytes.size() : end + 1;
+        const IniLine read = ReadIniLine(bytes, start);
         Line line;
-        line.raw = bytes.mid(start, end - start);
+        line.raw = bytes.mid(start, read.size);
         if (start == 0 && line.raw.endsWith("\r\n")) {
             ini.lineEnd_ = QByteArrayLiteral("\r\n");
         }
-        QByteArrayView text = WithoutLineEnd(line.raw);
-        if (start == 0 && text.startsWith(kUtf8Bom)) {
-            text = text.sliced(kUtf8Bom.size());
-        }
-        const QByteArrayView trimmed = TrimBlanks(text);
-        if (trimmed.startsWith('[')) {
-            const qsizetype close = trimmed.indexOf(']');
-            line.kind = Line::Section;
-            line.name = FoldName(trimmed.sliced(1, (close < 0 ? trimmed.size() : close) - 1));
-        } else if (!trimmed.startsWith(';')) {
-            const qsizetype equals = trimmed.indexOf('=');
-            if (equals > 0) {
-                line.name = FoldName(trimmed.first(equals));
-                line.kind = line.name.isEmpty() ? Line::Other : Line::Key;
-            }
-        }
+        line.kind = read.kind == IniLine::Section ? Line::Section
+                    : read.kind == IniLine::Key   ? Line::Key
+                                                  : Line::Other;
+        line.name = read.name;
         ini.lines_.append(std::move(line));
-        start = end;
+        start += read.size;
     }
     ini.Reindex();
     return ini;
@@ -186,7 +97,7 @@ void IniFile::Reindex() {
 }
 
 QList<std::pair<QString, QString>> IniFile::Entries(const QString& section) const {
-    const QString folded = FoldName(section);
+    const QString folded = FoldIniName(section);
     QList<std::pair<QString, QString>> entries;
     bool inSection = false;
     for (const Line& line : lines_) {
@@ -200,7 +111,7 @@ QList<std::pair<QString, QString>> IniFile::Entries(const QString& section) cons
 }
 
 const IniFile::Line* IniFile::FindKey(const QString& section, const QString& key) const {
-    const auto it = keys_.constFind(KeyId(FoldName(section), FoldName(key)));
+    const auto it = keys_.constFind(KeyId(FoldIniName(section), FoldIniName(key)));
     return it == keys_.constEnd() ? nullptr : &lines_[it.value()];
 }
 
@@ -210,22 +121,12 @@ QString IniFile::ReadString(const QString& section, const QString& key, const QS
 }
 
 QString IniFile::ValueOf(const Line& line) {
-    const QByteArrayView text = WithoutLineEnd(line.raw);
-    QString value = NameFromBytes(TrimBlanks(text.sliced(text.indexOf('=') + 1)));
-    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
-        value.back() == value.front()) {
-        value = value.mid(1, value.size() - 2);
-    }
-    if (value.size() > kMaxValueLength) {
-        const bool splitsPair = value[kMaxValueLength - 1].isHighSurrogate();
-        value.truncate(splitsPair ? kMaxValueLength - 1 : kMaxValueLength);
-    }
-    return value;
+    return IniValueText(IniValueBytes(WithoutLineEnd(line.raw)));
 }
 
 int IniFile::ReadInteger(const QString& section, const QString& key, int def) const {
     int value = 0;
-    return ParseInteger(ReadString(section, key, QString()), value) ? value : def;
+    return ParseIniInteger(ReadString(section, key, QString()), value) ? value : def;
 }
 
 bool IniFile::ReadBool(const QString& section, const QString& key, bool def) const {
@@ -234,7 +135,7 @@ bool IniFile::ReadBool(const QString& section, const QString& key, bool def) con
 
 void IniFile::WriteString(const QString& section, const QString& key, const QString& value) {
     const QByteArray encoded = EncodeValue(value);
-    const auto found = keys_.constFind(KeyId(FoldName(section), FoldName(key)));
+    const auto found = keys_.constFind(KeyId(FoldIniName(section), FoldIniName(key)));
     if (found != keys_.constEnd()) {
         // Keep the key's own spelling and everything up to its "=".
         QByteArray& raw = lines_[found.value()].raw;
@@ -244,11 +145,11 @@ void IniFile::WriteString(const QString& section, const QString& key, const QStr
 
     Line keyLine;
     keyLine.kind = Line::Key;
-    keyLine.name = FoldName(key);
+    keyLine.name = FoldIniName(key);
     keyLine.raw = NameToBytes(key) + '=' + encoded + lineEnd_;
 
     qsizetype insertAt = lines_.size();
-    const auto sectionIt = sections_.constFind(FoldName(section));
+    const auto sectionIt = sections_.constFind(FoldIniName(section));
     if (sectionIt != sections_.constEnd()) {
         // After the section's last key, so that blank lines and comments before the next
         // section stay where they are.
@@ -266,7 +167,7 @@ void IniFile::WriteString(const QString& section, const QString& key, const QStr
             lines_.append(Line{lineEnd_, Line::Other, QString()});
         }
         lines_.append(
-            Line{'[' + NameToBytes(section) + ']' + lineEnd_, Line::Section, FoldName(section)});
+            Line{'[' + NameToBytes(section) + ']' + lineEnd_, Line::Section, FoldIniName(section)});
         sections_.insert(lines_.back().name, int(lines_.size() - 1));
         insertAt = lines_.size();
     }
@@ -278,7 +179,7 @@ void IniFile::WriteString(const QString& section, const QString& key, const QStr
         // Appended at the end, as every key of a new file is: no line moved, so the index
         // only gains the new key. Rebuilding it for every key would make writing a long
         // list take time with the square of its length.
-        keys_.insert(KeyId(FoldName(section), keyLine.name), int(insertAt));
+        keys_.insert(KeyId(FoldIniName(section), keyLine.name), int(insertAt));
     } else {
         Reindex();
     }

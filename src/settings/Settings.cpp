@@ -5,10 +5,12 @@
 #include "platform/Locations.h"
 #include "settings/BuiltInPresets.h"
 #include "settings/IniFile.h"
+#include "tag/CodePage.h"
 #include "tag/Genres.h"
 
 #include <algorithm>
 #include <array>
+#include <functional>
 
 namespace vantuke {
 namespace {
@@ -17,11 +19,34 @@ namespace {
 // program writes comes near this.
 constexpr int kMaxStoredRows = 10000;
 
-// The "TAG" page's rows by their key names; the "Ask" and "Leave" keys put their word before.
-const std::array<QString, kTagFillRows> kRowKeys{
-    QStringLiteral("SongName"), QStringLiteral("Artist"),  QStringLiteral("Album"),
-    QStringLiteral("Year"),     QStringLiteral("Comment"), QStringLiteral("Genre"),
-};
+// A "TAG" page row's key, after its word ("Ask", "Leave") when it has one.
+QString RowKey(int row, const char* word = "") {
+    return QLatin1String(word) + QLatin1String(RowField(row).settingsKey);
+}
+
+// A damaged size must not make the window enormous; no screen comes near this.
+constexpr int kMaxStoredPixels = 100000;
+
+// "Filename:160,Filesize:70": the captions hold neither ":" nor ",".
+QString ColumnWidthsText(const QList<ColumnWidth>& columns) {
+    QStringList parts;
+    for (const ColumnWidth& column : columns)
+        parts << column.column + u':' + QString::number(column.width);
+    return parts.join(u',');
+}
+
+// Entries that are no caption and a width above 0 are left out.
+QList<ColumnWidth> ParseColumnWidths(const QString& text) {
+    QList<ColumnWidth> columns;
+    for (const QStringView part : QStringView(text).split(u',', Qt::SkipEmptyParts)) {
+        const qsizetype colon = part.lastIndexOf(u':');
+        bool isNumber = false;
+        const int width = colon > 0 ? part.mid(colon + 1).trimmed().toInt(&isNumber) : 0;
+        if (isNumber && width > 0 && width <= kMaxStoredPixels)
+            columns.append(ColumnWidth{part.first(colon).trimmed().toString(), width});
+    }
+    return columns;
+}
 
 QString NumberedKey(const char* word, int n, const char* cell = "") {
     return QLatin1String(word) + QString::number(n) + QLatin1String(cell);
@@ -40,6 +65,11 @@ public:
     void Text(const QString& key, QString& value) const {
         value = ini_.ReadString(section_, key, value);
     }
+    // A code page by its name in any letter case; a name no page has leaves the page.
+    void Page(const QString& key, const CodePage*& page) const {
+        if (const CodePage* named = FindCodePage(ini_.ReadString(section_, key, QString())))
+            page = named;
+    }
     // A number outside low..high counts as the nearer end.
     void Number(const QString& key, int& value, int low, int high) const {
         value = std::clamp(ini_.ReadInteger(section_, key, value), low, high);
@@ -48,6 +78,11 @@ public:
     void Position(const QString& key, int& value, int count) const {
         const int position = ini_.ReadInteger(section_, key, value);
         value = position >= 0 && position < count ? position : -1;
+    }
+    // A number from 1 to high, or 0 for none; any other number is none.
+    void NumberOrNone(const QString& key, int& value, int high) const {
+        const int number = ini_.ReadInteger(section_, key, value);
+        value = number >= 1 && number <= high ? number : 0;
     }
     // A preset box's list. Once a settings file exists its lists are the lists: a missing
     // count is 0, and an empty or missing entry is dropped.
@@ -77,6 +112,12 @@ public:
         }
     }
 
+    void Columns(const QString& key, QList<ColumnWidth>& columns) const {
+        const QString text = ini_.ReadString(section_, key, QString());
+        if (!text.isEmpty())
+            columns = ParseColumnWidths(text);
+    }
+
 private:
     const IniFile& ini_;
     QString section_;
@@ -90,10 +131,14 @@ public:
     void Section(const QString& name) { section_ = name; }
     void Bool(const QString& key, bool value) { ini_.WriteBool(section_, key, value); }
     void Text(const QString& key, const QString& value) { ini_.WriteString(section_, key, value); }
+    void Page(const QString& key, const CodePage* page) { Text(key, page->Name()); }
     void Number(const QString& key, int value, int, int) {
         ini_.WriteInteger(section_, key, value);
     }
     void Position(const QString& key, int value, int) { ini_.WriteInteger(section_, key, value); }
+    void NumberOrNone(const QString& key, int value, int) {
+        ini_.WriteInteger(section_, key, value);
+    }
     void Presets(const PresetList& list) {
         const int count = static_cast<int>(list.entries.size());
         ini_.WriteInteger(section_, QStringLiteral("NoOfPresets"), count);
@@ -108,6 +153,10 @@ public:
             Text(NumberedKey("Replace", n, "What"), QuoteValue(rows[n - 1].what));
             Text(NumberedKey("Replace", n, "With"), QuoteValue(rows[n - 1].with));
         }
+    }
+
+    void Columns(const QString& key, const QList<ColumnWidth>& columns) {
+        Text(key, ColumnWidthsText(columns));
     }
 
 private:
@@ -128,6 +177,9 @@ template <typename Keys, typename Values> void VisitKeys(Keys& keys, Values& s) 
     keys.Bool(QStringLiteral("ClearStatus"), s.clearStatus);
     keys.Bool(QStringLiteral("KeepUndoHistory"), s.program.keepUndoHistory);
     keys.Bool(QStringLiteral("SkipFailedFiles"), s.program.skipFailedFiles);
+    keys.Page(QStringLiteral("CodePage"), s.program.codec.page);
+    keys.Bool(QStringLiteral("Transliterate"), s.program.codec.transliterate);
+    keys.Bool(QStringLiteral("UpdatePlaylists"), s.program.updatePlaylists);
 
     keys.Section(QStringLiteral("UnTag"));
     keys.Bool(QStringLiteral("Confirmation"), s.untagConfirmation);
@@ -140,13 +192,37 @@ template <typename Keys, typename Values> void VisitKeys(Keys& keys, Values& s) 
     keys.Presets(s.newStylePresets);
 
     keys.Section(QStringLiteral("TAG"));
-    for (int row = 0; row < kTextFieldCount; ++row)
-        keys.Text(kRowKeys[row], s.tagFill.values[row]);
-    keys.Position(kRowKeys[kGenreRow], s.tagFill.genre, kGenreCount);
-    for (int row = 0; row < kTagFillRows; ++row)
-        keys.Bool(QStringLiteral("Ask") + kRowKeys[row], s.tagFill.ask[row]);
-    for (int row = 0; row < kTagFillRows; ++row)
-        keys.Bool(QStringLiteral("Leave") + kRowKeys[row], s.tagFill.leave[row]);
+    // The keys of the fields the first versions knew, each kind together: their values, their
+    // "Ask" boxes, their "Leave" boxes; then each later field's three keys.
+    const auto value = [&](int row) {
+        switch (RowField(row).kind) {
+        case FieldKind::Text:
+            keys.Text(RowKey(row), s.tagFill.values[row]);
+            break;
+        case FieldKind::Number:
+            keys.NumberOrNone(RowKey(row), s.tagFill.track, kMaxTrack);
+            break;
+        case FieldKind::Genre:
+            keys.Position(RowKey(row), s.tagFill.genre, kGenreCount);
+            break;
+        }
+    };
+    const auto ask = [&](int row) { keys.Bool(RowKey(row, "Ask"), s.tagFill.ask[row]); };
+    const auto leave = [&](int row) { keys.Bool(RowKey(row, "Leave"), s.tagFill.leave[row]); };
+    const std::function<void(int)> eachKind[] = {value, ask, leave};
+    for (const auto& visit : eachKind) {
+        for (int row = 0; row < kTagFillRows; ++row) {
+            if (!RowField(row).laterKeys)
+                visit(row);
+        }
+    }
+    for (int row = 0; row < kTagFillRows; ++row) {
+        if (RowField(row).laterKeys) {
+            value(row);
+            ask(row);
+            leave(row);
+        }
+    }
 
     keys.Section(QStringLiteral("TagToFilename"));
     keys.Presets(s.tagToFilenamePresets);
@@ -160,6 +236,22 @@ template <typename Keys, typename Values> void VisitKeys(Keys& keys, Values& s) 
 
     keys.Section(QStringLiteral("DirPresets"));
     keys.Presets(s.dirPresets);
+
+    keys.Section(QStringLiteral("ID3v2TAG"));
+    for (int row = 0; row < kTagFillRows; ++row)
+        keys.Bool(RowKey(row, "Leave"), s.id3v2ToTag.leave[row]);
+    keys.Bool(QStringLiteral("OnlyFillEmpty"), s.id3v2ToTag.onlyEmpty);
+    keys.Bool(QStringLiteral("CreateTag"), s.id3v2ToTag.createTag);
+
+    keys.Section(QStringLiteral("Window"));
+    keys.Number(QStringLiteral("Left"), s.window.left, -kMaxStoredPixels, kMaxStoredPixels);
+    keys.Number(QStringLiteral("Top"), s.window.top, -kMaxStoredPixels, kMaxStoredPixels);
+    keys.Number(QStringLiteral("Width"), s.window.width, 0, kMaxStoredPixels);
+    keys.Number(QStringLiteral("Height"), s.window.height, 0, kMaxStoredPixels);
+    keys.Bool(QStringLiteral("Maximized"), s.window.maximized);
+    keys.Number(QStringLiteral("TreeWidth"), s.window.treeWidth, 0, kMaxStoredPixels);
+    keys.Number(QStringLiteral("SelectionHeight"), s.window.selectionHeight, 0, kMaxStoredPixels);
+    keys.Columns(QStringLiteral("ColumnWidths"), s.window.columns);
 }
 
 } // namespace
@@ -210,6 +302,7 @@ BatchOptions BatchOptionsFromSettings(const Settings& settings) {
     options.listTemplate = settings.listPresets.ShownText(kListInitialText);
     options.listShowProcessing = settings.listShowProcessing;
     options.substitutions = settings.substitutions;
+    options.id3v2ToTag = settings.id3v2ToTag;
     return options;
 }
 

@@ -11,11 +11,37 @@
 
 namespace vantuke {
 
+// A column of the file list and the width the user gave it, by its caption.
+struct ColumnWidth {
+    QString column;
+    int width = 0;
+
+    bool operator==(const ColumnWidth&) const = default;
+};
+
+// How the main window was laid out when it closed, section "Window". A value of 0 (a first
+// start) means none was stored: the window then opens centred at its designed size, and the
+// lists are sized for their usual values.
+struct WindowLayout {
+    int left = 0;               // "Left": where the window's inside begins on the desktop
+    int top = 0;                // "Top"
+    int width = 0;              // "Width": the inside's size, without the desktop's frame
+    int height = 0;             // "Height"
+    bool maximized = false;     // "Maximized"; the values above are then its normal place
+    int treeWidth = 0;          // "TreeWidth": the folder tree beside the file list
+    int selectionHeight = 0;    // "SelectionHeight": "Selected files to process:"
+    QList<ColumnWidth> columns; // "ColumnWidths": caption ":" width, joined by ","
+
+    bool HasPlace() const { return width > 0 && height > 0; }
+    bool operator==(const WindowLayout&) const = default;
+};
+
 // Every value the settings file "Vantuke.Ini" keeps, as plain data. The window copies it into
 // its controls after loading and collects it from them before saving.
 struct Settings {
     ProgramOptions program;         // "ExtensionFormat","NumberOfDigits","EraseReadOnlyAttr",
-                                    // "KeepUndoHistory","SkipFailedFiles"
+                                    // "KeepUndoHistory","SkipFailedFiles","CodePage",
+                                    // "Transliterate","UpdatePlaylists"
     QString lastDir;                // "LastDir"; default: the user's home folder + "/"
     bool clearStatus = false;       // "ClearStatus"
     bool untagConfirmation = false; // "UnTag"/"Confirmation"
@@ -28,6 +54,8 @@ struct Settings {
     bool listShowProcessing = false;                   // "DisplayMessage"
     QList<Substitution> substitutions{Substitution{}}; // at least one row
     PresetList dirPresets;                             // "DirPresets"
+    Id3v2ToTagOptions id3v2ToTag; // "ID3v2TAG": "Leave<field>","OnlyFillEmpty","CreateTag"
+    WindowLayout window;                               // "Window"
 
     bool operator==(const Settings&) const = default;
 };

@@ -1,6 +1,7 @@
 #include "settings/options.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -126,6 +127,30 @@ TForm4::TForm4(QWidget* parent)
     keepUndoHistory_->setObjectName(QStringLiteral("CheckBox2"));
     skipFailedFiles_ = new QCheckBox(QStringLiteral("Skip files that fail and go on"), this);
     skipFailedFiles_->setObjectName(QStringLiteral("CheckBox3"));
+    updatePlaylists_ =
+        new QCheckBox(QStringLiteral("Update playlists that list renamed files"), this);
+    updatePlaylists_->setObjectName(QStringLiteral("CheckBox5"));
+
+    // The code page of tag texts, by human name; the item's data is the page's name.
+    auto* codePageLabel = new QLabel(QStringLiteral("Tag text code page:"), this);
+    codePageLabel->setObjectName(QStringLiteral("Label9"));
+    codePage_ = new QComboBox(this);
+    codePage_->setObjectName(QStringLiteral("ComboBox1"));
+    for (const CodePage* page : CodePages())
+        codePage_->addItem(page->HumanName(), page->Name());
+    codePage_->setMaxVisibleItems(12);
+    codePageLabel->setBuddy(codePage_);
+    guess_ = new QPushButton(QStringLiteral("Guess…"), this);
+    guess_->setObjectName(QStringLiteral("Button1"));
+    guess_->setToolTip(QStringLiteral("Guess the code page from the tags of the selected files"));
+    guess_->setAutoDefault(false);
+    connect(guess_, &QPushButton::clicked, this, &TForm4::GuessRequested);
+    transliterate_ =
+        new QCheckBox(QStringLiteral("Transliterate characters the code page lacks"), this);
+    transliterate_->setObjectName(QStringLiteral("CheckBox4"));
+    auto* codePageRow = new QHBoxLayout;
+    codePageRow->addWidget(codePage_, 1);
+    codePageRow->addWidget(guess_);
 
     auto* ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
                                QStringLiteral("OK"), this);
@@ -149,6 +174,11 @@ TForm4::TForm4(QWidget* parent)
                                 QStringLiteral("Number of digits when using %N:"), digits, this));
     layout->addWidget(eraseReadOnlyAttr_);
     layout->addWidget(skipFailedFiles_);
+    layout->addWidget(updatePlaylists_);
+    layout->addSpacing(4);
+    layout->addWidget(codePageLabel);
+    layout->addLayout(codePageRow);
+    layout->addWidget(transliterate_);
     layout->addStretch(1);
     layout->addLayout(okRow);
 
@@ -161,8 +191,16 @@ TForm4::TForm4(QWidget* parent)
 }
 
 ProgramOptions TForm4::Options() const {
-    return {extensionFormat_->value(), numberOfDigits_->value(), eraseReadOnlyAttr_->isChecked(),
-            keepUndoHistory_->isChecked(), skipFailedFiles_->isChecked()};
+    ProgramOptions options;
+    options.extensionFormat = extensionFormat_->value();
+    options.numberOfDigits = numberOfDigits_->value();
+    options.eraseReadOnlyAttr = eraseReadOnlyAttr_->isChecked();
+    options.keepUndoHistory = keepUndoHistory_->isChecked();
+    options.skipFailedFiles = skipFailedFiles_->isChecked();
+    options.codec.page = CodePages().value(codePage_->currentIndex(), &DefaultCodePage());
+    options.codec.transliterate = transliterate_->isChecked();
+    options.updatePlaylists = updatePlaylists_->isChecked();
+    return options;
 }
 
 void TForm4::SetOptions(const ProgramOptions& options) {
@@ -171,6 +209,13 @@ void TForm4::SetOptions(const ProgramOptions& options) {
     eraseReadOnlyAttr_->setChecked(options.eraseReadOnlyAttr);
     keepUndoHistory_->setChecked(options.keepUndoHistory);
     skipFailedFiles_->setChecked(options.skipFailedFiles);
+    updatePlaylists_->setChecked(options.updatePlaylists);
+    SetCodePage(options.codec.Page());
+    transliterate_->setChecked(options.codec.transliterate);
+}
+
+void TForm4::SetCodePage(const CodePage& page) {
+    codePage_->setCurrentIndex(int(CodePages().indexOf(&page)));
 }
 
 } // namespace vantuke

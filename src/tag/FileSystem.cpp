@@ -1,8 +1,10 @@
 #include "tag/FileSystem.h"
 
 #include "platform/IoError.h"
+#include "tag/AudioCheck.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace vantuke {
 
@@ -28,14 +30,31 @@ std::unique_ptr<TagFile> DiskFileSystem::Open(const QString& path, OpenMode mode
     return std::make_unique<DiskTagFile>(path, mode);
 }
 
-void DiskFileSystem::WillOpen(const QStringList& paths, OpenMode mode) {
+void DiskFileSystem::WillOpen(const QStringList& paths, OpenMode mode, qint64 head) {
     ahead_.reset();
-    if (mode == OpenMode::Read || mode == OpenMode::Look)
-        ahead_ = std::make_unique<ReadAhead>(paths, mode, kTagAhead);
+    if (mode != OpenMode::Read && mode != OpenMode::Look)
+        return;
+    std::vector<AheadBytes> bytes;
+    bytes.reserve(size_t(paths.size()));
+    for (const QString& path : paths)
+        bytes.push_back({std::max<qint64>(head, Mp3CheckBytes(path)), kTagEndSize});
+    ahead_ = std::make_unique<ReadAhead>(paths, mode, std::move(bytes));
 }
 
-bool ReadTagIfPresent(FileSystem& files, const QString& path, TTagRecord& record) {
-    return ReadTagIfPresent(*files.Open(path, OpenMode::Read), record);
+QByteArray DiskFileSystem::FirstBytes(const QString& path, qsizetype count) {
+    const OpenFile* file = ahead_ ? ahead_->Peek(path, OpenMode::Look) : nullptr;
+    if (!file)
+        return FileSystem::FirstBytes(path, count);
+    try {
+        return FirstBytesOf(*file, count);
+    } catch (const IoError&) {
+        return {};
+    }
+}
+
+bool ReadTagIfPresent(FileSystem& files, const QString& path, TTagRecord& record,
+                      QString* id3v2Version) {
+    return ReadTagIfPresent(*files.Open(path, OpenMode::Read), record, id3v2Version);
 }
 
 } // namespace vantuke

@@ -25,12 +25,19 @@ public:
     virtual std::optional<FileStat> Stat(const QString& path) = 0;
     // Opens a file for its tag; see OpenMode. Throws IoError.
     virtual std::unique_ptr<TagFile> Open(const QString& path, OpenMode mode) = 0;
+    // Opens a file for a change (OpenMode::Change) unless another open file description holds
+    // its lock: then nothing, and busy is the locked file (who it is), so that a caller that
+    // holds locks itself never waits for one. Files that cannot tell wait, as Open does.
+    virtual std::unique_ptr<TagFile> OpenIfFree(const QString& path, FileStat& busy) {
+        (void)busy;
+        return Open(path, OpenMode::Change);
+    }
     // Says which files are about to be opened, in this order, each with mode: a file system
     // may open and read them ahead, so that on a network file system the waits overlap.
     // Open still opens each, and meets each failure, as ever. The last call counts.
     virtual void WillOpen(const QStringList& paths, OpenMode mode) {
-        Q_UNUSED(paths);
-        Q_UNUSED(mode);
+        (void)paths;
+        (void)mode;
     }
     // Renames from to to; never replaces an existing name and never copies. False, with
     // nothing changed, on any failure.
@@ -44,9 +51,6 @@ public:
     virtual QByteArray FirstBytes(const QString& path, qsizetype count);
 };
 
-// What is read of a file ahead of its use: its tag.
-inline constexpr AheadBytes kTagAhead{0, kTagSize};
-
 // The first count bytes of an open file (fewer when it is shorter). Throws IoError.
 QByteArray FirstBytesOf(const OpenFile& file, qsizetype count);
 
@@ -55,10 +59,23 @@ class DiskFileSystem final : public FileSystem {
 public:
     std::optional<FileStat> Stat(const QString& path) override { return StatPath(path); }
     std::unique_ptr<TagFile> Open(const QString& path, OpenMode mode) override;
-    // Reads ahead the files opened for reading only (OpenMode::Read, Look). Files opened for
-    // a change are not: a rename or a cleared mode earlier in the run may change what a
-    // later entry's path names, which only the run can tell.
-    void WillOpen(const QStringList& paths, OpenMode mode) override;
+    std::unique_ptr<TagFile> OpenIfFree(const QString& path, FileStat& busy) override {
+        auto file = std::make_unique<DiskTagFile>(path, OpenMode::Change, LockWait::DontWait);
+        if (!file->Busy())
+            return file;
+        busy = file->Stat();
+        return nullptr;
+    }
+    // Reads ahead the files opened for reading only (OpenMode::Read, Look): the end of each
+    // that a tag is read from (kTagEndSize bytes), and the first bytes IsMp3File looks at.
+    // Files opened for a change are not: a rename or a cleared mode earlier in the run may
+    // change what a later entry's path names, which only the run can tell.
+    void WillOpen(const QStringList& paths, OpenMode mode) override { WillOpen(paths, mode, 0); }
+    // The same, with at least the first head bytes of each file (the ID3v2 header, say).
+    void WillOpen(const QStringList& paths, OpenMode mode, qint64 head);
+    // The start of a file read ahead for OpenMode::Look comes from memory, and the file stays
+    // for the open that follows.
+    QByteArray FirstBytes(const QString& path, qsizetype count) override;
     bool Rename(const QString& from, const QString& to) override {
         return RenameNoReplace(from, to);
     }
@@ -69,8 +86,10 @@ private:
 };
 
 // Reads the tag of a file opened for reading only (the file list, "List files/TAGs"): false,
-// with the record untouched, when the file has none. Works on read-only files. The tags of
-// a list of files are read fastest after files.WillOpen(paths, OpenMode::Read).
-bool ReadTagIfPresent(FileSystem& files, const QString& path, TTagRecord& record);
+// with the record untouched, when the file has none; with id3v2Version, also the version of
+// its ID3v2 tag. Works on read-only files. The tags of a list of files are read fastest after
+// files.WillOpen(paths, OpenMode::Read).
+bool ReadTagIfPresent(FileSystem& files, const QString& path, TTagRecord& record,
+                      QString* id3v2Version = nullptr);
 
 } // namespace vantuke

@@ -2,6 +2,7 @@
 
 #include "platform/FileAccess.h"
 #include "tag/Id3v2Values.h"
+#include "tag/TagFile.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -31,6 +32,17 @@ public:
 
 private:
     const OpenFile& file_;
+};
+
+// A file a run opened for its tag: read through the same open file as the tag's change.
+class TagFileBytes final : public ByteSource {
+public:
+    explicit TagFileBytes(const TagFile& file) : file_(file) {}
+    qint64 Size() const override { return file_.Stat().size; }
+    void ReadAt(qint64 pos, char* out, qint64 n) const override { file_.ReadAt(pos, out, n); }
+
+private:
+    const TagFile& file_;
 };
 
 // Bytes in memory, standing for a whole file.

@@ -2,16 +2,17 @@
 
 #include "platform/FileAccess.h"
 #include "platform/IoError.h"
-#include "tag/AudioCheck.h"
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <vector>
 
 namespace vantuke {
 
 namespace {
+
+// Room for this many changed files is made at once: a run changes files by the thousand.
+constexpr qsizetype kNodesAtFirst = 1024;
 
 QStringView FolderOf(QStringView path) {
     return path.left(path.lastIndexOf(u'/') + 1);
@@ -19,56 +20,121 @@ QStringView FolderOf(QStringView path) {
 
 } // namespace
 
-// A file the model has changed. Its bytes are the first diskBytes bytes of the file on disk
-// followed by tail: every change a run makes to a file writes or cuts at its end.
-struct PlanningFileSystem::Planned {
-    QString diskPath; // a name of the file on disk, to read its bytes through
-    QString path;     // where the model has it now
-    FileStat stat;    // as on disk, with the model's size and mode
-    qint64 diskBytes = 0;
-    QByteArray tail;
-    bool modeCleared = false; // the model gave it the owner's write permission
+// A disk file under the model's opens. In Opening::Lock a file opened for a change is one
+// PlannedFile for every open of it in the plan and for every change planned on it, so that it
+// stays open and locked until the last of them lets go.
+struct PlannedFile {
+    PlannedFile(std::unique_ptr<TagFile> file, int* count)
+        : real(std::move(file)), first(real->Stat()), count_(count) {
+        if (count_)
+            ++*count_;
+    }
+    ~PlannedFile() {
+        if (count_)
+            --*count_;
+    }
+    PlannedFile(const PlannedFile&) = delete;
+    PlannedFile& operator=(const PlannedFile&) = delete;
+
+    std::unique_ptr<TagFile> real;
+    FileStat first;          // as opened, before anything read it: the times a change records
+    int pending = 0;         // tag changes planned on it and not made yet
+    bool closeAsked = false; // its entry closed it: closed once those are made
+    bool closed = false;
+
+private:
+    int* count_; // the plan's count of locked files, or null
 };
 
-// One file opened in the model. The disk file stays open for reading only; nothing is ever
-// written to it.
+bool MakePlannedChange(PlannedChange& planned, FileSystem& files) {
+    PlannedFile* const file = planned.file.get();
+    try {
+        switch (planned.change.kind) {
+        case FileChange::Kind::WriteTag:
+            if (!file->real->StillAsRead())
+                return false;
+            file->real->WriteTagBytes(planned.change.NewLast());
+            break;
+        case FileChange::Kind::RemoveTag:
+            if (!file->real->StillAsRead() || !file->real->RemoveTag())
+                return false;
+            break;
+        case FileChange::Kind::Rename:
+            return files.Rename(planned.change.path, planned.change.newPath);
+        case FileChange::Kind::ClearReadOnly:
+            return false; // never planned: its entry runs at once
+        }
+        if (--file->pending == 0 && file->closeAsked && !file->closed) {
+            file->closed = true;
+            file->real->Close();
+        }
+        return true;
+    } catch (const IoError&) {
+        return false;
+    }
+}
+
+// One file opened in the model. Nothing is written to the disk file under it; in
+// Opening::Lock each tag change is planned for it instead.
 class PlanningFileSystem::File final : public TagFile {
 public:
-    File(PlanningFileSystem& files, QString path, std::unique_ptr<OpenFile> disk, Planned* node)
-        : files_(files), path_(std::move(path)), disk_(std::move(disk)), node_(node) {}
+    File(PlanningFileSystem& model, QString path, std::shared_ptr<PlannedFile> disk, Node* node)
+        : model_(model), path_(std::move(path)), disk_(std::move(disk)), node_(node) {}
 
-    const FileStat& Stat() const override { return node_ ? node_->stat : disk_->Stat(); }
+    const FileStat& Stat() const override { return node_ ? node_->stat : disk_->real->Stat(); }
 
-    QByteArrayView LastBytes() override {
-        if (!haveLast_) {
-            ReadAt(TagStart(), last_.data(), kTagSize);
-            haveLast_ = true;
+    QByteArrayView LastBytes() override { return EndBytes().last(kTagSize); }
+
+    QByteArrayView EndBytes() override {
+        // A file the model has not changed ends as on disk, where the real file has its end
+        // at hand.
+        if (!node_) {
+            try {
+                return disk_->real->EndBytes();
+            } catch (const IoError& error) {
+                throw error.WithPath(path_);
+            }
         }
-        return QByteArrayView(last_.data(), kTagSize);
+        if (!haveEnd_) {
+            const qint64 size = TagStart() + kTagSize;
+            endSize_ = qsizetype(std::min<qint64>(size, kTagEndSize));
+            ReadAt(size - endSize_, end_.data(), endSize_);
+            haveEnd_ = true;
+        }
+        return QByteArrayView(end_.data(), endSize_);
     }
 
     void WriteTag(const TTagRecord& record) override {
-        std::array<char, kTagSize> built;
-        BuildTag(record, built.data());
-        const qint64 at = HasTag() ? TagStart() : Stat().size;
-        Planned& node = Changed();
+        TagWriteBytes built;
+        const qsizetype size = BuildTagWrite(EndBytes(), record, built.data());
+        const qint64 at = HasTag() ? Stat().size - size : Stat().size;
+        if (model_.opening_ == Opening::Lock) {
+            ++disk_->pending;
+            model_.Plan(TagWrite(path_, Stat(), disk_->first, EndBytes(),
+                                 QByteArrayView(built.data(), size)),
+                        disk_);
+        }
+        Node& node = Changed();
         if (at >= node.diskBytes) {
             node.tail.resize(at - node.diskBytes);
         } else {
             node.diskBytes = at;
             node.tail.clear();
         }
-        node.tail.append(built.data(), kTagSize);
-        node.stat.size = at + kTagSize;
-        last_ = built;
-        haveLast_ = true;
+        node.tail.append(built.data(), size);
+        node.stat.size = at + size;
+        haveEnd_ = false;
     }
 
     bool RemoveTag() override {
         if (!HasTag())
             return false;
-        const qint64 size = TagStart();
-        Planned& node = Changed();
+        if (model_.opening_ == Opening::Lock) {
+            ++disk_->pending;
+            model_.Plan(TagCut(path_, Stat(), disk_->first, EndBytes()), disk_);
+        }
+        const qint64 size = Stat().size - ReadTagEnd(EndBytes()).size;
+        Node& node = Changed();
         if (size <= node.diskBytes) {
             node.diskBytes = size;
             node.tail.clear();
@@ -76,14 +142,36 @@ public:
             node.tail.resize(size - node.diskBytes);
         }
         node.stat.size = size;
-        haveLast_ = false;
+        haveEnd_ = false;
         return true;
     }
 
-    void Close() override {}
+    // A file with changes planned is closed once they are made.
+    void Close() override {
+        if (disk_->pending > 0) {
+            disk_->closeAsked = true;
+        } else if (!disk_->closed) {
+            disk_->closed = true;
+            disk_->real->Close();
+        }
+    }
+
+    // n bytes of the file as the model has it, from pos on.
+    void ReadAt(qint64 pos, char* out, qint64 n) const override {
+        const qint64 fromDisk = node_ ? std::clamp<qint64>(node_->diskBytes - pos, 0, n) : n;
+        try {
+            disk_->real->ReadAt(pos, out, fromDisk);
+        } catch (const IoError& error) {
+            throw error.WithPath(path_);
+        }
+        if (fromDisk < n)
+            std::copy_n(node_->tail.constData() + (pos + fromDisk - node_->diskBytes), n - fromDisk,
+                        out + fromDisk);
+    }
+
     // The model changes only through this run; the disk file under it may be changed by
     // another program.
-    bool StillAsRead() override { return disk_->SizeUnchanged(); }
+    bool StillAsRead() override { return disk_->real->StillAsRead(); }
 
 private:
     qint64 TagStart() const {
@@ -93,105 +181,153 @@ private:
         return start;
     }
 
-    // n bytes of the file as the model has it, from pos on.
-    void ReadAt(qint64 pos, char* out, qint64 n) const {
-        const qint64 fromDisk = node_ ? std::clamp<qint64>(node_->diskBytes - pos, 0, n) : n;
-        try {
-            disk_->ReadAt(pos, out, fromDisk);
-        } catch (const IoError& error) {
-            throw error.WithPath(path_);
-        }
-        if (fromDisk < n)
-            std::copy_n(node_->tail.constData() + (pos + fromDisk - node_->diskBytes), n - fromDisk,
-                        out + fromDisk);
-    }
-
-    Planned& Changed() {
+    Node& Changed() {
         if (!node_)
-            node_ = files_.Node(path_, disk_->Stat()).get();
+            node_ = &model_.NodeOf(path_, disk_->real->Stat());
         return *node_;
     }
 
-    PlanningFileSystem& files_;
+    PlanningFileSystem& model_;
     QString path_;
-    std::unique_ptr<OpenFile> disk_;
-    Planned* node_;
-    std::array<char, kTagSize> last_;
-    bool haveLast_ = false;
+    std::shared_ptr<PlannedFile> disk_;
+    Node* node_;
+    std::array<char, kTagEndSize> end_;
+    qsizetype endSize_ = 0;
+    bool haveEnd_ = false;
 };
 
-PlanningFileSystem::PlanningFileSystem() = default;
+PlanningFileSystem::PlanningFileSystem(FileSystem& disk, Opening opening)
+    : disk_(disk), opening_(opening) {}
+
 PlanningFileSystem::~PlanningFileSystem() = default;
 
-PlanningFileSystem::Found PlanningFileSystem::Find(const QString& path) const {
-    if (const auto name = names_.constFind(path); name != names_.cend()) {
-        if (!*name)
-            return {};
-        return {(*name)->stat, *name};
+void PlanningFileSystem::BeginEntry() {
+    runsAtOnce_ = false;
+    entryFiles_.clear();
+}
+
+void PlanningFileSystem::Clear() {
+    planned_.clear();
+    entryFiles_.clear();
+    nodes_.clear();
+    names_.clear();
+    store_.clear();
+    runsAtOnce_ = false;
+}
+
+std::shared_ptr<PlannedFile> PlanningFileSystem::HeldFile(const FileStat& stat) const {
+    const auto same = [&stat](const PlannedFile* file) {
+        return file && file->first.device == stat.device && file->first.inode == stat.inode;
+    };
+    for (const std::weak_ptr<PlannedFile>& opened : entryFiles_) {
+        if (std::shared_ptr<PlannedFile> file = opened.lock(); same(file.get()))
+            return file;
     }
-    std::optional<FileStat> disk = StatPath(path);
-    if (!disk || files_.isEmpty())
+    for (const PlannedChange& planned : planned_) {
+        if (same(planned.file.get()))
+            return planned.file;
+    }
+    return nullptr;
+}
+
+PlanningFileSystem::Node* PlanningFileSystem::Named(const QString& path) const {
+    Node* const node = names_.value(path);
+    return node && node->path == path ? node : nullptr;
+}
+
+PlanningFileSystem::Found PlanningFileSystem::Find(const QString& path) const {
+    if (Node* const node = Named(path))
+        return {node->stat, node};
+    std::optional<FileStat> disk = disk_.Stat(path);
+    if (!disk || nodes_.isEmpty())
         return {disk, nullptr};
-    const std::shared_ptr<Planned> node = files_.value(Identity(disk->device, disk->inode));
+    Node* const node = nodes_.value(Identity(disk->device, disk->inode));
     if (!node)
         return {disk, nullptr};
     // Another letter case of the name the model moved the file away from, on a volume that
     // finds the file by it: the name is free now.
-    if (node->path != path && SameNameButCase(node->diskPath, path))
+    if (node->Moved() && node->path != path && SameNameButCase(node->diskPath, path))
         return {};
     return {node->stat, node};
 }
 
-std::shared_ptr<PlanningFileSystem::Planned> PlanningFileSystem::Node(const QString& path,
-                                                                      const FileStat& stat) {
-    std::shared_ptr<Planned>& node = files_[Identity(stat.device, stat.inode)];
+PlanningFileSystem::Node& PlanningFileSystem::NodeOf(const QString& path, const FileStat& stat) {
+    if (nodes_.isEmpty())
+        nodes_.reserve(kNodesAtFirst);
+    Node*& node = nodes_[Identity(stat.device, stat.inode)];
     if (!node) {
-        node = std::make_shared<Planned>();
+        node = &store_.emplace_back();
         node->diskPath = path;
         node->path = path;
         node->stat = stat;
         node->diskBytes = stat.size;
-        names_.insert(path, node);
     }
-    return node;
+    return *node;
 }
 
 FolderAccess PlanningFileSystem::Folder(QStringView folder) {
-    // Nothing in a run changes a folder: one look at each is enough.
-    const QString key = folder.toString();
-    auto known = folders_.find(key);
+    // Nothing in a run changes a folder: one look at each is enough. A run goes folder by
+    // folder, so the last one is asked again most of the time.
+    if (folder == lastFolder_ && !lastFolder_.isNull())
+        return lastAccess_;
+    lastFolder_ = folder.toString();
+    auto known = folders_.find(lastFolder_);
     if (known == folders_.end())
-        known = folders_.insert(key, FolderAccessOf(key));
-    return *known;
+        known = folders_.insert(lastFolder_, FolderAccessOf(lastFolder_));
+    lastAccess_ = *known;
+    return lastAccess_;
 }
 
 std::optional<FileStat> PlanningFileSystem::Stat(const QString& path) {
     return Find(path).stat;
 }
 
-std::unique_ptr<TagFile> PlanningFileSystem::Open(const QString& path, OpenMode mode) {
-    const auto name = names_.constFind(path);
-    if (name != names_.cend() && !*name)
-        throw IoError::FromErrno(ENOENT).WithPath(path);
-    Planned* node = name != names_.cend() ? name->get() : nullptr;
-    const QString& diskPath = node ? node->diskPath : path;
-    std::unique_ptr<OpenFile> disk;
-    if (std::optional<OpenFile> ahead =
-            ahead_ ? ahead_->Take(diskPath, OpenMode::Look) : std::nullopt)
-        disk = std::make_unique<OpenFile>(std::move(*ahead));
-    else
-        disk = std::make_unique<OpenFile>(diskPath, OpenMode::Look);
-    if (!node && !files_.isEmpty()) {
-        const FileStat& stat = disk->Stat();
-        if (const auto found = files_.constFind(Identity(stat.device, stat.inode));
-            found != files_.cend()) {
-            if ((*found)->path != path && SameNameButCase((*found)->diskPath, path))
-                throw IoError::FromErrno(ENOENT).WithPath(path);
-            node = found->get();
+std::shared_ptr<PlannedFile> PlanningFileSystem::OpenDisk(const QString& path, OpenMode mode,
+                                                          const Node* node) {
+    // A file whose mode only the model has cleared cannot be opened for a change yet: its
+    // entry runs at once (ClearReadOnly said so).
+    const bool lock = opening_ == Opening::Lock && mode == OpenMode::Change && !runsAtOnce_ &&
+                      !(node && node->modeCleared);
+    if (!lock)
+        return std::make_shared<PlannedFile>(disk_.Open(path, OpenMode::Look), nullptr);
+    std::unique_ptr<TagFile> file;
+    if (lockedCount_ == 0) {
+        // The plan holds no lock: waiting for this one keeps nobody waiting.
+        file = disk_.Open(path, OpenMode::Change);
+    } else {
+        FileStat busy;
+        file = disk_.OpenIfFree(path, busy);
+        if (!file) {
+            // The plan's own lock (the file under another name), or another program's, which
+            // this entry must not wait for while the plan holds its own.
+            if (std::shared_ptr<PlannedFile> own = HeldFile(busy))
+                return own;
+            runsAtOnce_ = true;
+            return std::make_shared<PlannedFile>(disk_.Open(path, OpenMode::Look), nullptr);
         }
     }
-    if (mode == OpenMode::Change) {
-        const quint32 fileMode = node ? node->stat.mode : disk->Stat().mode;
+    auto planned = std::make_shared<PlannedFile>(std::move(file), &lockedCount_);
+    entryFiles_.push_back(planned);
+    return planned;
+}
+
+std::unique_ptr<TagFile> PlanningFileSystem::Open(const QString& path, OpenMode mode) {
+    Node* node = Named(path);
+    std::shared_ptr<PlannedFile> disk = OpenDisk(node ? node->diskPath : path, mode, node);
+    if (!node && !nodes_.isEmpty()) {
+        const FileStat& stat = disk->real->Stat();
+        if (const auto found = nodes_.constFind(Identity(stat.device, stat.inode));
+            found != nodes_.cend()) {
+            // The name the model moved the file away from (or another letter case of it, on
+            // a volume that finds the file by it).
+            if ((*found)->Moved() && (*found)->path != path &&
+                SameNameButCase((*found)->diskPath, path))
+                throw IoError::FromErrno(ENOENT).WithPath(path);
+            node = *found;
+        }
+    }
+    if (mode == OpenMode::Change && opening_ == Opening::Look) {
+        const quint32 fileMode = node ? node->stat.mode : disk->real->Stat().mode;
         if ((fileMode & FileStat::kOwnerWrite) == 0)
             throw IoError::FromErrno(EACCES).WithPath(path);
         if (!node || !node->modeCleared) {
@@ -203,14 +339,7 @@ std::unique_ptr<TagFile> PlanningFileSystem::Open(const QString& path, OpenMode 
 }
 
 void PlanningFileSystem::WillOpen(const QStringList& paths, OpenMode) {
-    // The tag, and the start of a file that a run looks at before it opens it, to see whether
-    // it is an MP3 file.
-    std::vector<AheadBytes> bytes;
-    bytes.reserve(size_t(paths.size()));
-    for (const QString& path : paths)
-        bytes.push_back({Mp3CheckBytes(path), kTagAhead.tail});
-    ahead_.reset();
-    ahead_ = std::make_unique<ReadAhead>(paths, OpenMode::Look, std::move(bytes));
+    disk_.WillOpen(paths, opening_ == Opening::Look ? OpenMode::Look : OpenMode::Change);
 }
 
 bool PlanningFileSystem::Rename(const QString& from, const QString& to) {
@@ -228,10 +357,19 @@ bool PlanningFileSystem::Rename(const QString& from, const QString& to) {
     }
     if (RenameRefusal(from, to, Folder(FolderOf(from)), Folder(FolderOf(to))) != 0)
         return false;
-    const std::shared_ptr<Planned> node = source.node ? source.node : Node(from, *source.stat);
-    names_.insert(from, nullptr);
-    names_.insert(to, node);
-    node->path = to;
+    if (opening_ == Opening::Lock) {
+        // The entry that holds the file open keeps it locked until the rename is made.
+        std::shared_ptr<PlannedFile> held = HeldFile(*source.stat);
+        FileChange change = StartChange(FileChange::Kind::Rename, from, *source.stat,
+                                        held ? held->first : *source.stat);
+        change.newPath = to;
+        Plan(std::move(change), std::move(held));
+    }
+    // The name it leaves is free: nothing has it in the model, and the disk's file there is
+    // this one, moved.
+    Node& node = source.node ? *source.node : NodeOf(from, *source.stat);
+    names_.insert(to, &node);
+    node.path = to;
     return true;
 }
 
@@ -240,46 +378,40 @@ QByteArray PlanningFileSystem::FirstBytes(const QString& path, qsizetype count) 
     if (!found.stat)
         return {};
     if (!found.node)
-        return DiskFirstBytes(path, count);
+        return disk_.FirstBytes(path, count);
     // The file's first diskBytes bytes are still those on disk, its tail the model's.
-    const Planned& node = *found.node;
-    QByteArray bytes = DiskFirstBytes(node.diskPath, std::min<qint64>(count, node.diskBytes));
-    if (bytes.size() == std::min<qint64>(count, node.diskBytes))
-        bytes += node.tail.first(std::min<qint64>(count - bytes.size(), node.tail.size()));
+    const Node& node = *found.node;
+    const qint64 fromDisk = std::min<qint64>(count, node.diskBytes);
+    QByteArray bytes = disk_.FirstBytes(node.diskPath, fromDisk);
+    if (bytes.size() == fromDisk)
+        bytes += node.tail.first(std::min<qint64>(count - fromDisk, node.tail.size()));
     return bytes;
 }
 
-QByteArray PlanningFileSystem::DiskFirstBytes(const QString& diskPath, qsizetype count) {
-    // The file read ahead stays for the open that follows.
-    const OpenFile* file = ahead_ ? ahead_->Peek(diskPath, OpenMode::Look) : nullptr;
-    if (!file)
-        return FileSystem::FirstBytes(diskPath, count);
-    try {
-        return FirstBytesOf(*file, count);
-    } catch (const IoError&) {
-        return {};
-    }
-}
-
 bool PlanningFileSystem::ClearReadOnly(const QString& path) {
-    const auto name = names_.constFind(path);
-    if (name != names_.cend() && !*name)
-        return false;
-    std::shared_ptr<Planned> known = name != names_.cend() ? *name : nullptr;
+    Node* known = Named(path);
     // The mode of the file a link leads to, as the real clear changes it.
     std::optional<FileStat> target;
     if (!known) {
         target = StatPath(path, true);
         if (!target)
             return false;
-        known = files_.value(Identity(target->device, target->inode));
+        known = nodes_.value(Identity(target->device, target->inode));
+        // The name the model moved the file away from (or another letter case of it).
+        if (known && known->Moved() && known->path != path &&
+            SameNameButCase(known->diskPath, path))
+            return false;
     }
     const quint32 mode = known ? known->stat.mode : target->mode;
     if ((mode & FileStat::kOwnerWrite) != 0 || !CouldMakeWritable(known ? known->diskPath : path))
         return false;
-    Planned& node = known ? *known : *Node(path, *target);
+    Node& node = known ? *known : NodeOf(path, *target);
     node.stat.mode |= FileStat::kOwnerWrite;
     node.modeCleared = true;
+    // A mode is cleared at once, recorded on its own: the file cannot be opened for its
+    // change before.
+    if (opening_ == Opening::Lock)
+        runsAtOnce_ = true;
     return true;
 }
 

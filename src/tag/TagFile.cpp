@@ -1,24 +1,13 @@
 #include "tag/TagFile.h"
 
 #include "platform/IoError.h"
-#include "tag/RecycledMemory.h"
+#include "tag/Id3v2Tag.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <utility>
 
 namespace vantuke {
-
-// A run keeps up to this many files open at once, holding their changes back.
-using FileMemory = RecycledMemory<DiskTagFile, 4096>;
-
-void* DiskTagFile::operator new(std::size_t size) {
-    return FileMemory::Take(size);
-}
-
-void DiskTagFile::operator delete(void* memory, std::size_t size) {
-    FileMemory::Give(memory, size);
-}
 
 qint64 DiskTagFile::TagStart() const {
     const qint64 start = file_.Size() - kTagSize;
@@ -28,35 +17,45 @@ qint64 DiskTagFile::TagStart() const {
 }
 
 QByteArrayView DiskTagFile::LastBytes() {
-    if (!haveLast_) {
-        file_.ReadAt(TagStart(), last_.data(), kTagSize);
-        haveLast_ = true;
+    return EndBytes().last(kTagSize);
+}
+
+QByteArrayView DiskTagFile::EndBytes() {
+    if (!haveEnd_) {
+        TagStart(); // a file shorter than a tag fails here
+        endSize_ = qsizetype(std::min<qint64>(file_.Size(), kTagEndSize));
+        file_.ReadAt(file_.Size() - endSize_, end_.data(), endSize_);
+        haveEnd_ = true;
     }
-    return QByteArrayView(last_.data(), kTagSize);
+    return QByteArrayView(end_.data(), endSize_);
 }
 
 void DiskTagFile::WriteTag(const TTagRecord& record) {
-    std::array<char, kTagSize> built;
-    BuildTag(record, built.data());
-    const QByteArrayView tag(built.data(), kTagSize);
+    TagWriteBytes built;
+    WriteTagBytes(QByteArrayView(built.data(), BuildTagWrite(EndBytes(), record, built.data())));
+}
+
+void DiskTagFile::WriteTagBytes(QByteArrayView bytes) {
+    const qsizetype size = bytes.size();
     if (HasTag()) {
-        const qint64 start = TagStart();
+        const qint64 start = file_.Size() - size;
         qint64 written = 0;
         try {
-            file_.WriteAt(start, tag, &written);
+            file_.WriteAt(start, bytes, &written);
         } catch (const IoError&) {
             // Half a new tag over half the old one is a tag nobody wrote: the part that
             // reached the file gets its old bytes back. The write error is the one to report.
             try {
-                file_.WriteAt(start, QByteArrayView(last_.data(), written));
+                file_.WriteAt(start, QByteArrayView(end_.data() + endSize_ - size, written));
             } catch (const IoError&) {
             }
             throw;
         }
+        std::copy_n(bytes.data(), size, end_.data() + endSize_ - size);
     } else {
         const qint64 oldSize = file_.Size();
         try {
-            file_.WriteAt(oldSize, tag);
+            file_.WriteAt(oldSize, bytes);
         } catch (const IoError&) {
             // A half-written tag would be taken for audio: give the file its old size back.
             try {
@@ -65,29 +64,34 @@ void DiskTagFile::WriteTag(const TTagRecord& record) {
             }
             throw;
         }
+        // The last bytes now end in the tag.
+        const qsizetype kept = std::min<qsizetype>(endSize_, kTagEndSize - size);
+        std::copy(end_.data() + endSize_ - kept, end_.data() + endSize_, end_.data());
+        std::copy_n(bytes.data(), size, end_.data() + kept);
+        endSize_ = kept + size;
     }
-    last_ = built;
-    haveLast_ = true;
 }
 
 bool DiskTagFile::RemoveTag() {
     if (!HasTag())
         return false;
-    file_.Truncate(TagStart());
-    haveLast_ = false;
+    file_.Truncate(file_.Size() - ReadTagEnd(EndBytes()).size);
+    haveEnd_ = false;
     return true;
 }
 
-bool ReadTagIfPresent(TagFile& file, TTagRecord& record) {
+bool ReadTagIfPresent(TagFile& file, TTagRecord& record, QString* id3v2Version) {
+    if (id3v2Version)
+        *id3v2Version = ReadId3v2Version(TagFileBytes(file));
     if (!file.HasTag())
         return false;
     file.ReadTag(record);
     return true;
 }
 
-bool ReadTagIfPresent(const QString& path, TTagRecord& record) {
+bool ReadTagIfPresent(const QString& path, TTagRecord& record, QString* id3v2Version) {
     DiskTagFile file(path, OpenMode::Read);
-    return ReadTagIfPresent(file, record);
+    return ReadTagIfPresent(file, record, id3v2Version);
 }
 
 } // namespace vantuke

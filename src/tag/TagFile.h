@@ -8,7 +8,6 @@
 #include <QByteArrayView>
 #include <QString>
 #include <array>
-#include <cstddef>
 #include <utility>
 
 namespace vantuke {
@@ -28,12 +27,26 @@ public:
     // The last 128 bytes as the file holds them now: the old bytes a change replaces. Valid
     // until the next call on this file.
     virtual QByteArrayView LastBytes() = 0;
-    // Writes the record's tag over the tag the file has, or appends one when it has none.
-    // A write that fails part-way leaves the file as it was: the old bytes are written back
-    // over a tag, an appended tag is cut off again.
+    // The last kTagEndSize bytes (all of a shorter file) as the file holds them now: the tag
+    // and the blocks before it (ReadTagEnd). Valid until the next call on this file.
+    virtual QByteArrayView EndBytes() = 0;
+    // Reads exactly n bytes at pos as the file holds them now (the ID3v2 tag at its start,
+    // say); throws IoError naming the file.
+    virtual void ReadAt(qint64 pos, char* out, qint64 n) const = 0;
+    // Writes the record's tag over the tag the file has, with the tag's Enhanced TAG block
+    // made to agree with it (BuildTagWrite), or appends a tag when it has none. A write that
+    // fails part-way leaves the file as it was: the old bytes are written back over a tag,
+    // an appended tag is cut off again.
     virtual void WriteTag(const TTagRecord& record) = 0;
-    // Cuts the tag off when the file has one and returns true; a file whose last 128 bytes
-    // are not a tag is left alone (false).
+    // The same with the bytes as BuildTagWrite makes them for the file's end as it is now; by
+    // default through WriteTag and the record of the tag those bytes end in.
+    virtual void WriteTagBytes(QByteArrayView bytes) {
+        TTagRecord record;
+        RecordOfTag(bytes.last(kTagSize).data(), record);
+        WriteTag(record);
+    }
+    // Cuts the tag off, with its Enhanced TAG block, when the file has one and returns true;
+    // a file whose last 128 bytes are not a tag is left alone (false).
     virtual bool RemoveTag() = 0;
     // Closes the file (and ends its lock) and reports a failure only close can see.
     virtual void Close() = 0;
@@ -53,18 +66,20 @@ public:
 // (owner-write permission missing) is then refused with "File access denied".
 class DiskTagFile final : public TagFile {
 public:
-    DiskTagFile(const QString& path, OpenMode mode) : file_(path, mode) {}
+    DiskTagFile(const QString& path, OpenMode mode, LockWait wait = LockWait::Wait)
+        : file_(path, mode, wait) {}
     // A file opened already (read ahead, say).
     explicit DiskTagFile(OpenFile&& file) : file_(std::move(file)) {}
 
-    // A run opens one file after another, or holds many open at once: the memory of those
-    // closed is kept for the next (RecycledMemory), so that a run does not allocate per file.
-    static void* operator new(std::size_t size);
-    static void operator delete(void* memory, std::size_t size);
+    // Opened with LockWait::DontWait while another held the lock: open, but not locked.
+    bool Busy() const { return file_.Busy(); }
 
     const FileStat& Stat() const override { return file_.Stat(); }
     QByteArrayView LastBytes() override;
+    QByteArrayView EndBytes() override;
+    void ReadAt(qint64 pos, char* out, qint64 n) const override { file_.ReadAt(pos, out, n); }
     void WriteTag(const TTagRecord& record) override;
+    void WriteTagBytes(QByteArrayView bytes) override;
     bool RemoveTag() override;
     void Close() override { file_.Close(); }
     bool StillAsRead() override { return file_.SizeUnchanged(); }
@@ -74,14 +89,18 @@ private:
     qint64 TagStart() const;
 
     OpenFile file_;
-    // The last 128 bytes once read, kept in step with every change.
-    std::array<char, kTagSize> last_;
-    bool haveLast_ = false;
+    // The last bytes (EndBytes) once read, kept in step with every change.
+    std::array<char, kTagEndSize> end_;
+    qsizetype endSize_ = 0;
+    bool haveEnd_ = false;
 };
 
 // Fills the record from the file's tag: false, with the record untouched, when it has none.
-bool ReadTagIfPresent(TagFile& file, TTagRecord& record);
-// The same for the file at path, opened for reading only. Works on read-only files.
-bool ReadTagIfPresent(const QString& path, TTagRecord& record);
+// With id3v2Version, also the version of the ID3v2 tag the file begins with
+// (ReadId3v2Version), through the same open file.
+bool ReadTagIfPresent(TagFile& file, TTagRecord& record, QString* id3v2Version = nullptr);
+// The same for the file at path, opened for reading only (the file list, "List files/TAGs").
+// Works on read-only files.
+bool ReadTagIfPresent(const QString& path, TTagRecord& record, QString* id3v2Version = nullptr);
 
 } // namespace vantuke

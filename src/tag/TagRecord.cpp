@@ -1,77 +1,6 @@
 #include "tag/TagRecord.h"
 
-#include "platform/NameBytes.h"
-
-#include <QStringDecoder>
-#include <QStringEncoder>
-
-#include <algorithm>
-#include <bitset>
-
 namespace vantuke {
-
-namespace {
-
-constexpr const char* kCodePage = "windows-1252";
-// What the encoder writes for a character the code page lacks.
-constexpr char kSubstitute = 0x1A;
-
-// The code page's character for each byte, looked up once: decoding is a hot path of a file
-// list refill, and a single-byte code page maps every byte on its own.
-const std::array<QChar, 256>& DecodeTable() {
-    static const std::array<QChar, 256> table = [] {
-        std::array<QChar, 256> t{};
-        QStringDecoder decoder(kCodePage);
-        if (!decoder.isValid())
-            qFatal("Code page %s missing: Qt was built without ICU", kCodePage);
-        for (int byte = 0; byte < 256; ++byte) {
-            const QString text = decoder.decode(QByteArray(1, char(byte)));
-            t[byte] = text.isEmpty() ? QChar(QChar::ReplacementCharacter) : text.front();
-        }
-        return t;
-    }();
-    return table;
-}
-
-QStringEncoder OpenEncoder() {
-    QStringEncoder encoder(kCodePage);
-    if (!encoder.isValid())
-        qFatal("Code page %s missing: Qt was built without ICU", kCodePage);
-    return encoder;
-}
-
-QByteArray EncodeRun(QStringView text) {
-    // Opening a code page converter costs far more than converting a field, so each thread
-    // keeps one. Its state is reset first: a text that ends half-way through a surrogate pair
-    // must not change how the next text starts.
-    thread_local QStringEncoder encoder = OpenEncoder();
-    encoder.resetState();
-    QByteArray bytes = encoder.encode(text);
-    // Within a run holding no U+001A, every substitute byte stands for a missing character.
-    bytes.replace(kSubstitute, '?');
-    return bytes;
-}
-
-// True when every character has a byte of its own: a character of the code page, or an
-// escaped byte of a file name.
-bool InCodePage(QStringView text) {
-    static const std::bitset<0x10000> inPage = [] {
-        std::bitset<0x10000> set;
-        for (const QChar c : DecodeTable()) {
-            if (c != QChar(QChar::ReplacementCharacter))
-                set.set(c.unicode());
-        }
-        return set;
-    }();
-    return std::all_of(text.begin(), text.end(),
-                       [](QChar c) { return inPage.test(c.unicode()) || EscapedByte(c) >= 0; });
-}
-
-bool IsAscii(QStringView text) {
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
-}
-
-} // namespace
 
 // The text fields in the order of TagField.
 constexpr std::array<QByteArray TTagRecord::*, kTextFields.size()> kFieldMembers{
@@ -86,69 +15,136 @@ const QByteArray& TTagRecord::Field(TagField field) const {
     return this->*kFieldMembers[std::size_t(field)];
 }
 
-void AppendFieldText(QString& out, const QByteArray& bytes) {
-    const auto& table = DecodeTable();
-    const qsizetype length = qstrnlen(bytes.constData(), size_t(bytes.size()));
-    const qsizetype at = out.size();
-    out.resize(at + length);
-    QChar* to = out.data() + at;
-    for (qsizetype k = 0; k < length; ++k)
-        to[k] = table[quint8(bytes[k])];
+void AppendFieldText(QString& out, const QByteArray& bytes, const TagCodec& codec) {
+    codec.Page().AppendText(
+        out, QByteArrayView(bytes).first(qstrnlen(bytes.constData(), size_t(bytes.size()))));
 }
 
-QString FieldText(const QByteArray& bytes) {
+QString FieldText(const QByteArray& bytes, const TagCodec& codec) {
     QString text;
-    AppendFieldText(text, bytes);
+    AppendFieldText(text, bytes, codec);
     return text;
 }
 
-QString FieldText(const TTagRecord& record, TagField field) {
-    return FieldText(record.Field(field));
+QString FieldText(const TTagRecord& record, TagField field, const TagCodec& codec) {
+    return FieldText(record.Field(field), codec);
 }
 
-void SetFieldBytes(TTagRecord& record, TagField field, const QByteArray& bytes) {
-    record.Field(field) = bytes.left(FieldCapacity(field));
+QString ShownFieldText(const QByteArray& bytes, const TagCodec& codec) {
+    QString text = FieldText(bytes, codec);
+    for (qsizetype k = 0; k < text.size(); ++k) {
+        if (text[k].isHighSurrogate() && k + 1 < text.size() && text[k + 1].isLowSurrogate())
+            ++k;
+        else if (text[k].isSurrogate())
+            text[k] = QChar(QChar::ReplacementCharacter);
+    }
+    return text;
 }
 
-void SetFieldText(TTagRecord& record, TagField field, const QString& text, FieldLosses* losses) {
-    QByteArray bytes = EncodeFieldText(text);
+int FieldCapacity(const TTagRecord& record, TagField field) {
+    return field == TagField::Comment && record.Track != 0 ? kCommentBesideTrack
+                                                           : FieldCapacity(field);
+}
+
+bool FieldTextValid(const QByteArray& bytes, const TagCodec& codec) {
+    return codec.Page().IsValid(
+        QByteArrayView(bytes).first(qstrnlen(bytes.constData(), size_t(bytes.size()))));
+}
+
+FieldCut CutToCapacity(QByteArray& bytes, int capacity, const CodePage& page) {
+    FieldCut cut;
+    if (bytes.size() <= capacity)
+        return cut;
+    if (!page.IsMultiByte()) {
+        cut.kept = capacity;
+        cut.lost = int(bytes.size() - capacity);
+        bytes.truncate(capacity);
+        return cut;
+    }
+    qsizetype end = 0;
+    for (int length; end < bytes.size(); end += length, ++cut.kept) {
+        length = page.CharacterLength(bytes, end);
+        if (end + length > capacity)
+            break;
+    }
+    for (qsizetype at = end; at < bytes.size(); at += page.CharacterLength(bytes, at))
+        ++cut.lost;
+    bytes.truncate(end);
+    return cut;
+}
+
+void SetFieldBytes(TTagRecord& record, TagField field, const QByteArray& bytes,
+                   const TagCodec& codec) {
+    QByteArray& stored = record.Field(field);
+    stored = bytes;
+    CutToCapacity(stored, FieldCapacity(record, field), codec.Page());
+}
+
+void SetFieldText(TTagRecord& record, TagField field, const QString& text, const TagCodec& codec,
+                  FieldLosses* losses) {
+    CodePage::Encoded encoded = codec.Page().Encode(text, codec.transliterate);
+    const FieldCut cut = CutToCapacity(encoded.bytes, FieldCapacity(record, field), codec.Page());
     if (losses) {
-        // One byte per character: what lies past the capacity is that many characters.
         const std::size_t k = std::size_t(field);
-        losses->cut[k] = int(std::max<qsizetype>(0, bytes.size() - FieldCapacity(field)));
-        losses->unmapped[k] = !InCodePage(text);
+        losses->cut[k] = cut.lost;
+        losses->kept[k] = cut.kept;
+        losses->unmapped[k] = encoded.replaced;
+        losses->transliterated[k] = encoded.transliterated;
     }
-    SetFieldBytes(record, field, bytes);
+    record.Field(field) = std::move(encoded.bytes);
 }
 
-QByteArray EncodeFieldText(const QString& text) {
-    // Most tag texts are plain ASCII, which the code page keeps as it is.
-    if (IsAscii(text))
-        return text.toLatin1();
-    // Two characters are no text of the code page but bytes: an escaped byte of a file name
-    // (U+DC80 to U+DCFF) stands for that byte, and a genuine U+001A must stay apart from the
-    // substitute bytes the encoder writes. The runs between them are encoded on their own.
-    const auto isByte = [](QChar c) { return c == QChar(kSubstitute) || EscapedByte(c) >= 0; };
-    if (std::none_of(text.begin(), text.end(), isByte))
-        return EncodeRun(text);
-    QByteArray bytes;
-    bytes.reserve(text.size());
-    qsizetype start = 0;
-    for (qsizetype at = 0; at < text.size(); ++at) {
-        const QChar c = text[at];
-        if (!isByte(c))
-            continue;
-        bytes += EncodeRun(QStringView(text).sliced(start, at - start));
-        bytes += c == QChar(kSubstitute) ? kSubstitute : char(EscapedByte(c));
-        start = at + 1;
+void SetTrack(TTagRecord& record, int track, const TagCodec& codec, FieldLosses* losses) {
+    record.Track = quint8(track);
+    if (record.Comment.size() <= FieldCapacity(record, TagField::Comment))
+        return;
+    // The comment's bytes may run on past its text (NULs, old bytes behind them): what counts
+    // is the text it loses.
+    const qsizetype before = losses ? FieldText(record.Comment, codec).size() : 0;
+    CutToCapacity(record.Comment, FieldCapacity(record, TagField::Comment), codec.Page());
+    if (!losses)
+        return;
+    const qsizetype after = FieldText(record.Comment, codec).size();
+    if (before > after) {
+        const std::size_t k = std::size_t(TagField::Comment);
+        losses->cut[k] += int(before - after);
+        losses->kept[k] = int(after);
     }
-    bytes += EncodeRun(QStringView(text).sliced(start));
-    return bytes;
+}
+
+QString TrackText(int track) {
+    return track > 0 ? QString::number(track) : QString();
+}
+
+std::optional<int> TrackFromText(QStringView text) {
+    if (text.isEmpty() || text.size() > 9)
+        return std::nullopt;
+    int track = 0;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        track = track * 10 + (c.unicode() - u'0');
+    }
+    if (track > kMaxTrack)
+        return std::nullopt;
+    return track;
+}
+
+void CopyValues(const TTagRecord& from, TTagRecord& to) {
+    for (const TagField field : kTextFields) {
+        const QByteArray& bytes = from.Field(field);
+        QByteArray& into = to.Field(field);
+        into.resize(bytes.size());
+        std::copy_n(bytes.constData(), bytes.size(), into.data());
+    }
+    to.Track = from.Track;
+    to.Genre = from.Genre;
 }
 
 void ClearTag(TTagRecord& record) {
     for (const TagField field : kTextFields)
         record.Field(field).clear();
+    record.Track = 0;
     record.Genre = 0;
 }
 

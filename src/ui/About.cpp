@@ -7,8 +7,6 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
@@ -136,9 +134,53 @@ QPlainTextEdit* MakeHistory(QWidget* parent) {
     return history;
 }
 
-// Beside "OK": the settings file in use, in a read-only field that can be scrolled, selected
-// and copied.
-QFrame* MakeButtonPanel(TForm3* box, QWidget** ok, QLineEdit** settingsPath) {
+} // namespace
+
+// A path in one line of the width it is given: cut in the middle where it is too long, so
+// both the start of its folders and the file's name stay in view; the whole path is its
+// tooltip.
+class ElidedPathLabel : public QLabel {
+public:
+    explicit ElidedPathLabel(QWidget* parent) : QLabel(parent) {
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    }
+
+    void SetPath(const QString& path) {
+        path_ = path;
+        setToolTip(path);
+        Elide();
+    }
+    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QLabel::resizeEvent(event);
+        Elide();
+    }
+
+private:
+    // The file's name stays whole as long as there is room for it and an ellipsis; the cut
+    // is made in the folders before it.
+    void Elide() {
+        const QFontMetrics metrics = fontMetrics();
+        const int room = contentsRect().width();
+        const qsizetype nameStart = path_.lastIndexOf(u'/') + 1;
+        const QString name = path_.mid(nameStart);
+        const int folderRoom = room - metrics.horizontalAdvance(name);
+        if (metrics.horizontalAdvance(path_) <= room || nameStart == 0 ||
+            folderRoom < metrics.horizontalAdvance(QStringLiteral("/\u2026/")))
+            setText(metrics.elidedText(path_, Qt::ElideMiddle, room));
+        else
+            setText(metrics.elidedText(path_.left(nameStart), Qt::ElideMiddle, folderRoom) + name);
+    }
+
+    QString path_;
+};
+
+namespace {
+
+// Beside "OK": the settings file in use.
+QFrame* MakeButtonPanel(TForm3* box, QWidget** ok, ElidedPathLabel** settingsPath) {
     auto* panel = new QFrame(box);
     panel->setObjectName(QStringLiteral("Panel3"));
     panel->setFixedHeight(kButtonPanelHeight);
@@ -146,15 +188,8 @@ QFrame* MakeButtonPanel(TForm3* box, QWidget** ok, QLineEdit** settingsPath) {
     layout->setContentsMargins(kPanelMargin, 1, kPanelMargin, 1);
 
     QLabel* label = MakeLabel(QStringLiteral("Label5"), QStringLiteral("Settings:"), panel);
-    auto* path = new QLineEdit(panel);
-    path->setObjectName(QStringLiteral("Edit1"));
-    path->setReadOnly(true);
-    path->setFrame(false);
-    QPalette palette = path->palette(); // read as text of the panel, not as an input field
-    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
-    path->setPalette(palette);
-    path->setFocusPolicy(Qt::ClickFocus); // Tab goes from the links to "OK"
-    path->setMinimumWidth(0);
+    auto* path = new ElidedPathLabel(panel);
+    path->setObjectName(QStringLiteral("SettingsPath"));
     label->setBuddy(path);
     layout->addWidget(label);
     layout->addWidget(path, 1);
@@ -192,10 +227,7 @@ TForm3::TForm3(QWidget* parent)
 }
 
 void TForm3::ShowSettingsPath(const QString& path) {
-    const QString shown = NameForDisplay(path);
-    settingsPath_->setText(shown);
-    settingsPath_->setToolTip(shown);
-    settingsPath_->end(false);
+    settingsPath_->SetPath(NameForDisplay(path));
 }
 
 void TForm3::showEvent(QShowEvent* event) {

@@ -2,9 +2,9 @@
 
 #include <QDialog>
 
-class QLineEdit;
-
 namespace vantuke {
+
+class ElidedPathLabel;
 
 // Where the About box's links lead: the home page shown and opened by the first link (the
 // maker's link opens it too; packagers set it in the build, VANTUKE_HOME_PAGE), and the mail
@@ -19,7 +19,7 @@ class TForm3 : public QDialog {
 public:
     explicit TForm3(QWidget* parent = nullptr);
 
-    // Shows where the settings are kept, the file name in view.
+    // Shows where the settings are kept: elided in the middle, whole in its tooltip.
     void ShowSettingsPath(const QString& path);
 
 protected:
@@ -28,7 +28,7 @@ protected:
 
 private:
     QWidget* ok_;
-    QLineEdit* settingsPath_;
+    ElidedPathLabel* settingsPath_;
 };
 
 } // namespace vantuke

@@ -2,6 +2,7 @@
 
 #include "ui/FlowLayout.h"
 #include "ui/Glyphs.h"
+#include "ui/StatusFile.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -18,6 +19,18 @@ namespace {
 constexpr int kStatusFontPixels = 8;
 constexpr int kStatusMinimumHeight = 80;
 constexpr int kProgressHeight = 8;
+
+// A button with its glyph and caption; its name for a screen reader and its hint are the
+// command's name, the hint with its key.
+QPushButton* MakeCommandButton(Glyph glyph, const QString& caption, const QString& name,
+                               const QString& key, const QString& objectName, QWidget* parent) {
+    auto* button = new QPushButton(GlyphIcon(glyph), caption, parent);
+    button->setObjectName(objectName);
+    button->setAccessibleName(name);
+    button->setToolTip(name + QStringLiteral(" (") + key + u')');
+    button->setAutoDefault(false);
+    return button;
+}
 } // namespace
 
 ExecutePage::ExecutePage(QWidget* parent) : QWidget(parent) {
@@ -32,6 +45,8 @@ ExecutePage::ExecutePage(QWidget* parent) : QWidget(parent) {
     status_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     status_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     status_->setUndoRedoEnabled(false);
+    status_->setAcceptDrops(false); // a drop goes to the window
+    FollowLastLine(*status_);
     QFont small = status_->font();
     small.setPixelSize(kStatusFontPixels);
     status_->setFont(small);
@@ -50,15 +65,11 @@ ExecutePage::ExecutePage(QWidget* parent) : QWidget(parent) {
                                   QStringLiteral("SpeedButton22"), buttons);
     about_ = MakeGlyphButton(Glyph::About, QStringLiteral("About"), QStringLiteral("SpeedButton21"),
                              buttons);
-    preview_ = MakeGlyphButton(Glyph::Preview, QStringLiteral("Preview"),
-                               QStringLiteral("PreviewButton"), buttons);
-    undo_ = MakeGlyphButton(Glyph::Undo, QStringLiteral("Undo last run"),
-                            QStringLiteral("UndoLastRunButton"), buttons);
     auto* buttonRow = new QHBoxLayout(buttons);
     buttonRow->setContentsMargins(0, 0, 0, 0);
     buttonRow->setSpacing(2);
     buttonRow->addStretch(1);
-    for (QToolButton* button : {options_, saveStatus_, about_, preview_, undo_})
+    for (QToolButton* button : {options_, saveStatus_, about_})
         buttonRow->addWidget(button);
     auto* optionsRow = new FlowLayout(optionsGroup);
     optionsRow->SetJustifyOneRow(true);
@@ -82,6 +93,15 @@ ExecutePage::ExecutePage(QWidget* parent) : QWidget(parent) {
     bold.setBold(true);
     execute_->setFont(bold);
     execute_->setMinimumHeight(execute_->sizeHint().height() + 6);
+    // Beside it, what to do before and after a run; their keys work from every step.
+    preview_ = MakeCommandButton(Glyph::Preview, QStringLiteral("Preview\u2026"),
+                                 QStringLiteral("Preview"), QStringLiteral("Ctrl+P"),
+                                 QStringLiteral("PreviewButton"), startGroup);
+    undo_ = MakeCommandButton(Glyph::Undo, QStringLiteral("Undo last run"),
+                              QStringLiteral("Undo last run"), QStringLiteral("Ctrl+Z"),
+                              QStringLiteral("UndoLastRunButton"), startGroup);
+    for (QPushButton* button : {preview_, undo_})
+        button->setMinimumHeight(execute_->minimumHeight());
     progress_ = new QProgressBar(startGroup);
     progress_->setObjectName(QStringLiteral("ProgressBar1"));
     progress_->setAccessibleName(QStringLiteral("Progress"));
@@ -93,7 +113,12 @@ ExecutePage::ExecutePage(QWidget* parent) : QWidget(parent) {
     auto* startLayout = new QVBoxLayout(startGroup);
     startLayout->setContentsMargins(6, 2, 6, 6);
     startLayout->setSpacing(3);
-    startLayout->addWidget(execute_);
+    auto* commands = new QHBoxLayout;
+    commands->setSpacing(4);
+    commands->addWidget(execute_, 1);
+    commands->addWidget(preview_);
+    commands->addWidget(undo_);
+    startLayout->addLayout(commands);
     startLayout->addWidget(progress_);
 
     auto* layout = new QVBoxLayout(this);

@@ -10,8 +10,9 @@ class QToolButton;
 
 namespace vantuke {
 
-// The page "Step3: Execute": the status box, its options and buttons, "EXECUTE!" and the
-// progress bar. The window connects the buttons.
+// The page "Step3: Execute": the status box, its options and buttons, "EXECUTE!" with
+// "Preview…" and "Undo last run" beside it, and the progress bar. The window connects the
+// buttons.
 class ExecutePage : public QWidget {
     Q_OBJECT
 public:
@@ -22,8 +23,8 @@ public:
     QToolButton* OptionsButton() const { return options_; }
     QToolButton* SaveStatusButton() const { return saveStatus_; }
     QToolButton* AboutButton() const { return about_; }
-    QToolButton* PreviewButton() const { return preview_; }
-    QToolButton* UndoButton() const { return undo_; }
+    QPushButton* PreviewButton() const { return preview_; }
+    QPushButton* UndoButton() const { return undo_; }
     QPushButton* ExecuteButton() const { return execute_; }
     QProgressBar* Progress() const { return progress_; }
 
@@ -33,8 +34,8 @@ private:
     QToolButton* options_;
     QToolButton* saveStatus_;
     QToolButton* about_;
-    QToolButton* preview_;
-    QToolButton* undo_;
+    QPushButton* preview_;
+    QPushButton* undo_;
     QPushButton* execute_;
     QProgressBar* progress_;
 };

@@ -3,11 +3,13 @@
 #include "platform/NameDisplay.h"
 #include "selection/BusyScope.h"
 #include "selection/FileListModel.h"
+#include "selection/FolderFiles.h"
 #include "selection/SelectedFilesModel.h"
 #include "selection/WholeTextDelegate.h"
 #include "ui/ErrorGuard.h"
 #include "ui/Glyphs.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -27,6 +29,14 @@ namespace {
 
 constexpr int kDirTreeWidth = 161;
 constexpr int kSelectionMinHeight = 46;
+// Until the user moves a splitter, the page divides itself: the tree takes a quarter of the
+// width, at least 161 and at most 360 pixels, and never more than half; "Selected files to
+// process:" three tenths of the height.
+constexpr int kWidestAutoTree = 360;
+constexpr int kTreeShare = 4;
+constexpr int kSelectionTenths = 3;
+// Room around a cell's text: the delegate's margins and the focus frame.
+constexpr int kCellPadding = 14;
 
 // Group frames inside a page that starts at 372 by 471 pixels: keep the margins small so
 // the lists get the height.
@@ -63,10 +73,18 @@ FileSelectionPage::FileSelectionPage(TDirTree::RootProvider roots, QWidget* pare
     pageSplitter_->setStretchFactor(0, 1);
     pageSplitter_->setStretchFactor(1, 0);
     layout->addWidget(pageSplitter_, 1);
+    // A splitter the user moves keeps its place from then on.
+    connect(pageSplitter_, &QSplitter::splitterMoved, this, [this] { autoSelection_ = false; });
 
     connect(dirTree_, &TDirTree::OnChange, this, [this] { Guard([this] { FillFileList(); }); });
     // F5 reads the selected folder again wherever the focus is on the page.
     addAction(dirTree_->ReloadAction());
+    // A right click selects the folder it is made on, so the menu's commands take that one.
+    auto* addFolder = new QAction(QStringLiteral("Add folder with subfolders"), dirTree_);
+    addFolder->setObjectName(QStringLiteral("AddFolderWithSubfolders"));
+    dirTree_->addAction(addFolder);
+    connect(addFolder, &QAction::triggered, this,
+            [this] { Guard([this] { AddFolderWithSubfolders(); }); });
     connect(filter_, &QComboBox::currentIndexChanged, this,
             [this] { Guard([this] { FillFileList(); }); });
     UpdateStatusLine();
@@ -118,12 +136,12 @@ QWidget* FileSelectionPage::BuildFilesGroup(TDirTree::RootProvider roots) {
     fileList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     fileList_->setSelectionBehavior(QAbstractItemView::SelectRows);
     fileList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    fileList_->setSortingEnabled(false);
-    fileList_->header()->setSectionsClickable(false);
     fileList_->header()->setSectionsMovable(false);
     fileList_->header()->setStretchLastSection(true);
-    for (int column = 0; column < kFileListColumnCount; ++column)
-        fileList_->header()->resizeSection(column, FileListColumns[size_t(column)].width);
+    // The folder's own order until a header is clicked: no column is sorted at first.
+    fileList_->header()->setSortIndicator(-1, Qt::AscendingOrder);
+    fileList_->setSortingEnabled(true);
+    SizeColumnsForUsualValues();
     fileList_->setItemDelegate(new WholeTextDelegate(*fileList_, false));
     connect(fileList_, &QTreeView::doubleClicked, this,
             [this] { Guard([this] { AddSelectedFiles(); }); });
@@ -154,6 +172,7 @@ QWidget* FileSelectionPage::BuildFilesGroup(TDirTree::RootProvider roots) {
     dirSplitter_->setStretchFactor(0, 0);
     dirSplitter_->setStretchFactor(1, 1);
     layout->addWidget(dirSplitter_);
+    connect(dirSplitter_, &QSplitter::splitterMoved, this, [this] { autoTree_ = false; });
     return group;
 }
 
@@ -210,6 +229,18 @@ QWidget* FileSelectionPage::BuildSelectionGroup() {
     selectedList_->setMinimumHeight(0);
     connect(selectedList_, &QListView::doubleClicked, this,
             [this] { Guard([this] { RemoveSelectedFiles(); }); });
+    // Delete and Ctrl+A while the list has the focus; both also in its menu.
+    auto* remove = new QAction(QStringLiteral("Remove"), selectedList_);
+    remove->setShortcut(QKeySequence::Delete);
+    remove->setShortcutContext(Qt::WidgetShortcut);
+    connect(remove, &QAction::triggered, this,
+            [this] { Guard([this] { RemoveSelectedFiles(); }); });
+    auto* selectAll = new QAction(QStringLiteral("Select all"), selectedList_);
+    selectAll->setShortcut(QKeySequence::SelectAll);
+    selectAll->setShortcutContext(Qt::WidgetShortcut);
+    connect(selectAll, &QAction::triggered, selectedList_, &QListView::selectAll);
+    selectedList_->addActions({remove, selectAll});
+    selectedList_->setContextMenuPolicy(Qt::ActionsContextMenu);
     layout->addWidget(selectedList_, 1);
     return group;
 }
@@ -220,11 +251,78 @@ void FileSelectionPage::showEvent(QShowEvent* event) {
         return;
     // The splitters take their first sizes once the page has its own.
     sized_ = true;
-    const int treeWidth = std::min(kDirTreeWidth, dirSplitter_->width() / 2);
-    dirSplitter_->setSizes({treeWidth, dirSplitter_->width() - treeWidth});
-    const int total = pageSplitter_->height();
-    const int lower = std::max(kSelectionMinHeight, total * 3 / 10);
-    pageSplitter_->setSizes({total - lower, lower});
+    SizeSplitters(true);
+}
+
+void FileSelectionPage::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (sized_)
+        SizeSplitters(false);
+}
+
+void FileSelectionPage::SizeSplitters(bool stored) {
+    if (autoTree_ || stored) {
+        const int width = dirSplitter_->width() - dirSplitter_->handleWidth();
+        const int wanted = autoTree_
+                               ? std::clamp(width / kTreeShare, kDirTreeWidth, kWidestAutoTree)
+                               : storedTreeWidth_;
+        const int tree = std::min(width / 2, wanted);
+        dirSplitter_->setSizes({tree, width - tree});
+    }
+    if (autoSelection_ || stored) {
+        // The splitter keeps what the files' group needs at least, should the stored height
+        // leave too little.
+        const int total = pageSplitter_->height() - pageSplitter_->handleWidth();
+        const int lower =
+            std::max(kSelectionMinHeight,
+                     autoSelection_ ? total * kSelectionTenths / 10 : storedSelectionHeight_);
+        pageSplitter_->setSizes({total - lower, lower});
+    }
+}
+
+void FileSelectionPage::SizeColumnsForUsualValues() {
+    QHeaderView* header = fileList_->header();
+    const QFontMetrics cells = fileList_->fontMetrics();
+    const QFontMetrics captions = header->fontMetrics();
+    // The caption keeps room for the sort arrow beside it.
+    const int captionRoom = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin) +
+                            header->style()->pixelMetric(QStyle::PM_HeaderMarkSize);
+    const QLocale locale = QLocale::system();
+    for (int column = 0; column < kFileListColumnCount; ++column) {
+        const int sample = cells.horizontalAdvance(FileListSample(column, locale)) + kCellPadding;
+        const int caption = captions.horizontalAdvance(
+                                QString::fromLatin1(FileListColumns[size_t(column)].caption)) +
+                            captionRoom;
+        header->resizeSection(column, std::max(sample, caption));
+    }
+}
+
+void FileSelectionPage::SetLayout(const WindowLayout& layout) {
+    storedTreeWidth_ = layout.treeWidth;
+    storedSelectionHeight_ = layout.selectionHeight;
+    autoTree_ = storedTreeWidth_ <= 0;
+    autoSelection_ = storedSelectionHeight_ <= 0;
+    if (sized_)
+        SizeSplitters(true);
+    QHeaderView* header = fileList_->header();
+    for (const ColumnWidth& stored : layout.columns) {
+        for (int column = 0; column < kFileListColumnCount; ++column) {
+            if (stored.column == QLatin1String(FileListColumns[size_t(column)].caption))
+                header->resizeSection(column, std::max(stored.width, header->minimumSectionSize()));
+        }
+    }
+}
+
+void FileSelectionPage::CollectLayout(WindowLayout& layout) const {
+    // A size the page chose for itself is not kept: the next start divides its own window.
+    layout.treeWidth = autoTree_ ? 0 : sized_ ? dirSplitter_->sizes().value(0) : storedTreeWidth_;
+    layout.selectionHeight = autoSelection_ ? 0
+                             : sized_       ? pageSplitter_->sizes().value(1)
+                                            : storedSelectionHeight_;
+    layout.columns.clear();
+    for (int column = 0; column < kFileListColumnCount; ++column)
+        layout.columns.append(ColumnWidth{QLatin1String(FileListColumns[size_t(column)].caption),
+                                          fileList_->header()->sectionSize(column)});
 }
 
 void FileSelectionPage::Guard(const std::function<void()>& action) {
@@ -277,11 +375,24 @@ void FileSelectionPage::RemoveAllFiles() {
 }
 
 void FileSelectionPage::AddPaths(const QStringList& paths) {
-    Guard([&] { ChangeSelection([&] { selectionModel_->AddRows(QString(), paths, true); }); });
+    Guard([&] {
+        ChangeSelection([&] { selectionModel_->AddRows(QString(), WithFolderFiles(paths), true); });
+    });
+}
+
+void FileSelectionPage::AddFolderWithSubfolders() {
+    const QString dir = dirTree_->GetDirectory();
+    if (!dir.startsWith(u'/'))
+        return;
+    ChangeSelection([&] { selectionModel_->AddRows(QString(), Mp3FilesIn(dir, true), false); });
 }
 
 void FileSelectionPage::UpdateStatusLine() {
     status_->setText(Selection().StatusText());
+}
+
+void FileSelectionPage::SetTagCodec(const TagCodec& codec) {
+    fileModel_->SetCodec(codec);
 }
 
 const SelectedFiles& FileSelectionPage::Selection() const {
@@ -290,6 +401,16 @@ const SelectedFiles& FileSelectionPage::Selection() const {
 
 void FileSelectionPage::SetSelectionEntries(const QStringList& entries) {
     selectionModel_->SetEntries(entries);
+}
+
+void FileSelectionPage::KeepPlaylists(const QList<Playlist>& playlists) {
+    for (const Playlist& playlist : playlists)
+        selectionModel_->KeepPlaylist(playlist);
+}
+
+void FileSelectionPage::PlaylistsRestored(const QList<QPair<QString, QByteArray>>& playlists) {
+    for (const auto& [path, bytes] : playlists)
+        selectionModel_->PlaylistRestored(path, bytes);
 }
 
 // A directory preset shows its folder as a person reads it and keeps the exact path beside.

@@ -93,11 +93,7 @@ QWidget* FilenameTagPage::MakeNewStylePage() {
     layout->setContentsMargins(4, 2, 4, 2);
     layout->setSpacing(4);
     layout->addWidget(newStyle_);
-    layout->addWidget(MakeInfoGroup({QStringLiteral("%1 - Song Name"),
-                                     QStringLiteral("%2 - Artist"), QStringLiteral("%3 - Album"),
-                                     QStringLiteral("%4 - Year"), QStringLiteral("%5 - Comment"),
-                                     QStringLiteral("%U - Useless (or any other letter)")},
-                                    page));
+    layout->addWidget(MakeInfoGroup(NewStyleInfoLines(), page));
     layout->addStretch(1);
     return page;
 }

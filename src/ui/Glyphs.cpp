@@ -38,6 +38,8 @@ QIcon StandardIcon(QStyle::StandardPixmap pixmap) {
     return QApplication::style()->standardIcon(pixmap);
 }
 
+} // namespace
+
 QIcon GlyphIcon(Glyph glyph) {
     switch (glyph) {
     case Glyph::Add:
@@ -72,8 +74,6 @@ QIcon GlyphIcon(Glyph glyph) {
     }
     return {};
 }
-
-} // namespace
 
 QToolButton* MakeGlyphButton(Glyph glyph, const QString& hint, const QString& objectName,
                              QWidget* parent) {

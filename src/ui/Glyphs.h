@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QString>
 
 class QToolButton;
@@ -23,6 +24,9 @@ enum class Glyph {
     RemoveChosen, // "Remove"
     RemoveAll,    // "Remove All"
 };
+
+// The glyph's picture.
+QIcon GlyphIcon(Glyph glyph);
 
 // A small flat button showing only its glyph. The hint is its tooltip and the name a
 // screen reader speaks.

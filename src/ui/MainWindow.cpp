@@ -1,5 +1,8 @@
 #include "ui/MainWindow.h"
 
+#include "selection/BusyScope.h"
+#include "settings/CodePageGuessDialog.h"
+#include "selection/Playlist.h"
 #include "settings/options.h"
 #include "ui/About.h"
 #include "ui/ErrorGuard.h"
@@ -16,30 +19,61 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 
 namespace vantuke {
 
 namespace {
 
 constexpr QSize kWindowSize(372, 471);
+constexpr int kStepFiles = 0;
 constexpr int kStepProcess = 1;
 
 QString RunFileDialog(QFileDialog& dialog) {
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
+const CodePage* RunGuessDialog(CodePageGuessDialog& dialog) {
+    return dialog.exec() == QDialog::Accepted ? dialog.ChosenPage() : nullptr;
+}
+
 void OpenWithPlayer(const QString& path) {
     // Returns at once; a file type without a program is ignored.
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+// The local files a drag brings, read from its own bytes: Qt's conversion of URLs to paths
+// would turn a name's bytes that are not UTF-8 into U+FFFD.
+QStringList DraggedPaths(const QMimeData* data) {
+    return data ? ParseUriList(data->data(QStringLiteral("text/uri-list"))) : QStringList();
+}
+
+// A drop is taken as a copy, or else a link: were it taken as a move, the file manager would
+// delete the files it dragged here.
+bool TakeAsCopy(QDropEvent* event) {
+    for (const Qt::DropAction action : {Qt::CopyAction, Qt::LinkAction}) {
+        if (event->possibleActions().testFlag(action)) {
+            event->setDropAction(action);
+            event->accept();
+            return true;
+        }
+    }
+    event->ignore();
+    return false;
 }
 
 } // namespace
@@ -49,10 +83,12 @@ TForm1::TForm1(QWidget* parent) : TForm1(TDirTree::RootProvider(), parent) {}
 TForm1::TForm1(TDirTree::RootProvider roots, QWidget* parent)
     : QWidget(parent), steps_(new WrapTabs(this)),
       files_(roots ? new FileSelectionPage(std::move(roots)) : new FileSelectionPage),
-      execute_(new ExecutePage), fileDialogRunner_(&RunFileDialog), mp3Player_(&OpenWithPlayer) {
+      execute_(new ExecutePage), fileDialogRunner_(&RunFileDialog),
+      guessDialogRunner_(&RunGuessDialog), mp3Player_(&OpenWithPlayer) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Vantuke"));
     resize(kWindowSize);
+    setAcceptDrops(true);
 
     steps_->setObjectName(QStringLiteral("PageControl3"));
     steps_->AddPage(files_, QStringLiteral("Step1: Select files to process"));
@@ -83,6 +119,7 @@ QWidget* TForm1::MakeProcessStep() {
     shortInfo_->setObjectName(QStringLiteral("Memo2"));
     shortInfo_->setAccessibleName(QStringLiteral("Short info"));
     shortInfo_->setReadOnly(true);
+    shortInfo_->setAcceptDrops(false); // a drop goes to the window
     shortInfo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     shortInfo_->setUndoRedoEnabled(false);
     // The process page takes the height it wants; the short help gets the rest, and never
@@ -145,8 +182,13 @@ void TForm1::AttachDialogs(TForm2* query, TForm3* about, TForm4* options) {
     about_ = about;
     options_ = options;
     processes_->Tag()->AttachQueryDialog(query);
-    if (options_)
-        connect(options_, &TForm4::Closed, this, &TForm1::SaveSettingsGuarded);
+    if (options_) {
+        connect(options_, &TForm4::Closed, this, [this] {
+            files_->SetTagCodec(options_->Options().codec);
+            SaveSettingsGuarded();
+        });
+        connect(options_, &TForm4::GuessRequested, this, &TForm1::GuessCodePage);
+    }
 }
 
 const QComboBox& TForm1::GenreList() const {
@@ -160,6 +202,53 @@ void TForm1::LoadSettings() {
     RunGuarded(this, [&] { settings = vantuke::LoadSettings(settingsFile_.path); });
     ApplySettings(settings,
                   SettingsControls{*files_, *processes_, *execute_->ClearStatusBox(), options_});
+    ApplyLayout(settings.window);
+}
+
+void TForm1::ApplyLayout(const WindowLayout& layout) {
+    storedLayout_ = layout;
+    files_->SetLayout(layout);
+    if (!layout.HasPlace() || isVisible())
+        return;
+    QRect place(layout.left, layout.top, layout.width, layout.height);
+    const QScreen* screen = QGuiApplication::screenAt(place.center());
+    if (!screen) {
+        // A screen that is gone (a projector unplugged): the stored size, centred on show.
+        if (const QScreen* primary = QGuiApplication::primaryScreen())
+            resize(place.size().boundedTo(primary->availableGeometry().size()));
+        return;
+    }
+    place.setSize(place.size().boundedTo(screen->availableGeometry().size()));
+    setGeometry(place);
+    placed_ = true;
+}
+
+WindowLayout TForm1::CurrentLayout() const {
+    WindowLayout layout = storedLayout_;
+    if (isVisible()) {
+        const QRect place = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
+        layout.left = place.left();
+        layout.top = place.top();
+        layout.width = place.width();
+        layout.height = place.height();
+        layout.maximized = isMaximized();
+    }
+    files_->CollectLayout(layout);
+    return layout;
+}
+
+void TForm1::ShowPlaced() {
+    if (!placed_) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+    if (storedLayout_.maximized)
+        showMaximized();
+    else
+        show();
 }
 
 void TForm1::SaveSettings() {
@@ -167,8 +256,25 @@ void TForm1::SaveSettings() {
 }
 
 Settings TForm1::CurrentSettings() const {
-    return CollectSettings(
+    Settings settings = CollectSettings(
         SettingsControls{*files_, *processes_, *execute_->ClearStatusBox(), options_});
+    settings.window = CurrentLayout();
+    return settings;
+}
+
+void TForm1::GuessCodePage() {
+    if (!options_)
+        return;
+    const QStringList paths = files_->Selection().Entries();
+    std::optional<CodePageGuess> guess;
+    if (!RunGuarded(options_, [&] {
+            const BusyScope busy(options_);
+            guess = GuessCodePageOf(paths);
+        }))
+        return;
+    CodePageGuessDialog dialog(*guess, int(paths.size()), options_);
+    if (const CodePage* chosen = guessDialogRunner_(dialog))
+        options_->SetCodePage(*chosen);
 }
 
 void TForm1::SaveSettingsGuarded() {
@@ -182,7 +288,7 @@ void TForm1::ShowShortInfo() {
 }
 
 void TForm1::AppendStatusLine(const QString& line) {
-    execute_->StatusBox()->appendPlainText(line);
+    AppendStatusText(*execute_->StatusBox(), line);
 }
 
 void TForm1::ClearStatusIfAsked() {
@@ -243,6 +349,20 @@ void TForm1::KeepMinimumSize() {
         smallest.setHeight(
             std::max(smallest.height(), content->totalMinimumHeightForWidth(smallest.width())));
     setMinimumSize(smallest);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (!running_ && !DraggedPaths(event->mimeData()).isEmpty())
+        TakeAsCopy(event);
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const QStringList paths = DraggedPaths(event->mimeData());
+    if (running_ || paths.isEmpty() || !TakeAsCopy(event))
+        return;
+    // The new entries show where they went.
+    steps_->SetCurrentIndex(kStepFiles);
+    files_->AddPaths(paths);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

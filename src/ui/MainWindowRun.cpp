@@ -27,6 +27,7 @@ namespace vantuke {
 BatchOptions TForm1::CollectBatchOptions() const {
     BatchOptions options = BatchOptionsFromSettings(CurrentSettings());
     processes_->CollectRunChoices(options);
+    options.playlists = files_->Selection().Playlists();
     return options;
 }
 
@@ -93,6 +94,7 @@ void TForm1::UndoLastRun() {
             QStringList entries = files_->Selection().Entries();
             RenameBackEntries(entries, result.renamedBack);
             files_->SetSelectionEntries(entries);
+            files_->PlaylistsRestored(result.restoredPlaylists);
         });
         RunGuarded(this, [this] { files_->FillFileList(); });
     });
@@ -128,7 +130,7 @@ void TForm1::RunBatch() {
                          *processes_->Tag()->PlayMp3Box(), mp3Player_);
     RunGuarded(this, [&] {
         try {
-            ExecuteBatch(entries, options, host);
+            files_->KeepPlaylists(ExecuteBatch(entries, options, host).playlists);
         } catch (...) {
             // The lines so far and the files renamed before the failure must show.
             host.Flush();

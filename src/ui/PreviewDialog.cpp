@@ -1,6 +1,7 @@
 #include "ui/PreviewDialog.h"
 
 #include "batch/PlanModel.h"
+#include "platform/NameDisplay.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -101,6 +102,17 @@ PreviewDialog::PreviewDialog(RunPlan plan, int entryCount, QWidget* parent) : QD
     bold.setBold(true);
     summary_->setFont(bold);
 
+    QStringList playlistLines;
+    for (const PlaylistPlan& playlist : std::as_const(plan.playlists))
+        playlistLines << NameForDisplay(PlaylistLine(playlist));
+    playlists_ = new QLabel(playlistLines.join(u'\n'), this);
+    playlists_->setObjectName(QStringLiteral("PreviewPlaylists"));
+    playlists_->setAccessibleName(QStringLiteral("Playlists"));
+    playlists_->setWordWrap(true);
+    playlists_->setTextFormat(Qt::PlainText);
+    playlists_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    playlists_->setVisible(!playlistLines.isEmpty());
+
     model_ = new PlanModel(std::move(plan), this);
     auto* rows = new PreviewRows(this);
     rows->setSourceModel(model_);
@@ -152,6 +164,7 @@ PreviewDialog::PreviewDialog(RunPlan plan, int entryCount, QWidget* parent) : QD
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(stop_);
     layout->addWidget(summary_);
+    layout->addWidget(playlists_);
     layout->addWidget(table_, 1);
     layout->addLayout(bottom);
 

@@ -17,7 +17,9 @@ class PlanModel;
 // "Preview": what a run would do, before it runs. Where an I/O error would end the run (and
 // the option that goes on past it), a summary line, and a table of the entries (number,
 // file, what becomes of it, notes), rows with notes marked by a colour and an icon, sortable
-// by any column, with a check box that shows only the rows with notes.
+// by any column, with a check box that shows only the rows with notes. Between them, when the
+// run renames files that playlists list, a line per playlist: updated with its number of
+// entries, or still naming the old paths.
 // "Execute" closes the dialog accepted (the window then runs the batch as "EXECUTE!" does),
 // "Close" (also Esc and Enter) rejected.
 class PreviewDialog : public QDialog {
@@ -31,6 +33,8 @@ public:
     // Where an I/O error would end the run, over the summary; hidden when none would.
     QLabel* Stop() const { return stop_; }
     QLabel* Summary() const { return summary_; }
+    // Hidden when no playlist lists a renamed file.
+    QLabel* Playlists() const { return playlists_; }
     QTableView* Table() const { return table_; }
     QCheckBox* NotesOnly() const { return notesOnly_; }
     QPushButton* ExecuteButton() const { return execute_; }
@@ -47,6 +51,7 @@ private:
     QSortFilterProxyModel* rows_;
     QLabel* stop_;
     QLabel* summary_;
+    QLabel* playlists_;
     QTableView* table_;
     QCheckBox* notesOnly_;
     QPushButton* execute_;

@@ -3,6 +3,7 @@
 #include "settings/BuiltInPresets.h"
 #include "ui/AdjustPage.h"
 #include "ui/FilenameTagPage.h"
+#include "ui/Id3v2Page.h"
 #include "ui/InfoGroup.h"
 #include "ui/PresetBox.h"
 #include "ui/TagPage.h"
@@ -76,8 +77,10 @@ ProcessPages::ProcessPages(QWidget* parent) : QWidget(parent), tabs_(new WrapTab
     filenameTag_ = new FilenameTagPage;
     tag_ = new TagPage;
     adjust_ = new AdjustPage;
+    id3v2_ = new Id3v2Page;
     const std::array<QWidget*, kProcessCount> pages{
-        MakeTagToFilenamePage(), filenameTag_, tag_, MakeUnTagPage(), MakeListPage(), adjust_};
+        MakeTagToFilenamePage(), filenameTag_, tag_,  MakeUnTagPage(),
+        MakeListPage(),          adjust_,      id3v2_};
     for (int index = 0; index < kProcessCount; ++index) {
         pages[index]->setObjectName(QStringLiteral("TabSheet%1").arg(index + 1));
         tabs_->AddPage(new PageScroller(pages[index]), ProcessCaption(Process(index)));

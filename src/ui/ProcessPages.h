@@ -10,11 +10,12 @@ namespace vantuke {
 
 class AdjustPage;
 class FilenameTagPage;
+class Id3v2Page;
 class PresetBox;
 class TagPage;
 class WrapTabs;
 
-// The process page control of step 2 ("PageControl1"): the six process pages in process
+// The process page control of step 2 ("PageControl1"): the seven process pages in process
 // order, each with its options.
 class ProcessPages : public QWidget {
     Q_OBJECT
@@ -31,6 +32,7 @@ public:
     PresetBox* ListBox() const { return list_; }
     QCheckBox* ListShowProcessing() const { return listShowProcessing_; }
     AdjustPage* Adjust() const { return adjust_; }
+    Id3v2Page* Id3v2() const { return id3v2_; }
 
     // What a run takes from these pages beyond the stored settings: the chosen process and
     // sub-method, and the templates as their boxes show them now (typed or chosen).
@@ -56,6 +58,7 @@ private:
     PresetBox* list_ = nullptr;
     QCheckBox* listShowProcessing_ = nullptr;
     AdjustPage* adjust_ = nullptr;
+    Id3v2Page* id3v2_ = nullptr;
 };
 
 } // namespace vantuke

@@ -5,8 +5,6 @@
 #include "ui/About.h"
 #include "ui/MainWindow.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <QSettings>
 
 namespace vantuke {
@@ -43,12 +41,7 @@ ProgramWindows::ProgramWindows(const QString& settingsPath, TDirTree::RootProvid
 ProgramWindows::~ProgramWindows() = default;
 
 void ProgramWindows::Show() {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = main_->frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        main_->move(frame.topLeft());
-    }
-    main_->show();
+    main_->ShowPlaced();
 }
 
 } // namespace vantuke

@@ -28,7 +28,7 @@ public:
     TForm3& About() const { return *about_; }
     TForm4& Options() const { return *options_; }
 
-    // Shows the main window centred on the screen.
+    // Shows the main window where it was last closed, or else centred on the screen.
     void Show();
 
 private:

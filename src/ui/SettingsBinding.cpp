@@ -4,6 +4,7 @@
 #include "ui/AdjustPage.h"
 #include "ui/FileSelectionPage.h"
 #include "ui/FilenameTagPage.h"
+#include "ui/Id3v2Page.h"
 #include "ui/PresetBox.h"
 #include "ui/ProcessPages.h"
 #include "ui/TagPage.h"
@@ -16,6 +17,7 @@ void ApplySettings(const Settings& settings, const SettingsControls& controls) {
     ProcessPages& pages = controls.processes;
     if (controls.options)
         controls.options->SetOptions(settings.program);
+    controls.files.SetTagCodec(settings.program.codec);
     controls.files.DirTree()->SetDirectory(settings.lastDir);
     controls.clearStatus.setChecked(settings.clearStatus);
     pages.UnTagConfirmation()->setChecked(settings.untagConfirmation);
@@ -31,6 +33,7 @@ void ApplySettings(const Settings& settings, const SettingsControls& controls) {
     pages.ListShowProcessing()->setChecked(settings.listShowProcessing);
     pages.Adjust()->SetRows(settings.substitutions);
     controls.files.SetDirPresets(settings.dirPresets);
+    pages.Id3v2()->SetOptions(settings.id3v2ToTag);
 }
 
 Settings CollectSettings(const SettingsControls& controls) {
@@ -49,6 +52,7 @@ Settings CollectSettings(const SettingsControls& controls) {
     settings.listShowProcessing = pages.ListShowProcessing()->isChecked();
     settings.substitutions = pages.Adjust()->Rows();
     settings.dirPresets = controls.files.DirPresets();
+    settings.id3v2ToTag = pages.Id3v2()->Options();
     return settings;
 }
 

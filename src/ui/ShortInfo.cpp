@@ -12,6 +12,7 @@ QStringList TemplateCodeLines() {
         QStringLiteral("%5 - Comment"),       QStringLiteral("%6 - Genre"),
         QStringLiteral("%7 - FileName"),      QStringLiteral("%8 - FilePath"),
         QStringLiteral("%9 - FileExtension"), QStringLiteral("%N - FileNumber"),
+        QStringLiteral("%T - Track"),
     };
 }
 
@@ -54,6 +55,7 @@ QStringList ShortInfoLines(Process process) {
             QStringLiteral("%3 - Album"),
             QStringLiteral("%4 - Year"),
             QStringLiteral("%5 - Comment"),
+            QStringLiteral("%T - Track"),
             QStringLiteral("%U - Useless (or any other letter)"),
             QString(),
             QStringLiteral("Example:"),
@@ -92,6 +94,21 @@ QStringList ShortInfoLines(Process process) {
                            "\"a\" and ReplaceWith \"b\" then all \"a\"s in filename will be "
                            "\"b\"s. Offcourse you can also specify empty strings, which will "
                            "result in clearing ReplaceWhat string..."),
+        };
+    case Process::Id3v2ToTag:
+        return {
+            QString(),
+            QStringLiteral("This function fills the id3 tag (ID3v1) from the ID3v2 tag at the "
+                           "start of the mp3 file, for players that read only ID3v1. For each "
+                           "field you can set if it is copied or left as it is."),
+            QString(),
+            QStringLiteral("Song Name from TIT2, Artist from TPE1 (several joined with \" / \"), "
+                           "Album from TALB, Year from TDRC, TYER or TDAT (the first four "
+                           "digits), Comment from the first COMM without a description (else "
+                           "the first COMM), Genre from TCON (a number or a name)."),
+            QString(),
+            QStringLiteral("A value the ID3v2 tag does not have leaves the field as it is. A "
+                           "file without an ID3v2 tag is left as it is."),
         };
     }
     return {};

@@ -3,10 +3,32 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 
+#include <memory>
+
 namespace vantuke {
+
+void AppendStatusText(QPlainTextEdit& box, const QString& text) {
+    box.appendPlainText(text);
+    box.setTextCursor(QTextCursor(box.document()->lastBlock()));
+    box.ensureCursorVisible();
+    box.verticalScrollBar()->setValue(box.verticalScrollBar()->maximum());
+    box.horizontalScrollBar()->setValue(box.horizontalScrollBar()->minimum());
+}
+
+void FollowLastLine(QPlainTextEdit& box) {
+    QScrollBar* bar = box.verticalScrollBar();
+    auto atEnd = std::make_shared<bool>(true);
+    QObject::connect(bar, &QScrollBar::valueChanged, &box,
+                     [bar, atEnd](int value) { *atEnd = value >= bar->maximum(); });
+    QObject::connect(bar, &QScrollBar::rangeChanged, &box, [bar, atEnd](int, int maximum) {
+        if (*atEnd)
+            bar->setValue(maximum);
+    });
+}
 
 QStringList StatusLines(const QPlainTextEdit& box) {
     const QTextDocument* document = box.document();

@@ -8,6 +8,14 @@ class QWidget;
 
 namespace vantuke {
 
+// Appends text (one line or several) to a status box and scrolls to its last line, at its
+// start, whichever part of the box was in view before and whether the box is shown or not.
+void AppendStatusText(QPlainTextEdit& box, const QString& text);
+
+// From then on, a status box that shows its last line goes on showing it when the box is
+// made smaller or larger.
+void FollowLastLine(QPlainTextEdit& box);
+
 // The lines of a status box; an empty box has none.
 QStringList StatusLines(const QPlainTextEdit& box);
 

@@ -15,7 +15,7 @@
 
 namespace vantuke {
 
-TagPage::TagPage(QWidget* parent) : QWidget(parent), genre_(new QComboBox) {
+TagPage::TagPage(QWidget* parent) : QWidget(parent) {
     auto* grid = new QGridLayout;
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setHorizontalSpacing(6);
@@ -37,34 +37,48 @@ TagPage::TagPage(QWidget* parent) : QWidget(parent), genre_(new QComboBox) {
     grid->setRowMinimumHeight(0, fontMetrics().height() + 2);
     grid->setRowMinimumHeight(kTagFillRows + 1, 4);
 
-    SetUpGenreList(*genre_);
-    for (int genre = 0; genre < kGenreCount; ++genre)
-        genre_->addItem(GenreName(genre));
-    genre_->setCurrentIndex(-1);
-
     for (int row = 0; row < kTagFillRows; ++row) {
-        QWidget* value = genre_;
-        if (row < kTextFieldCount) {
+        switch (RowField(row).kind) {
+        case FieldKind::Text:
             texts_[row] = new QLineEdit(this);
             texts_[row]->setMaxLength(TagRowMaxLength(row));
-            value = texts_[row];
-        } else {
-            genre_->setParent(this);
+            connect(texts_[row], &QLineEdit::textChanged, this, [this, row](const QString& text) {
+                if (dialog_)
+                    dialog_->SetFieldText(row, text);
+            });
+            break;
+        case FieldKind::Number:
+            track_ = new QLineEdit(this);
+            SetUpTrackBox(*track_);
+            connect(track_, &QLineEdit::textChanged, this, [this](const QString& text) {
+                if (dialog_)
+                    dialog_->SetTrack(TrackOfBox(text));
+            });
+            break;
+        case FieldKind::Genre:
+            genre_ = new QComboBox(this);
+            SetUpGenreList(*genre_);
+            for (int genre = 0; genre < kGenreCount; ++genre)
+                genre_->addItem(GenreName(genre));
+            genre_->setCurrentIndex(-1);
+            break;
         }
+        QWidget* value = ValueControl(row);
+        const TagRowControls& names = kTagRowControls[size_t(row)];
         value->setObjectName(TagRowControlName(row));
         labels_[row] = new QLabel(TagRowLabel(row), this);
-        labels_[row]->setObjectName(QStringLiteral("Label%1").arg(row + 5));
+        labels_[row]->setObjectName(QStringLiteral("Label%1").arg(names.pageLabel));
         labels_[row]->setBuddy(value);
 
         // Spoken after "Ask" / "Leave" for the caption-less boxes of each row.
         const QString field = TagRowName(row);
         ask_[row] = new QCheckBox(this);
-        ask_[row]->setObjectName(QStringLiteral("CheckBox%1").arg(row + 1));
+        ask_[row]->setObjectName(QStringLiteral("CheckBox%1").arg(names.askBox));
         ask_[row]->setAccessibleName(tr("Ask %1").arg(field));
         ask_[row]->setToolTip(tr("Ask for the %1 of each file").arg(field));
         ask_[row]->setChecked(true);
         leave_[row] = new QCheckBox(this);
-        leave_[row]->setObjectName(QStringLiteral("CheckBox%1").arg(row + 7));
+        leave_[row]->setObjectName(QStringLiteral("CheckBox%1").arg(names.leaveBox));
         leave_[row]->setAccessibleName(tr("Leave %1").arg(field));
         leave_[row]->setToolTip(tr("Keep the %1 each file has").arg(field));
 
@@ -75,12 +89,6 @@ TagPage::TagPage(QWidget* parent) : QWidget(parent), genre_(new QComboBox) {
 
         connect(ask_[row], &QCheckBox::toggled, this, [this, row] { UpdateRow(row); });
         connect(leave_[row], &QCheckBox::toggled, this, [this, row] { UpdateRow(row); });
-        if (row < kTextFieldCount) {
-            connect(texts_[row], &QLineEdit::textChanged, this, [this, row](const QString& text) {
-                if (dialog_)
-                    dialog_->SetFieldText(row, text);
-            });
-        }
     }
     connect(genre_, &QComboBox::currentIndexChanged, this, [this](int position) {
         if (dialog_)
@@ -104,6 +112,7 @@ void TagPage::AttachQueryDialog(TForm2* dialog) {
         return;
     for (int row = 0; row < kTextFieldCount; ++row)
         dialog_->SetFieldText(row, texts_[row]->text());
+    dialog_->SetTrack(TrackOfBox(track_->text()));
     dialog_->SetGenre(genre_->currentIndex());
     for (int row = 0; row < kTagFillRows; ++row)
         UpdateRow(row);
@@ -113,6 +122,7 @@ TagFillOptions TagPage::Options() const {
     TagFillOptions options;
     for (int row = 0; row < kTextFieldCount; ++row)
         options.values[row] = texts_[row]->text();
+    options.track = TrackOfBox(track_->text());
     options.genre = genre_->currentIndex();
     for (int row = 0; row < kTagFillRows; ++row) {
         options.ask[row] = ask_[row]->isChecked();
@@ -124,6 +134,7 @@ TagFillOptions TagPage::Options() const {
 void TagPage::SetOptions(const TagFillOptions& options) {
     for (int row = 0; row < kTextFieldCount; ++row)
         texts_[row]->setText(options.values[row]);
+    track_->setText(TrackText(options.track));
     genre_->setCurrentIndex(options.genre >= 0 && options.genre < kGenreCount ? options.genre : -1);
     for (int row = 0; row < kTagFillRows; ++row)
         ask_[row]->setChecked(options.ask[row]);
@@ -131,11 +142,15 @@ void TagPage::SetOptions(const TagFillOptions& options) {
         leave_[row]->setChecked(options.leave[row]);
 }
 
+QWidget* TagPage::ValueControl(int row) const {
+    return RowValueControl<QWidget>(row, texts_, track_, genre_);
+}
+
 void TagPage::UpdateRow(int row) {
     const bool leave = leave_[row]->isChecked();
     const bool asked = TagFillOptions::AskedWith(ask_[row]->isChecked(), leave);
     labels_[row]->setEnabled(!leave);
-    (row < kTextFieldCount ? static_cast<QWidget*>(texts_[row]) : genre_)->setEnabled(!leave);
+    ValueControl(row)->setEnabled(!leave);
     ask_[row]->setEnabled(!leave);
     if (dialog_)
         dialog_->SetFieldEnabled(row, asked);

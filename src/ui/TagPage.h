@@ -35,12 +35,14 @@ public:
     void SetOptions(const TagFillOptions& options);
 
 private:
+    QWidget* ValueControl(int row) const;
     // Enables row k's controls here and in the dialog from the row's two boxes.
     void UpdateRow(int row);
 
     std::array<QLabel*, kTagFillRows> labels_{};
     std::array<QLineEdit*, kTextFieldCount> texts_{};
-    QComboBox* genre_;
+    QLineEdit* track_ = nullptr;
+    QComboBox* genre_ = nullptr;
     std::array<QCheckBox*, kTagFillRows> ask_{};
     std::array<QCheckBox*, kTagFillRows> leave_{};
     QCheckBox* playMp3_;

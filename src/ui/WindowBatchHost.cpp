@@ -2,6 +2,7 @@
 
 #include "batch/ID3TagQuery.h"
 #include "platform/NameDisplay.h"
+#include "ui/StatusFile.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -79,7 +80,7 @@ QueryResult WindowBatchHost::AskTag(TagQuery& query) {
 
 void WindowBatchHost::Flush() {
     if (!pending_.isEmpty()) {
-        status_.appendPlainText(pending_.join(QLatin1Char('\n')));
+        AppendStatusText(status_, pending_.join(QLatin1Char('\n')));
         pending_.clear();
     }
     if (positionPending_) {

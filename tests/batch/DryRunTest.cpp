@@ -74,6 +74,12 @@ RunOutcome RunOnce(RunKind kind, QStringList entries, const BatchOptions& option
 //   Caf\xE9.mp3     tagged, a name that is not UTF-8
 //   twice.mp3       two tags, one after the other
 //   short.mp3       50 bytes, too short for a tag
+//   plus.mp3        an Enhanced TAG block before its tag
+//   lyrics.mp3      a Lyrics3v2 block before its tag
+//   ape.mp3         an APEv2 footer before its tag
+const QByteArray kPlusBlock = MakeEnhancedTag("continued", "continued too", "");
+const QByteArray kLyrics = "LYRICSBEGININD0000211EAL00005Hello000024LYRICS200";
+const QByteArray kApe = QByteArray("APETAGEX") + QByteArray(24, '\x01');
 const QString kLong = QString::fromUtf8("Ωmega Singer of an overlong name - "
                                         "A Song Title Far Too Long For The Field");
 
@@ -93,6 +99,9 @@ protected:
                   AudioBytes(400) + MakeTag("Other", "Old"));
         WriteFile(Path("twice.mp3"), AudioBytes(400) + MakeTag("One", "X") + MakeTag("Two", "Y"));
         WriteFile(Path("short.mp3"), AudioBytes(50));
+        WriteFile(Path("plus.mp3"), AudioBytes(400) + kPlusBlock + MakeTag("Title", "Artist"));
+        WriteFile(Path("lyrics.mp3"), AudioBytes(400) + kLyrics + MakeTag("Lyrics", "Artist"));
+        WriteFile(Path("ape.mp3"), AudioBytes(400) + kApe + MakeTag("Ape", "Artist"));
     }
 
     QString Path(const QString& name) const { return dir_.Path(name); }
@@ -186,6 +195,39 @@ TEST_F(DryRunTest, FilenameToTagSeesTheTagItPlannedAndNotesWhatTheFieldsLose) {
                                      "Artist: characters outside Windows-1252 become \"?\""}));
 }
 
+TEST_F(DryRunTest, TextsGoThroughTheChosenCodePage) {
+    const TagCodec cyrillic{FindCodePage(u"windows-1251"), false};
+    const TagCodec gbk{FindCodePage(u"GBK"), false};
+    const auto in = [](const TagCodec& codec, const char* text) {
+        return codec.Page().Encode(QString::fromUtf8(text), false).bytes;
+    };
+    WriteMp3(Path("ru.mp3"), 400, MakeTag(in(cyrillic, "Кукушка"), in(cyrillic, "Кино")));
+    WriteMp3(Path("utf8.mp3"), 400, MakeTag("Caf\xC3\xA9 \xE6\x97\xA5", "X"));
+
+    // A tag in Windows-1251 names its file in UTF-8.
+    BatchOptions options = OptionsFor(Process::TagToFilename);
+    options.program.codec = cyrillic;
+    Compare({"ru.mp3"}, options);
+    EXPECT_EQ(last_.entries, QStringList{Path(QString::fromUtf8("Кино - Кукушка.mp3"))});
+    EXPECT_EQ(Notes(1), QStringList());
+
+    // Page values in GBK are cut between characters; a tag read with bytes GBK has no
+    // character for is noted.
+    options = OptionsFor(Process::Tag);
+    options.program.codec = gbk;
+    options.tagFill.values = {QString::fromUtf8("中文歌曲名称测试长标题一二三四五六"), "", "", "",
+                              ""};
+    // The other fields are left, so that no note of an emptied field comes in between.
+    options.tagFill.leave.fill(true);
+    options.tagFill.leave[0] = false;
+    Compare({"a.mp3", "utf8.mp3"}, options);
+    const QStringList written{"Song Name cut to 15 characters (2 lost)"};
+    EXPECT_EQ(Notes(1), written);
+    EXPECT_EQ(Notes(2), QStringList{"Song Name: bytes not valid in GBK"} + written);
+    EXPECT_EQ(QByteArray(last_.plan.items[0].tagAfter->data() + 3, 30),
+              in(gbk, "中文歌曲名称测试长标题一二三四"));
+}
+
 TEST_F(DryRunTest, FilenameToTagOldStyleOverwritingTags) {
     BatchOptions options = OptionsFor(Process::FilenameToTag);
     options.filenameToTag.oldStyle = true;
@@ -206,7 +248,7 @@ TEST_F(DryRunTest, TagWritesThePageValuesLeavingFields) {
 TEST_F(DryRunTest, TagAnswersEveryQueryWithWhatItShowsFirst) {
     BatchOptions options = OptionsFor(Process::Tag);
     options.tagFill.ask[0] = true;
-    options.tagFill.ask[5] = true;
+    options.tagFill.ask[kGenreRow] = true;
     options.tagFill.values = {"", "Page Artist", "", "", ""};
     Compare({"a.mp3", "c.mp3", "d.mp3"}, options);
     // d.mp3's album and year are neither asked nor left: the empty page values empty them.
@@ -223,6 +265,35 @@ TEST_F(DryRunTest, UnTagCutsEachTagInTurnAndAnswersConfirmYes) {
     EXPECT_EQ(Notes(1), QStringList{"asked at run time"});
     EXPECT_EQ(last_.plan.items.at(1).action, PlanAction::RemoveTag);
     EXPECT_EQ(Notes(3), QStringList{"no tag"});
+}
+
+// UnTAG cuts an Enhanced TAG block with the tag; a Lyrics3v2 block stays but can no longer be
+// found, and the plan says so; an APEv2 block stays.
+TEST_F(DryRunTest, UnTagCutsTheEnhancedTagBlockAndNotesALyricsBlockLeftBehind) {
+    Compare({"plus.mp3", "lyrics.mp3", "ape.mp3"}, OptionsFor(Process::UnTag));
+    EXPECT_EQ(Notes(1), QStringList{"Enhanced TAG block cut with the tag"});
+    EXPECT_EQ(Notes(2), QStringList{"Lyrics3v2 block left with no tag after it"});
+    EXPECT_EQ(Notes(3), QStringList{});
+    EXPECT_EQ(ReadFile(Path("plus.mp3")), AudioBytes(400));
+    EXPECT_EQ(ReadFile(Path("lyrics.mp3")), AudioBytes(400) + kLyrics);
+    EXPECT_EQ(ReadFile(Path("ape.mp3")), AudioBytes(400) + kApe);
+}
+
+// A written field empties its continuation, which the plan notes when it held text; a left
+// field keeps it.
+TEST_F(DryRunTest, TagEmptiesTheContinuationOfEachFieldItWrites) {
+    BatchOptions options = OptionsFor(Process::Tag);
+    options.tagFill.leave.fill(true);
+    options.tagFill.leave[1] = false; // the artist
+    options.tagFill.values[1] = "Someone";
+    Compare({"plus.mp3", "lyrics.mp3"}, options);
+    EXPECT_EQ(Notes(1), QStringList{"Artist: its continuation in the Enhanced TAG block emptied "
+                                    "(13 characters lost)"});
+    EXPECT_EQ(Notes(2), QStringList{});
+    EXPECT_EQ(ReadFile(Path("plus.mp3")),
+              AudioBytes(400) + MakeEnhancedTag("continued", "", "") + MakeTag("Title", "Someone"));
+    EXPECT_EQ(ReadFile(Path("lyrics.mp3")),
+              AudioBytes(400) + kLyrics + MakeTag("Lyrics", "Someone"));
 }
 
 TEST_F(DryRunTest, ListReadsOnlyAndStopsAtAShortFile) {

@@ -69,6 +69,8 @@ private:
         ~File() override { log_ << "close " + name_; }
         const FileStat& Stat() const override { return file_->Stat(); }
         QByteArrayView LastBytes() override { return file_->LastBytes(); }
+        QByteArrayView EndBytes() override { return file_->EndBytes(); }
+        void ReadAt(qint64 pos, char* out, qint64 n) const override { file_->ReadAt(pos, out, n); }
         void WriteTag(const TTagRecord& record) override {
             log_ << "write " + name_;
             file_->WriteTag(record);
@@ -226,33 +228,58 @@ TEST(FileChanges, AYesAfterTheTagWentMeanwhileCutsNothing) {
                                        "TAG is present? Yes", "Process Complete! (0 errors)"}));
 }
 
-// While the query is open the tag goes (nothing is written: the end of the file may be audio
-// now), or changes (the left fields come from the tag as it is when written).
-TEST(FileChanges, TheTagIsTestedAgainAfterTheQuery) {
-    TempDir dir;
-    const QString gone = dir.Path("gone.mp3");
-    const QString changed = dir.Path("changed.mp3");
-    WriteMp3(gone, 1000, MakeTag("Song", "Old Artist"));
-    WriteMp3(changed, 1000, MakeTag("Song", "Old Artist"));
-    BatchOptions options = OptionsFor(Process::Tag);
-    options.tagFill.ask[0] = true;   // the song name is asked
-    options.tagFill.leave[1] = true; // the artist is left
-    ScriptedHost host;
-    host.onAsk = [&](TagQuery& query) {
-        EXPECT_FALSE(IsLocked(query.path)) << "a lock held while the query is open";
-        if (query.path == gone)
-            WriteMp3(gone, 1000);
-        else
-            WriteMp3(changed, 1000, MakeTag("Song", "New Artist"));
-        query.texts[0] = "Answer";
-        return QueryResult::Ok;
-    };
-    QStringList entries{gone, changed};
-    ExecuteBatch(entries, options, host);
-    EXPECT_EQ(ReadFile(gone), AudioBytes(1000));
-    EXPECT_EQ(ReadFile(changed),
-              AudioBytes(1000) + MakeTag("Answer", "New Artist", "", "", "", 255));
+// While the query is open another program cuts the tag, adds one, or changes it. What the
+// user confirmed is written on the file as it is then: appended when the tag went (the left
+// fields as the query showed them), written over a tag that came (never a second one, the
+// left fields from it); the audio stays byte for byte. With the undo history and without.
+struct QueryRaceCase {
+    const char* name;
+    bool taggedBefore;
+    QByteArray meanwhile; // the tag the file ends in when the answer comes; empty: none
+    QByteArray written;   // the tag it ends in after the run
+};
+
+void PrintTo(const QueryRaceCase& c, std::ostream* os) {
+    *os << c.name;
 }
+
+class QueryRace : public testing::TestWithParam<QueryRaceCase> {};
+
+TEST_P(QueryRace, TheAnswerIsWrittenOnTheFileAsItIsThen) {
+    const QueryRaceCase& c = GetParam();
+    for (const bool history : {true, false}) {
+        SCOPED_TRACE(history ? "with history" : "without history");
+        TempDir dir;
+        const QString path = dir.Path("a.mp3");
+        WriteMp3(path, 1000, c.taggedBefore ? MakeTag("Song", "Old Artist") : QByteArray());
+        BatchOptions options = OptionsFor(Process::Tag);
+        options.tagFill.ask[0] = true;   // the song name is asked
+        options.tagFill.leave[1] = true; // the artist is left
+        ScriptedHost host;
+        host.onAsk = [&](TagQuery& query) {
+            EXPECT_FALSE(IsLocked(query.path)) << "a lock held while the query is open";
+            WriteMp3(path, 1000, c.meanwhile);
+            query.texts[0] = "Answer";
+            return QueryResult::Ok;
+        };
+        QStringList entries{path};
+        DiskFileSystem disk;
+        const BatchResult result = history ? ExecuteBatch(entries, options, host)
+                                           : ExecuteBatch(entries, options, host, disk);
+        EXPECT_EQ(result.errorCount, 0);
+        EXPECT_EQ(ReadFile(path), AudioBytes(1000) + c.written);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, QueryRace,
+    testing::Values(
+        QueryRaceCase{"TagWent", true, {}, MakeTag("Answer", "Old Artist", "", "", "", 255)},
+        QueryRaceCase{"TagCame", false, MakeTag("Song", "New Artist"),
+                      MakeTag("Answer", "New Artist", "", "", "", 255)},
+        QueryRaceCase{"TagChanged", true, MakeTag("Song", "New Artist"),
+                      MakeTag("Answer", "New Artist", "", "", "", 255)}),
+    [](const testing::TestParamInfo<QueryRaceCase>& info) { return info.param.name; });
 
 // A name that would replace a symbolic link, dangling or not, is taken: counted, and the file
 // stays where it is with its bytes.

@@ -22,8 +22,10 @@ using vantuke::TForm2;
 
 namespace {
 
-const char* const kValueNames[TForm2::kRows] = {"Edit2", "Edit3", "Edit4",
-                                                "Edit5", "Edit6", "ComboBox1"};
+const char* const kValueNames[TForm2::kRows] = {"Edit2", "Edit3", "Edit4",    "Edit5",
+                                                "Edit6", "Edit7", "ComboBox1"};
+// The dialog's labels by row.
+const int kLabelNumbers[TForm2::kRows] = {2, 3, 4, 5, 6, 8, 7};
 
 QStringList Genres() {
     QStringList names;
@@ -54,6 +56,7 @@ protected:
         query.path = QStringLiteral("/music/a b/01 - Song.mp3");
         query.texts = {QStringLiteral("Song"), QStringLiteral("Artist"), QStringLiteral("Album"),
                        QStringLiteral("1999"), QStringLiteral("Comment")};
+        query.track = 9;
         query.genre = 17;
         query.enabled.fill(true);
         return query;
@@ -98,10 +101,34 @@ TEST_F(ID3TagQueryTest, TextsAreCutToTheFieldCapacities) {
     }
 }
 
+// The track box takes a number from 1 to 255 or nothing: typing cannot make anything else.
+TEST_F(ID3TagQueryTest, TheTrackBoxTakesOneTo255OrNothing) {
+    auto* box = Find<QLineEdit>("Edit7");
+    ASSERT_TRUE(box);
+    const struct {
+        const char* typed;
+        const char* shown;
+        int track;
+    } cases[] = {
+        {"7", "7", 7},  {"255", "255", 255},  {"256", "25", 25}, {"0", "", 0},
+        {"07", "7", 7}, {"1000", "100", 100}, {"x1", "1", 1},    {"", "", 0},
+    };
+    for (const auto& c : cases) {
+        box->clear();
+        QTest::keyClicks(box, QLatin1String(c.typed));
+        EXPECT_EQ(box->text(), QLatin1String(c.shown)) << c.typed;
+        EXPECT_EQ(dialog.Track(), c.track) << c.typed;
+    }
+    dialog.SetTrack(12);
+    EXPECT_EQ(box->text(), QStringLiteral("12"));
+    dialog.SetTrack(0);
+    EXPECT_EQ(box->text(), QString());
+}
+
 TEST_F(ID3TagQueryTest, EnablingARowEnablesItsLabelToo) {
     for (int row = 0; row < TForm2::kRows; ++row) {
         QWidget* control = Find<QWidget>(kValueNames[row]);
-        QLabel* label = Label(row + 2);
+        QLabel* label = Label(kLabelNumbers[row]);
         ASSERT_TRUE(control && label);
         EXPECT_EQ(label->buddy(), control);
         for (bool enabled : {false, true}) {
@@ -142,6 +169,7 @@ TEST_F(ID3TagQueryTest, AnswersAndCopiesValuesBackOnlyOnOk) {
         const TagQuery before = query;
         AnswerModal(dialog, [&](QDialog& d) {
             Find<QLineEdit>("Edit2")->setText(QStringLiteral("Typed"));
+            Find<QLineEdit>("Edit7")->setText(QStringLiteral("42"));
             Find<QComboBox>("ComboBox1")->setCurrentIndex(3);
             c.answer(d);
         });
@@ -149,9 +177,11 @@ TEST_F(ID3TagQueryTest, AnswersAndCopiesValuesBackOnlyOnOk) {
         if (c.expected == QueryResult::Ok) {
             EXPECT_EQ(query.texts[0], QStringLiteral("Typed"));
             EXPECT_EQ(query.texts[1], QStringLiteral("Artist"));
+            EXPECT_EQ(query.track, 42);
             EXPECT_EQ(query.genre, 3);
         } else {
             EXPECT_EQ(query.texts, before.texts);
+            EXPECT_EQ(query.track, before.track);
             EXPECT_EQ(query.genre, before.genre);
         }
         EXPECT_FALSE(dialog.isVisible());
@@ -160,7 +190,7 @@ TEST_F(ID3TagQueryTest, AnswersAndCopiesValuesBackOnlyOnOk) {
 
 TEST_F(ID3TagQueryTest, ShowsThePathAndTheValuesWithTheirEnabledStates) {
     TagQuery query = AllAsked();
-    query.enabled = {false, true, false, true, false, false};
+    query.enabled = {false, true, false, true, false, true, false};
     query.genre = 200; // a byte read from a file that names no genre
     AnswerModal(dialog, [&](QDialog& d) {
         auto* path = Find<QLineEdit>("Edit1");
@@ -171,8 +201,10 @@ TEST_F(ID3TagQueryTest, ShowsThePathAndTheValuesWithTheirEnabledStates) {
             EXPECT_EQ(dialog.FieldText(row), query.texts[row]) << row;
             EXPECT_EQ(dialog.FieldEnabled(row), query.enabled[row]) << row;
         }
+        EXPECT_EQ(Find<QLineEdit>("Edit7")->text(), QStringLiteral("9"));
+        EXPECT_TRUE(dialog.FieldEnabled(5));
         EXPECT_EQ(dialog.Genre(), -1);
-        EXPECT_FALSE(dialog.FieldEnabled(5));
+        EXPECT_FALSE(dialog.FieldEnabled(6));
         ClickButton(d, QStringLiteral("OK"));
     });
     ASSERT_EQ(dialog.Ask(query), QueryResult::Ok);
@@ -209,17 +241,18 @@ TEST_F(ID3TagQueryTest, EnteringThePathBoxByTabSelectsNothing) {
 
 TEST_F(ID3TagQueryTest, FocusGoesToTheFirstEnabledValueControl) {
     struct Case {
-        std::array<bool, 6> enabled;
+        std::array<bool, TForm2::kRows> enabled;
         const char* focused;
     };
     // Run one after the other: the focus left from the previous query must not stay.
     const Case cases[] = {
-        {{true, true, true, true, true, true}, "Edit2"},
-        {{false, false, false, true, false, false}, "Edit5"},
-        {{false, true, false, false, true, false}, "Edit3"},
-        {{false, false, false, false, false, true}, "ComboBox1"},
-        {{false, false, false, false, true, true}, "Edit6"},
-        {{true, false, false, false, false, false}, "Edit2"},
+        {{true, true, true, true, true, true, true}, "Edit2"},
+        {{false, false, false, true, false, false, false}, "Edit5"},
+        {{false, true, false, false, true, false, false}, "Edit3"},
+        {{false, false, false, false, false, false, true}, "ComboBox1"},
+        {{false, false, false, false, false, true, true}, "Edit7"},
+        {{false, false, false, false, true, true, true}, "Edit6"},
+        {{true, false, false, false, false, false, false}, "Edit2"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.focused);
@@ -261,7 +294,7 @@ TEST_F(ID3TagQueryTest, SizeRules) {
     for (int row = 0; row < TForm2::kRows; ++row) {
         if (row < TForm2::kTextRows)
             dialog.SetFieldText(row, query.texts[row]);
-        dialog.SetFieldEnabled(row, row >= 3 && row != 4);
+        dialog.SetFieldEnabled(row, row == 3 || row == vantuke::kGenreRow);
     }
     dialog.SetGenre(query.genre);
     dialog.show();
@@ -291,6 +324,23 @@ TEST_F(ID3TagQueryTest, SizeRules) {
     layoutcheck::ExpectNothingClipped(dialog);
     layoutcheck::SaveScreenshot(dialog, QStringLiteral("ID3TagQuery-248x253"));
     dialog.hide();
+}
+
+// Beside its buttons the dialog says which file of the run it asks about; at its smallest
+// width a run of a hundred thousand files still shows whole.
+TEST_F(ID3TagQueryTest, SaysWhichFileOfTheRunItAsks) {
+    TagQuery query = AllAsked();
+    query.entryNumber = 99999;
+    query.entryCount = 100000;
+    AnswerModal(dialog, [&](QDialog& d) {
+        EXPECT_EQ(Find<QLabel>("EntryLabel")->text(), "99999 of 100000");
+        d.resize(100, 100);
+        QApplication::processEvents();
+        layoutcheck::ExpectNothingClipped(d);
+        layoutcheck::SaveScreenshot(d, QStringLiteral("ID3TagQuery-numbered-smallest"));
+        ClickButton(d, QStringLiteral("&Ignore"));
+    });
+    EXPECT_EQ(dialog.Ask(query), QueryResult::Ignore);
 }
 
 } // namespace

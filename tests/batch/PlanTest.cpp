@@ -84,6 +84,7 @@ TEST(PlanJson, ParsesAsOneDocumentThatKeepsEveryByte) {
                                                              {"album", ""},
                                                              {"year", "1999"},
                                                              {"comment", ""},
+                                                             {"track", QJsonValue::Null},
                                                              {"genre", 17}}));
     EXPECT_TRUE(renamed["tag_after"].isNull());
     EXPECT_EQ(renamed["notes"].toArray(), QJsonArray());
@@ -175,6 +176,30 @@ TEST(PlanModel, OneRowPerEntryWithWhatBecomesOfItAndItsNotes) {
         EXPECT_EQ(model.data(model.index(row, 1), PlanModel::HasNotesRole).toBool(), noted);
     // Numbers sort as numbers.
     EXPECT_EQ(model.data(model.index(3, PlanModel::NumberColumn), PlanModel::SortRole), 5);
+}
+
+// A track shows as its number, and none as "none"; a new tag without one does not name it.
+TEST(PlanModel, TracksShowAsTheirNumbers) {
+    RunPlan plan;
+    PlanItem given = Item(1, "/m/a.mp3", PlanAction::WriteTag);
+    given.tagBefore = Tag(MakeTag("Song", "", "", "", "", 0));
+    given.tagAfter = Tag(testsupport::WithTrack(MakeTag("Song", "", "", "", "", 0), 7));
+    PlanItem taken = Item(2, "/m/b.mp3", PlanAction::WriteTag);
+    taken.tagBefore = given.tagAfter;
+    taken.tagAfter = given.tagBefore;
+    PlanItem fresh = Item(3, "/m/c.mp3", PlanAction::WriteTag);
+    fresh.tagAfter = Tag(testsupport::WithTrack(MakeTag("New", "", "", "", "", 0), 12));
+    PlanItem none = Item(4, "/m/d.mp3", PlanAction::WriteTag);
+    none.tagAfter = Tag(MakeTag("New", "", "", "", "", 0));
+    plan.items << given << taken << fresh << none;
+    const PlanModel model(plan);
+    const auto change = [&](int row) {
+        return model.data(model.index(row, PlanModel::ChangeColumn)).toString();
+    };
+    EXPECT_EQ(change(0), QString::fromUtf8("Track: none → 7"));
+    EXPECT_EQ(change(1), QString::fromUtf8("Track: 7 → none"));
+    EXPECT_EQ(change(2), "new tag: Song Name \"New\", Track 12, Genre Blues");
+    EXPECT_EQ(change(3), "new tag: Song Name \"New\", Genre Blues");
 }
 
 } // namespace

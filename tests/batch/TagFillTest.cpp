@@ -3,12 +3,16 @@
 #include "batch/TagFill.h"
 #include "ScriptedHost.h"
 #include "batch/ExecuteBatch.h"
+#include "batch/RecordBatch.h"
 #include "support/TestFiles.h"
 
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
 using namespace vantuke;
+
+// Tag texts in Windows-1252, the code page of a first start.
+const TagCodec kCodec;
 using namespace testsupport;
 
 namespace {
@@ -134,12 +138,13 @@ TEST(TagFill, OnlyYearAskedShowsTheFileYearAndTheRestAsThePage) {
     TagFillOptions page = PageWith("Page Artist", 3);
     page.ask[3] = true;
     TTagRecord record;
-    SetFieldText(record, TagField::Year, "1977");
-    SetFieldText(record, TagField::Artist, "File Artist");
+    SetFieldText(record, TagField::Year, "1977", kCodec);
+    SetFieldText(record, TagField::Artist, "File Artist", kCodec);
     record.Genre = 17;
 
-    const TagQuery query = FillQueryFromTag(record, page);
-    EXPECT_EQ(query.enabled, (std::array<bool, 6>{false, false, false, true, false, false}));
+    const TagQuery query = FillQueryFromTag(record, page, kCodec);
+    EXPECT_EQ(query.enabled,
+              (std::array<bool, kTagFillRows>{false, false, false, true, false, false, false}));
     EXPECT_EQ(query.texts, (std::array<QString, 5>{"Page Song", "Page Artist", "Page Album", "1977",
                                                    "Page Comment"}));
     EXPECT_EQ(query.genre, 3);
@@ -211,4 +216,104 @@ TEST(TagFill, ATagAddedWhileTheQueryIsOpenIsOverwrittenNotDoubled) {
     ExecuteBatch(entries, TagOptions(page), host);
     EXPECT_EQ(ReadFile(path),
               AudioBytes(300) + MakeTag("Page Song", "P", "Page Album", "2001", "Page Comment", 1));
+}
+
+namespace {
+
+// The notes a dry run of the options gives each entry.
+QList<QStringList> DryRunNotes(QStringList entries, const BatchOptions& options) {
+    ScriptedHost host;
+    RunPlan plan;
+    RecordBatch(RunKind::Dry, entries, options, host, plan);
+    QList<QStringList> notes;
+    for (const PlanItem& item : plan.items)
+        notes << item.notes;
+    return notes;
+}
+
+} // namespace
+
+// The track is left at first: a comment written over files with tracks keeps every track, and
+// beside a track the new comment keeps its first 28 characters, noted; a file without a track
+// takes all 30.
+TEST(TagFillTrack, ALeftTrackIsKeptAndANewCommentBesideItIsCut) {
+    TempDir dir;
+    WriteMp3(dir.Path("v11.mp3"), 400, WithTrack(MakeTag("S", "A", "", "", "Old", 3), 7));
+    WriteMp3(dir.Path("v10.mp3"), 400, MakeTag("S", "A", "", "", QByteArray(30, 'o'), 3));
+    WriteMp3(dir.Path("none.mp3"), 400);
+    TagFillOptions page;
+    page.ask.fill(false);
+    for (int row = 0; row < kTagFillRows; ++row)
+        page.leave[row] = row != int(TagField::Comment);
+    page.values[int(TagField::Comment)] = QString(30, 'c');
+    const QStringList entries{dir.Path("v11.mp3"), dir.Path("v10.mp3"), dir.Path("none.mp3")};
+
+    EXPECT_EQ(DryRunNotes(entries, TagOptions(page)),
+              (QList<QStringList>{{"Comment cut to 28 characters (2 lost)"}, {}, {"no tag"}}));
+    QStringList run = entries;
+    ScriptedHost host;
+    ExecuteBatch(run, TagOptions(page), host);
+    EXPECT_EQ(TagBytes(dir.Path("v11.mp3")),
+              WithTrack(MakeTag("S", "A", "", "", QByteArray(28, 'c'), 3), 7));
+    EXPECT_EQ(TagBytes(dir.Path("v10.mp3")), MakeTag("S", "A", "", "", QByteArray(30, 'c'), 3));
+    EXPECT_EQ(TagBytes(dir.Path("none.mp3")), MakeTag("", "", "", "", QByteArray(30, 'c'), 0));
+}
+
+// A track written from the page: a left comment of 30 characters loses two beside it, noted;
+// an empty track takes a file's track away and writes its comment's 28 bytes as they are.
+TEST(TagFillTrack, APageTrackIsWrittenAndCutsALeftComment) {
+    TempDir dir;
+    WriteMp3(dir.Path("long.mp3"), 400, MakeTag("S", "A", "", "", QByteArray(30, 'o'), 3));
+    WriteMp3(dir.Path("v11.mp3"), 400, WithTrack(MakeTag("S", "A", "", "", "Old", 3), 7));
+    TagFillOptions page;
+    page.ask.fill(false);
+    page.leave.fill(true);
+    page.leave[kTrackRow] = false;
+    page.track = 12;
+    const QStringList entries{dir.Path("long.mp3"), dir.Path("v11.mp3")};
+    EXPECT_EQ(DryRunNotes(entries, TagOptions(page)),
+              (QList<QStringList>{{"Comment cut to 28 characters (2 lost)"}, {}}));
+    QStringList run = entries;
+    ScriptedHost host;
+    ExecuteBatch(run, TagOptions(page), host);
+    EXPECT_EQ(TagBytes(dir.Path("long.mp3")),
+              WithTrack(MakeTag("S", "A", "", "", QByteArray(28, 'o'), 3), 12));
+    EXPECT_EQ(TagBytes(dir.Path("v11.mp3")), WithTrack(MakeTag("S", "A", "", "", "Old", 3), 12));
+
+    page.track = 0;
+    run = entries;
+    ExecuteBatch(run, TagOptions(page), host);
+    EXPECT_EQ(TagBytes(dir.Path("long.mp3")), MakeTag("S", "A", "", "", QByteArray(28, 'o'), 3));
+    EXPECT_EQ(TagBytes(dir.Path("v11.mp3")), MakeTag("S", "A", "", "", "Old", 3));
+}
+
+// Asked, the track shows the file's (or, untagged, the page's) and takes the answer; the
+// comment is cut only when the answer has a track.
+TEST(TagFillTrack, AnAskedTrackShowsTheFilesAndTakesTheAnswer) {
+    TempDir dir;
+    WriteMp3(dir.Path("v11.mp3"), 400, WithTrack(MakeTag("S", "A", "", "", "Old", 3), 7));
+    WriteMp3(dir.Path("none.mp3"), 400);
+    TagFillOptions page;
+    page.ask.fill(false);
+    page.leave.fill(true);
+    page.leave[kTrackRow] = false;
+    page.leave[int(TagField::Comment)] = false;
+    page.ask[kTrackRow] = true;
+    page.track = 4;
+    page.values[int(TagField::Comment)] = QString(30, 'c');
+    ScriptedHost host;
+    QList<int> answers{0, 200};
+    host.onAsk = [&answers](TagQuery& query) {
+        query.track = answers.takeFirst();
+        return QueryResult::Ok;
+    };
+    QStringList entries{dir.Path("v11.mp3"), dir.Path("none.mp3")};
+    ExecuteBatch(entries, TagOptions(page), host);
+    ASSERT_EQ(host.queries.size(), 2);
+    EXPECT_EQ(host.queries[0].track, 7);
+    EXPECT_EQ(host.queries[1].track, 4);
+    EXPECT_TRUE(host.queries[0].enabled[kTrackRow]);
+    EXPECT_EQ(TagBytes(dir.Path("v11.mp3")), MakeTag("S", "A", "", "", QByteArray(30, 'c'), 3));
+    EXPECT_EQ(TagBytes(dir.Path("none.mp3")),
+              WithTrack(MakeTag("", "", "", "", QByteArray(28, 'c'), 0), 200));
 }

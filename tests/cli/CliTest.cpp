@@ -70,7 +70,16 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"ReplaceNeedsTwoValues", {"adjust", "a.mp3", "--replace", "_"}},
         UsageCase{"NotAPlaylist", {"list", "--playlist", "a.mp3"}},
         UsageCase{"MissingSettingsFile", {"list", "--settings", "nothere.ini", "a.mp3"}},
-        UsageCase{"EmptyFileName", {"list", ""}}),
+        UsageCase{"EmptyFileName", {"list", ""}},
+        UsageCase{"CodePageWithoutName", {"list", "a.mp3", "--code-page"}},
+        UsageCase{"CodePagesTakeNoFile", {"code-pages", "a.mp3"}},
+        UsageCase{"GuessWithoutFile", {"guess-code-page"}},
+        UsageCase{"GuessWithAProcessOption", {"guess-code-page", "--artist", "X", "a.mp3"}},
+        UsageCase{"CodePageForHistory", {"history", "--code-page", "GBK"}},
+        UsageCase{"OnlyEmptyForTag", {"tag", "--only-empty", "a.mp3"}},
+        UsageCase{"NoCreateForUntag", {"untag", "--no-create", "a.mp3"}},
+        UsageCase{"Id3v2ValueGiven", {"id3v2-to-tag", "--artist", "X", "a.mp3"}},
+        UsageCase{"Id3v2UnknownField", {"id3v2-to-tag", "--leave", "title", "a.mp3"}}),
     [](const testing::TestParamInfo<UsageCase>& info) { return info.param.name; });
 
 TEST(Cli, ListMakesPathsAbsoluteAndDropsDuplicates) {
@@ -180,7 +189,8 @@ TEST(Cli, TagAsksOnTheTerminal) {
                                                 "--ask", "genre", "--artist", "Page"}
                                         << files,
                                     dir.Path(), answers);
-    EXPECT_EQ(result.exitCode, 0);
+    // The run did not finish: a script can tell.
+    EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out.last(), "Process Complete! (0 errors)");
     EXPECT_FALSE(result.out.join('\n').contains("4.mp3"));
     EXPECT_TRUE(result.err.contains("Processing file:" + dir.Path("1.mp3")));
@@ -194,13 +204,35 @@ TEST(Cli, TagAsksOnTheTerminal) {
         EXPECT_EQ(TagOf(dir.Path(name)), MakeTag("Song", "Artist", "", "1990")) << name;
 }
 
-TEST(Cli, TagEndOfAnswersAborts) {
+// The answers end where one is needed: an error that names the file, and exit status 2. The
+// status lines are those of an abort in the window.
+TEST(Cli, EndOfInputWhereAnAnswerIsNeededIsAnError) {
     TempDir dir;
     WriteMp3(dir.Path("a.mp3"), 300);
-    const CliResult result = RunCli({"tag", "--ask", "comment", "a.mp3"}, dir.Path(), "");
-    EXPECT_EQ(result.exitCode, 0);
+    WriteMp3(dir.Path("b.mp3"), 300, MakeTag("S", "A"));
+    struct Case {
+        QStringList args;
+        QByteArray answers;
+        QString unanswered;
+    };
+    const Case cases[] = {
+        {{"tag", "--ask", "comment", "--artist", "X", "a.mp3", "b.mp3"}, "", "a.mp3"},
+        {{"tag", "--ask", "comment", "--artist", "X", "a.mp3", "b.mp3"}, "One\n", "b.mp3"},
+        {{"untag", "--confirm", "b.mp3"}, "maybe\n", "b.mp3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString() + " / " + c.answers.toStdString());
+        WriteMp3(dir.Path("a.mp3"), 300);
+        WriteMp3(dir.Path("b.mp3"), 300, MakeTag("S", "A"));
+        const CliResult result = RunCli(c.args, dir.Path(), c.answers);
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_TRUE(result.err.contains("vantuke-cli: end of input where an answer is needed: " +
+                                        dir.Path(c.unanswered) + "\n"))
+            << result.err.toStdString();
+        EXPECT_EQ(result.out.last(), "Process Complete! (0 errors)");
+        EXPECT_EQ(TagOf(dir.Path("b.mp3")), MakeTag("S", "A"));
+    }
     EXPECT_EQ(QFileInfo(dir.Path("a.mp3")).size(), 300);
-    EXPECT_EQ(result.out.last(), "Process Complete! (0 errors)");
 }
 
 TEST(Cli, UntagWithConfirmation) {
@@ -213,7 +245,7 @@ TEST(Cli, UntagWithConfirmation) {
     }
     const CliResult result =
         RunCli(QStringList{"untag", "--confirm"} << files, dir.Path(), "y\nmaybe\nn\nc\n");
-    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.exitCode, 1) << "cancelled, the run did not finish";
     EXPECT_EQ(result.err.count("Remove TAG from file: "), 3);
     EXPECT_TRUE(result.err.contains("Remove TAG from file: " + dir.Path("1.mp3") + " ?"));
     const QList<qint64> sizes{500, 628, 500, 628, 628};
@@ -222,11 +254,51 @@ TEST(Cli, UntagWithConfirmation) {
     EXPECT_EQ(result.out.last(), "Process Complete! (0 errors)");
     EXPECT_FALSE(result.out.join('\n').contains("4.mp3"));
 
-    // Without --confirm nothing is asked; the end of the answers counts as cancel.
-    EXPECT_EQ(RunCli({"untag", "--confirm", "4.mp3"}, dir.Path()).exitCode, 0);
+    // Without --confirm nothing is asked; the end of the answers stops the run as cancel.
+    EXPECT_EQ(RunCli({"untag", "--confirm", "4.mp3"}, dir.Path()).exitCode, 2);
     EXPECT_EQ(QFileInfo(dir.Path("4.mp3")).size(), 628);
     EXPECT_EQ(RunCli({"untag", "4.mp3"}, dir.Path()).exitCode, 0);
     EXPECT_EQ(QFileInfo(dir.Path("4.mp3")).size(), 500);
+}
+
+// A value longer than its field is cut as it is written, and never silently: a real run says
+// so on standard error once per option, before the first file; a dry run and --json note it
+// with each entry it is written to.
+TEST(Cli, ValuesCutFromTheCommandLineAreNoted) {
+    TempDir dir;
+    const QString name = "A Song Name Of Thirty-Six Letters!!";
+    ASSERT_EQ(name.size(), 35);
+    const QString song = name + "x";
+    for (const char* file : {"1.mp3", "2.mp3"})
+        WriteMp3(dir.Path(file), 300);
+    const QStringList args{"tag",      "--song-name", song,    "--year", "19999",
+                           "--artist", "Band",        "1.mp3", "2.mp3"};
+    const QString songNote = "Song Name cut to 30 characters (6 lost)";
+    const QString yearNote = "Year cut to 4 characters (1 lost)";
+
+    const CliResult dry = RunCli(QStringList{"--dry-run"} << args, dir.Path());
+    EXPECT_EQ(dry.exitCode, 0);
+    for (const char* file : {"1.mp3", "2.mp3"}) {
+        EXPECT_TRUE(dry.err.contains("note: " + dir.Path(file) + ": " + songNote))
+            << dry.err.toStdString();
+        EXPECT_TRUE(dry.err.contains("note: " + dir.Path(file) + ": " + yearNote));
+    }
+    const CliResult json = RunCli(QStringList{"--dry-run", "--json"} << args, dir.Path());
+    EXPECT_EQ(json.outBytes.count(songNote.toUtf8()), 2) << json.outBytes.constData();
+    EXPECT_EQ(json.outBytes.count(yearNote.toUtf8()), 2);
+
+    const CliResult real = RunCli(args, dir.Path());
+    EXPECT_EQ(real.exitCode, 0);
+    EXPECT_EQ(real.err, "note: --song-name: " + songNote + "\nnote: --year: " + yearNote + "\n");
+    for (const char* file : {"1.mp3", "2.mp3"})
+        EXPECT_EQ(TagOf(dir.Path(file)),
+                  MakeTag(song.left(30).toUtf8(), "Band", "", "1999", "", 0));
+
+    // A value that just fits loses nothing.
+    const CliResult fits =
+        RunCli({"tag", "--song-name", song.left(30), "--year", "2000", "1.mp3"}, dir.Path());
+    EXPECT_EQ(fits.exitCode, 0);
+    EXPECT_EQ(fits.err, "");
 }
 
 TEST(Cli, AdjustAppliesRowsInOrder) {

@@ -155,13 +155,14 @@ print(json.dumps(rows))
     const auto hex = [](const QString& path) {
         return QString::fromLatin1(vantuke::NameToBytes(path).toHex());
     };
-    EXPECT_EQ(rows,
-              (QJsonArray{
-                  QJsonArray{"path", "song_name", "artist", "album", "year", "comment", "genre"},
-                  QJsonArray{hex(dir.Path("a.mp3")), "Tune, Part 2", "Xy\"z\"",
-                             QString::fromUtf8("Caf\u00e9"), "1999", "line\r\nbreak", "17"},
-                  QJsonArray{hex(odd), "Plain", "", "", "", "", "255"},
-              }));
+    EXPECT_EQ(
+        rows,
+        (QJsonArray{
+            QJsonArray{"path", "song_name", "artist", "album", "year", "comment", "track", "genre"},
+            QJsonArray{hex(dir.Path("a.mp3")), "Tune, Part 2", "Xy\"z\"",
+                       QString::fromUtf8("Caf\u00e9"), "1999", "line\r\nbreak", "", "17"},
+            QJsonArray{hex(odd), "Plain", "", "", "", "", "", "255"},
+        }));
     EXPECT_TRUE(listed.outBytes.endsWith("255\r\n"));
 }
 

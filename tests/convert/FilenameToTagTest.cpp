@@ -5,15 +5,18 @@
 namespace vantuke {
 namespace {
 
+// Tag texts in Windows-1252, the code page of a first start.
+const TagCodec kCodec;
+
 // The record as it arrives from a file's existing tag: every field set, so a field that the
 // conversion leaves alone is told apart from one it empties.
 TTagRecord ArrivingTag() {
     TTagRecord tag;
-    SetFieldText(tag, TagField::SongName, QStringLiteral("old song"));
-    SetFieldText(tag, TagField::Artist, QStringLiteral("old artist"));
-    SetFieldText(tag, TagField::Album, QStringLiteral("old album"));
-    SetFieldText(tag, TagField::Year, QStringLiteral("1900"));
-    SetFieldText(tag, TagField::Comment, QStringLiteral("old comment"));
+    SetFieldText(tag, TagField::SongName, QStringLiteral("old song"), kCodec);
+    SetFieldText(tag, TagField::Artist, QStringLiteral("old artist"), kCodec);
+    SetFieldText(tag, TagField::Album, QStringLiteral("old album"), kCodec);
+    SetFieldText(tag, TagField::Year, QStringLiteral("1900"), kCodec);
+    SetFieldText(tag, TagField::Comment, QStringLiteral("old comment"), kCodec);
     tag.Genre = 42;
     return tag;
 }
@@ -36,11 +39,11 @@ TEST_P(OldStyleTest, SplitsAtTheSeparator) {
     options.clearSpaces = c.clearSpaces;
     options.format = c.format;
     TTagRecord tag = ArrivingTag();
-    OldStyleToTag(tag, QString::fromUtf8(c.title), options);
+    OldStyleToTag(tag, QString::fromUtf8(c.title), options, kCodec);
 
     TTagRecord expected = ArrivingTag();
-    SetFieldText(expected, TagField::SongName, QString::fromUtf8(c.songName));
-    SetFieldText(expected, TagField::Artist, QString::fromUtf8(c.artist));
+    SetFieldText(expected, TagField::SongName, QString::fromUtf8(c.songName), kCodec);
+    SetFieldText(expected, TagField::Artist, QString::fromUtf8(c.artist), kCodec);
     EXPECT_EQ(tag, expected);
 }
 
@@ -86,8 +89,8 @@ TEST(OldStyleTruncationTest, StoresTheFirstThirtyCharacters) {
     options.format = 6;
     TTagRecord tag = ArrivingTag();
     const QString title = QStringLiteral("0123456789").repeated(4);
-    OldStyleToTag(tag, title, options);
-    EXPECT_EQ(FieldText(tag, TagField::SongName), title.left(30));
+    OldStyleToTag(tag, title, options, kCodec);
+    EXPECT_EQ(FieldText(tag, TagField::SongName, kCodec), title.left(30));
 }
 
 struct NewStyleCase {
@@ -102,12 +105,12 @@ class NewStyleTest : public testing::TestWithParam<NewStyleCase> {};
 TEST_P(NewStyleTest, MatchesTheTemplate) {
     const NewStyleCase& c = GetParam();
     TTagRecord tag = ArrivingTag();
-    NewStyleToTag(tag, QString::fromUtf8(c.title), QString::fromUtf8(c.tmpl));
+    NewStyleToTag(tag, QString::fromUtf8(c.title), QString::fromUtf8(c.tmpl), kCodec);
 
     TTagRecord expected = ArrivingTag();
     for (TagField field : kTextFields) {
         if (const char* text = c.fields[int(field)])
-            SetFieldText(expected, field, QString::fromUtf8(text));
+            SetFieldText(expected, field, QString::fromUtf8(text), kCodec);
     }
     EXPECT_EQ(tag, expected);
 }
@@ -147,6 +150,54 @@ INSTANTIATE_TEST_SUITE_P(
         NewStyleCase{"", "abc", {}}, NewStyleCase{"%1", "", {}},
         NewStyleCase{"literal only", "some literal only text", {}}));
 
+// "%T" reads 1 to 3 digits as the track; a number that is no track (0, over 255), more digits
+// or no digits set none: the track keeps its value, and the text is kept to be noted.
+TEST(NewStyleTrackTest, TakesOneToThreeDigitsFromOneTo255) {
+    const struct {
+        const char* tmpl;
+        const char* title;
+        int track;             // after; the record arrives with track 5
+        const char* notATrack; // nullptr: none noted
+        const char* songName;
+    } cases[] = {
+        {"%T - %1", "07 - Morning Light", 7, nullptr, "Morning Light"},
+        {"%T - %1", "7 - Morning Light", 7, nullptr, "Morning Light"},
+        {"%T - %1", "255 - Morning Light", 255, nullptr, "Morning Light"},
+        {"%2 - %T. %1", "Dj Star -  12 . Intro", 12, nullptr, "Intro"},
+        {"%T - %1", "0 - Intro", 5, "0", "Intro"},
+        {"%T - %1", "256 - Intro", 5, "256", "Intro"},
+        {"%T - %1", "0007 - Intro", 5, "0007", "Intro"},
+        {"%T - %1", "Side A - Intro", 5, "Side A", "Intro"},
+        {"%t - %1", "07 - Intro", 5, nullptr, "Intro"}, // "%t" is a useless code
+        {"%1 - %T", "Intro - ", 5, nullptr, "Intro"},   // the name ends first: not assigned
+    };
+    for (const auto& c : cases) {
+        TTagRecord tag;
+        SetTrack(tag, 5, kCodec);
+        FieldLosses losses;
+        NewStyleToTag(tag, QString::fromUtf8(c.title), QString::fromUtf8(c.tmpl), kCodec, &losses);
+        EXPECT_EQ(tag.Track, c.track) << c.title;
+        EXPECT_EQ(losses.notATrack,
+                  c.notATrack ? std::optional<QString>(c.notATrack) : std::optional<QString>())
+            << c.title;
+        EXPECT_EQ(FieldText(tag, TagField::SongName, kCodec), c.songName) << c.title;
+    }
+}
+
+// A comment read from the name beside a track read from it keeps 28 bytes, in either order.
+TEST(NewStyleTrackTest, TheCommentBesideANewTrackIsCutTo28) {
+    for (const char* tmpl : {"%T %5", "%5 %T"}) {
+        const QString comment(30, 'c');
+        const QString title = QString(tmpl).startsWith("%T") ? "03 " + comment : comment + " 03";
+        TTagRecord tag;
+        FieldLosses losses;
+        NewStyleToTag(tag, title, tmpl, kCodec, &losses);
+        EXPECT_EQ(tag.Track, 3) << tmpl;
+        EXPECT_EQ(tag.Comment, QByteArray(28, 'c')) << tmpl;
+        EXPECT_EQ(losses.cut[size_t(TagField::Comment)], 2) << tmpl;
+    }
+}
+
 TEST(FilenameToTagTest, ChoosesTheStyle) {
     FilenameToTagOptions options;
     options.old.separator = QStringLiteral("_");
@@ -155,30 +206,30 @@ TEST(FilenameToTagTest, ChoosesTheStyle) {
 
     TTagRecord oldStyle = ArrivingTag();
     options.oldStyle = true;
-    FilenameToTag(oldStyle, QStringLiteral("left_right"), options);
-    EXPECT_EQ(FieldText(oldStyle, TagField::SongName), "left");
-    EXPECT_EQ(FieldText(oldStyle, TagField::Artist), "right");
-    EXPECT_EQ(FieldText(oldStyle, TagField::Album), "old album");
+    FilenameToTag(oldStyle, QStringLiteral("left_right"), options, kCodec);
+    EXPECT_EQ(FieldText(oldStyle, TagField::SongName, kCodec), "left");
+    EXPECT_EQ(FieldText(oldStyle, TagField::Artist, kCodec), "right");
+    EXPECT_EQ(FieldText(oldStyle, TagField::Album, kCodec), "old album");
 
     TTagRecord newStyle = ArrivingTag();
     options.oldStyle = false;
-    FilenameToTag(newStyle, QStringLiteral("left_right"), options);
-    EXPECT_EQ(FieldText(newStyle, TagField::SongName), "old song");
-    EXPECT_EQ(FieldText(newStyle, TagField::Album), "left");
-    EXPECT_EQ(FieldText(newStyle, TagField::Year), "righ");
+    FilenameToTag(newStyle, QStringLiteral("left_right"), options, kCodec);
+    EXPECT_EQ(FieldText(newStyle, TagField::SongName, kCodec), "old song");
+    EXPECT_EQ(FieldText(newStyle, TagField::Album, kCodec), "left");
+    EXPECT_EQ(FieldText(newStyle, TagField::Year, kCodec), "righ");
 }
 
 TEST(FilenameToTagTest, LongTitlesAndTemplatesFinish) {
     const QString title = QStringLiteral("ab - ").repeated(50000);
     TTagRecord tag = ArrivingTag();
-    NewStyleToTag(tag, title, QStringLiteral("%1 - ").repeated(20000) + u'%');
-    EXPECT_EQ(FieldText(tag, TagField::SongName), "ab");
+    NewStyleToTag(tag, title, QStringLiteral("%1 - ").repeated(20000) + u'%', kCodec);
+    EXPECT_EQ(FieldText(tag, TagField::SongName, kCodec), "ab");
 
     OldStyleOptions options;
     options.separator = QStringLiteral("zz");
-    OldStyleToTag(tag, title, options);
-    EXPECT_EQ(FieldText(tag, TagField::Artist), title.left(30));
-    EXPECT_EQ(FieldText(tag, TagField::SongName), "");
+    OldStyleToTag(tag, title, options, kCodec);
+    EXPECT_EQ(FieldText(tag, TagField::Artist, kCodec), title.left(30));
+    EXPECT_EQ(FieldText(tag, TagField::SongName, kCodec), "");
 }
 
 } // namespace

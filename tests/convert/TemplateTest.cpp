@@ -7,15 +7,18 @@
 namespace vantuke {
 namespace {
 
+// Tag texts in Windows-1252, the code page of a first start.
+const TagCodec kCodec;
+
 const QString kPath = QStringLiteral("/Music/The Band - Lovely Day.MP3");
 
 TTagRecord SampleTag(quint8 genre = 17) {
     TTagRecord tag;
-    SetFieldText(tag, TagField::SongName, QStringLiteral("Lovely Day"));
-    SetFieldText(tag, TagField::Artist, QStringLiteral("The Band"));
-    SetFieldText(tag, TagField::Album, QStringLiteral("Best Of"));
-    SetFieldText(tag, TagField::Year, QStringLiteral("1998"));
-    SetFieldText(tag, TagField::Comment, QStringLiteral("Live"));
+    SetFieldText(tag, TagField::SongName, QStringLiteral("Lovely Day"), kCodec);
+    SetFieldText(tag, TagField::Artist, QStringLiteral("The Band"), kCodec);
+    SetFieldText(tag, TagField::Album, QStringLiteral("Best Of"), kCodec);
+    SetFieldText(tag, TagField::Year, QStringLiteral("1998"), kCodec);
+    SetFieldText(tag, TagField::Comment, QStringLiteral("Live"), kCodec);
     tag.Genre = genre;
     return tag;
 }
@@ -72,6 +75,23 @@ INSTANTIATE_TEST_SUITE_P(Literals, ExpandTemplateTest,
                                          ExpandCase{"no codes", "no codes"},
                                          ExpandCase{"ü%Ü", "ü%Ü"}, ExpandCase{"a/b:c?", "a/b:c?"}));
 
+// "%T" is the track in two digits, nothing without one; "%t" is no code.
+TEST(ExpandTemplateFieldsTest, TheTrackInTwoDigits) {
+    const struct {
+        int track;
+        const char* expected;
+    } cases[] = {{7, "07 Lovely Day %t"},
+                 {12, "12 Lovely Day %t"},
+                 {123, "123 Lovely Day %t"},
+                 {0, " Lovely Day %t"}};
+    for (const auto& c : cases) {
+        TTagRecord tag = SampleTag();
+        SetTrack(tag, c.track, kCodec);
+        EXPECT_EQ(ExpandTemplate(tag, QStringLiteral("%T %1 %t"), kPath, 1, ProgramOptions{}),
+                  QString::fromUtf8(c.expected));
+    }
+}
+
 TEST(ExpandTemplateFieldsTest, FieldsEndAtTheirFirstNul) {
     TTagRecord tag = SampleTag();
     tag.SongName = QByteArray("Love\0x", 6);
@@ -114,7 +134,7 @@ TEST(ExpandTemplateFieldsTest, PathsWithoutFolderOrMp3Ending) {
 
 TEST(ExpandTemplateFieldsTest, LongTemplatesAndFieldsAreCopiedWhole) {
     TTagRecord tag = SampleTag();
-    SetFieldText(tag, TagField::Comment, QString(30, u'c'));
+    SetFieldText(tag, TagField::Comment, QString(30, u'c'), kCodec);
     const QString tmpl = QStringLiteral("%5%").repeated(10000);
     const QString expected = (QString(30, u'c') + u'%').repeated(10000);
     EXPECT_EQ(ExpandTemplate(tag, tmpl, kPath, 1, {}), expected);
@@ -124,8 +144,8 @@ TEST(ExpandTemplateFieldsTest, LongTemplatesAndFieldsAreCopiedWhole) {
 // so a tab between codes still separates columns.
 TEST(ExpandTemplateFieldsTest, StatusLineValuesShowControlCharactersAsQuestionMarks) {
     TTagRecord tag = SampleTag();
-    SetFieldBytes(tag, TagField::SongName, "Line\nbreak\r");
-    SetFieldBytes(tag, TagField::Artist, "A\x81\tB");
+    SetFieldBytes(tag, TagField::SongName, "Line\nbreak\r", kCodec);
+    SetFieldBytes(tag, TagField::Artist, "A\x81\tB", kCodec);
     const QString path = QStringLiteral("/Mu\nsic/x\nProcess Complete! (0 errors)\ny.mp3");
     const QString tmpl = QStringLiteral("%1\t%2|%8|%7");
     EXPECT_EQ(ExpandTemplate(tag, tmpl, path, 1, {}, ExpansionUse::StatusLine),

@@ -71,6 +71,45 @@ TEST(JournalFormat, RecordsComeBackAsWritten) {
     EXPECT_FALSE(read->damaged);
 }
 
+// The bytes a change keeps, mostly NULs in a tag, come back exactly whatever their runs: runs
+// longer than a count can hold, NULs at either end, none at all.
+TEST(JournalFormat, BytesComeBackWhateverTheirRunsOfNuls) {
+    QByteArray mixed;
+    for (int n = 0; n < 700; ++n)
+        mixed += (n % 7 == 0 || n % 11 == 0) ? '\0' : char('a' + n % 26);
+    const QByteArray cases[] = {
+        {},
+        QByteArray(1, '\0'),
+        QByteArray(300, '\0'),
+        QByteArray(600, 'x'),
+        QByteArray("TAG") + QByteArray(125, '\0'),
+        QByteArray(9, '\0') + "Song" + QByteArray(17, '\0') + QByteArray(258, 'y') + "z",
+        mixed,
+    };
+    for (const QByteArray& bytes : cases) {
+        SCOPED_TRACE(bytes.size());
+        ChangeRecord change = Change(1, ChangeKind::WriteTag);
+        change.oldLast = bytes;
+        QByteArray journal;
+        AppendJournalStart(journal, RunHeader{1, QStringLiteral("TAG"), 1});
+        AppendChangeRecord(journal, change);
+        const std::optional<JournalContents> read = ParseJournal(journal);
+        ASSERT_TRUE(read);
+        ASSERT_EQ(read->changes.size(), 1);
+        EXPECT_EQ(read->changes.at(0).oldLast, bytes);
+        EXPECT_FALSE(read->damaged);
+    }
+    // A tag of short texts takes far less room than its 128 bytes.
+    QByteArray small;
+    AppendChangeRecord(small, Change(1, ChangeKind::RemoveTag));
+    QByteArray tagged;
+    ChangeRecord sparse = Change(1, ChangeKind::RemoveTag);
+    sparse.oldLast = QByteArray("TAG") + "Song" + QByteArray(26, '\0') + "Band" +
+                     QByteArray(26, '\0') + QByteArray(65, '\0');
+    AppendChangeRecord(tagged, sparse);
+    EXPECT_LT(tagged.size(), small.size() - 100);
+}
+
 // A crash may stop a write anywhere: every cut inside a record leaves the records before it.
 TEST(JournalFormat, JournalCutAnywhereIsReadUpToItsLastWholeRecord) {
     const Journal journal = WholeJournal();
@@ -144,6 +183,37 @@ TEST(JournalFormat, Crc32IsTheCommonOne) {
             EXPECT_EQ(Crc32(bytes.sliced(start, size)), BitwiseCrc32(bytes.sliced(start, size)))
                 << start << " " << size;
     }
+}
+
+} // namespace
+
+namespace {
+
+// A playlist's whole old bytes go into its record: one larger than any change record comes
+// back whole, and one cut off is not read.
+TEST(JournalFormat, PlaylistRecordsKeepAWholePlaylist) {
+    PlaylistRecord playlist;
+    playlist.path = NameFromBytes("/music/Caf\xE9.m3u");
+    playlist.oldBytes = QByteArray(3 << 20, '\n');
+    playlist.oldBytes.replace(0, 9, "#EXTM3U\r\n");
+    playlist.newSize = 42;
+    playlist.newDigest = PlaylistDigest("new bytes");
+    QByteArray journal;
+    AppendJournalStart(journal, RunHeader{1, QStringLiteral("Adjust FileName"), 1});
+    AppendChangeRecord(journal, Change(1, ChangeKind::Rename));
+    AppendPlaylistRecord(journal, playlist);
+
+    const std::optional<JournalContents> read = ParseJournal(journal);
+    ASSERT_TRUE(read);
+    ASSERT_EQ(read->playlists.size(), 1);
+    EXPECT_EQ(read->playlists.at(0), playlist);
+    EXPECT_EQ(read->changes.size(), 1);
+    EXPECT_EQ(PlaylistDigest("new bytes").size(), 32);
+
+    const std::optional<JournalContents> cut = ParseJournal(journal.chopped(1));
+    ASSERT_TRUE(cut);
+    EXPECT_TRUE(cut->playlists.isEmpty());
+    EXPECT_TRUE(cut->damaged);
 }
 
 } // namespace

@@ -19,12 +19,17 @@
 #include "support/TestFiles.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace vantuke;
+
+// Tag texts in Windows-1252, the code page of a first start.
+const TagCodec kCodec;
 using namespace journaltest;
 using testsupport::AudioBytes;
 using testsupport::MakeTag;
@@ -38,11 +43,11 @@ constexpr qint64 kSecond = 1000000000LL;
 constexpr qint64 kMtime = 1600000000LL * kSecond + 123456789;
 constexpr qint64 kAtime = kMtime - 3 * 24 * 3600 * kSecond;
 
-// Holding back one, two or up to a thousand changes at a time; never by time, so that no
-// test depends on the clock.
-constexpr HoldLimits kHoldOne{1, 1LL << 40};
-constexpr HoldLimits kHoldTwo{2, 1LL << 40};
-constexpr HoldLimits kHoldMany{1000, 1LL << 40};
+// Chunks of one, two or up to a thousand changes; never ended by time, so that no test
+// depends on the clock.
+constexpr ChunkLimits kHoldOne{1, 1LL << 40};
+constexpr ChunkLimits kHoldTwo{2, 1LL << 40};
+constexpr ChunkLimits kHoldMany{1000, 1LL << 40};
 
 struct MadeFile {
     QByteArray name;
@@ -160,7 +165,7 @@ protected:
     }
     // The same with the history kept, after which the files are as the run left them.
     RunOutcome RunKept(const QList<MadeFile>& made, const BatchOptions& options, FileSystem& files,
-                       HoldLimits limits, ScriptedHost* given = nullptr) {
+                       ChunkLimits limits, ScriptedHost* given = nullptr) {
         ScriptedHost own;
         ScriptedHost& host = given ? *given : own;
         QStringList entries = MakeFiles(Dir(), made);
@@ -229,7 +234,7 @@ class EveryProcess : public HistoryTest,
 // files as without the history, and an undo that brings everything back.
 TEST_P(EveryProcess, RunsAsWithoutHistoryAndUndoesCompletely) {
     const auto& [process, hold] = GetParam();
-    const HoldLimits limits = hold == 1 ? kHoldOne : hold == 2 ? kHoldTwo : kHoldMany;
+    const ChunkLimits limits = hold == 1 ? kHoldOne : hold == 2 ? kHoldTwo : kHoldMany;
     const BatchOptions options = OptionsFor(process);
     const RunOutcome plain = RunPlain(StandardFiles(), options, disk_);
     const RunOutcome kept = RunKept(StandardFiles(), options, disk_, limits);
@@ -250,6 +255,66 @@ INSTANTIATE_TEST_SUITE_P(Processes, EveryProcess,
                              return std::string(std::get<0>(info.param).name) + "Hold" +
                                     std::to_string(std::get<1>(info.param));
                          });
+
+// Tags with blocks before them and with tracks: an Enhanced TAG block (cut with its tag,
+// changed with it), a Lyrics3v2 and an APEv2 block (never touched).
+QList<MadeFile> BlockFiles() {
+    const QByteArray lyrics = "LYRICSBEGININD0000211EAL00005Hello000024LYRICS200";
+    const QByteArray ape = QByteArray("APETAGEX") + QByteArray(24, '\x01');
+    const QByteArray plus = testsupport::MakeEnhancedTag("tle goes on", "and on", "bum too");
+    return {
+        {"plus.mp3",
+         AudioBytes(3000) + plus +
+             testsupport::WithTrack(
+                 MakeTag("A title of thirty characters.", "Band", "Album", "1999", "Hi", 8), 5)},
+        {"lyrics.mp3", AudioBytes(2000) + lyrics + MakeTag("Lyrics", "Band")},
+        {"both.mp3", AudioBytes(2500) + lyrics + plus + MakeTag("Both", "Band")},
+        {"ape.mp3",
+         AudioBytes(2200) + ape +
+             testsupport::WithTrack(MakeTag("Ape", "Band", "", "", QByteArray(28, 'c')), 9)},
+    };
+}
+
+class BlockFilesTest : public HistoryTest,
+                       public ::testing::WithParamInterface<std::tuple<ProcessCase, int>> {};
+
+// Over tags with blocks before them, each changing process runs as without the history, and
+// undo brings every byte back: the Enhanced TAG block a change rewrote or cut included.
+TEST_P(BlockFilesTest, RunAsWithoutHistoryAndUndoCompletely) {
+    const auto& [process, hold] = GetParam();
+    const ChunkLimits limits = hold == 1 ? kHoldOne : kHoldMany;
+    const BatchOptions options = OptionsFor(process);
+    const RunOutcome plain = RunPlain(BlockFiles(), options, disk_);
+    const RunOutcome kept = RunKept(BlockFiles(), options, disk_, limits);
+    ExpectSameOutcome(plain, kept);
+    EXPECT_NE(Contents(before_).value("plus.mp3"), kept.files.value("plus.mp3"));
+    ExpectUndoneCompletely();
+}
+
+INSTANTIATE_TEST_SUITE_P(Processes, BlockFilesTest,
+                         ::testing::Combine(::testing::Values(kProcesses[1], kProcesses[2],
+                                                              kProcesses[3]),
+                                            ::testing::Values(1, 1000)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) + "Hold" +
+                                    std::to_string(std::get<1>(info.param));
+                         });
+
+// The journal keeps what a change rewrote or cut: the Enhanced TAG block with the tag.
+TEST_F(HistoryTest, TheJournalKeepsTheEnhancedTagBlockAChangeCuts) {
+    RunKept(BlockFiles(), OptionsFor(kProcesses[3]), disk_, kHoldMany);
+    const std::optional<JournalContents> journal = NewestJournal();
+    ASSERT_TRUE(journal);
+    QMap<QString, QByteArray> cut;
+    for (const ChangeRecord& change : journal->changes)
+        cut.insert(change.path.mid(Dir().size()), change.oldLast);
+    const QList<MadeFile> files = BlockFiles();
+    EXPECT_EQ(cut.value("plus.mp3"), files[0].bytes.right(355));
+    EXPECT_EQ(cut.value("lyrics.mp3"), files[1].bytes.right(128));
+    EXPECT_EQ(cut.value("both.mp3"), files[2].bytes.right(355));
+    EXPECT_EQ(cut.value("ape.mp3"), files[3].bytes.right(128));
+    EXPECT_EQ(testsupport::ReadFile(Dir() + "both.mp3"), files[2].bytes.chopped(355));
+}
 
 // A run renames a to b and b to c; the next one renames files into each other's old names.
 TEST_F(HistoryTest, ChainsOfRenamesComeBack) {
@@ -367,6 +432,8 @@ private:
             : file_(std::move(file)), failWrite_(failWrite), failPath_(std::move(failPath)) {}
         const FileStat& Stat() const override { return file_->Stat(); }
         QByteArrayView LastBytes() override { return file_->LastBytes(); }
+        QByteArrayView EndBytes() override { return file_->EndBytes(); }
+        void ReadAt(qint64 pos, char* out, qint64 n) const override { file_->ReadAt(pos, out, n); }
         void WriteTag(const TTagRecord& record) override {
             if (failWrite_)
                 throw IoError::DiskFull().WithPath(failPath_);
@@ -429,10 +496,10 @@ TEST_F(HistoryTest, RecordedRunGivesTheItemsOfARunWithoutHistory) {
     // The name f3 wants: taken by f3's held rename until that one is refused.
     made.append({"f7.mp3", AudioBytes(1007) + MakeTag("Song 3", "Band")});
     const BatchOptions options = OptionsFor(kProcesses[0]);
-    const auto recorded = [&](std::optional<HoldLimits> limits, QStringList& lines) {
+    const auto recorded = [&](std::optional<ChunkLimits> limits, QStringList& lines) {
         QStringList entries = MakeFiles(Dir(), made);
         QByteArray json;
-        PlanJsonWriter writer(options.process, false,
+        PlanJsonWriter writer(options.process, false, options.program.codec,
                               [&json](QByteArrayView piece) { json.append(piece); });
         RunPlan plan;
         plan.process = options.process;
@@ -440,9 +507,9 @@ TEST_F(HistoryTest, RecordedRunGivesTheItemsOfARunWithoutHistory) {
         BatchOptions own = options;
         own.program.keepUndoHistory = limits.has_value();
         RealRun real(own, int(entries.size()), History(), &faulty, limits.value_or(kHoldOne));
-        PlanRecorder recorder(real.Files(), plan, entries,
-                              [&writer](const PlanItem& item) { writer.Entry(item); });
-        RunBatchSteps(entries, own, host, recorder, &recorder, real.Batcher());
+        PlanRecorder recorder(plan, entries);
+        RunBatchSteps(entries, own, host, real.Files(), &recorder,
+                      [&writer](const PlanItem& item) { writer.Entry(item); });
         writer.Finish(plan);
         lines = host.lines;
         return json;
@@ -450,7 +517,7 @@ TEST_F(HistoryTest, RecordedRunGivesTheItemsOfARunWithoutHistory) {
     QStringList plainLines;
     const QByteArray plain = recorded(std::nullopt, plainLines);
     EXPECT_EQ(plain.count("cannot rename: refused by the file system"), 2) << plain.toStdString();
-    for (const HoldLimits limits : {kHoldOne, kHoldTwo, kHoldMany}) {
+    for (const ChunkLimits limits : {kHoldOne, kHoldTwo, kHoldMany}) {
         SCOPED_TRACE(limits.changes);
         QStringList lines;
         EXPECT_EQ(recorded(limits, lines), plain);
@@ -495,7 +562,7 @@ TEST_F(HistoryTest, FailedFilesAreSkippedAsWithoutHistory) {
     EXPECT_TRUE(plain.lines.contains("Error #1: File access denied: " + Dir() + "f2.mp3"));
     EXPECT_TRUE(plain.lines.contains("Error #2: Disk full: " + Dir() + "f4.mp3"));
     EXPECT_EQ(plain.lines.last(), "Process Complete! (2 errors)");
-    for (const HoldLimits limits : {kHoldOne, kHoldTwo, kHoldMany}) {
+    for (const ChunkLimits limits : {kHoldOne, kHoldTwo, kHoldMany}) {
         SCOPED_TRACE(limits.changes);
         const RunOutcome kept = RunKept(made, options, faulty, limits);
         ExpectSameOutcome(plain, kept);
@@ -533,6 +600,11 @@ public:
             beforeOpen(path);
         return disk_.Open(path, mode);
     }
+    std::unique_ptr<TagFile> OpenIfFree(const QString& path, FileStat& busy) override {
+        if (beforeOpen)
+            beforeOpen(path);
+        return disk_.OpenIfFree(path, busy);
+    }
     bool Rename(const QString& from, const QString& to) override { return disk_.Rename(from, to); }
     bool ClearReadOnly(const QString& path) override { return disk_.ClearReadOnly(path); }
 
@@ -563,9 +635,174 @@ TEST_F(HistoryTest, FileChangedWhileHeldIsDecidedAgain) {
     EXPECT_EQ(result.errorCount, 0);
     TTagRecord record;
     ASSERT_TRUE(ReadTagIfPresent(entries.at(1), record));
-    EXPECT_EQ(FieldText(record.Album), QStringLiteral("Racer"));
-    EXPECT_EQ(FieldText(record.Artist), QStringLiteral("Other Band"));
+    EXPECT_EQ(FieldText(record.Album, kCodec), QStringLiteral("Racer"));
+    EXPECT_EQ(FieldText(record.Artist, kCodec), QStringLiteral("Other Band"));
     EXPECT_EQ(host.lines.count("Processing file:" + entries.at(1)), 1);
+}
+
+// The disk, checking before each change it makes that the newest journal on disk holds the
+// change's record, not yet marked as made.
+class WriteAheadDisk final : public FileSystem {
+public:
+    explicit WriteAheadDisk(QString history) : history_(std::move(history)) {}
+
+    int checked = 0;
+
+    std::optional<FileStat> Stat(const QString& path) override { return disk_.Stat(path); }
+    std::unique_ptr<TagFile> Open(const QString& path, OpenMode mode) override {
+        return std::make_unique<File>(disk_.Open(path, mode), *this, path);
+    }
+    std::unique_ptr<TagFile> OpenIfFree(const QString& path, FileStat& busy) override {
+        std::unique_ptr<TagFile> file = disk_.OpenIfFree(path, busy);
+        return file ? std::make_unique<File>(std::move(file), *this, path) : nullptr;
+    }
+    bool Rename(const QString& from, const QString& to) override {
+        ExpectRecorded(ChangeKind::Rename, from);
+        return disk_.Rename(from, to);
+    }
+    bool ClearReadOnly(const QString& path) override {
+        ExpectRecorded(ChangeKind::ClearReadOnly, path);
+        return disk_.ClearReadOnly(path);
+    }
+
+private:
+    class File final : public TagFile {
+    public:
+        File(std::unique_ptr<TagFile> file, WriteAheadDisk& disk, QString path)
+            : file_(std::move(file)), disk_(disk), path_(std::move(path)) {}
+        const FileStat& Stat() const override { return file_->Stat(); }
+        QByteArrayView LastBytes() override { return file_->LastBytes(); }
+        QByteArrayView EndBytes() override { return file_->EndBytes(); }
+        void ReadAt(qint64 pos, char* out, qint64 n) const override { file_->ReadAt(pos, out, n); }
+        void WriteTag(const TTagRecord& record) override {
+            disk_.ExpectRecorded(ChangeKind::WriteTag, path_);
+            file_->WriteTag(record);
+        }
+        bool RemoveTag() override {
+            if (file_->HasTag())
+                disk_.ExpectRecorded(ChangeKind::RemoveTag, path_);
+            return file_->RemoveTag();
+        }
+        void Close() override { file_->Close(); }
+        bool StillAsRead() override { return file_->StillAsRead(); }
+
+    private:
+        std::unique_ptr<TagFile> file_;
+        WriteAheadDisk& disk_;
+        QString path_;
+    };
+
+    void ExpectRecorded(ChangeKind kind, const QString& path) {
+        ++checked;
+        const QList<KeptRun> runs = ListRuns(history_);
+        ASSERT_FALSE(runs.isEmpty()) << "a change before any record: " << path.toStdString();
+        const std::optional<JournalContents> journal =
+            ParseJournal(testsupport::ReadFile(JournalPath(history_, runs.first().id)));
+        ASSERT_TRUE(journal);
+        const bool recorded =
+            std::any_of(journal->changes.cbegin(), journal->changes.cend(), [&](const auto& c) {
+                return c.kind == kind && c.path == path && !journal->done.contains(c.sequence);
+            });
+        EXPECT_TRUE(recorded) << "a change before its record: " << path.toStdString();
+    }
+
+    QString history_;
+    DiskFileSystem disk_;
+};
+
+// Write-ahead: no change reaches a file before its record is on the disk, in chunks of every
+// size and for the entries that run at once (a read-only file's mode, a question). The lines
+// and the progress are those of the run without the history.
+TEST_F(HistoryTest, NoChangeReachesAFileBeforeItsRecord) {
+    for (const ProcessCase& process : kProcesses) {
+        for (const ChunkLimits limits : {kHoldOne, kHoldTwo, kHoldMany}) {
+            SCOPED_TRACE(std::string(process.name) + " " + std::to_string(limits.changes));
+            BatchOptions options = OptionsFor(process);
+            options.untagConfirmation = process.process == Process::UnTag;
+            ScriptedHost plainHost;
+            plainHost.confirmAnswers = {ConfirmAnswer::Yes, ConfirmAnswer::No,  ConfirmAnswer::Yes,
+                                        ConfirmAnswer::Yes, ConfirmAnswer::Yes, ConfirmAnswer::Yes};
+            ScriptedHost keptHost;
+            keptHost.confirmAnswers = plainHost.confirmAnswers;
+            const RunOutcome plain = RunPlain(StandardFiles(), options, disk_, &plainHost);
+            const int journals = int(ListRuns(History()).size());
+            WriteAheadDisk checking(History());
+            const RunOutcome kept = RunKept(StandardFiles(), options, checking, limits, &keptHost);
+            ExpectSameOutcome(plain, kept);
+            EXPECT_EQ(keptHost.positions, plainHost.positions);
+            EXPECT_GT(checking.checked, 2);
+            EXPECT_EQ(ListRuns(History()).size(), journals + 1);
+        }
+    }
+}
+
+// Another run holds the lock of a file this one comes to while this one's chunk holds locks
+// of its own, and waits for one of them. This run does not wait there (both would wait for
+// ever): its chunk is made, which lets go of its locks, and that file runs at once after it.
+TEST_F(HistoryTest, ALockHeldElsewhereEndsTheChunkInsteadOfWaiting) {
+    const BatchOptions options = OptionsFor(kProcesses[2]);
+    QStringList entries = MakeFiles(Dir(), DistinctTags(5));
+    before_ = ReadFolder(Dir());
+    int toOther[2];
+    int fromOther[2];
+    ASSERT_EQ(::pipe(toOther), 0);
+    ASSERT_EQ(::pipe(fromOther), 0);
+    const QByteArray first = NameToBytes(entries.at(0));
+    const QByteArray third = NameToBytes(entries.at(2));
+    const pid_t other = ::fork();
+    ASSERT_GE(other, 0);
+    if (other == 0) {
+        // The other run: holds the third file, and once told, waits for the first.
+        const auto lock = [](const char* path, int command) {
+            const int fd = ::open(path, O_RDWR);
+            struct flock whole {};
+            whole.l_type = F_WRLCK;
+            whole.l_whence = SEEK_SET;
+            if (fd < 0 || ::fcntl(fd, command, &whole) != 0)
+                ::_exit(1);
+            return fd;
+        };
+        const int held = lock(third.constData(), F_OFD_SETLK);
+        char signal = 'r';
+        if (::write(fromOther[1], &signal, 1) != 1 || ::read(toOther[0], &signal, 1) != 1)
+            ::_exit(1);
+        const int waited = lock(first.constData(), F_OFD_SETLKW);
+        ::close(waited);
+        ::close(held);
+        ::_exit(0);
+    }
+    char ready = 0;
+    ASSERT_EQ(::read(fromOther[0], &ready, 1), 1);
+    WatchedDisk disk;
+    bool told = false;
+    disk.beforeOpen = [&](const QString& path) {
+        if (told || path != entries.at(2))
+            return;
+        told = true;
+        const char go = 'g';
+        EXPECT_EQ(::write(toOther[1], &go, 1), 1);
+        // Time for the other run to wait for the first file, which this run's chunk holds.
+        ::usleep(200000);
+    };
+    // A run that waits for ever ends the test here.
+    ::alarm(60);
+    ScriptedHost host;
+    const BatchResult result =
+        ExecuteWithHistory(entries, options, host, History(), disk, kHoldMany);
+    ::alarm(0);
+    int status = -1;
+    ASSERT_EQ(::waitpid(other, &status, 0), other);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(told);
+    EXPECT_EQ(result.errorCount, 0);
+    for (const QString& path : entries) {
+        TTagRecord record;
+        ASSERT_TRUE(ReadTagIfPresent(path, record));
+        EXPECT_EQ(FieldText(record.Artist, kCodec), QStringLiteral("Other Band")) << path.toStdString();
+    }
+    for (int fd : {toOther[0], toOther[1], fromOther[0], fromOther[1]})
+        ::close(fd);
+    ExpectUndoneCompletely();
 }
 
 // A host that tells error lines and the last line apart (as a quiet command line does).

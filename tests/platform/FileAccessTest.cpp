@@ -105,6 +105,31 @@ TEST(FileAccessTest, ASecondChangeWaitsForTheFirstAndSeesItsSize) {
     EXPECT_EQ(secondSize, 13) << "the size must be taken once the lock is held";
 }
 
+// Without waiting, a lock another description holds leaves the file open and unlocked, named
+// (who it is) but not locked; a free one is taken. Opens for a change leave the access time.
+TEST(FileAccessTest, AChangeThatDoesNotWaitSaysTheLockIsBusy) {
+    TempDir dir;
+    const QString path = dir.Path("f.mp3");
+    WriteFile(path, "0123456789");
+    const std::optional<FileStat> before = StatPath(path);
+    ASSERT_TRUE(before);
+    {
+        OpenFile holder(path, OpenMode::Change);
+        OpenFile busy(path, OpenMode::Change, LockWait::DontWait);
+        EXPECT_TRUE(busy.Busy());
+        EXPECT_EQ(busy.Stat().inode, before->inode);
+        busy.Close();
+        EXPECT_TRUE(testsupport::IsLocked(path)) << "the busy open took the holder's lock away";
+    }
+    OpenFile free(path, OpenMode::Change, LockWait::DontWait);
+    EXPECT_FALSE(free.Busy());
+    EXPECT_TRUE(testsupport::IsLocked(path));
+    char bytes[4];
+    free.ReadAt(0, bytes, 4);
+    free.Close();
+    EXPECT_EQ(StatPath(path)->atimeNsec, before->atimeNsec);
+}
+
 TEST(FileAccessTest, ErrorsNameTheFileTheyCameFrom) {
     TempDir dir;
     WriteFile(dir.Path("short"), "abc");

@@ -12,8 +12,12 @@
 #include <sys/stat.h>
 
 using namespace vantuke;
+
+// Tag texts in Windows-1252, the code page of a first start.
+const TagCodec kCodec;
 using testsupport::MakeTag;
 using testsupport::TempDir;
+using testsupport::WithTrack;
 using testsupport::WriteFile;
 using testsupport::WriteMp3;
 
@@ -35,7 +39,7 @@ QStringList Names(const std::vector<FileListRow>& rows) {
 QStringList Cells(const FileListRow& row) {
     QStringList cells;
     for (int column = 0; column < kFileListColumnCount; ++column)
-        cells << FileListCell(row, column, QLocale::c());
+        cells << FileListCell(row, column, QLocale::c(), kCodec);
     return cells;
 }
 
@@ -71,12 +75,45 @@ TEST_F(FileListFolder, Mp3FilterListsTaggedAndUntaggedFilesWithTheirCells) {
     const QStringList tagged = Cells(rows[1]);
     EXPECT_EQ(tagged[kColFilename], "a.mp3");
     EXPECT_EQ(tagged[kColFilesize], "1128");
-    EXPECT_EQ(tagged.mid(kColTag),
-              (QStringList{"Yes", "Song", "Artist", "Album", "1999", "unknown style", "Comment"}));
+    EXPECT_EQ(tagged.mid(kColTag), (QStringList{"Yes", "Song", "Artist", "Album", "1999",
+                                                "unknown style", "Comment", "", ""}));
 
     const QStringList untagged = Cells(rows[2]);
     EXPECT_EQ(untagged[kColFilesize], "1000");
-    EXPECT_EQ(untagged.mid(kColTag), (QStringList{"No", "", "", "", "", "", ""}));
+    EXPECT_EQ(untagged.mid(kColTag), (QStringList{"No", "", "", "", "", "", "", "", ""}));
+}
+
+// The track has its column after "Comment": the number, nothing without one.
+TEST(FileList, TheTrackColumnFollowsTheComment) {
+    TempDir dir;
+    WriteMp3(dir.Path("a.mp3"), 1000, WithTrack(MakeTag("One", "", "", "", "Hi", 1), 7));
+    WriteMp3(dir.Path("b.mp3"), 1000, MakeTag("Two", "", "", "", QByteArray(30, 'x'), 1));
+    const auto rows = List(dir.Dir(), 0);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(FileListColumns[FieldColumn(TagField::Track)].caption, QLatin1String("Track"));
+    EXPECT_EQ(FieldColumn(TagField::Track), FieldColumn(TagField::Comment) + 1);
+    EXPECT_EQ(Cells(rows[0]).mid(FieldColumn(TagField::Comment), 2), (QStringList{"Hi", "7"}));
+    EXPECT_EQ(Cells(rows[1]).mid(FieldColumn(TagField::Comment), 2),
+              (QStringList{QString(30, 'x'), ""}));
+}
+
+// The "ID3v2" column: the version the first bytes of an MP3 file announce, whatever its
+// ID3v1 tag; nothing for other files.
+TEST(FileList, TheId3v2ColumnShowsTheVersionAFileBeginsWith) {
+    TempDir dir;
+    const auto header = [](char major) { return QByteArray("ID3") + major + QByteArray(6, '\0'); };
+    WriteFile(dir.Path("a.mp3"), header(3) + testsupport::AudioBytes(300));
+    WriteFile(dir.Path("b.mp3"),
+              header(4) + testsupport::AudioBytes(300) + MakeTag("Song", "Artist"));
+    WriteFile(dir.Path("c.mp3"), header(2) + testsupport::AudioBytes(300));
+    WriteFile(dir.Path("d.mp3"), header(5) + testsupport::AudioBytes(300));
+    WriteFile(dir.Path("e.mp3"), testsupport::AudioBytes(300));
+    WriteFile(dir.Path("f.wav"), header(3) + testsupport::AudioBytes(300));
+    QStringList cells;
+    for (const FileListRow& row : List(dir.Dir(), 1))
+        cells << FileListCell(row, kColId3v2, QLocale::c(), kCodec);
+    EXPECT_EQ(cells, (QStringList{"2.3", "2.4", "2.2", "", "", ""}));
+    EXPECT_EQ(QString::fromLatin1(FileListColumns[kColId3v2].caption), "ID3v2");
 }
 
 TEST_F(FileListFolder, EachFilterListsWhatItsMaskAdmits) {
@@ -97,10 +134,10 @@ TEST_F(FileListFolder, OnlyNamesEndingInMp3GetATagCell) {
     const auto rows = List(dir.Dir(), 1);
     QStringList tagCells;
     for (const FileListRow& row : rows)
-        tagCells << FileListCell(row, kColTag, QLocale::c());
+        tagCells << FileListCell(row, kColTag, QLocale::c(), kCodec);
     // .hidden.mp3 and demomp3 are shorter than a tag: they cannot hold one.
     EXPECT_EQ(tagCells, (QStringList{"No", "Yes", "No", "", "No", ""}));
-    EXPECT_EQ(FileListCell(rows[5], kColSongName, QLocale::c()), "");
+    EXPECT_EQ(FileListCell(rows[5], FieldColumn(TagField::SongName), QLocale::c(), kCodec), "");
 }
 
 TEST(FileList, NamesAreSortedByCollationWithoutRegardToCase) {
@@ -129,9 +166,9 @@ TEST(FileList, NamesThatAreNotUtf8AreListedExactlyAndShownAsWindows1252) {
     EXPECT_EQ(NameToBytes(first.name), "Caf\xE9.mp3");
     EXPECT_EQ(NameToBytes(second.name), "Caf\xEF\xBF\xBD.mp3");
     EXPECT_EQ(Cells(first).mid(0, 2), (QStringList{u"Caf\u00E9.mp3"_qs, "428"}));
-    EXPECT_EQ(Cells(first)[kColSongName], "Latin");
+    EXPECT_EQ(Cells(first)[FieldColumn(TagField::SongName)], "Latin");
     EXPECT_EQ(Cells(second).mid(0, 2), (QStringList{u"Caf\uFFFD.mp3"_qs, "628"}));
-    EXPECT_EQ(Cells(second)[kColSongName], "Replacement");
+    EXPECT_EQ(Cells(second)[FieldColumn(TagField::SongName)], "Replacement");
 }
 
 // A name holding Latin-1 "\xE9" sorts where the same name in UTF-8 ("é") sorts, whatever the
@@ -183,9 +220,9 @@ TEST(FileList, AnUnreadableTagStopsTheListingAndKeepsTheRowsBefore) {
         EXPECT_EQ(e.Text(), "File access denied");
     }
     ASSERT_EQ(Names(rows), (QStringList{"1.mp3", "2.mp3"}));
-    EXPECT_EQ(Cells(rows[0])[kColSongName], "One");
+    EXPECT_EQ(Cells(rows[0])[FieldColumn(TagField::SongName)], "One");
     // The failing file keeps its name, size and date, but no tag cells.
-    EXPECT_EQ(Cells(rows[1]).mid(kColTag), (QStringList{"", "", "", "", "", "", ""}));
+    EXPECT_EQ(Cells(rows[1]).mid(kColTag), (QStringList{"", "", "", "", "", "", "", "", ""}));
 }
 
 // The list only reads: a read-only file (or medium) shows its tag, and keeps its mode.
@@ -197,8 +234,8 @@ TEST(FileList, ReadOnlyFilesListWithTheirTags) {
     std::vector<FileListRow> rows;
     ReadFileList(dir.Dir(), 0, rows);
     ASSERT_EQ(Names(rows), (QStringList{"1.mp3", "2.mp3"}));
-    EXPECT_EQ(Cells(rows[0])[kColSongName], "One");
-    EXPECT_EQ(Cells(rows[1])[kColSongName], "Two");
+    EXPECT_EQ(Cells(rows[0])[FieldColumn(TagField::SongName)], "One");
+    EXPECT_EQ(Cells(rows[1])[FieldColumn(TagField::SongName)], "Two");
     EXPECT_FALSE(QFileInfo(dir.Path("1.mp3")).permissions() & QFile::WriteOwner);
 }
 
@@ -266,6 +303,74 @@ TEST(FileList, DateCellShowsTheFilesLocalModificationTime) {
     SetModified(dir.Path("noon.mp3"), QDateTime(QDate(2020, 1, 31), QTime(12, 0, 31)));
     const auto rows = List(dir.Dir(), 0);
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(FileListCell(rows[0], kColFiledate, QLocale::c()), "31 Jan 2020");
-    EXPECT_EQ(FileListCell(rows[1], kColFiledate, QLocale::c()), "31 Jan 2020 12:00:30");
+    EXPECT_EQ(FileListCell(rows[0], kColFiledate, QLocale::c(), kCodec), "31 Jan 2020");
+    EXPECT_EQ(FileListCell(rows[1], kColFiledate, QLocale::c(), kCodec), "31 Jan 2020 12:00:30");
+}
+
+namespace {
+
+FileListRow SortRow(const char* name, qint64 size, int day, bool tagged, const char* artist,
+                    const char* year) {
+    FileListRow row;
+    row.name = QString::fromUtf8(name);
+    row.size = size;
+    row.lastWrite = QDateTime(QDate(2020, 1, day), QTime(12, 0));
+    row.tagCell = tagged ? TagCell::Tagged : TagCell::Untagged;
+    if (tagged) {
+        row.tag.SongName = "Song";
+        row.tag.Artist = artist;
+        row.tag.Year = year;
+    }
+    return row;
+}
+
+QStringList NamesIn(const std::vector<FileListRow>& rows, const std::vector<int>& order) {
+    QStringList names;
+    for (const int i : order)
+        names << rows[size_t(i)].name;
+    return names;
+}
+
+} // namespace
+
+// A column sorts its own way: names and tag texts by collation without regard to case, sizes
+// and years as numbers, dates by time. Rows that sort alike keep the folder's order, in both
+// directions; column -1 is the folder's order.
+TEST(FileListSort, EachColumnSortsItsOwnWayAndTiesKeepTheFoldersOrder) {
+    const std::vector<FileListRow> rows{
+        SortRow("b.mp3", 900, 3, true, "beta", "1999"),
+        SortRow("A.mp3", 10000, 1, true, "Alpha", "199x"),
+        SortRow("c.mp3", 85, 2, false, "", ""),
+        SortRow("d.mp3", 900, 5, true, "alpha", "85"),
+        SortRow("e.mp3", 20, 4, true, "", "2001"),
+    };
+    const QLocale c = QLocale::c();
+    const struct {
+        int column;
+        Qt::SortOrder order;
+        QStringList expected;
+    } cases[] = {
+        {-1, Qt::AscendingOrder, {"b.mp3", "A.mp3", "c.mp3", "d.mp3", "e.mp3"}},
+        {kColFilename, Qt::AscendingOrder, {"A.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3"}},
+        {kColFilename, Qt::DescendingOrder, {"e.mp3", "d.mp3", "c.mp3", "b.mp3", "A.mp3"}},
+        // 85 < 900 < 10000, though "10000" < "85" < "900" as text.
+        {kColFilesize, Qt::AscendingOrder, {"e.mp3", "c.mp3", "b.mp3", "d.mp3", "A.mp3"}},
+        {kColFilesize, Qt::DescendingOrder, {"A.mp3", "b.mp3", "d.mp3", "c.mp3", "e.mp3"}},
+        {kColFiledate, Qt::AscendingOrder, {"A.mp3", "c.mp3", "b.mp3", "e.mp3", "d.mp3"}},
+        // Empty cells first; "Alpha" and "alpha" collate alike and keep the folder's order.
+        {FieldColumn(TagField::Artist),
+         Qt::AscendingOrder,
+         {"c.mp3", "e.mp3", "A.mp3", "d.mp3", "b.mp3"}},
+        {FieldColumn(TagField::Artist),
+         Qt::DescendingOrder,
+         {"b.mp3", "A.mp3", "d.mp3", "c.mp3", "e.mp3"}},
+        // Empty, then numbers by value, then other text.
+        {FieldColumn(TagField::Year),
+         Qt::AscendingOrder,
+         {"c.mp3", "d.mp3", "b.mp3", "e.mp3", "A.mp3"}},
+        {kColTag, Qt::AscendingOrder, {"c.mp3", "b.mp3", "A.mp3", "d.mp3", "e.mp3"}},
+    };
+    for (const auto& t : cases)
+        EXPECT_EQ(NamesIn(rows, SortedRows(rows, t.column, t.order, c, kCodec)), t.expected)
+            << "column " << t.column << (t.order == Qt::AscendingOrder ? " up" : " down");
 }

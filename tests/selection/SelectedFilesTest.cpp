@@ -39,6 +39,7 @@ TEST(SelectedFiles, AddAllTakesPlaylistsAsFilesAndAddExpandsThem) {
     TempDir dir;
     WriteFile(dir.Path("a.M3u"), "#EXTM3U\none.mp3\ntwo.mp3\none.mp3\n");
     WriteFile(dir.Path("b.PLS"), "[playlist]\nNumberOfEntries=2\nFile1=two.mp3\nFile2=three.mp3\n");
+    WriteFile(dir.Path("list.m3u8"), "four.mp3\n");
     const QStringList rows{"a.M3u", "b.PLS", "x.mp3", "list.m3u8"};
 
     SelectedFiles all;
@@ -52,7 +53,7 @@ TEST(SelectedFiles, AddAllTakesPlaylistsAsFilesAndAddExpandsThem) {
     picked.AddRows(dir.Dir(), rows, true);
     EXPECT_EQ(picked.Entries(),
               (QStringList{dir.Path("one.mp3"), dir.Path("two.mp3"), dir.Path("three.mp3"),
-                           dir.Path("x.mp3"), dir.Path("list.m3u8")}));
+                           dir.Path("x.mp3"), dir.Path("four.mp3")}));
 }
 
 TEST(SelectedFiles, UnreadableM3uStopsAddKeepingEarlierEntries) {

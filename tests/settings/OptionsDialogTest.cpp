@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -37,21 +38,62 @@ TEST_F(OptionsDialogTest, OptionsComeBackAsSetAndSlidersAreClamped) {
         ProgramOptions expected;
     };
     const Case cases[] = {
-        {{0, 0, false}, {0, 0, false}},  {{3, 3, true}, {3, 3, true}},
-        {{2, 0, true}, {2, 0, true}},    {{-1, 4, false}, {0, 3, false}},
-        {{99, -50, true}, {3, 0, true}}, {{1, 1, true, false, true}, {1, 1, true, false, true}},
+        {{0, 0, false}, {0, 0, false}},
+        {{3, 3, true}, {3, 3, true}},
+        {{2, 0, true}, {2, 0, true}},
+        {{-1, 4, false}, {0, 3, false}},
+        {{99, -50, true}, {3, 0, true}},
+        {{1, 1, true, false, true}, {1, 1, true, false, true}},
+        {{.skipFailedFiles = true, .updatePlaylists = true},
+         {.skipFailedFiles = true, .updatePlaylists = true}},
     };
     for (const Case& c : cases) {
         dialog.SetOptions(c.set);
         EXPECT_EQ(dialog.Options(), c.expected)
             << c.set.extensionFormat << " " << c.set.numberOfDigits;
     }
-    // The option's box, as the user sees it.
-    auto* skip = Find<QCheckBox>(QStringLiteral("CheckBox3"));
-    ASSERT_NE(skip, nullptr);
-    EXPECT_EQ(skip->text(), QStringLiteral("Skip files that fail and go on"));
-    skip->setChecked(false);
-    EXPECT_FALSE(dialog.Options().skipFailedFiles);
+    // The options' boxes, as the user sees them.
+    struct Box {
+        const char* name;
+        const char* caption;
+        bool ProgramOptions::*option;
+    };
+    const Box boxes[] = {
+        {"CheckBox3", "Skip files that fail and go on", &ProgramOptions::skipFailedFiles},
+        {"CheckBox5", "Update playlists that list renamed files", &ProgramOptions::updatePlaylists},
+    };
+    for (const Box& b : boxes) {
+        auto* box = Find<QCheckBox>(QLatin1String(b.name));
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->text(), QLatin1String(b.caption));
+        box->setChecked(true);
+        EXPECT_TRUE(dialog.Options().*b.option) << b.name;
+        box->setChecked(false);
+        EXPECT_FALSE(dialog.Options().*b.option) << b.name;
+    }
+}
+
+TEST_F(OptionsDialogTest, TheCodePageListTakesTheGuessAndComesBackAsSet) {
+    auto* list = Find<QComboBox>(QStringLiteral("ComboBox1"));
+    ASSERT_EQ(list->count(), vantuke::CodePages().size());
+    EXPECT_EQ(list->currentText(), QStringLiteral("Western (Windows-1252)"));
+    EXPECT_EQ(Find<QLabel>(QStringLiteral("Label9"))->buddy(), list);
+    ProgramOptions options;
+    options.codec = vantuke::TagCodec{vantuke::FindCodePage(u"Shift_JIS"), true};
+    dialog.SetOptions(options);
+    EXPECT_EQ(dialog.Options(), options);
+    EXPECT_EQ(list->currentText(), QStringLiteral("Japanese (Shift_JIS)"));
+
+    QSignalSpy asked(&dialog, &TForm4::GuessRequested);
+    Find<QPushButton>(QStringLiteral("Button1"))->click();
+    EXPECT_EQ(asked.count(), 1);
+    dialog.SetCodePage(*vantuke::FindCodePage(u"EUC-KR"));
+    EXPECT_EQ(dialog.Options().codec.page, vantuke::FindCodePage(u"EUC-KR"));
+    Find<QCheckBox>(QStringLiteral("CheckBox4"))->click();
+    EXPECT_FALSE(dialog.Options().codec.transliterate);
+    dialog.show();
+    EXPECT_GE(layoutcheck::DroppedDownRows(*list, QStringLiteral("Options-CodePages")), 12);
+    dialog.hide();
 }
 
 TEST_F(OptionsDialogTest, EveryWayOfClosingEmitsClosed) {
@@ -85,12 +127,14 @@ TEST_F(OptionsDialogTest, EveryWayOfClosingEmitsClosed) {
 }
 
 // Each caption stands centred under the tick of its position and inside its group, at the
-// dialog's fixed size.
+// dialog's fixed size: the designed 236 by 177 pixels, grown as far as its controls need.
 TEST_F(OptionsDialogTest, CaptionsStandUnderTheirTicks) {
     dialog.show();
-    // 236 pixels wide; taller than 177 by the rows its options take beyond the first three.
-    EXPECT_EQ(dialog.width(), 236);
+    // At least 236 by 177: the code page rows make it wider, the options beyond the first three
+    // taller; never wider than the main window.
+    EXPECT_GE(dialog.width(), 236);
     EXPECT_GE(dialog.height(), 177);
+    EXPECT_LE(dialog.width(), 372);
     EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
     layoutcheck::ExpectNothingClipped(dialog);
     layoutcheck::SaveScreenshot(dialog, QStringLiteral("Options"));

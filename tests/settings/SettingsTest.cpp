@@ -26,6 +26,8 @@ namespace {
 Settings FullyPopulated() {
     Settings s;
     s.program = ProgramOptions{3, 0, false, true, true};
+    s.program.codec = TagCodec{FindCodePage(u"GBK"), true};
+    s.program.updatePlaylists = true;
     s.lastDir = QStringLiteral("/srv/music/Bj\u00F6rk/");
     s.clearStatus = true;
     s.untagConfirmation = true;
@@ -33,15 +35,22 @@ Settings FullyPopulated() {
     s.writeTagOnlyWhenNotPresent = false;
     s.newStylePresets = PresetList{{"%2 - %1", "%N. %1"}, 1};
     s.tagFill.values = {"Song", "Artist", "Album", "1999", "a comment"};
+    s.tagFill.track = 200;
     s.tagFill.genre = 147;
-    s.tagFill.ask = {false, true, false, true, false, true};
-    s.tagFill.leave = {true, false, true, false, true, false};
+    s.tagFill.ask = {false, true, false, true, false, false, true};
+    s.tagFill.leave = {true, false, true, false, true, false, false};
     s.tagToFilenamePresets = PresetList{{"%1", "%1", "%N-%2"}, 2};
     s.listPresets = PresetList{{"%8%7.%9"}, 0};
     s.listShowProcessing = true;
     s.substitutions = {Substitution{" ", "_"}, Substitution{"", ""}, Substitution{"\"", "'"},
                        Substitution{"\"Live\"", " (live) "}};
     s.dirPresets = PresetList{{"/home/a/", "?"}, -1};
+    s.id3v2ToTag.leave[1] = true;
+    s.id3v2ToTag.leave[kGenreRow] = true;
+    s.id3v2ToTag.onlyEmpty = true;
+    s.id3v2ToTag.createTag = false;
+    s.window = WindowLayout{
+        -8, 30, 1280, 900, true, 240, 310, {ColumnWidth{"Filename", 260}, ColumnWidth{"Tag?", 41}}};
     return s;
 }
 
@@ -106,21 +115,30 @@ TEST(Settings, NewFileHoldsSectionsAndKeysInOrder) {
     }
     EXPECT_EQ(sections,
               (QStringList{"ProgramOptions", "UnTag", "FilenameTAG", "TAG", "TagToFilename",
-                           "ListFilesTags", "AdjustFilename", "DirPresets"}));
+                           "ListFilesTags", "AdjustFilename", "DirPresets", "ID3v2TAG", "Window"}));
     EXPECT_TRUE(text.startsWith("[ProgramOptions]\nExtensionFormat=1\nNumberOfDigits=1\n"
                                 "EraseReadOnlyAttr=1\nLastDir=" +
                                 QDir::homePath() +
-                                "/\nClearStatus=0\nKeepUndoHistory=1\nSkipFailedFiles=0\n"));
+                                "/\nClearStatus=0\nKeepUndoHistory=1\nSkipFailedFiles=0\n"
+                                "CodePage=windows-1252\nTransliterate=0\n"
+                                "UpdatePlaylists=0\n"));
     EXPECT_TRUE(text.contains("[FilenameTAG]\nSeparator=-\nClearSpaces=1\n"
                               "WriteTAGonlyWhenNotPresent=1\nFormat=0\nNoOfPresets=0\n"
                               "ActivePreset=-1\n"));
     EXPECT_TRUE(text.contains("Genre=-1\nAskSongName=1\n"));
     EXPECT_TRUE(text.contains("AskGenre=1\nLeaveSongName=0\n"));
+    // The track's keys come after all the keys older versions wrote: the track is left.
+    EXPECT_TRUE(text.contains("LeaveGenre=0\nTrack=0\nAskTrack=1\nLeaveTrack=1\n"));
     EXPECT_TRUE(text.contains("[TagToFilename]\nNoOfPresets=20\nActivePreset=-1\n"
                               "Preset1=%2 - %1\n"));
     EXPECT_TRUE(text.contains("Preset16=%2 - %1\nDisplayMessage=0\n"));
     EXPECT_TRUE(text.contains("[AdjustFilename]\nNoOfReplaceDefinitions=1\n"
                               "Replace1What=\"\"\nReplace1With=\"\"\n"));
+    EXPECT_TRUE(text.endsWith("[Window]\nLeft=0\nTop=0\nWidth=0\nHeight=0\nMaximized=0\n"
+                              "TreeWidth=0\nSelectionHeight=0\nColumnWidths=\n"));
+    EXPECT_TRUE(text.contains("[ID3v2TAG]\nLeaveSongName=0\nLeaveArtist=0\nLeaveAlbum=0\n"
+                              "LeaveYear=0\nLeaveComment=0\nLeaveTrack=0\nLeaveGenre=0\n"
+                              "OnlyFillEmpty=0\nCreateTag=1\n"));
 }
 
 struct LoadCase {
@@ -158,10 +176,19 @@ INSTANTIATE_TEST_SUITE_P(
                  [](const Settings& s) { return !s.program.keepUndoHistory; }},
         LoadCase{"UndoHistoryOnWithoutKey", "[ProgramOptions]\nClearStatus=1\n",
                  [](const Settings& s) {
-                     return s.program.keepUndoHistory && !s.program.skipFailedFiles;
+                     return s.program.keepUndoHistory && !s.program.skipFailedFiles &&
+                            !s.program.updatePlaylists;
                  }},
         LoadCase{"SkipFailedFilesOn", "[ProgramOptions]\nSkipFailedFiles=1\n",
                  [](const Settings& s) { return s.program.skipFailedFiles; }},
+        LoadCase{"CodePageByNameInAnyCase", "[ProgramOptions]\nCodePage=koi8-r\nTransliterate=1\n",
+                 [](const Settings& s) {
+                     return s.program.codec == TagCodec{FindCodePage(u"KOI8-R"), true};
+                 }},
+        LoadCase{"UnknownCodePageIsTheDefault", "[ProgramOptions]\nCodePage=cp1251\n",
+                 [](const Settings& s) { return s.program.codec == TagCodec{}; }},
+        LoadCase{"UpdatePlaylistsOn", "[ProgramOptions]\nUpdatePlaylists=1\n",
+                 [](const Settings& s) { return s.program.updatePlaylists; }},
         LoadCase{"FormatClampsHigh", "[FilenameTAG]\nFormat=12\n",
                  [](const Settings& s) { return s.oldStyle.format == 7; }},
         LoadCase{"FormatClampsLow", "[FilenameTAG]\nFormat=-5\n",
@@ -242,13 +269,39 @@ INSTANTIATE_TEST_SUITE_P(
                      return s.substitutions.size() == 10000 &&
                             s.dirPresets.entries == QStringList{"/a/"};
                  }},
+        LoadCase{"WindowPlaceAndSizes",
+                 "[Window]\nLeft=-1600\nWidth=900\nHeight=9999999\nMaximized=1\nTreeWidth=-1\n"
+                 "ColumnWidths=Filename:300, Tag?:40,Artist:wide,:12,Year:-5,Style\n",
+                 [](const Settings& s) {
+                     return s.window ==
+                            WindowLayout{
+                                -1600, 0,
+                                900,   100000,
+                                true,  0,
+                                0,     {ColumnWidth{"Filename", 300}, ColumnWidth{"Tag?", 40}}};
+                 }},
         LoadCase{"BooleansAndFlags",
                  "[TAG]\nAskYear=0\nLeaveGenre=1\n[UnTag]\nConfirmation=1\n[ListFilesTags]\n"
                  "DisplayMessage=1\n",
                  [](const Settings& s) {
-                     return !s.tagFill.ask[3] && s.tagFill.ask[0] && s.tagFill.leave[5] &&
+                     return !s.tagFill.ask[3] && s.tagFill.ask[0] && s.tagFill.leave[kGenreRow] &&
                             !s.tagFill.leave[0] && s.untagConfirmation && s.listShowProcessing;
-                 }}),
+                 }},
+        // A file written before tracks existed: the track is left, and asked once it is not.
+        LoadCase{"AnOlderFileLeavesTheTrack", "[TAG]\nComment=c\nAskGenre=0\nLeaveComment=1\n",
+                 [](const Settings& s) {
+                     return s.tagFill.track == 0 && s.tagFill.leave[kTrackRow] &&
+                            s.tagFill.ask[kTrackRow] && s.tagFill.leave[int(TagField::Comment)];
+                 }},
+        LoadCase{"TrackKept", "[TAG]\nTrack=255\nAskTrack=0\nLeaveTrack=0\n",
+                 [](const Settings& s) {
+                     return s.tagFill.track == 255 && !s.tagFill.ask[kTrackRow] &&
+                            !s.tagFill.leave[kTrackRow];
+                 }},
+        LoadCase{"TrackPast255IsNone", "[TAG]\nTrack=256\n",
+                 [](const Settings& s) { return s.tagFill.track == 0; }},
+        LoadCase{"TrackBelowOneIsNone", "[TAG]\nTrack=-7\n",
+                 [](const Settings& s) { return s.tagFill.track == 0; }}),
     [](const auto& info) { return info.param.name; });
 
 TEST(RunOptions, TakeEveryStoredValueAndTheTemplatesTheBoxesShow) {

@@ -9,6 +9,8 @@
 #include <QLayout>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSplitter>
+#include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -101,6 +103,16 @@ int DroppedDownRows(QComboBox& box, const QString& screenshot) {
         SaveScreenshot(*list->window(), screenshot);
     box.hidePopup();
     return rows;
+}
+
+void DragSplitter(QSplitter* splitter, int delta) {
+    QSplitterHandle* handle = splitter->handle(1);
+    const QPoint from = handle->rect().center();
+    const QPoint to =
+        from + (splitter->orientation() == Qt::Horizontal ? QPoint(delta, 0) : QPoint(0, delta));
+    QTest::mousePress(handle, Qt::LeftButton, {}, from);
+    QTest::mouseMove(handle, to);
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, to);
 }
 
 } // namespace layoutcheck

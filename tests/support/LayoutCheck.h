@@ -3,6 +3,7 @@
 #include <QString>
 
 class QComboBox;
+class QSplitter;
 class QWidget;
 
 namespace layoutcheck {
@@ -20,5 +21,9 @@ void SaveScreenshot(QWidget& window, const QString& name);
 // when it does not open), saving it as a screenshot when a name is given; the list is closed
 // again.
 int DroppedDownRows(QComboBox& box, const QString& screenshot = {});
+
+// Drags the splitter's first handle by delta pixels (right or down when positive), as a user
+// does with the mouse.
+void DragSplitter(QSplitter* splitter, int delta);
 
 } // namespace layoutcheck

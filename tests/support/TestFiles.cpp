@@ -92,6 +92,18 @@ QByteArray MakeTag(const QByteArray& songName, const QByteArray& artist, const Q
     return tag;
 }
 
+QByteArray MakeEnhancedTag(const QByteArray& songName, const QByteArray& artist,
+                           const QByteArray& album) {
+    return "TAG+" + Padded(songName, 60) + Padded(artist, 60) + Padded(album, 60) + '\x02' +
+           Padded("Psybient", 30) + "001:30" + "005:12";
+}
+
+QByteArray WithTrack(QByteArray tag, int track) {
+    tag[125] = '\0';
+    tag[126] = char(track);
+    return tag;
+}
+
 QByteArray AudioBytes(int size) {
     QByteArray out(size, '\0');
     for (int i = 0; i < size; ++i)

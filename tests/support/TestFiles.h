@@ -45,6 +45,16 @@ QByteArray MakeTag(const QByteArray& songName, const QByteArray& artist,
                    const QByteArray& album = {}, const QByteArray& year = {},
                    const QByteArray& comment = {}, unsigned char genre = 0);
 
+// An Enhanced TAG block (227 bytes, to stand right before a tag): "TAG+", the continuations
+// of the song name, artist and album (60 bytes each, NUL-padded), speed 2, the genre text
+// "Psybient", start time "001:30" and end time "005:12".
+QByteArray MakeEnhancedTag(const QByteArray& songName, const QByteArray& artist,
+                           const QByteArray& album);
+
+// The tag made ID3v1.1 with this track: byte 125 a NUL, byte 126 the track (the comment's
+// last two bytes).
+QByteArray WithTrack(QByteArray tag, int track);
+
 // Audio-like filler of the given size that never ends in a tag marker.
 QByteArray AudioBytes(int size);
 

@@ -67,7 +67,7 @@ TEST(IsMp3File, ByNameOrByTheFirstBytes) {
     WriteFile(dir.Path("cover.jpg"), Bytes({0xFF, 0xD8, 0xFF, 0xE0}) + QByteArray(300, '\0'));
     WriteFile(dir.Path("tiny"), Bytes({0xFF, 0xFB}));
     DiskFileSystem disk;
-    PlanningFileSystem model;
+    PlanningFileSystem model(disk, PlanningFileSystem::Opening::Look);
     for (FileSystem* files : {static_cast<FileSystem*>(&disk), static_cast<FileSystem*>(&model)}) {
         EXPECT_TRUE(IsMp3File(dir.Path("missing.MP3"), *files));
         EXPECT_TRUE(IsMp3File(dir.Path("audio.bin"), *files));

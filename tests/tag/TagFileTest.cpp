@@ -4,6 +4,7 @@
 #include "platform/FileAccess.h"
 #include "platform/IoError.h"
 
+#include "OneShot.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -18,6 +19,9 @@
 namespace {
 
 using namespace vantuke;
+
+// Tag texts in Windows-1252, the code page of a first start.
+const TagCodec kCodec;
 using testsupport::AudioBytes;
 using testsupport::MakeTag;
 using testsupport::ReadFile;
@@ -33,31 +37,14 @@ QByteArray Bytes(int n, char c) {
 
 TTagRecord Titled(const char* title) {
     TTagRecord record;
-    SetFieldText(record, TagField::SongName, title);
+    SetFieldText(record, TagField::SongName, title, kCodec);
     return record;
 }
 
-// The one-shot operations on a file opened for them, as a run makes them.
-bool HasTag(const QString& path) {
-    return DiskTagFile(path, OpenMode::Read).HasTag();
-}
-
-void ReadTag(const QString& path, TTagRecord& record) {
-    DiskTagFile(path, OpenMode::Read).ReadTag(record);
-}
-
-void WriteTag(const QString& path, const TTagRecord& record) {
-    DiskTagFile file(path, OpenMode::Change);
-    file.WriteTag(record);
-    file.Close();
-}
-
-bool RemoveTag(const QString& path) {
-    DiskTagFile file(path, OpenMode::Change);
-    const bool removed = file.RemoveTag();
-    file.Close();
-    return removed;
-}
+using tagtest::HasTag;
+using tagtest::ReadTag;
+using tagtest::RemoveTag;
+using tagtest::WriteTag;
 
 TEST(TagFileTest, MarkerCountsInAnyLetterCase) {
     const std::pair<QByteArray, bool> cases[] = {
@@ -72,7 +59,7 @@ TEST(TagFileTest, MarkerCountsInAnyLetterCase) {
         EXPECT_EQ(HasTag(path), present) << marker.toStdString();
         TTagRecord record = Titled("kept");
         EXPECT_EQ(ReadTagIfPresent(path, record), present) << marker.toStdString();
-        EXPECT_EQ(FieldText(record, TagField::SongName), present ? "" : "kept");
+        EXPECT_EQ(FieldText(record, TagField::SongName, kCodec), present ? "" : "kept");
     }
 }
 
@@ -116,9 +103,9 @@ TEST(TagFileTest, ReadDropsOnlyTrailingSpacesAndWriteBackPadsWithNuls) {
     TTagRecord record;
     ReadTag(path, record);
     EXPECT_EQ(record.SongName, QByteArray("Ab  \0", 5));
-    EXPECT_EQ(FieldText(record, TagField::SongName), "Ab  ");
+    EXPECT_EQ(FieldText(record, TagField::SongName, kCodec), "Ab  ");
     EXPECT_EQ(record.Artist, QByteArray("Abc\0xyz", 7) + Bytes(23, '\0'));
-    EXPECT_EQ(FieldText(record, TagField::Artist), "Abc");
+    EXPECT_EQ(FieldText(record, TagField::Artist, kCodec), "Abc");
     EXPECT_EQ(record.Album, "");
     EXPECT_EQ(record.Year, "");
     EXPECT_EQ(record.Comment, "Abc");
@@ -149,7 +136,7 @@ TEST(TagFileTest, RemoveCutsTheLast128Bytes) {
     WriteFile(path, MakeTag("Song", "Artist"));
     TTagRecord record;
     ReadTag(path, record);
-    EXPECT_EQ(FieldText(record, TagField::Artist), "Artist");
+    EXPECT_EQ(FieldText(record, TagField::Artist, kCodec), "Artist");
     EXPECT_TRUE(RemoveTag(path));
     EXPECT_EQ(QFileInfo(path).size(), 0);
 }
@@ -195,7 +182,7 @@ TEST(TagFileTest, FilesShorterThanATagAreNeverTouched) {
     EXPECT_EQ(ErrorCodeOf([&] { ReadTag(path, record); }), 22);
     WriteFile(path, "TAGTitle" + Bytes(119, '\0') + "\x07");
     ReadTag(path, record);
-    EXPECT_EQ(FieldText(record, TagField::SongName), "Title");
+    EXPECT_EQ(FieldText(record, TagField::SongName, kCodec), "Title");
     EXPECT_EQ(record.Genre, 7);
 }
 
@@ -234,7 +221,7 @@ TEST(TagFileTest, FileSystemFailuresAreRaisedAndCloseTheFile) {
     }
     EXPECT_EQ(OpenDescriptors(), before);
     EXPECT_EQ(ReadFile(dir.Path("readonly.mp3")), lockedBytes);
-    EXPECT_EQ(FieldText(record, TagField::SongName), "Locked");
+    EXPECT_EQ(FieldText(record, TagField::SongName, kCodec), "Locked");
     EXPECT_EQ(StatPath(dir.Path("readonly.mp3"))->mode & S_IWUSR, 0u)
         << "reading never changes the mode";
 }
@@ -303,9 +290,9 @@ TEST(TagFileTest, AnOverwriteThatFailsPartWayPutsTheOldBytesBack) {
     testsupport::FillDisk(disk.Dir() + "filler");
 
     TTagRecord record;
-    SetFieldText(record, TagField::SongName, "NewTitle");
-    SetFieldText(record, TagField::Artist, "NewArtist");
-    SetFieldText(record, TagField::Album, "NewAlbum");
+    SetFieldText(record, TagField::SongName, "NewTitle", kCodec);
+    SetFieldText(record, TagField::Artist, "NewArtist", kCodec);
+    SetFieldText(record, TagField::Album, "NewAlbum", kCodec);
     DiskTagFile file(path, OpenMode::Change);
     ASSERT_TRUE(file.HasTag());
     EXPECT_EQ(ErrorCodeOf([&] { file.WriteTag(record); }), IoError::kDiskFull);

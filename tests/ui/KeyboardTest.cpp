@@ -58,10 +58,12 @@ const std::map<std::string, QStringList> kStops{
     {"new_style",
      {kStep2, "Filename>TAG", "New Style", "ComboBox5", "SpeedButton10", "SpeedButton11",
       "CheckBox14", "Memo2"}},
-    {"tag", {kStep2,      "TAG",        "Edit2",      "CheckBox1", "CheckBox7",  "Edit3",
-             "CheckBox2", "CheckBox8",  "Edit4",      "CheckBox3", "CheckBox9",  "Edit5",
-             "CheckBox4", "CheckBox10", "Edit6",      "CheckBox5", "CheckBox11", "ComboBox1",
-             "CheckBox6", "CheckBox12", "CheckBox13", "Memo2"}},
+    {"tag",
+     {kStep2, "TAG", "Edit2", "CheckBox1", "CheckBox7", "Edit3", "CheckBox2", "CheckBox8", "Edit4",
+      "CheckBox3", "CheckBox9", "Edit5", "CheckBox4", "CheckBox10", "Edit6", "CheckBox5",
+      "CheckBox11",
+      // The track's box and "Ask:" are disabled while its "Leave:" is checked.
+      "CheckBox21", "ComboBox1", "CheckBox6", "CheckBox12", "CheckBox13", "Memo2"}},
     {"untag", {kStep2, "UnTAG", "CheckBox15", "Memo2"}},
     {"list",
      {kStep2, "List files/TAGs", "ComboBox3", "SpeedButton4", "SpeedButton5", "CheckBox18",
@@ -71,7 +73,7 @@ const std::map<std::string, QStringList> kStops{
       "SpeedButton16", "Memo2"}},
     {"step3",
      {"Step3: Execute", "Memo1", "CheckBox19", "SpeedButton20", "SpeedButton22", "SpeedButton21",
-      "PreviewButton", "SpeedButton19"}},
+      "SpeedButton19", "PreviewButton"}},
 };
 
 class KeyboardTest : public WindowTest {

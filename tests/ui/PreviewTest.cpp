@@ -23,7 +23,6 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
-#include <QToolButton>
 #include <functional>
 
 using namespace vantuke;
@@ -78,17 +77,25 @@ protected:
     bool opened_ = false;
 };
 
-TEST_F(PreviewTest, TheButtonSitsAfterTheOthersOfOptions) {
-    auto* preview = Find<QToolButton>("PreviewButton");
-    auto* about = Find<QToolButton>("SpeedButton21");
-    ASSERT_TRUE(preview && about);
-    EXPECT_EQ(preview->toolTip(), "Preview");
+// "Preview…" and "Undo last run" are buttons with their captions beside "EXECUTE!"; a screen
+// reader names them as before.
+TEST_F(PreviewTest, PreviewAndUndoStandBesideExecute) {
+    auto* execute = Find<QPushButton>("SpeedButton19");
+    auto* preview = Find<QPushButton>("PreviewButton");
+    auto* undo = Find<QPushButton>("UndoLastRunButton");
+    ASSERT_TRUE(execute && preview && undo);
+    EXPECT_EQ(preview->text(), u"Preview\u2026"_qs);
+    EXPECT_EQ(undo->text(), "Undo last run");
     EXPECT_EQ(preview->accessibleName(), "Preview");
-    EXPECT_FALSE(preview->icon().isNull());
-    EXPECT_TRUE(Find<QGroupBox>("GroupBox5")->isAncestorOf(preview));
+    EXPECT_EQ(undo->accessibleName(), "Undo last run");
     Form1().show();
     Form1().Steps()->SetCurrentIndex(2);
-    EXPECT_GT(preview->x(), about->x());
+    QApplication::processEvents();
+    EXPECT_EQ(preview->y(), execute->y());
+    EXPECT_EQ(undo->y(), execute->y());
+    EXPECT_GT(preview->x(), execute->x() + execute->width() - 1);
+    EXPECT_GT(undo->x(), preview->x() + preview->width() - 1);
+    layoutcheck::ExpectNothingClipped(Form1());
     Form1().hide();
 }
 
@@ -122,13 +129,36 @@ TEST_F(PreviewTest, CtrlPShowsTheDryRunAndCloseChangesNothing) {
 TEST_F(PreviewTest, ExecuteRunsTheBatchAsExecuteDoes) {
     Find<QCheckBox>("CheckBox19")->setChecked(true);
     WhenPreviewOpens([&](PreviewDialog& dialog) { modalanswer::ClickButton(dialog, "Execute"); });
-    Find<QToolButton>("PreviewButton")->click();
+    Find<QPushButton>("PreviewButton")->click();
     EXPECT_TRUE(opened_);
     EXPECT_EQ(Form1().StatusLines().last(), "Process Complete! (1 errors)");
     EXPECT_EQ(
         Form1().FileSelection()->Selection().Entries(),
         QStringList({FilesDir() + "Xyz - Tune.mp3", FilesDir() + "b.mp3", FilesDir() + "c.mp3"}));
     EXPECT_TRUE(QFile::exists(FilesDir() + "Xyz - Tune.mp3"));
+}
+
+// A playlist added on step 1 that lists a file the run renames: its line stands under the
+// summary, saying it will still name the old path while "Update playlists that list renamed
+// files" is off.
+TEST_F(PreviewTest, PlaylistsThatListRenamedFilesShowUnderTheSummary) {
+    const QString list = FilesDir() + "list.m3u";
+    testsupport::WriteFile(list, "a.mp3\r\nc.mp3\r\n");
+    Form1().FileSelection()->AddPaths({list});
+    QString shown;
+    bool visible = false;
+    WhenPreviewOpens([&](PreviewDialog& dialog) {
+        shown = dialog.Playlists()->text();
+        visible = dialog.Playlists()->isVisible();
+        layoutcheck::ExpectNothingClipped(dialog);
+        layoutcheck::SaveScreenshot(dialog, "Preview-playlists");
+        modalanswer::ClickButton(dialog, "Close");
+    });
+    Find<QPushButton>("PreviewButton")->click();
+    EXPECT_TRUE(opened_);
+    EXPECT_EQ(shown, "Playlist not updated: " + list + " (1 entry still names the old path)");
+    EXPECT_TRUE(visible);
+    EXPECT_EQ(testsupport::ReadFile(list), "a.mp3\r\nc.mp3\r\n");
 }
 
 // A run that would end at an I/O error: the dialog opens all the same and says where.
@@ -152,7 +182,7 @@ TEST_F(PreviewTest, AnIoErrorShowsInTheDialogNotInAnErrorBox) {
         }
         modalanswer::ClickButton(dialog, "Close");
     });
-    Find<QToolButton>("PreviewButton")->click();
+    Find<QPushButton>("PreviewButton")->click();
     EXPECT_TRUE(opened_);
     EXPECT_TRUE(errors_.isEmpty());
 }
@@ -172,7 +202,7 @@ TEST_F(PreviewTest, WithFailedFilesSkippedTheRunGoesOnPastThem) {
         EXPECT_EQ(Rows(dialog).first(), "1 | gone.mp3 | no change | failed: File not found");
         modalanswer::ClickButton(dialog, "Execute");
     });
-    Find<QToolButton>("PreviewButton")->click();
+    Find<QPushButton>("PreviewButton")->click();
     EXPECT_TRUE(opened_);
     EXPECT_TRUE(errors_.isEmpty());
     const QStringList lines = Form1().StatusLines();
@@ -198,7 +228,7 @@ TEST_F(PreviewTest, EmptiedFieldsAreNotedAndMarked) {
         EXPECT_TRUE(rows->index(0, PlanModel::NotesColumn).data(Qt::BackgroundRole).isValid());
         modalanswer::ClickButton(dialog, "Close");
     });
-    Find<QToolButton>("PreviewButton")->click();
+    Find<QPushButton>("PreviewButton")->click();
     EXPECT_TRUE(opened_);
 }
 

@@ -2,6 +2,7 @@
 // closes, and "Save status to txt".
 #include "WindowFixture.h"
 
+#include "selection/FileList.h"
 #include "settings/Settings.h"
 #include "settings/options.h"
 #include "support/ModalAnswer.h"
@@ -16,6 +17,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSettings>
@@ -30,6 +32,7 @@ namespace {
 Settings Changed(const QString& lastDir) {
     Settings s;
     s.program = ProgramOptions{3, 0, false};
+    s.program.codec = TagCodec{FindCodePage(u"KOI8-R"), true};
     s.lastDir = lastDir;
     s.clearStatus = true;
     s.untagConfirmation = true;
@@ -47,6 +50,13 @@ Settings Changed(const QString& lastDir) {
     s.substitutions = {{QStringLiteral("_"), QStringLiteral(" ")},
                        {QStringLiteral(" "), QString()}};
     s.dirPresets = PresetList{{QStringLiteral("/tmp/"), QStringLiteral("?")}, 0};
+    s.window = WindowLayout{40, 50, 700, 500, false, 210, 120, {}};
+    for (int column = 0; column < kFileListColumnCount; ++column)
+        s.window.columns.append(
+            ColumnWidth{QLatin1String(FileListColumns[size_t(column)].caption), 60 + column});
+    s.id3v2ToTag.leave = {false, true, false, false, true, false, true};
+    s.id3v2ToTag.onlyEmpty = true;
+    s.id3v2ToTag.createTag = false;
     return s;
 }
 
@@ -54,10 +64,15 @@ class LifecycleTest : public WindowTest {};
 
 TEST_F(LifecycleTest, ClosingWritesTheSettingsEvenWhenNothingChanged) {
     ASSERT_FALSE(QFile::exists(SettingsFile()));
+    // A window never shown has no place to keep; its columns have their first widths.
+    const WindowLayout layout = Form1().CurrentLayout();
+    EXPECT_FALSE(layout.HasPlace());
+    EXPECT_EQ(layout.columns.size(), kFileListColumnCount);
     ASSERT_TRUE(Close());
     ASSERT_TRUE(QFile::exists(SettingsFile()));
     Settings first = DefaultSettings();
     first.lastDir = QStringLiteral("?");
+    first.window = layout;
     EXPECT_EQ(LoadSettings(SettingsFile()), first);
 }
 
@@ -134,7 +149,7 @@ TEST_F(LifecycleTest, TheAboutBoxShowsTheSettingsFileInUse) {
         Form1().SetSettingsPath(path);
         QString shown;
         modalanswer::AnswerModal(windows_->About(), [&shown](QDialog& dialog) {
-            shown = dialog.findChild<QLineEdit*>(QStringLiteral("Edit1"))->text();
+            shown = dialog.findChild<QLabel*>(QStringLiteral("SettingsPath"))->toolTip();
             dialog.accept();
         });
         Find<QToolButton>(QStringLiteral("SpeedButton21"))->click();

@@ -13,7 +13,9 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTableView>
 
@@ -45,6 +47,31 @@ TEST_F(StartupTest, StartsWithOneStatusLineAndNoShortHelp) {
     EXPECT_EQ(Form1().Processes()->Tabs()->CurrentIndex(), 0);
     EXPECT_EQ(Form1().Processes()->FilenameTag()->SubMethods()->CurrentIndex(),
               FilenameTagPage::kNewStyle);
+}
+
+// The "Info:" group of each page whose template reads codes lists them: the tag's fields in
+// the order of their codes, "%T - Track" among them.
+TEST_F(StartupTest, InfoGroupsListTheCodesTheTemplatesRead) {
+    const auto infoLines = [this](const char* page) {
+        QStringList lines;
+        for (const QGroupBox* group :
+             Find<QWidget>(QLatin1String(page))->findChildren<QGroupBox*>()) {
+            if (group->title() != QStringLiteral("Info:"))
+                continue;
+            for (const QLabel* label : group->findChildren<QLabel*>())
+                lines << label->text();
+        }
+        return lines;
+    };
+    const QStringList tagToText{"%1 - Song Name", "%2 - Artist",        "%3 - Album",
+                                "%4 - Year",      "%5 - Comment",       "%6 - Genre",
+                                "%T - Track",     "%7 - Filename",      "%8 - FilePath",
+                                "%9 - FileExt.",  "%N - Number of file"};
+    EXPECT_EQ(infoLines("TabSheet1"), tagToText);
+    EXPECT_EQ(infoLines("TabSheet5"), tagToText);
+    EXPECT_EQ(infoLines("TabSheet8"),
+              (QStringList{"%1 - Song Name", "%2 - Artist", "%3 - Album", "%4 - Year",
+                           "%5 - Comment", "%T - Track", "%U - Useless (or any other letter)"}));
 }
 
 TEST_F(StartupTest, GenreListsHoldTheTableInOrderInBothWindows) {
@@ -184,12 +211,14 @@ TEST_P(ShortHelpTest, ShowsTheLinesOfTheProcess) {
 INSTANTIATE_TEST_SUITE_P(
     Processes, ShortHelpTest,
     ::testing::Values(
-        ShortHelpCase{0, 14, 13, QStringLiteral("%N - FileNumber")},
-        ShortHelpCase{1, 21, 20,
+        ShortHelpCase{0, 15, 13, QStringLiteral("%N - FileNumber")},
+        ShortHelpCase{0, 15, 14, QStringLiteral("%T - Track")},
+        ShortHelpCase{1, 22, 21,
                       QStringLiteral("If filename would be:\"(DJ Zarnik) - Groovy Zone "
                                      "(1994).Mp3\", then filename to tag convert string would be "
                                      "\"(%2) - %1 (%4)\"")},
-        ShortHelpCase{1, 21, 17, QStringLiteral("%U - Useless (or any other letter)")},
+        ShortHelpCase{1, 22, 17, QStringLiteral("%T - Track")},
+        ShortHelpCase{1, 22, 18, QStringLiteral("%U - Useless (or any other letter)")},
         ShortHelpCase{2, 3, 2,
                       QStringLiteral("This function will fill in id3 tag informations as you "
                                      "want. You can set if you want to leave that info or if you "
@@ -197,7 +226,7 @@ INSTANTIATE_TEST_SUITE_P(
         ShortHelpCase{3, 3, 2,
                       QStringLiteral("This function will remove id3 tag from mp3 file. You can "
                                      "specify if you want Vantuke to confirm every file.")},
-        ShortHelpCase{4, 14, 4, QStringLiteral("%1 - SongName")},
+        ShortHelpCase{4, 15, 4, QStringLiteral("%1 - SongName")},
         ShortHelpCase{5, 6, 5,
                       QStringLiteral("If you will specify only one substition, where ReplaceWhat "
                                      "will be \"a\" and ReplaceWith \"b\" then all \"a\"s in "

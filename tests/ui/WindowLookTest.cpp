@@ -79,6 +79,7 @@ const View kViews[] = {
     {"step2-untag", 1, 3, -1},
     {"step2-list", 1, 4, -1},
     {"step2-adjust", 1, 5, -1},
+    {"step2-id3v2-to-tag", 1, 6, -1},
     {"step3", 2, -1, -1},
 };
 
@@ -134,7 +135,8 @@ TEST_P(LookTest, NothingIsCutOffAndEveryControlHasASpokenName) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Views, LookTest,
-                         ::testing::Combine(::testing::Values(QSize(372, 471), QSize(900, 650)),
+                         ::testing::Combine(::testing::Values(QSize(372, 471), QSize(900, 650),
+                                                              QSize(1280, 900)),
                                             ::testing::ValuesIn(kViews)),
                          [](const auto& info) {
                              const QSize size = std::get<0>(info.param);

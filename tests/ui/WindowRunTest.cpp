@@ -6,6 +6,7 @@
 #include "batch/ID3TagQuery.h"
 #include "journal/History.h"
 #include "platform/Directory.h"
+#include "settings/options.h"
 #include "support/LayoutCheck.h"
 #include "ui/ExecutePage.h"
 #include "ui/FileSelectionPage.h"
@@ -23,10 +24,12 @@
 #include <QMap>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -246,7 +249,9 @@ TEST_F(RunTest, TagAskedInTheDialogMatchesTheCliAnswers) {
     Find<QCheckBox>(QStringLiteral("CheckBox13"))->setChecked(true);
     QStringList shownPaths;
     QStringList shownYears;
+    QStringList shownNumbers;
     auto note = [&](QWidget& dialog) {
+        shownNumbers.append(dialog.findChild<QLabel*>(QStringLiteral("EntryLabel"))->text());
         shownPaths.append(dialog.findChild<QLineEdit*>(QStringLiteral("Edit1"))->text());
         shownYears.append(dialog.findChild<QLineEdit*>(QStringLiteral("Edit5"))->text());
     };
@@ -281,6 +286,7 @@ TEST_F(RunTest, TagAskedInTheDialogMatchesTheCliAnswers) {
     for (const QString& name : kTagged)
         expectedPaths.append(Path(name));
     EXPECT_EQ(shownPaths, expectedPaths);
+    EXPECT_EQ(shownNumbers, (QStringList{"1 of 4", "2 of 4", "3 of 4", "4 of 4"}));
     EXPECT_EQ(played, expectedPaths);
     EXPECT_EQ(shownYears,
               (QStringList{QStringLiteral("1999"), QStringLiteral("2001"), QString(), QString()}));
@@ -489,8 +495,7 @@ TEST_F(RunTest, TheWindowDoesNotCloseDuringARun) {
 // "Undo last run": greyed out with nothing to undo; after a run it asks, takes the run back,
 // gives the renamed entries their old names and reads the file list again.
 TEST_F(RunTest, UndoLastRunTakesTheRunBack) {
-    auto* undo = Find<QToolButton>(QStringLiteral("UndoLastRunButton"));
-    EXPECT_EQ(undo->toolTip(), QStringLiteral("Undo last run"));
+    auto* undo = Find<QPushButton>(QStringLiteral("UndoLastRunButton"));
     EXPECT_EQ(undo->accessibleName(), QStringLiteral("Undo last run"));
     EXPECT_FALSE(undo->isEnabled());
 
@@ -550,6 +555,83 @@ TEST_F(RunTest, UndoLastRunTakesTheRunBack) {
     EXPECT_FALSE(undo->isEnabled());
     EXPECT_TRUE(errors_.isEmpty()) << errors_.join(' ').toStdString();
     Form1().hide();
+}
+
+// After a run's output and after an undo's, the status box shows its last line, wherever it
+// had been scrolled to, also when another step was shown meanwhile or the window was resized.
+TEST_F(RunTest, TheStatusBoxScrollsToItsLastLineAfterEveryOutput) {
+    MakeTaggedFiles();
+    ChooseProcess(Process::TagToFilename);
+    Form1().show();
+    Form1().Steps()->SetCurrentIndex(2);
+    auto* status = Find<QPlainTextEdit>(QStringLiteral("Memo1"));
+    for (int i = 0; i < 200; ++i)
+        status->appendPlainText(QString(100, QLatin1Char('x')));
+    QScrollBar* down = status->verticalScrollBar();
+    const auto scrollAway = [&] {
+        QApplication::processEvents();
+        down->setValue(0);
+        status->horizontalScrollBar()->setValue(status->horizontalScrollBar()->maximum());
+    };
+    const auto expectLastLine = [&] {
+        QApplication::processEvents();
+        EXPECT_EQ(down->value(), down->maximum());
+        EXPECT_EQ(status->horizontalScrollBar()->value(), 0);
+    };
+    Form1().FileSelection()->SetSelectionEntries({Path(QStringLiteral("one.mp3"))});
+    scrollAway();
+    Find<QPushButton>(QStringLiteral("SpeedButton19"))->click();
+    expectLastLine();
+    Form1().resize(700, 600);
+    expectLastLine();
+
+    scrollAway();
+    Form1().Steps()->SetCurrentIndex(0);
+    ModalScript script({[&](QWidget& box) { Click(box, QStringLiteral("&Yes")); }});
+    Find<QPushButton>(QStringLiteral("UndoLastRunButton"))->click();
+    ASSERT_TRUE(Form1().StatusLines().last().startsWith(QStringLiteral("Undo complete!")));
+    Form1().Steps()->SetCurrentIndex(2);
+    expectLastLine();
+    Form1().hide();
+}
+
+// The playlists added on step 1 follow the files runs rename, run after run and after an
+// undo: the window keeps each playlist as it last read or wrote it (or undo put it back).
+TEST_F(RunTest, PlaylistsFollowRunAfterRunAndUndo) {
+    WriteMp3(Path(QStringLiteral("a.mp3")), 100, MakeTag("One", "Band"));
+    WriteMp3(Path(QStringLiteral("b.mp3")), 100, MakeTag("Two", "Band"));
+    const QString list = Path(QStringLiteral("list.m3u"));
+    testsupport::WriteFile(list, "#EXTM3U\r\na.mp3\r\nb.mp3\r\n");
+    ProgramOptions options;
+    options.updatePlaylists = true;
+    windows_->Options().SetOptions(options);
+    Form1().FileSelection()->AddPaths({list});
+    ChooseProcess(Process::TagToFilename);
+    Find<QCheckBox>(QStringLiteral("CheckBox19"))->setChecked(true);
+    auto* execute = Find<QPushButton>(QStringLiteral("SpeedButton19"));
+    execute->click();
+    EXPECT_EQ(testsupport::ReadFile(list), "#EXTM3U\r\nBand - One.mp3\r\nBand - Two.mp3\r\n");
+    EXPECT_EQ(
+        Form1().StatusLines().mid(Form1().StatusLines().size() - 2),
+        (QStringList{QStringLiteral("Playlist updated: ") + list + QStringLiteral(" (2 entries)"),
+                     QStringLiteral("Process Complete! (0 errors)")}));
+
+    WriteMp3(Path(QStringLiteral("Band - One.mp3")), 100, MakeTag("Uno", "Band"));
+    execute->click();
+    const QByteArray second = "#EXTM3U\r\nBand - Uno.mp3\r\nBand - Two.mp3\r\n";
+    EXPECT_EQ(testsupport::ReadFile(list), second);
+    EXPECT_EQ(Form1().StatusLines().last(), QStringLiteral("Process Complete! (0 errors)"));
+
+    {
+        ModalScript script({[&](QWidget& box) { Click(box, QStringLiteral("&Yes")); }});
+        Find<QPushButton>(QStringLiteral("UndoLastRunButton"))->click();
+        EXPECT_TRUE(script.Done());
+    }
+    EXPECT_EQ(testsupport::ReadFile(list), "#EXTM3U\r\nBand - One.mp3\r\nBand - Two.mp3\r\n");
+    execute->click();
+    EXPECT_EQ(testsupport::ReadFile(list), second);
+    EXPECT_EQ(Form1().StatusLines().last(), QStringLiteral("Process Complete! (0 errors)"));
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join(' ').toStdString();
 }
 
 } // namespace
