@@ -9,6 +9,7 @@
 #include "journal/History.h"
 #include "platform/IoError.h"
 #include "tag/AudioCheck.h"
+#include "tag/Id3v2Tag.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -130,11 +131,20 @@ using Step = StepResult (*)(BatchRun&, int, const QString&);
 constexpr std::array<Step, kProcessCount> kSteps{
     TagToFilenameStep, FilenameToTagStep,  TagFillStep,   UnTagStep,
     ListFilesStep,     AdjustFileNameStep, Id3v2ToTagStep};
-// How each process's steps open an entry's file, in the same order; "Adjust FileName" opens
-// none.
-constexpr std::array<std::optional<OpenMode>, kProcessCount> kEntryOpens{
-    OpenMode::Change, OpenMode::Change, OpenMode::Change, OpenMode::Change,
-    OpenMode::Read,   std::nullopt,     OpenMode::Change};
+// How each process's steps open an entry's file, and how many of its first bytes they read,
+// in the same order; "Adjust FileName" opens none.
+struct EntryOpen {
+    OpenMode mode;
+    qint64 head = 0;
+};
+constexpr std::array<std::optional<EntryOpen>, kProcessCount> kEntryOpens{
+    EntryOpen{OpenMode::Change},
+    EntryOpen{OpenMode::Change},
+    EntryOpen{OpenMode::Change},
+    EntryOpen{OpenMode::Change},
+    EntryOpen{OpenMode::Read},
+    std::nullopt,
+    EntryOpen{OpenMode::Change, kId3v2HeaderSize}};
 
 // A chunk plans this many entries at most, whatever its changes: their lines wait in memory.
 constexpr int kMostEntriesPerChunk = 4096;
@@ -304,8 +314,9 @@ private:
         host_.SetProgressMaximum(count_);
         host_.SetProgressPosition(0);
         // The entries open their files on the plan when there is one, else at once.
-        if (const std::optional<OpenMode> opens = kEntryOpens[static_cast<int>(options_.process)])
-            (files_.planning ? *files_.planning : *files_.atOnce).WillOpen(entries_, *opens);
+        if (const std::optional<EntryOpen> opens = kEntryOpens[static_cast<int>(options_.process)])
+            (files_.planning ? *files_.planning : *files_.atOnce)
+                .WillOpen(entries_, opens->mode, opens->head);
     }
 
     // Updates the playlists that list renamed files (on the run's files: a dry run's on its

@@ -36,8 +36,10 @@ void DiskFileSystem::WillOpen(const QStringList& paths, OpenMode mode, qint64 he
         return;
     std::vector<AheadBytes> bytes;
     bytes.reserve(size_t(paths.size()));
-    for (const QString& path : paths)
-        bytes.push_back({std::max<qint64>(head, Mp3CheckBytes(path)), kTagEndSize});
+    for (const QString& path : paths) {
+        const qint64 check = mode == OpenMode::Look ? Mp3CheckBytes(path) : 0;
+        bytes.push_back({std::max(head, check), kTagEndSize});
+    }
     ahead_ = std::make_unique<ReadAhead>(paths, mode, std::move(bytes));
 }
 

@@ -32,12 +32,14 @@ public:
         (void)busy;
         return Open(path, OpenMode::Change);
     }
-    // Says which files are about to be opened, in this order, each with mode: a file system
+    // Says which files are about to be opened, in this order, each with mode, and that at
+    // least the first head bytes of each will be read (an ID3v2 header, say): a file system
     // may open and read them ahead, so that on a network file system the waits overlap.
     // Open still opens each, and meets each failure, as ever. The last call counts.
-    virtual void WillOpen(const QStringList& paths, OpenMode mode) {
+    virtual void WillOpen(const QStringList& paths, OpenMode mode, qint64 head) {
         (void)paths;
         (void)mode;
+        (void)head;
     }
     // Renames from to to; never replaces an existing name and never copies. False, with
     // nothing changed, on any failure.
@@ -66,13 +68,12 @@ public:
         busy = file->Stat();
         return nullptr;
     }
-    // Reads ahead the files opened for reading only (OpenMode::Read, Look): the end of each
-    // that a tag is read from (kTagEndSize bytes), and the first bytes IsMp3File looks at.
-    // Files opened for a change are not: a rename or a cleared mode earlier in the run may
-    // change what a later entry's path names, which only the run can tell.
-    void WillOpen(const QStringList& paths, OpenMode mode) override { WillOpen(paths, mode, 0); }
-    // The same, with at least the first head bytes of each file (the ID3v2 header, say).
-    void WillOpen(const QStringList& paths, OpenMode mode, qint64 head);
+    // Reads ahead the files opened for reading only (OpenMode::Read, Look): the head, the end
+    // a tag is read from (kTagEndSize bytes), and for a look (a dry run's, which checks a file
+    // as the real run does before a change) the first bytes IsMp3File looks at. Files opened
+    // for a change are not: a rename or a cleared mode earlier in the run may change what a
+    // later entry's path names, which only the run can tell.
+    void WillOpen(const QStringList& paths, OpenMode mode, qint64 head) override;
     // The start of a file read ahead for OpenMode::Look comes from memory, and the file stays
     // for the open that follows.
     QByteArray FirstBytes(const QString& path, qsizetype count) override;
@@ -88,7 +89,7 @@ private:
 // Reads the tag of a file opened for reading only (the file list, "List files/TAGs"): false,
 // with the record untouched, when the file has none; with id3v2Version, also the version of
 // its ID3v2 tag. Works on read-only files. The tags of a list of files are read fastest after
-// files.WillOpen(paths, OpenMode::Read).
+// files.WillOpen(paths, OpenMode::Read, 0).
 bool ReadTagIfPresent(FileSystem& files, const QString& path, TTagRecord& record,
                       QString* id3v2Version = nullptr);
 

@@ -338,8 +338,8 @@ std::unique_ptr<TagFile> PlanningFileSystem::Open(const QString& path, OpenMode 
     return std::make_unique<File>(*this, path, std::move(disk), node);
 }
 
-void PlanningFileSystem::WillOpen(const QStringList& paths, OpenMode) {
-    disk_.WillOpen(paths, opening_ == Opening::Look ? OpenMode::Look : OpenMode::Change);
+void PlanningFileSystem::WillOpen(const QStringList& paths, OpenMode, qint64 head) {
+    disk_.WillOpen(paths, opening_ == Opening::Look ? OpenMode::Look : OpenMode::Change, head);
 }
 
 bool PlanningFileSystem::Rename(const QString& from, const QString& to) {

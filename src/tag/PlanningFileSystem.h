@@ -64,7 +64,7 @@ public:
     std::unique_ptr<TagFile> Open(const QString& path, OpenMode mode) override;
     // Passed on to the disk: for reading only in a dry run (the model opens every file so),
     // for a change in a real run.
-    void WillOpen(const QStringList& paths, OpenMode mode) override;
+    void WillOpen(const QStringList& paths, OpenMode mode, qint64 head) override;
     bool Rename(const QString& from, const QString& to) override;
     bool ClearReadOnly(const QString& path) override;
     QByteArray FirstBytes(const QString& path, qsizetype count) override;

@@ -6,7 +6,8 @@
  *   VANTUKE_SHIM_FAIL_OPEN=name     the open of a file whose path ends in name fails (EIO);
  *   VANTUKE_SHIM_FAIL_PREAD=name    every pread of such a file fails (EIO);
  *   VANTUKE_SHIM_REPORT=file        at exit, the most opens and preads that were in flight at
- *                                   once is written there, as a decimal number. */
+ *                                   once, and how many preads there were, are written there
+ *                                   as two decimal numbers. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -23,6 +24,7 @@ enum { kMostFds = 65536, kWatched = 1, kFailRead = 2 };
 static unsigned char fds[kMostFds]; /* kWatched, kFailRead of each descriptor */
 static int inFlight;
 static int mostInFlight;
+static int reads;
 
 static const char* Setting(const char* name) {
     const char* value = getenv(name);
@@ -134,6 +136,7 @@ static ssize_t Read(const char* name, int fd, void* out, size_t count, off_t off
         fd >= 0 && fd < kMostFds ? __atomic_load_n(&fds[fd], __ATOMIC_SEQ_CST) : 0;
     if ((marks & kWatched) == 0)
         return real(fd, out, count, offset);
+    __atomic_add_fetch(&reads, 1, __ATOMIC_SEQ_CST);
     Enter();
     ssize_t got;
     if ((marks & kFailRead) != 0) {
@@ -170,7 +173,8 @@ __attribute__((destructor)) static void Report(void) {
         return;
     FILE* out = fopen(report, "w");
     if (out != NULL) {
-        fprintf(out, "%d\n", __atomic_load_n(&mostInFlight, __ATOMIC_SEQ_CST));
+        fprintf(out, "%d %d\n", __atomic_load_n(&mostInFlight, __ATOMIC_SEQ_CST),
+                __atomic_load_n(&reads, __ATOMIC_SEQ_CST));
         fclose(out);
     }
 }

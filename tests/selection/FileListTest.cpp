@@ -116,6 +116,34 @@ TEST(FileList, TheId3v2ColumnShowsTheVersionAFileBeginsWith) {
     EXPECT_EQ(QString::fromLatin1(FileListColumns[kColId3v2].caption), "ID3v2");
 }
 
+// Read ahead on I/O threads, as on a network share, the list shows exactly what it shows read
+// one file after another: files read in one piece (no longer than the ID3v2 header and the tag
+// end together) and in two, with and without either tag, and files too short for a tag.
+TEST(FileList, ReadAheadShowsWhatOneFileAfterAnotherShows) {
+    TempDir dir;
+    const QByteArray id3v2("ID3\x04\0\0\0\0\0\0", 10);
+    for (int k = 0; k < 24; ++k) {
+        const QByteArray audio = testsupport::AudioBytes(k % 4 == 0 ? 0 : 40 * k);
+        const QByteArray tag =
+            k % 3 == 0 ? QByteArray() : MakeTag("Song " + QByteArray::number(k), "Band");
+        WriteFile(dir.Path(QString("%1.mp3").arg(k, 2, 10, QChar('0'))),
+                  (k % 2 == 0 ? id3v2 : QByteArray()) + audio + tag);
+    }
+    const auto cells = [&dir](const char* threads) {
+        qputenv("VANTUKE_IO_THREADS", threads);
+        QList<QStringList> all;
+        for (const FileListRow& row : List(dir.Dir(), 0))
+            all << Cells(row);
+        qunsetenv("VANTUKE_IO_THREADS");
+        return all;
+    };
+    const QList<QStringList> oneByOne = cells("0");
+    ASSERT_EQ(oneByOne.size(), 24);
+    EXPECT_EQ(oneByOne[2].mid(kColTag, 2), (QStringList{"Yes", "Song 2"}));
+    EXPECT_EQ(oneByOne[2][kColId3v2], "2.4");
+    EXPECT_EQ(cells("8"), oneByOne);
+}
+
 TEST_F(FileListFolder, EachFilterListsWhatItsMaskAdmits) {
     const struct {
         int filter;
