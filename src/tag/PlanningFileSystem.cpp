@@ -121,6 +121,8 @@ public:
             node.diskBytes = at;
             node.tail.clear();
         }
+        // A run's model holds a tail for every file it wrote: no room beyond the bytes.
+        node.tail.reserve(node.tail.size() + size);
         node.tail.append(built.data(), size);
         node.stat.size = at + size;
         haveEnd_ = false;

@@ -119,7 +119,7 @@ private:
     // change holds. Null when the plan holds none.
     std::shared_ptr<PlannedFile> HeldFile(const FileStat& stat) const;
     void Plan(FileChange&& change, const std::shared_ptr<PlannedFile>& file) {
-        planned_.emplace_back(std::move(change), file);
+        planned_.push_back(PlannedChange{std::move(change), file});
     }
 
     FileSystem& disk_;
