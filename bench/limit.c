@@ -47,7 +47,7 @@ struct Work {
     int lock;
     char** files;
     int count;
-    atomic_int next;  /* the next file no thread has taken */
+    atomic_int next; /* the next file no thread has taken */
     atomic_long tagged;
     atomic_int failed;
     char (*lines)[64]; /* list: "Artist - Title" of each file, empty when untagged */

@@ -42,7 +42,6 @@ QString FieldOptions() {
     return names.join(QStringLiteral(", "));
 }
 
-
 QString CommandName(Process process) {
     return QString::fromLatin1(kProcessNames[static_cast<int>(process)].name);
 }

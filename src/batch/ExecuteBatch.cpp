@@ -90,9 +90,9 @@ void BatchRun::ClearReadOnly(const QString& path) {
 
 const TTagRecord& BatchRun::PageValues() {
     if (!pageValues_)
-        pageValues_ = ValuesTag(options_.tagFill.values, options_.tagFill.track,
-                                options_.tagFill.genre, options_.program.codec,
-                                recorder_ ? &pageLosses_ : nullptr);
+        pageValues_ =
+            ValuesTag(options_.tagFill.values, options_.tagFill.track, options_.tagFill.genre,
+                      options_.program.codec, recorder_ ? &pageLosses_ : nullptr);
     return *pageValues_;
 }
 

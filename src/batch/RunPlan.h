@@ -17,20 +17,20 @@ enum class PlanAction { None, Rename, WriteTag, RemoveTag, List };
 
 // The kinds of note an entry can carry, as bits.
 enum class PlanNote : quint32 {
-    NoTag = 1,                    // the file has no tag
-    NameTaken = 2,                // a rename fails: another file has the name
-    NotRenamed = 4,               // a rename fails for another reason
-    FieldCut = 8,                 // a text is cut to its field's capacity
-    NotInCodePage = 16,           // a text holds characters the code page lacks
-    AskedAtRunTime = 32,          // a question the run asks (a dry run answers it itself)
-    ReadOnlyCleared = 64,         // the file's read-only mode is cleared
-    NotMp3 = 128,                 // refused: the file is no MP3 file
-    Failed = 256,                 // an I/O error, skipped by "Skip files that fail and go on"
-    FieldEmptied = 512,           // a field that held a value is written empty
-    NotATrack = 1u << 10,         // a name's track is none from 1 to 255 and is not taken
-    TagBlock = 1u << 11,          // a block before the tag is cut with it, changed, or left
-                                  // without it
-    Transliterated = 1u << 12,    // characters the code page lacks are transliterated
+    NoTag = 1,                     // the file has no tag
+    NameTaken = 2,                 // a rename fails: another file has the name
+    NotRenamed = 4,                // a rename fails for another reason
+    FieldCut = 8,                  // a text is cut to its field's capacity
+    NotInCodePage = 16,            // a text holds characters the code page lacks
+    AskedAtRunTime = 32,           // a question the run asks (a dry run answers it itself)
+    ReadOnlyCleared = 64,          // the file's read-only mode is cleared
+    NotMp3 = 128,                  // refused: the file is no MP3 file
+    Failed = 256,                  // an I/O error, skipped by "Skip files that fail and go on"
+    FieldEmptied = 512,            // a field that held a value is written empty
+    NotATrack = 1u << 10,          // a name's track is none from 1 to 255 and is not taken
+    TagBlock = 1u << 11,           // a block before the tag is cut with it, changed, or left
+                                   // without it
+    Transliterated = 1u << 12,     // characters the code page lacks are transliterated
     BytesNotInCodePage = 1u << 13, // the tag read holds bytes that are no characters of the
                                    // code page
     NoId3v2 = 1u << 15,            // the file has no ID3v2 tag to copy from

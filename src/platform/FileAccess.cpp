@@ -210,7 +210,7 @@ OpenFile::OpenFile(const QString& path, OpenMode mode, LockWait wait) : path_(pa
             break;
         }
     } catch (const IoError& error) {
-        // An error that names its file already (one of the lock-wait hook's) keeps it.
+        // An error that names its file already keeps it.
         if (!error.Path().isEmpty())
             throw;
         throw error.WithPath(path);

@@ -75,9 +75,8 @@ TagEnd ReadTagEnd(QByteArrayView end);
 // Enhanced TAG block holds that a write of the record takes away: a field whose text the
 // record changes loses what followed it (read in codec's code page). All 0 when the file has
 // no such block.
-std::array<int, kContinuedFields.size()> ContinuationsLost(QByteArrayView end,
-                                                           const TTagRecord& record,
-                                                           const TagCodec& codec);
+std::array<int, kContinuedFields.size()>
+ContinuationsLost(QByteArrayView end, const TTagRecord& record, const TagCodec& codec);
 
 // The bytes a write of the record puts at the end of a file whose last bytes are end, into
 // out (room for kTagSize + kEnhancedTagSize); returns how many. A file with a tag has its last

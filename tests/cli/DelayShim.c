@@ -45,9 +45,8 @@ static int Concerned(const char* path) {
 static void Enter(void) {
     const int now = __atomic_add_fetch(&inFlight, 1, __ATOMIC_SEQ_CST);
     int most = __atomic_load_n(&mostInFlight, __ATOMIC_SEQ_CST);
-    while (now > most &&
-           !__atomic_compare_exchange_n(&mostInFlight, &most, now, 0, __ATOMIC_SEQ_CST,
-                                        __ATOMIC_SEQ_CST)) {
+    while (now > most && !__atomic_compare_exchange_n(&mostInFlight, &most, now, 0,
+                                                      __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST)) {
     }
     const char* delay = Setting("VANTUKE_SHIM_DELAY_US");
     if (delay != NULL)
@@ -106,21 +105,21 @@ static mode_t ModeOf(int flags, va_list args) {
 }
 
 /* The wrappers of open, open64 (no folder) and openat, openat64. */
-#define OPEN_IN_FOLDER(name)                                                                  \
-    int name(int dir, const char* path, int flags, ...) {                                     \
-        va_list args;                                                                         \
-        va_start(args, flags);                                                                \
-        const mode_t mode = ModeOf(flags, args);                                              \
-        va_end(args);                                                                         \
-        return Open(#name, dir, path, flags, mode);                                           \
+#define OPEN_IN_FOLDER(name)                                                                       \
+    int name(int dir, const char* path, int flags, ...) {                                          \
+        va_list args;                                                                              \
+        va_start(args, flags);                                                                     \
+        const mode_t mode = ModeOf(flags, args);                                                   \
+        va_end(args);                                                                              \
+        return Open(#name, dir, path, flags, mode);                                                \
     }
-#define OPEN_PATH(name)                                                                       \
-    int name(const char* path, int flags, ...) {                                              \
-        va_list args;                                                                         \
-        va_start(args, flags);                                                                \
-        const mode_t mode = ModeOf(flags, args);                                              \
-        va_end(args);                                                                         \
-        return Open(#name, AT_FDCWD, path, flags, mode);                                      \
+#define OPEN_PATH(name)                                                                            \
+    int name(const char* path, int flags, ...) {                                                   \
+        va_list args;                                                                              \
+        va_start(args, flags);                                                                     \
+        const mode_t mode = ModeOf(flags, args);                                                   \
+        va_end(args);                                                                              \
+        return Open(#name, AT_FDCWD, path, flags, mode);                                           \
     }
 OPEN_PATH(open)
 OPEN_PATH(open64)

@@ -798,7 +798,8 @@ TEST_F(HistoryTest, ALockHeldElsewhereEndsTheChunkInsteadOfWaiting) {
     for (const QString& path : entries) {
         TTagRecord record;
         ASSERT_TRUE(ReadTagIfPresent(path, record));
-        EXPECT_EQ(FieldText(record.Artist, kCodec), QStringLiteral("Other Band")) << path.toStdString();
+        EXPECT_EQ(FieldText(record.Artist, kCodec), QStringLiteral("Other Band"))
+            << path.toStdString();
     }
     for (int fd : {toOther[0], toOther[1], fromOther[0], fromOther[1]})
         ::close(fd);
