@@ -1,6 +1,6 @@
 #include "tag/CodePageGuess.h"
 
-#include "tag/TagFile.h"
+#include "tag/FileSystem.h"
 
 #include <unicode/ucsdet.h>
 
@@ -144,8 +144,11 @@ QString TagSampleLine(const TTagRecord& tag, const CodePage& page) {
 CodePageGuess GuessCodePageOf(const QStringList& paths) {
     CodePageGuess guess;
     TTagRecord tag;
+    // Read ahead in this order where that pays (a network share).
+    DiskFileSystem files;
+    files.WillOpen(paths, OpenMode::Read, 0);
     for (const QString& path : paths) {
-        if (ReadTagIfPresent(path, tag))
+        if (ReadTagIfPresent(files, path, tag))
             guess.Add(tag);
     }
     return guess;

@@ -123,6 +123,7 @@ TEST(CliReadAhead, ReadsOverlapAndEveryRunShowsWhatOneByOneShows) {
         {{"tag-to-filename", "--dry-run", "--template", "%2 %1"}, true, true},
         {{"untag", "--dry-run", "--json"}, true, true},
         {{"id3v2-to-tag", "--dry-run"}, true, false},
+        {{"guess-code-page"}, true, true},
         {{"tag", "--artist", "Someone Else"}, false, true},
         {{"tag-to-filename", "--template", "%2 %1"}, false, true},
         {{"untag", "--no-history"}, false, true},
