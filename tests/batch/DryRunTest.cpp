@@ -245,6 +245,20 @@ TEST_F(DryRunTest, TagWritesThePageValuesLeavingFields) {
     EXPECT_EQ(Notes(1), QStringList{"Artist: characters outside Windows-1252 become \"?\""});
 }
 
+// A left field keeps the file's bytes: what its value on the page would lose is no note, be it
+// "?" or a transliteration.
+TEST_F(DryRunTest, ALeftFieldLosesNothing) {
+    for (const bool transliterate : {false, true}) {
+        BatchOptions options = OptionsFor(Process::Tag);
+        options.program.codec.transliterate = transliterate;
+        options.tagFill.values = {"Title", QString::fromUtf8("Ωmega"), "Album", "2001", ""};
+        options.tagFill.leave[1] = true; // the artist
+        options.tagFill.leave[kGenreRow] = true;
+        Compare({"a.mp3"}, options);
+        EXPECT_EQ(Notes(1), QStringList{}) << transliterate;
+    }
+}
+
 TEST_F(DryRunTest, TagAnswersEveryQueryWithWhatItShowsFirst) {
     BatchOptions options = OptionsFor(Process::Tag);
     options.tagFill.ask[0] = true;
