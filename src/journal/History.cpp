@@ -6,9 +6,9 @@
 #include "platform/Locations.h"
 
 #include <QDateTime>
-#include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
+#include <chrono>
 
 namespace vantuke {
 
@@ -23,18 +23,38 @@ constexpr qint64 kMaxJournalSize = 1LL << 30;
 // The header record is small; its caption is a process caption.
 constexpr qint64 kHeaderBytes = 1024;
 
-// The start time an id names, or nothing when the name is no id.
+// The start time an id names ("yyyyMMdd-HHmmss-zzz" in UTC, then "-nn" when two runs started
+// in the same millisecond), or nothing when the name is no id. Parsed by hand: a run prunes
+// the history before it starts, and the date classes would look up the local time zone for
+// each of its journals.
 std::optional<qint64> StartOfId(const QString& id) {
-    static const QRegularExpression pattern(QStringLiteral("^(\\d{8}-\\d{6}-\\d{3})(-\\d{2})?$"));
-    const QRegularExpressionMatch match = pattern.match(id);
-    if (!match.hasMatch())
+    if (id.size() != 19 && id.size() != 22)
         return std::nullopt;
-    const QDateTime local =
-        QDateTime::fromString(match.captured(1), QStringLiteral("yyyyMMdd-HHmmss-zzz"));
-    if (!local.isValid())
+    auto digits = [&id](qsizetype at, qsizetype count) -> std::optional<int> {
+        int value = 0;
+        for (qsizetype k = at; k < at + count; ++k) {
+            const char16_t c = id.at(k).unicode();
+            if (c < u'0' || c > u'9')
+                return std::nullopt;
+            value = value * 10 + (c - u'0');
+        }
+        return value;
+    };
+    if (id.at(8) != u'-' || id.at(15) != u'-' || (id.size() == 22 && id.at(19) != u'-'))
         return std::nullopt;
-    const QDateTime time(local.date(), local.time(), Qt::UTC);
-    return time.toMSecsSinceEpoch();
+    const auto year = digits(0, 4), month = digits(4, 2), day = digits(6, 2);
+    const auto hour = digits(9, 2), minute = digits(11, 2), second = digits(13, 2);
+    const auto msec = digits(16, 3);
+    if (!year || !month || !day || !hour || !minute || !second || !msec ||
+        (id.size() == 22 && !digits(20, 2)))
+        return std::nullopt;
+    const std::chrono::year_month_day date{std::chrono::year(*year),
+                                           std::chrono::month(unsigned(*month)),
+                                           std::chrono::day(unsigned(*day))};
+    if (!date.ok() || *hour > 23 || *minute > 59 || *second > 59)
+        return std::nullopt;
+    const qint64 days = std::chrono::sys_days(date).time_since_epoch().count();
+    return ((days * 24 + *hour) * 60 + *minute) * 60000 + *second * 1000LL + *msec;
 }
 
 // The ids of the journals in the folder, newest first.

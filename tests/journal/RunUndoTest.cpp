@@ -1132,6 +1132,36 @@ INSTANTIATE_TEST_SUITE_P(Cases, Prune,
                                            PruneCase{"Mixed", 80, 60, 100}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Only names that are run ids are runs: the rest of the folder is never pruned, however old
+// it looks.
+TEST(PruneNames, OnlyRunIdsArePruned) {
+    TempDir folder;
+    const qint64 now = 1765200000000;
+    const qint64 day = 24LL * 3600 * 1000;
+    for (int n = 0; n < 100; ++n)
+        testsupport::WriteFile(JournalPath(folder.Dir(), RunId(now - n * 60000)), "");
+    const QString old = RunId(now - 400 * day);
+    const struct {
+        QString id;
+        bool pruned;
+    } names[] = {
+        {old, true},
+        {RunId(now - 400 * day, 2), true},              // the second run of that millisecond
+        {QStringLiteral("20200230-120000-000"), false}, // no such day
+        {QStringLiteral("20200101-240000-000"), false},
+        {QStringLiteral("20200101-120000-00"), false},
+        {QStringLiteral("20200101-120000-000-2"), false},
+        {QStringLiteral("20200101T120000-000"), false},
+        {QStringLiteral("2020010a-120000-000"), false},
+    };
+    for (const auto& name : names)
+        testsupport::WriteFile(JournalPath(folder.Dir(), name.id), "");
+    PruneHistory(folder.Dir(), now);
+    for (const auto& name : names)
+        EXPECT_EQ(NameExists(JournalPath(folder.Dir(), name.id)), !name.pruned)
+            << name.id.toStdString();
+}
+
 TEST_F(HistoryTest, HistoryListsRunsNewestFirst) {
     RunKept(DistinctTags(2), OptionsFor(kProcesses[2]), disk_, kHoldMany);
     QStringList entries = MakeFiles(Dir(), DistinctTags(3));
