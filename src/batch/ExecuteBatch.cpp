@@ -146,9 +146,6 @@ constexpr std::array<std::optional<EntryOpen>, kProcessCount> kEntryOpens{
     std::nullopt,
     EntryOpen{OpenMode::Change, kId3v2HeaderSize}};
 
-// A chunk plans this many entries at most, whatever its changes: their lines wait in memory.
-constexpr int kMostEntriesPerChunk = 4096;
-
 // Runs entry i's step; every loop of the frame goes through here. A process that changes
 // files refuses one that is no MP3 file: a counted error, and the run goes on. With "Skip
 // files that fail and go on", an I/O error on the entry's file is counted as well and the
@@ -408,7 +405,7 @@ private:
                 return;
             }
             if (qsizetype(planning.Planned().size()) >= files_.limits.changes ||
-                end_ - first_ >= kMostEntriesPerChunk || started.hasExpired(files_.limits.msec))
+                end_ - first_ >= files_.limits.entries || started.hasExpired(files_.limits.msec))
                 return;
         }
     }

@@ -13,8 +13,10 @@ namespace vantuke {
 
 namespace {
 
-// A dry run plans no change to make: its chunks end by the time their lines waited.
-constexpr ChunkLimits kDryRunChunk{std::numeric_limits<int>::max(), 250};
+// A dry run plans no change to make: its chunks end by the time their lines waited, or after
+// a few hundred entries, so that the lines and plan items they hold stay small beside the
+// model, which keeps every file the run changes.
+constexpr ChunkLimits kDryRunChunk{std::numeric_limits<int>::max(), 250, 512};
 
 // How a dry run answers the questions its entries ask: without asking, each noted.
 class DryRunAnswers final : public BatchHost {

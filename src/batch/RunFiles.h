@@ -16,6 +16,8 @@ struct ChunkLimits {
     int changes = 1000;
     // How long the lines of its first entry wait at most, so that the status box moves on.
     qint64 msec = 250;
+    // Entries, whatever their changes: their lines and plan items wait in memory.
+    int entries = 4096;
 };
 
 // What a run works on (RealRun and RecordBatch put it together):
