@@ -106,16 +106,23 @@ struct ReadAhead::Pool final : FileCloser, std::enable_shared_from_this<Pool> {
     void CloseLater(int fd) override;
 
     bool Locks() const { return mode == OpenMode::Change || mode == OpenMode::ReadShared; }
+    // How the entry's file is opened.
+    OpenMode ModeOf(qsizetype entry) const {
+        return size_t(entry) < bytes.size() && bytes[size_t(entry)].lookOnly ? OpenMode::Look
+                                                                             : mode;
+    }
     qsizetype Reach() const { return qsizetype(ring.size()); }
     Slot& SlotOf(qsizetype entry) { return ring[size_t(entry % Reach())]; }
     bool CanStart() {
         return next < paths.size() && next < cursor + Reach() && SlotOf(next).state == State::Free;
     }
     // Files opened for reading only are closed by the threads once their user is done.
-    bool ClosesLater() const { return mode == OpenMode::Read || mode == OpenMode::Look; }
+    static bool ClosesLater(OpenMode opened) {
+        return opened == OpenMode::Read || opened == OpenMode::Look;
+    }
     void Work();
     std::optional<OpenFile> Prepare(qsizetype entry) const;
-    std::optional<OpenFile> Take(const QString& path);
+    std::optional<OpenFile> Take(const QString& path, OpenMode wanted);
 
     const QStringList paths;
     const OpenMode mode;
@@ -205,7 +212,7 @@ void ReadAhead::Pool::CloseLater(int fd) {
 std::optional<OpenFile> ReadAhead::Pool::Prepare(qsizetype entry) const {
     try {
         std::optional<OpenFile> file;
-        file.emplace(paths.at(entry), mode, LockWait::DontWait);
+        file.emplace(paths.at(entry), ModeOf(entry), LockWait::DontWait);
         if (file->Busy())
             return std::nullopt; // left to the user, who waits for the lock
         if (size_t(entry) < bytes.size())
@@ -270,7 +277,7 @@ void ReadAhead::Pool::Work() {
     }
 }
 
-std::optional<OpenFile> ReadAhead::Pool::Take(const QString& path) {
+std::optional<OpenFile> ReadAhead::Pool::Take(const QString& path, OpenMode wanted) {
     std::vector<OpenFile> passed; // closed once the lock is let go of
     std::optional<OpenFile> taken;
     std::unique_lock lock(mutex);
@@ -278,7 +285,7 @@ std::optional<OpenFile> ReadAhead::Pool::Take(const QString& path) {
     qsizetype found = cursor;
     while (found < end && paths.at(found) != path)
         ++found;
-    if (found == end)
+    if (found == end || ModeOf(found) != wanted)
         return std::nullopt;
     for (qsizetype entry = cursor; entry < std::min(found, next); ++entry) {
         Slot& slot = SlotOf(entry);
@@ -302,7 +309,7 @@ std::optional<OpenFile> ReadAhead::Pool::Take(const QString& path) {
         if (slot.file) {
             taken.emplace(std::move(*slot.file));
             slot.file.reset();
-            if (ClosesLater())
+            if (ClosesLater(wanted))
                 taken->CloseThrough(shared_from_this());
         }
         slot.state = State::Free;
@@ -333,22 +340,24 @@ int ReadAhead::Threads() const {
 }
 
 std::optional<OpenFile> ReadAhead::Take(const QString& path, OpenMode mode) {
-    if (peeked_ && peeked_->Path() == path && mode == pool_->mode) {
+    if (peeked_ && peeked_->Path() == path && mode == peekedMode_) {
         std::optional<OpenFile> file(std::move(peeked_));
         peeked_.reset();
         return file;
     }
     peeked_.reset();
-    if (pool_->threads.empty() || mode != pool_->mode)
+    if (pool_->threads.empty())
         return std::nullopt;
-    return pool_->Take(path);
+    return pool_->Take(path, mode);
 }
 
 const OpenFile* ReadAhead::Peek(const QString& path, OpenMode mode) {
-    if (!peeked_ || peeked_->Path() != path || mode != pool_->mode) {
+    if (!peeked_ || peeked_->Path() != path || mode != peekedMode_) {
         std::optional<OpenFile> file = Take(path, mode);
-        if (file)
+        if (file) {
             peeked_.emplace(std::move(*file));
+            peekedMode_ = mode;
+        }
     }
     return peeked_ ? &*peeked_ : nullptr;
 }
