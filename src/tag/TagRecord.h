@@ -90,7 +90,8 @@ void SetFieldText(TTagRecord& record, TagField field, const QString& text, const
 // Sets the track (0 to 255; 0 is none). Beside a track the comment keeps no more than its
 // first 28 bytes, by the same rule as any stored text; with losses, the characters that cost
 // are added to the comment's entry.
-void SetTrack(TTagRecord& record, int track, const TagCodec& codec, FieldLosses* losses = nullptr);
+void SetTrack(TTagRecord& record, int track, const TagCodec& codec,
+              FieldLosses* losses = nullptr);
 
 // A track as it is shown: the number, or nothing for none.
 QString TrackText(int track);
