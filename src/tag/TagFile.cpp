@@ -83,7 +83,7 @@ bool DiskTagFile::RemoveTag() {
 void TagFile::PutBack(const FileChange& change) {
     const QByteArrayView end = EndBytes();
     const bool overwrote = IsTagMarker(change.OldLast().last(kTagSize));
-    bool asLeft = Stat().size == change.newSize;
+    bool asLeft = StillAsRead() && Stat().size == change.newSize;
     switch (change.kind) {
     case FileChange::Kind::WriteTag:
         // An appended tag goes with exactly the bytes it added.
