@@ -133,6 +133,7 @@ struct ReadAhead::Pool final : FileCloser, std::enable_shared_from_this<Pool> {
     std::vector<Slot> ring;        // entry k in ring[k % Reach()]
     qsizetype next = 0;            // the first entry no thread has started
     qsizetype cursor = 0;          // the first entry the user has not gone past
+    int inWork = 0;                // entries a thread prepares, or closes the file of
     std::vector<int> closing;      // descriptors to close, first of all
     bool stopping = false;
     std::vector<std::thread> threads;
@@ -240,6 +241,7 @@ void ReadAhead::Pool::Work() {
         }
         const qsizetype entry = next++;
         SlotOf(entry).state = State::Working;
+        ++inWork;
         lock.unlock();
 
         std::optional<OpenFile> file = Prepare(entry);
@@ -274,6 +276,8 @@ void ReadAhead::Pool::Work() {
             dropped.reset(); // closed without holding anything
             lock.lock();
         }
+        if (--inWork == 0)
+            ready.notify_all();
     }
 }
 
@@ -333,6 +337,12 @@ ReadAhead::ReadAhead(const QStringList& paths, OpenMode mode, std::vector<AheadB
 // The pool itself lives on while files it gave out do: they close at once from now on.
 ReadAhead::~ReadAhead() {
     pool_->Stop();
+}
+
+void ReadAhead::Settle() {
+    Pool& pool = *pool_;
+    std::unique_lock lock(pool.mutex);
+    pool.ready.wait(lock, [&pool] { return pool.inWork == 0; });
 }
 
 int ReadAhead::Threads() const {

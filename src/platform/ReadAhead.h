@@ -69,6 +69,9 @@ public:
     // them, the mode differs (the entry then stays as it is), or its preparation failed: the
     // caller opens the file itself.
     std::optional<OpenFile> Take(const QString& path, OpenMode mode);
+    // Waits until no thread is in the middle of an entry: every file opened so far is either
+    // there to take or closed. A file this process wants (LockWanted) is then let go of.
+    void Settle();
     // The file Take would give, for a look at it before its use: it stays for the Take of
     // the same path that follows, and is dropped by a Take or Peek of another. Null when Take
     // would give nothing.

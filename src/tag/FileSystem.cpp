@@ -45,8 +45,10 @@ std::unique_ptr<TagFile> DiskFileSystem::OpenIfFree(const QString& path, FileSta
     auto file = std::make_unique<DiskTagFile>(path, OpenMode::Change, LockWait::DontWait);
     if (file->Busy() && ahead_ && ahead_->Threads() > 0) {
         // The lock may be one the read-ahead holds for a later entry (the same file under
-        // another name, or named twice): it lets go of it for this open.
+        // another name, or named twice): it lets go of it for this open, also when a thread
+        // is opening it just now.
         const LockWanted wanted(file->Stat());
+        ahead_->Settle();
         file = std::make_unique<DiskTagFile>(path, OpenMode::Change, LockWait::DontWait);
     }
     if (!file->Busy())
