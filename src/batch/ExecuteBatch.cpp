@@ -410,9 +410,10 @@ private:
         }
     }
 
-    // Records the chunk's changes with one flush, then makes them in order. Returns the entry
-    // of the first change that did not turn out as planned (the changes from it on are left
-    // unmade), or the end of the chunk when all did.
+    // Records the chunk's changes with one flush, then makes them in order (tag changes of
+    // different files together, where the disk says so). Returns the entry of the first change
+    // that did not turn out as planned (the changes from it on are left unmade), or the end of
+    // the chunk when all did.
     int RecordAndMake() {
         std::vector<PlannedChange>& planned = files_.planning->Planned();
         if (planned.empty())
@@ -428,14 +429,18 @@ private:
             EndChunk();
             throw;
         }
-        for (std::size_t c = 0; c < planned.size(); ++c) {
-            if (!MakePlannedChange(planned[c], *files_.disk)) {
-                files_.journal->Made(qsizetype(c));
-                return EntryOfChange(c);
-            }
+        const MadeChanges made = MakePlannedChanges(planned, *files_.disk);
+        files_.journal->Made(qsizetype(made.count));
+        if (made.notPutBack) {
+            // A change made past the failed one stays on disk, recorded: the run ends with the
+            // error, and its undo puts the file back.
+            const int shown = EntryOfChange(made.count);
+            Show(shown);
+            Drop(shown);
+            EndChunk();
+            throw *made.notPutBack;
         }
-        files_.journal->Made(qsizetype(planned.size()));
-        return end_;
+        return made.count < planned.size() ? EntryOfChange(made.count) : end_;
     }
 
     // The entry that planned change c.

@@ -106,16 +106,23 @@ struct ReadAhead::Pool final : FileCloser, std::enable_shared_from_this<Pool> {
     void CloseLater(int fd) override;
 
     bool Locks() const { return mode == OpenMode::Change || mode == OpenMode::ReadShared; }
+    // How the entry's file is opened.
+    OpenMode ModeOf(qsizetype entry) const {
+        return size_t(entry) < bytes.size() && bytes[size_t(entry)].lookOnly ? OpenMode::Look
+                                                                             : mode;
+    }
     qsizetype Reach() const { return qsizetype(ring.size()); }
     Slot& SlotOf(qsizetype entry) { return ring[size_t(entry % Reach())]; }
     bool CanStart() {
         return next < paths.size() && next < cursor + Reach() && SlotOf(next).state == State::Free;
     }
     // Files opened for reading only are closed by the threads once their user is done.
-    bool ClosesLater() const { return mode == OpenMode::Read || mode == OpenMode::Look; }
+    static bool ClosesLater(OpenMode opened) {
+        return opened == OpenMode::Read || opened == OpenMode::Look;
+    }
     void Work();
     std::optional<OpenFile> Prepare(qsizetype entry) const;
-    std::optional<OpenFile> Take(const QString& path);
+    std::optional<OpenFile> Take(const QString& path, OpenMode wanted);
 
     const QStringList paths;
     const OpenMode mode;
@@ -126,6 +133,7 @@ struct ReadAhead::Pool final : FileCloser, std::enable_shared_from_this<Pool> {
     std::vector<Slot> ring;        // entry k in ring[k % Reach()]
     qsizetype next = 0;            // the first entry no thread has started
     qsizetype cursor = 0;          // the first entry the user has not gone past
+    int inWork = 0;                // entries a thread prepares, or closes the file of
     std::vector<int> closing;      // descriptors to close, first of all
     bool stopping = false;
     std::vector<std::thread> threads;
@@ -205,7 +213,7 @@ void ReadAhead::Pool::CloseLater(int fd) {
 std::optional<OpenFile> ReadAhead::Pool::Prepare(qsizetype entry) const {
     try {
         std::optional<OpenFile> file;
-        file.emplace(paths.at(entry), mode, LockWait::DontWait);
+        file.emplace(paths.at(entry), ModeOf(entry), LockWait::DontWait);
         if (file->Busy())
             return std::nullopt; // left to the user, who waits for the lock
         if (size_t(entry) < bytes.size())
@@ -233,6 +241,7 @@ void ReadAhead::Pool::Work() {
         }
         const qsizetype entry = next++;
         SlotOf(entry).state = State::Working;
+        ++inWork;
         lock.unlock();
 
         std::optional<OpenFile> file = Prepare(entry);
@@ -267,10 +276,12 @@ void ReadAhead::Pool::Work() {
             dropped.reset(); // closed without holding anything
             lock.lock();
         }
+        if (--inWork == 0)
+            ready.notify_all();
     }
 }
 
-std::optional<OpenFile> ReadAhead::Pool::Take(const QString& path) {
+std::optional<OpenFile> ReadAhead::Pool::Take(const QString& path, OpenMode wanted) {
     std::vector<OpenFile> passed; // closed once the lock is let go of
     std::optional<OpenFile> taken;
     std::unique_lock lock(mutex);
@@ -278,7 +289,7 @@ std::optional<OpenFile> ReadAhead::Pool::Take(const QString& path) {
     qsizetype found = cursor;
     while (found < end && paths.at(found) != path)
         ++found;
-    if (found == end)
+    if (found == end || ModeOf(found) != wanted)
         return std::nullopt;
     for (qsizetype entry = cursor; entry < std::min(found, next); ++entry) {
         Slot& slot = SlotOf(entry);
@@ -302,7 +313,7 @@ std::optional<OpenFile> ReadAhead::Pool::Take(const QString& path) {
         if (slot.file) {
             taken.emplace(std::move(*slot.file));
             slot.file.reset();
-            if (ClosesLater())
+            if (ClosesLater(wanted))
                 taken->CloseThrough(shared_from_this());
         }
         slot.state = State::Free;
@@ -328,27 +339,35 @@ ReadAhead::~ReadAhead() {
     pool_->Stop();
 }
 
+void ReadAhead::Settle() {
+    Pool& pool = *pool_;
+    std::unique_lock lock(pool.mutex);
+    pool.ready.wait(lock, [&pool] { return pool.inWork == 0; });
+}
+
 int ReadAhead::Threads() const {
     return int(pool_->threads.size());
 }
 
 std::optional<OpenFile> ReadAhead::Take(const QString& path, OpenMode mode) {
-    if (peeked_ && peeked_->Path() == path && mode == pool_->mode) {
+    if (peeked_ && peeked_->Path() == path && mode == peekedMode_) {
         std::optional<OpenFile> file(std::move(peeked_));
         peeked_.reset();
         return file;
     }
     peeked_.reset();
-    if (pool_->threads.empty() || mode != pool_->mode)
+    if (pool_->threads.empty())
         return std::nullopt;
-    return pool_->Take(path);
+    return pool_->Take(path, mode);
 }
 
 const OpenFile* ReadAhead::Peek(const QString& path, OpenMode mode) {
-    if (!peeked_ || peeked_->Path() != path || mode != pool_->mode) {
+    if (!peeked_ || peeked_->Path() != path || mode != peekedMode_) {
         std::optional<OpenFile> file = Take(path, mode);
-        if (file)
+        if (file) {
             peeked_.emplace(std::move(*file));
+            peekedMode_ = mode;
+        }
     }
     return peeked_ ? &*peeked_ : nullptr;
 }

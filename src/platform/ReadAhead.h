@@ -29,6 +29,9 @@ void InParallel(qsizetype count, int threads, const std::function<void(qsizetype
 struct AheadBytes {
     qint64 head = 0; // from the start
     qint64 tail = 0; // up to the end
+    // Opened for a look only (OpenMode::Look), whatever the mode of the others: a file that
+    // is looked at before it may be opened for a change at all.
+    bool lookOnly = false;
 };
 
 // Opens files ahead of their use, in the order of a list, on a small pool of I/O threads,
@@ -63,8 +66,12 @@ public:
     // The prepared file of the next entry of the list named path (those before it are
     // passed over and their files closed), when one within reach of the pool is, and it was
     // opened with mode: waits while that entry is in work. Nothing when path is not among
-    // them, the mode differs, or its preparation failed: the caller opens the file itself.
+    // them, the mode differs (the entry then stays as it is), or its preparation failed: the
+    // caller opens the file itself.
     std::optional<OpenFile> Take(const QString& path, OpenMode mode);
+    // Waits until no thread is in the middle of an entry: every file opened so far is either
+    // there to take or closed. A file this process wants (LockWanted) is then let go of.
+    void Settle();
     // The file Take would give, for a look at it before its use: it stays for the Take of
     // the same path that follows, and is dropped by a Take or Peek of another. Null when Take
     // would give nothing.
@@ -76,6 +83,7 @@ public:
 private:
     std::shared_ptr<Pool> pool_;
     std::optional<OpenFile> peeked_;
+    OpenMode peekedMode_ = OpenMode::Look;
 };
 
 // While alive, the files read ahead in this process let go of the lock on a file (named by

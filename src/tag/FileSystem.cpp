@@ -22,25 +22,67 @@ QByteArray FirstBytesOf(const OpenFile& file, qsizetype count) {
     return bytes;
 }
 
+std::optional<OpenFile> DiskFileSystem::Prepared(const QString& path, OpenMode mode) {
+    if (!ahead_ || (!touched_.isEmpty() && touched_.contains(path.toCaseFolded())))
+        return std::nullopt;
+    return ahead_->Take(path, mode);
+}
+
+void DiskFileSystem::Touched(const QString& path) {
+    if (ahead_ && ahead_->Threads() > 0)
+        touched_.insert(path.toCaseFolded());
+}
+
 std::unique_ptr<TagFile> DiskFileSystem::Open(const QString& path, OpenMode mode) {
-    if (ahead_) {
-        if (std::optional<OpenFile> file = ahead_->Take(path, mode))
-            return std::make_unique<DiskTagFile>(std::move(*file));
-    }
+    if (std::optional<OpenFile> file = Prepared(path, mode))
+        return std::make_unique<DiskTagFile>(std::move(*file));
     return std::make_unique<DiskTagFile>(path, mode);
+}
+
+std::unique_ptr<TagFile> DiskFileSystem::OpenIfFree(const QString& path, FileStat& busy) {
+    if (std::optional<OpenFile> file = Prepared(path, OpenMode::Change))
+        return std::make_unique<DiskTagFile>(std::move(*file));
+    auto file = std::make_unique<DiskTagFile>(path, OpenMode::Change, LockWait::DontWait);
+    if (file->Busy() && ahead_ && ahead_->Threads() > 0) {
+        // The lock may be one the read-ahead holds for a later entry (the same file under
+        // another name, or named twice): it lets go of it for this open, also when a thread
+        // is opening it just now.
+        const LockWanted wanted(file->Stat());
+        ahead_->Settle();
+        file = std::make_unique<DiskTagFile>(path, OpenMode::Change, LockWait::DontWait);
+    }
+    if (!file->Busy())
+        return file;
+    busy = file->Stat();
+    return nullptr;
 }
 
 void DiskFileSystem::WillOpen(const QStringList& paths, OpenMode mode, qint64 head) {
     ahead_.reset();
-    if (mode != OpenMode::Read && mode != OpenMode::Look)
-        return;
+    touched_.clear();
     std::vector<AheadBytes> bytes;
     bytes.reserve(size_t(paths.size()));
     for (const QString& path : paths) {
-        const qint64 check = mode == OpenMode::Look ? Mp3CheckBytes(path) : 0;
-        bytes.push_back({std::max(head, check), kTagEndSize});
+        const qint64 check = Mp3CheckBytes(path);
+        if (mode == OpenMode::Change && check > 0)
+            bytes.push_back({std::max(head, check), 0, true});
+        else
+            bytes.push_back({std::max(head, mode == OpenMode::Look ? check : 0), kTagEndSize});
     }
     ahead_ = std::make_unique<ReadAhead>(paths, mode, std::move(bytes));
+}
+
+bool DiskFileSystem::Rename(const QString& from, const QString& to) {
+    Touched(from);
+    Touched(to);
+    return RenameNoReplace(from, to);
+}
+
+bool DiskFileSystem::ClearReadOnly(const QString& path) {
+    if (!MakeWritable(path))
+        return false;
+    Touched(path);
+    return true;
 }
 
 QByteArray DiskFileSystem::FirstBytes(const QString& path, qsizetype count) {

@@ -5,6 +5,7 @@
 #include "tag/TagFile.h"
 
 #include <QByteArray>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -47,6 +48,9 @@ public:
     // Gives a read-only file its owner's write permission; true when the mode changed. Never
     // fails.
     virtual bool ClearReadOnly(const QString& path) = 0;
+    // How many tag changes of different files are best made at once (MakePlannedChanges):
+    // more than one where each call waits for a round trip (a network file system), else 0.
+    virtual int ChangesAtOnce() const { return 0; }
     // The first count bytes of the file a path names (fewer when it is shorter), read for
     // reading only with its access time left as it was; empty when it cannot be read. Never
     // fails. Read from the disk, unless the file system keeps files of its own.
@@ -61,29 +65,30 @@ class DiskFileSystem final : public FileSystem {
 public:
     std::optional<FileStat> Stat(const QString& path) override { return StatPath(path); }
     std::unique_ptr<TagFile> Open(const QString& path, OpenMode mode) override;
-    std::unique_ptr<TagFile> OpenIfFree(const QString& path, FileStat& busy) override {
-        auto file = std::make_unique<DiskTagFile>(path, OpenMode::Change, LockWait::DontWait);
-        if (!file->Busy())
-            return file;
-        busy = file->Stat();
-        return nullptr;
-    }
-    // Reads ahead the files opened for reading only (OpenMode::Read, Look): the head, the end
-    // a tag is read from (kTagEndSize bytes), and for a look (a dry run's, which checks a file
-    // as the real run does before a change) the first bytes IsMp3File looks at. Files opened
-    // for a change are not: a rename or a cleared mode earlier in the run may change what a
-    // later entry's path names, which only the run can tell.
+    std::unique_ptr<TagFile> OpenIfFree(const QString& path, FileStat& busy) override;
+    // Reads ahead the files: the head, the end a tag is read from (kTagEndSize bytes), and
+    // for a look (a dry run's, which checks a file as the real run does before a change) the
+    // first bytes IsMp3File looks at. Files for a change are opened for it and locked, all
+    // but those whose name does not end in ".mp3": IsMp3File looks at their first bytes
+    // before anything may open them for a change, so they are opened for a look at those.
+    // From then on a name a rename took or gave up, in any letter case, and a file whose mode
+    // was cleared, are opened anew: what was read ahead for them may be another file now.
     void WillOpen(const QStringList& paths, OpenMode mode, qint64 head) override;
     // The start of a file read ahead for OpenMode::Look comes from memory, and the file stays
     // for the open that follows.
     QByteArray FirstBytes(const QString& path, qsizetype count) override;
-    bool Rename(const QString& from, const QString& to) override {
-        return RenameNoReplace(from, to);
-    }
-    bool ClearReadOnly(const QString& path) override { return MakeWritable(path); }
+    bool Rename(const QString& from, const QString& to) override;
+    bool ClearReadOnly(const QString& path) override;
+    int ChangesAtOnce() const override { return ahead_ ? ahead_->Threads() : 0; }
 
 private:
+    // The file read ahead for path, when there is one and it is still the file path names.
+    std::optional<OpenFile> Prepared(const QString& path, OpenMode mode);
+    // Nothing read ahead for path is taken from now on.
+    void Touched(const QString& path);
+
     std::unique_ptr<ReadAhead> ahead_;
+    QSet<QString> touched_; // case-folded
 };
 
 // Reads the tag of a file opened for reading only (the file list, "List files/TAGs"): false,

@@ -2,6 +2,7 @@
 
 #include "platform/FileAccess.h"
 #include "platform/IoError.h"
+#include "platform/ReadAhead.h"
 
 #include <algorithm>
 #include <array>
@@ -46,32 +47,149 @@ private:
     int* count_; // the plan's count of locked files, or null
 };
 
-bool MakePlannedChange(PlannedChange& planned, FileSystem& files) {
+namespace {
+
+// How many tag changes each thread has in one window of changes made together: enough to
+// keep the threads busy, few enough that little is put back after a failure.
+constexpr std::size_t kChangesPerThread = 4;
+
+bool IsTagChange(const FileChange& change) {
+    return change.kind == FileChange::Kind::WriteTag || change.kind == FileChange::Kind::RemoveTag;
+}
+
+// What making a tag change came to.
+enum class Outcome : quint8 {
+    Unmade,  // not tried: an earlier change of its file failed
+    Made,    // made as planned
+    Failed,  // not as planned, nothing changed
+    Written, // written, and then failed (its close): on disk all the same
+};
+
+Outcome MakeTagChange(PlannedChange& planned) {
     PlannedFile* const file = planned.file.get();
+    bool written = false;
     try {
         switch (planned.change.kind) {
         case FileChange::Kind::WriteTag:
             if (!file->real->StillAsRead())
-                return false;
+                return Outcome::Failed;
             file->real->WriteTagBytes(planned.change.NewLast());
             break;
         case FileChange::Kind::RemoveTag:
             if (!file->real->StillAsRead() || !file->real->RemoveTag())
-                return false;
+                return Outcome::Failed;
             break;
         case FileChange::Kind::Rename:
-            return files.Rename(planned.change.path, planned.change.newPath);
         case FileChange::Kind::ClearReadOnly:
-            return false; // never planned: its entry runs at once
+            return Outcome::Failed; // not a tag change
         }
+        written = true;
         if (--file->pending == 0 && file->closeAsked && !file->closed) {
             file->closed = true;
             file->real->Close();
         }
-        return true;
+        return Outcome::Made;
     } catch (const IoError&) {
-        return false;
+        return written ? Outcome::Written : Outcome::Failed;
     }
+}
+
+// Puts back a tag change made on the disk: on its file when it is still open, else on the
+// file opened again at its path, when that is still the same file.
+void PutBack(const PlannedChange& planned, FileSystem& files) {
+    const FileChange& change = planned.change;
+    try {
+        if (!planned.file->closed) {
+            planned.file->real->PutBack(change);
+            return;
+        }
+        const std::unique_ptr<TagFile> again = files.Open(change.path, OpenMode::Change);
+        if (again->Stat().device != change.before.device ||
+            again->Stat().inode != change.before.inode)
+            throw IoError::FromErrno(ESTALE);
+        again->PutBack(change);
+        again->Close();
+    } catch (const IoError& error) {
+        throw error.WithPath(change.path);
+    }
+}
+
+// Makes the tag changes first to end (not included) together, each file's in order, and
+// returns the first that did not turn out as planned (end when all did). Those after it that
+// were made are put back.
+std::size_t MakeTogether(std::vector<PlannedChange>& planned, std::size_t first, std::size_t end,
+                         int threads, FileSystem& files, std::optional<IoError>& notPutBack) {
+    // Each file's changes, in plan order.
+    std::vector<std::vector<std::size_t>> groups;
+    QHash<const PlannedFile*, std::size_t> groupOf;
+    for (std::size_t c = first; c < end; ++c) {
+        if (const auto at = groupOf.constFind(planned[c].file.get()); at != groupOf.cend()) {
+            groups[*at].push_back(c);
+            continue;
+        }
+        groupOf.insert(planned[c].file.get(), groups.size());
+        groups.push_back({c});
+    }
+    std::vector<Outcome> outcomes(end - first, Outcome::Unmade);
+    InParallel(qsizetype(groups.size()), threads, [&](qsizetype g) {
+        for (const std::size_t c : groups[std::size_t(g)]) {
+            Outcome& outcome = outcomes[c - first];
+            try {
+                outcome = MakeTagChange(planned[c]);
+            } catch (...) {
+                outcome = Outcome::Written; // whatever it did is looked at before it is put back
+            }
+            if (outcome != Outcome::Made)
+                break;
+        }
+    });
+    std::size_t failed = first;
+    while (failed < end && outcomes[failed - first] == Outcome::Made)
+        ++failed;
+    // The changes after the failed one must look never made, last first.
+    for (std::size_t c = end; failed < end && c-- > failed + 1;) {
+        if (outcomes[c - first] != Outcome::Made && outcomes[c - first] != Outcome::Written)
+            continue;
+        try {
+            PutBack(planned[c], files);
+        } catch (const IoError& error) {
+            if (!notPutBack)
+                notPutBack = error;
+        }
+    }
+    return failed;
+}
+
+} // namespace
+
+bool MakePlannedChange(PlannedChange& planned, FileSystem& files) {
+    if (planned.change.kind == FileChange::Kind::Rename)
+        return files.Rename(planned.change.path, planned.change.newPath);
+    return MakeTagChange(planned) == Outcome::Made;
+}
+
+MadeChanges MakePlannedChanges(std::vector<PlannedChange>& planned, FileSystem& files) {
+    const int threads = files.ChangesAtOnce();
+    MadeChanges made;
+    std::size_t& c = made.count;
+    while (c < planned.size()) {
+        std::size_t end = c;
+        if (threads > 1) {
+            const std::size_t most = c + std::size_t(threads) * kChangesPerThread;
+            while (end < std::min(planned.size(), most) && IsTagChange(planned[end].change))
+                ++end;
+        }
+        if (end - c <= 1) {
+            if (!MakePlannedChange(planned[c], files))
+                return made;
+            ++c;
+            continue;
+        }
+        c = MakeTogether(planned, c, end, threads, files, made.notPutBack);
+        if (c < end)
+            return made;
+    }
+    return made;
 }
 
 // One file opened in the model. Nothing is written to the disk file under it; in

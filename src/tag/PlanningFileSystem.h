@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/IoError.h"
 #include "tag/FileChange.h"
 #include "tag/FileSystem.h"
 #include "tag/TagRecord.h"
@@ -10,6 +11,7 @@
 #include <QString>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace vantuke {
@@ -31,6 +33,23 @@ struct PlannedChange {
 // failed (a full disk). The file of a tag change is closed after its last planned change
 // when the entry had closed it.
 bool MakePlannedChange(PlannedChange& planned, FileSystem& files);
+
+// What MakePlannedChanges came to.
+struct MadeChanges {
+    // How many changes, from the first on, turned out as planned: the next one did not, and
+    // none after it is made.
+    std::size_t count = 0;
+    // A change after that one that was made all the same and could not be put back.
+    std::optional<IoError> notPutBack;
+};
+
+// Makes the planned changes in order, as MakePlannedChange does each, and stops at the first
+// that does not turn out as planned. Where files.ChangesAtOnce() says so, the tag changes of
+// different files between two renames are made together, a few windows' worth at a time
+// (one file's in their order; renames stay in plan order): the tag changes after the first
+// failure that were made meanwhile are put back (TagFile::PutBack), and files are left as
+// the same changes made one after another would leave them.
+MadeChanges MakePlannedChanges(std::vector<PlannedChange>& planned, FileSystem& files);
 
 // The files as a run would leave them, without changing any. Files are read through the
 // given files (the disk); each change a run asks for (a tag written or cut, a rename, a

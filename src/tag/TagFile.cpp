@@ -80,6 +80,38 @@ bool DiskTagFile::RemoveTag() {
     return true;
 }
 
+void TagFile::PutBack(const FileChange& change) {
+    const QByteArrayView end = EndBytes();
+    const bool overwrote = IsTagMarker(change.OldLast().last(kTagSize));
+    bool asLeft = StillAsRead() && Stat().size == change.newSize;
+    switch (change.kind) {
+    case FileChange::Kind::WriteTag:
+        // An appended tag goes with exactly the bytes it added.
+        asLeft = asLeft && end.endsWith(change.NewLast()) &&
+                 (overwrote ? change.OldLast().size() == change.NewLast().size()
+                            : ReadTagEnd(end).size == change.NewLast().size());
+        break;
+    case FileChange::Kind::RemoveTag:
+        asLeft = asLeft && !HasTag();
+        break;
+    case FileChange::Kind::Rename:
+    case FileChange::Kind::ClearReadOnly:
+        asLeft = false;
+        break;
+    }
+    if (!asLeft)
+        throw IoError::FromErrno(ESTALE);
+    if (change.kind == FileChange::Kind::WriteTag && !overwrote)
+        RemoveTag();
+    else
+        WriteTagBytes(change.OldLast());
+}
+
+void DiskTagFile::PutBack(const FileChange& change) {
+    TagFile::PutBack(change);
+    file_.SetTimes(change.before.atimeNsec, change.before.mtimeNsec);
+}
+
 bool ReadTagIfPresent(TagFile& file, TTagRecord& record, QString* id3v2Version) {
     if (id3v2Version)
         *id3v2Version = ReadId3v2Version(TagFileBytes(file));

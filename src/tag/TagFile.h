@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileAccess.h"
+#include "tag/FileChange.h"
 #include "tag/TagBytes.h"
 #include "tag/TagRecord.h"
 
@@ -55,6 +56,11 @@ public:
     // would go to the wrong place. (One that rewrote the tag in place loses its edit to the
     // change, as it would to any later writer.)
     virtual bool StillAsRead() = 0;
+    // Puts back a tag change (WriteTag, RemoveTag) made on this file, as it was recorded before
+    // it was made: the old bytes go back over a tag written over them, an appended tag is cut
+    // off again, a cut tag is written again. Throws IoError, with nothing changed, when the
+    // file does not end as the change left it (another program changed it since).
+    virtual void PutBack(const FileChange& change);
 
     // True when the last 128 bytes start with the marker "TAG" in any letter case.
     bool HasTag() { return IsTagMarker(LastBytes()); }
@@ -83,6 +89,8 @@ public:
     bool RemoveTag() override;
     void Close() override { file_.Close(); }
     bool StillAsRead() override { return file_.SizeUnchanged(); }
+    // The file's times go back as well.
+    void PutBack(const FileChange& change) override;
 
 private:
     // Where the tag starts; fails for a file shorter than a tag.

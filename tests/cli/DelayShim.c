@@ -1,30 +1,38 @@
-/* Preloaded into vantuke-cli by the read-ahead tests (LD_PRELOAD): makes the opens and reads
- * of the files in one folder slow, as on a network file system, counts how many of them are
- * in flight at once, and can make one file's open or read fail.
+/* Preloaded into vantuke-cli by the read-ahead tests (LD_PRELOAD): makes the opens, reads and
+ * writes of the files in one folder slow, as on a network file system, counts how many of
+ * them are in flight at once, and can make one file's open, read or write fail.
  *   VANTUKE_SHIM_DIR=path           the files concerned: those whose path starts with it;
- *   VANTUKE_SHIM_DELAY_US=n         each open and pread of them takes n microseconds longer;
+ *   VANTUKE_SHIM_DELAY_US=n         each open, pread, pwrite and ftruncate of them takes n
+ *                                   microseconds longer;
  *   VANTUKE_SHIM_FAIL_OPEN=name     the open of a file whose path ends in name fails (EIO);
  *   VANTUKE_SHIM_FAIL_PREAD=name    every pread of such a file fails (EIO);
+ *   VANTUKE_SHIM_FAIL_PWRITE=name   every pwrite of such a file fails (EIO);
+ *   VANTUKE_SHIM_TAKE_NAME=name     just before a file is renamed to a path that ends in name,
+ *                                   another program (the shim) creates that path;
  *   VANTUKE_SHIM_REPORT=file        at exit, the most opens and preads that were in flight at
- *                                   once, and how many preads there were, are written there
- *                                   as two decimal numbers. */
+ *                                   once, how many preads there were, and the most pwrites and
+ *                                   ftruncates in flight at once are written there as three
+ *                                   decimal numbers. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <stdarg.h>
+#include <stdatomic.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/types.h>
 #include <unistd.h>
 
-enum { kMostFds = 65536, kWatched = 1, kFailRead = 2 };
+enum { kMostFds = 65536, kWatched = 1, kFailRead = 2, kFailWrite = 4 };
 
-static unsigned char fds[kMostFds]; /* kWatched, kFailRead of each descriptor */
+static unsigned char fds[kMostFds]; /* kWatched, kFailRead, kFailWrite of each descriptor */
 static int inFlight;
 static int mostInFlight;
 static int reads;
+static int writesInFlight;
+static int mostWritesInFlight;
 
 static const char* Setting(const char* name) {
     const char* value = getenv(name);
@@ -41,16 +49,20 @@ static int Concerned(const char* path) {
     return path != NULL && dir != NULL && strncmp(path, dir, strlen(dir)) == 0;
 }
 
-/* Marks a call in flight and waits. */
-static void Enter(void) {
-    const int now = __atomic_add_fetch(&inFlight, 1, __ATOMIC_SEQ_CST);
-    int most = __atomic_load_n(&mostInFlight, __ATOMIC_SEQ_CST);
-    while (now > most && !__atomic_compare_exchange_n(&mostInFlight, &most, now, 0,
-                                                      __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST)) {
+/* Marks a call in flight (counted in count, its most in most) and waits. */
+static void EnterCounted(int* count, int* most) {
+    const int now = __atomic_add_fetch(count, 1, __ATOMIC_SEQ_CST);
+    int seen = __atomic_load_n(most, __ATOMIC_SEQ_CST);
+    while (now > seen &&
+           !__atomic_compare_exchange_n(most, &seen, now, 0, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST)) {
     }
     const char* delay = Setting("VANTUKE_SHIM_DELAY_US");
     if (delay != NULL)
         usleep((useconds_t)atol(delay));
+}
+
+static void Enter(void) {
+    EnterCounted(&inFlight, &mostInFlight);
 }
 
 static void Leave(void) {
@@ -90,8 +102,10 @@ static int Open(const char* name, int dir, const char* path, int flags, mode_t m
     }
     if (fd >= 0 && fd < kMostFds) {
         const char* failRead = Setting("VANTUKE_SHIM_FAIL_PREAD");
-        const unsigned char marks =
-            kWatched | (failRead != NULL && EndsIn(path, failRead) ? kFailRead : 0);
+        const char* failWrite = Setting("VANTUKE_SHIM_FAIL_PWRITE");
+        const unsigned char marks = kWatched |
+                                    (failRead != NULL && EndsIn(path, failRead) ? kFailRead : 0) |
+                                    (failWrite != NULL && EndsIn(path, failWrite) ? kFailWrite : 0);
         __atomic_store_n(&fds[fd], marks, __ATOMIC_SEQ_CST);
     }
     const int saved = errno;
@@ -158,6 +172,89 @@ ssize_t pread64(int fd, void* out, size_t count, off_t offset) {
     return Read("pread64", fd, out, count, offset);
 }
 
+/* A write or cut of a watched file: counted, slowed, and failed for kFailWrite. */
+static int Write(int fd, int* failed) {
+    const unsigned char marks =
+        fd >= 0 && fd < kMostFds ? __atomic_load_n(&fds[fd], __ATOMIC_SEQ_CST) : 0;
+    *failed = (marks & kFailWrite) != 0;
+    if ((marks & kWatched) == 0)
+        return 0;
+    EnterCounted(&writesInFlight, &mostWritesInFlight);
+    return 1;
+}
+
+static ssize_t WriteAt(const char* name, int fd, const void* bytes, size_t count, off_t offset) {
+    ssize_t (*real)(int, const void*, size_t, off_t);
+    *(void**)&real = Real(name);
+    int failed;
+    const int watched = Write(fd, &failed);
+    ssize_t put;
+    if (failed) {
+        errno = EIO;
+        put = -1;
+    } else {
+        put = real(fd, bytes, count, offset);
+    }
+    const int saved = errno;
+    if (watched)
+        __atomic_sub_fetch(&writesInFlight, 1, __ATOMIC_SEQ_CST);
+    errno = saved;
+    return put;
+}
+
+ssize_t pwrite(int fd, const void* bytes, size_t count, off_t offset) {
+    return WriteAt("pwrite", fd, bytes, count, offset);
+}
+
+ssize_t pwrite64(int fd, const void* bytes, size_t count, off_t offset) {
+    return WriteAt("pwrite64", fd, bytes, count, offset);
+}
+
+static int Cut(const char* name, int fd, off_t size) {
+    int (*real)(int, off_t);
+    *(void**)&real = Real(name);
+    int failed;
+    const int watched = Write(fd, &failed);
+    const int rc = real(fd, size);
+    const int saved = errno;
+    if (watched)
+        __atomic_sub_fetch(&writesInFlight, 1, __ATOMIC_SEQ_CST);
+    errno = saved;
+    return rc;
+}
+
+int ftruncate(int fd, off_t size) {
+    return Cut("ftruncate", fd, size);
+}
+
+int ftruncate64(int fd, off_t size) {
+    return Cut("ftruncate64", fd, size);
+}
+
+/* Another program takes the new name of a rename to a path that ends in
+ * VANTUKE_SHIM_TAKE_NAME, once, just before the rename. */
+static void TakeName(int dir, const char* to) {
+    static atomic_int taken;
+    const char* name = Setting("VANTUKE_SHIM_TAKE_NAME");
+    if (name == NULL || !EndsIn(to, name) || atomic_exchange(&taken, 1) != 0)
+        return;
+    const int fd = RealOpen("openat", dir, to, O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (fd >= 0) {
+        if (write(fd, "taken\n", 6) != 6)
+            perror("shim: taking a name");
+        int (*real)(int);
+        *(void**)&real = Real("close");
+        real(fd);
+    }
+}
+
+int renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned flags) {
+    TakeName(toDir, to);
+    int (*real)(int, const char*, int, const char*, unsigned);
+    *(void**)&real = Real("renameat2");
+    return real(fromDir, from, toDir, to, flags);
+}
+
 int close(int fd) {
     if (fd >= 0 && fd < kMostFds)
         __atomic_store_n(&fds[fd], 0, __ATOMIC_SEQ_CST);
@@ -172,8 +269,9 @@ __attribute__((destructor)) static void Report(void) {
         return;
     FILE* out = fopen(report, "w");
     if (out != NULL) {
-        fprintf(out, "%d %d\n", __atomic_load_n(&mostInFlight, __ATOMIC_SEQ_CST),
-                __atomic_load_n(&reads, __ATOMIC_SEQ_CST));
+        fprintf(out, "%d %d %d\n", __atomic_load_n(&mostInFlight, __ATOMIC_SEQ_CST),
+                __atomic_load_n(&reads, __ATOMIC_SEQ_CST),
+                __atomic_load_n(&mostWritesInFlight, __ATOMIC_SEQ_CST));
         fclose(out);
     }
 }

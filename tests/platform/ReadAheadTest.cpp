@@ -25,6 +25,7 @@ using testsupport::ErrorCodeOf;
 using testsupport::OpenDescriptors;
 using testsupport::ReadFile;
 using testsupport::TempDir;
+using testsupport::WaitUntilLocked;
 using testsupport::WriteFile;
 
 constexpr AheadBytes kTail{0, 128};
@@ -44,23 +45,6 @@ QByteArray TailOf(const OpenFile& file, qint64 n) {
     QByteArray bytes(n, '\0');
     file.ReadAt(file.Size() - n, bytes.data(), n);
     return bytes;
-}
-
-// Waits until some open file description holds a lock on the file that a change would
-// conflict with (looked at without taking one, which would keep the pool from its own).
-void WaitUntilLocked(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-    ASSERT_GE(fd, 0);
-    for (;;) {
-        struct flock lock {};
-        lock.l_type = F_WRLCK;
-        lock.l_whence = SEEK_SET;
-        ASSERT_EQ(::fcntl(fd, F_OFD_GETLK, &lock), 0);
-        if (lock.l_type != F_UNLCK)
-            break;
-        std::this_thread::yield();
-    }
-    ::close(fd);
 }
 
 // Files read ahead under a shared lock (OpenMode::ReadShared) show when the pool has them,

@@ -18,6 +18,7 @@
 #include <sys/fsuid.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace testsupport {
@@ -299,6 +300,21 @@ AsUnprivilegedUser::~AsUnprivilegedUser() {
         return;
     ::setfsuid(0);
     ::setfsgid(0);
+}
+
+void WaitUntilLocked(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    for (;;) {
+        struct flock lock {};
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        ASSERT_EQ(::fcntl(fd, F_OFD_GETLK, &lock), 0);
+        if (lock.l_type != F_UNLCK)
+            break;
+        std::this_thread::yield();
+    }
+    ::close(fd);
 }
 
 int OpenDescriptors() {

@@ -64,6 +64,10 @@ void WriteMp3(const QString& path, int audioSize, const QByteArray& tag = {});
 // The number of file descriptors this process holds open (to catch leaked handles).
 int OpenDescriptors();
 
+// Waits until some open file description holds a lock on the file that a change would
+// conflict with (looked at without taking one, which would keep a read-ahead from its own).
+void WaitUntilLocked(const QString& path);
+
 // The code of the IoError the action throws; -1 when it throws none.
 int ErrorCodeOf(const std::function<void()>& action);
 
