@@ -60,6 +60,10 @@ std::unique_ptr<TagFile> DiskFileSystem::OpenIfFree(const QString& path, FileSta
 void DiskFileSystem::WillOpen(const QStringList& paths, OpenMode mode, qint64 head) {
     ahead_.reset();
     touched_.clear();
+    // Where nothing is read ahead (a local disk), nothing is kept of the paths either.
+    const int threads = paths.isEmpty() ? 0 : IoThreadsFor(paths.first());
+    if (threads == 0)
+        return;
     std::vector<AheadBytes> bytes;
     bytes.reserve(size_t(paths.size()));
     for (const QString& path : paths) {
@@ -69,7 +73,7 @@ void DiskFileSystem::WillOpen(const QStringList& paths, OpenMode mode, qint64 he
         else
             bytes.push_back({std::max(head, mode == OpenMode::Look ? check : 0), kTagEndSize});
     }
-    ahead_ = std::make_unique<ReadAhead>(paths, mode, std::move(bytes));
+    ahead_ = std::make_unique<ReadAhead>(paths, mode, std::move(bytes), threads);
 }
 
 bool DiskFileSystem::Rename(const QString& from, const QString& to) {
