@@ -366,7 +366,7 @@ PlanningFileSystem::Found PlanningFileSystem::Find(const QString& path) const {
         return {disk, nullptr};
     // Another letter case of the name the model moved the file away from, on a volume that
     // finds the file by it: the name is free now.
-    if (node->Moved() && node->path != path && SameNameButCase(node->diskPath, path))
+    if (node->Moved() && node->path != path && SameNameButCase(node->DiskPath(), path))
         return {};
     return {node->stat, node};
 }
@@ -377,7 +377,6 @@ PlanningFileSystem::Node& PlanningFileSystem::NodeOf(const QString& path, const 
     Node*& node = nodes_[Identity(stat.device, stat.inode)];
     if (!node) {
         node = &store_.emplace_back();
-        node->diskPath = path;
         node->path = path;
         node->stat = stat;
         node->diskBytes = stat.size;
@@ -433,7 +432,7 @@ std::shared_ptr<PlannedFile> PlanningFileSystem::OpenDisk(const QString& path, O
 
 std::unique_ptr<TagFile> PlanningFileSystem::Open(const QString& path, OpenMode mode) {
     Node* node = Named(path);
-    std::shared_ptr<PlannedFile> disk = OpenDisk(node ? node->diskPath : path, mode, node);
+    std::shared_ptr<PlannedFile> disk = OpenDisk(node ? node->DiskPath() : path, mode, node);
     if (!node && !nodes_.isEmpty()) {
         const FileStat& stat = disk->real->Stat();
         if (const auto found = nodes_.constFind(Identity(stat.device, stat.inode));
@@ -441,7 +440,7 @@ std::unique_ptr<TagFile> PlanningFileSystem::Open(const QString& path, OpenMode 
             // The name the model moved the file away from (or another letter case of it, on
             // a volume that finds the file by it).
             if ((*found)->Moved() && (*found)->path != path &&
-                SameNameButCase((*found)->diskPath, path))
+                SameNameButCase((*found)->DiskPath(), path))
                 throw IoError::FromErrno(ENOENT).WithPath(path);
             node = *found;
         }
@@ -451,7 +450,7 @@ std::unique_ptr<TagFile> PlanningFileSystem::Open(const QString& path, OpenMode 
         if ((fileMode & FileStat::kOwnerWrite) == 0)
             throw IoError::FromErrno(EACCES).WithPath(path);
         if (!node || !node->modeCleared) {
-            if (const int err = WriteAccessError(node ? node->diskPath : path))
+            if (const int err = WriteAccessError(node ? node->DiskPath() : path))
                 throw IoError::FromErrno(err).WithPath(path);
         }
     }
@@ -489,6 +488,10 @@ bool PlanningFileSystem::Rename(const QString& from, const QString& to) {
     // this one, moved.
     Node& node = source.node ? *source.node : NodeOf(from, *source.stat);
     names_.insert(to, &node);
+    if (!node.Moved())
+        node.diskName = NameToBytes(node.path);
+    else if (NameToBytes(to) == node.diskName)
+        node.diskName.clear(); // back on its name on disk
     node.path = to;
     return true;
 }
@@ -502,7 +505,7 @@ QByteArray PlanningFileSystem::FirstBytes(const QString& path, qsizetype count) 
     // The file's first diskBytes bytes are still those on disk, its tail the model's.
     const Node& node = *found.node;
     const qint64 fromDisk = std::min<qint64>(count, node.diskBytes);
-    QByteArray bytes = disk_.FirstBytes(node.diskPath, fromDisk);
+    QByteArray bytes = disk_.FirstBytes(node.DiskPath(), fromDisk);
     if (bytes.size() == fromDisk)
         bytes += node.tail.first(std::min<qint64>(count - fromDisk, node.tail.size()));
     return bytes;
@@ -519,11 +522,11 @@ bool PlanningFileSystem::ClearReadOnly(const QString& path) {
         known = nodes_.value(Identity(target->device, target->inode));
         // The name the model moved the file away from (or another letter case of it).
         if (known && known->Moved() && known->path != path &&
-            SameNameButCase(known->diskPath, path))
+            SameNameButCase(known->DiskPath(), path))
             return false;
     }
     const quint32 mode = known ? known->stat.mode : target->mode;
-    if ((mode & FileStat::kOwnerWrite) != 0 || !CouldMakeWritable(known ? known->diskPath : path))
+    if ((mode & FileStat::kOwnerWrite) != 0 || !CouldMakeWritable(known ? known->DiskPath() : path))
         return false;
     Node& node = known ? *known : NodeOf(path, *target);
     node.stat.mode |= FileStat::kOwnerWrite;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/IoError.h"
+#include "platform/NameBytes.h"
 #include "tag/FileChange.h"
 #include "tag/FileSystem.h"
 #include "tag/TagRecord.h"
@@ -105,15 +106,19 @@ private:
     // followed by tail: every change a run makes to a file writes or cuts at its end (the tag
     // and its Enhanced TAG block).
     struct Node {
-        QString diskPath; // a name of the file on disk, to read its bytes through
-        QString path;     // where the model has it now
-        FileStat stat;    // as on disk, with the model's size and mode
+        QString path; // where the model has it now
+        // Moved by a rename, the bytes of its name on disk: a run that renames many files
+        // keeps the names they leave as compactly as this. Empty while it is not moved.
+        QByteArray diskName;
+        FileStat stat; // as on disk, with the model's size and mode
         qint64 diskBytes = 0;
         QByteArray tail;
         bool modeCleared = false; // the model gave it the owner's write permission
 
         // Moved by a rename: its name on disk is free in the model.
-        bool Moved() const { return path != diskPath; }
+        bool Moved() const { return !diskName.isEmpty(); }
+        // A name of the file on disk, to read its bytes through.
+        QString DiskPath() const { return Moved() ? NameFromBytes(diskName) : path; }
     };
     class File;
     using Identity = QPair<quint64, quint64>; // device, inode

@@ -83,4 +83,21 @@ TEST(IsMp3File, ByNameOrByTheFirstBytes) {
     EXPECT_TRUE(IsMp3File(dir.Path("moved.bin"), model));
 }
 
+// The model reads a moved file through the name it has on disk, whatever bytes that name is
+// made of, and a file moved back to that name is where it always was.
+TEST(IsMp3File, MovedFilesAreReadThroughTheirNamesOnDisk) {
+    TempDir dir;
+    const QString odd = testsupport::PathOfBytes(dir.Dir(), "caf\xE9");
+    WriteFile(odd, Bytes({0xFF, 0xFB, 0x90, 0x64}) + QByteArray(300, '\0'));
+    DiskFileSystem disk;
+    PlanningFileSystem model(disk, PlanningFileSystem::Opening::Look);
+    const QString names[] = {odd, dir.Path("b"), dir.Path("c"), odd, dir.Path("b")};
+    for (qsizetype k = 1; k < qsizetype(std::size(names)); ++k) {
+        ASSERT_TRUE(model.Rename(names[k - 1], names[k])) << k;
+        EXPECT_TRUE(IsMp3File(names[k], model)) << k;
+        EXPECT_FALSE(model.Stat(names[k - 1])) << k;
+        EXPECT_EQ(model.FirstBytes(names[k], 2), Bytes({0xFF, 0xFB})) << k;
+    }
+}
+
 } // namespace
