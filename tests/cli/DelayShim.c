@@ -7,6 +7,8 @@
  *   VANTUKE_SHIM_FAIL_OPEN=name     the open of a file whose path ends in name fails (EIO);
  *   VANTUKE_SHIM_FAIL_PREAD=name    every pread of such a file fails (EIO);
  *   VANTUKE_SHIM_FAIL_PWRITE=name   every pwrite of such a file fails (EIO);
+ *   VANTUKE_SHIM_FAIL_PUT_BACK=name the first pwrite of such a file is made, every later one
+ *                                   (putting it back) fails (EIO);
  *   VANTUKE_SHIM_TAKE_NAME=name     just before a file is renamed to a path that ends in name,
  *                                   another program (the shim) creates that path;
  *   VANTUKE_SHIM_REPORT=file        at exit, the most opens and preads that were in flight at
@@ -25,7 +27,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
-enum { kMostFds = 65536, kWatched = 1, kFailRead = 2, kFailWrite = 4 };
+enum { kMostFds = 65536, kWatched = 1, kFailRead = 2, kFailWrite = 4, kFailLaterWrite = 8 };
 
 static unsigned char fds[kMostFds]; /* kWatched, kFailRead, kFailWrite of each descriptor */
 static int inFlight;
@@ -33,6 +35,7 @@ static int mostInFlight;
 static int reads;
 static int writesInFlight;
 static int mostWritesInFlight;
+static atomic_int laterWrite; /* the kFailLaterWrite file has been written once */
 
 static const char* Setting(const char* name) {
     const char* value = getenv(name);
@@ -103,9 +106,11 @@ static int Open(const char* name, int dir, const char* path, int flags, mode_t m
     if (fd >= 0 && fd < kMostFds) {
         const char* failRead = Setting("VANTUKE_SHIM_FAIL_PREAD");
         const char* failWrite = Setting("VANTUKE_SHIM_FAIL_PWRITE");
-        const unsigned char marks = kWatched |
-                                    (failRead != NULL && EndsIn(path, failRead) ? kFailRead : 0) |
-                                    (failWrite != NULL && EndsIn(path, failWrite) ? kFailWrite : 0);
+        const char* failLater = Setting("VANTUKE_SHIM_FAIL_PUT_BACK");
+        const unsigned char marks =
+            kWatched | (failRead != NULL && EndsIn(path, failRead) ? kFailRead : 0) |
+            (failWrite != NULL && EndsIn(path, failWrite) ? kFailWrite : 0) |
+            (failLater != NULL && EndsIn(path, failLater) ? kFailLaterWrite : 0);
         __atomic_store_n(&fds[fd], marks, __ATOMIC_SEQ_CST);
     }
     const int saved = errno;
@@ -172,11 +177,13 @@ ssize_t pread64(int fd, void* out, size_t count, off_t offset) {
     return Read("pread64", fd, out, count, offset);
 }
 
-/* A write or cut of a watched file: counted, slowed, and failed for kFailWrite. */
+/* A write or cut of a watched file: counted, slowed, and failed for kFailWrite (and for
+ * kFailLaterWrite once the file was written). */
 static int Write(int fd, int* failed) {
     const unsigned char marks =
         fd >= 0 && fd < kMostFds ? __atomic_load_n(&fds[fd], __ATOMIC_SEQ_CST) : 0;
-    *failed = (marks & kFailWrite) != 0;
+    *failed = (marks & kFailWrite) != 0 ||
+              ((marks & kFailLaterWrite) != 0 && atomic_exchange(&laterWrite, 1) != 0);
     if ((marks & kWatched) == 0)
         return 0;
     EnterCounted(&writesInFlight, &mostWritesInFlight);

@@ -207,6 +207,29 @@ TEST(CliReadAhead, AnErrorAtEntryKEndsTheRunThereWithLaterFilesUntouched) {
     }
 }
 
+// A change made together with one that fails is put back; when that fails too (its write
+// here), the run ends with the put-back's error, the file keeps the change, and the change
+// stays recorded: an undo still restores every file.
+TEST(CliReadAhead, APutBackThatFailsEndsTheRunAndTheUndoStillRestoresTheFile) {
+    const int k = 9;
+    TempDir dir;
+    const QStringList files = MakeFiles(dir);
+    const auto original = Contents(dir);
+    const SlowRun run = RunSlow(
+        QStringList{"tag", "--artist", "Someone Else"} + files, dir, 8,
+        {{"VANTUKE_SHIM_FAIL_PWRITE", Name(k)}, {"VANTUKE_SHIM_FAIL_PUT_BACK", Name(k + 1)}}, true);
+    EXPECT_EQ(run.result.exitCode, 2);
+    EXPECT_TRUE(run.result.err.endsWith("I/O error 5.\nDIR/" + Name(k + 1) + "\n"))
+        << run.result.err.toStdString();
+    for (const QString& line : run.result.out)
+        EXPECT_FALSE(line.contains(Name(k)) || line.contains(Name(k + 1))) << line.toStdString();
+    EXPECT_EQ(run.after.value(Name(k)).first, original.value(Name(k)).first);
+    EXPECT_TRUE(run.after.value(Name(k + 1)).first.contains("Someone Else"));
+    EXPECT_EQ(run.undoExit, 0);
+    for (auto it = original.begin(); it != original.end(); ++it)
+        EXPECT_EQ(run.undone.value(it.key()).first, it.value().first) << it.key().toStdString();
+}
+
 // A new name another program takes between the plan and the rename: the rename fails as it
 // does one file after another (a counted error, the run goes on), the other program's file
 // stays, and an undo renames every other file back.
