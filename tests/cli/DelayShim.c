@@ -29,7 +29,7 @@
 
 enum { kMostFds = 65536, kWatched = 1, kFailRead = 2, kFailWrite = 4, kFailLaterWrite = 8 };
 
-static unsigned char fds[kMostFds]; /* kWatched, kFailRead, kFailWrite of each descriptor */
+static unsigned char fds[kMostFds]; /* the marks above of each descriptor */
 static int inFlight;
 static int mostInFlight;
 static int reads;
